@@ -1,0 +1,43 @@
+# Two commands a newcomer needs:
+#   make run    set up, build everything, export the bundled example
+#   make test   set up, build everything, run the tests
+# Both install missing Debian packages first (as root) and build with -j2.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all setup configure build run test asan-test format clean
+
+all: build
+
+setup:
+	@bash tools/setup.sh
+
+$(BUILD)/CMakeCache.txt: | setup
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+configure: setup $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	bash tools/run_example.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan-test: setup
+	cmake -S . -B $(ASAN_BUILD) -DVEXMARK_SANITIZE=ON -DVEXMARK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+format:
+	find host shell scene bsp eps app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \
+	  | xargs -r clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

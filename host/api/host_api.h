@@ -1,0 +1,166 @@
+// The host's function table: the only door between a plug-in module and the
+// host runtime. The host fills one `HostApi` and hands it to the module's
+// entry point at init; the module calls every service through it. The layout
+// is plain C (handles are opaque, strings cross as UTF-8 text) so that the
+// module can be built and loaded as a separate shared library.
+//
+// New services are appended at the end of the table, never inserted, so a
+// module built against an older table keeps working.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" {
+
+// The interface version this host speaks. Modules refuse hosts below 7300;
+// the host can report another version for tests (see host/runtime.h).
+constexpr int32_t kHostApiVersion = 7800;
+
+// Opaque host objects. The module only ever holds pointers to them.
+struct HostString;
+struct HostContainer;
+struct HostDocument;
+struct HostThread;
+struct HostFile;
+struct HostResource;
+
+// Exact time as a reduced fraction num / den with den > 0.
+struct HostTime {
+  int64_t num;
+  int64_t den;
+};
+
+// A vector of the host: three single-precision numbers.
+struct HostVector {
+  float x, y, z;
+};
+
+// Local date and time as the host's clock gives it.
+struct HostDateTime {
+  int32_t year, month, day, hour, minute, second;
+};
+
+// Kinds of a document's data containers.
+enum HostDocumentData : int32_t {
+  kDocumentSettings = 0,  // 1000 time, 1001 fps, 1002 start time, 1012 folder, 1013 name
+  kDocumentPluginData = 1,
+  kDocumentRenderSettings = 2,  // 5008 width, 5009 height, 5017/5018 range, 5020 fps, 5041 file
+};
+
+// Hooks a thread handle calls on the new thread.
+using HostThreadMain = void (*)(void* user);
+using HostThreadBreak = int32_t (*)(void* user);
+
+struct HostApi {
+  int32_t version;
+  int32_t size;  // sizeof(HostApi) as the host was built
+
+  // Memory: null on failure.
+  void* (*memAlloc)(size_t bytes);
+  void (*memFree)(void* block);
+
+  // Console and messages. The message box code 0x24 asks yes/no; 6 = yes, 7 = no.
+  void (*consolePrint)(const char* line);
+  int32_t (*messageBox)(const char* text, int32_t code);
+
+  // Status bar, pointer and timer; all callable from any thread.
+  void (*statusText)(const char* text);
+  void (*statusPercent)(int32_t percent);
+  void (*statusSpin)();
+  void (*statusClear)();
+  void (*setPointer)(int32_t code);  // 3 busy, 2 normal
+  int32_t (*timerMs)();
+
+  // Special events, delivered later on the user-interface thread.
+  void (*postSpecialEvent)(int32_t id, int32_t a, int32_t b);
+
+  // Strings. Every returned string belongs to the caller (free with strFree).
+  HostString* (*strNew)(const char* text);
+  HostString* (*strCopy)(const HostString* s);
+  void (*strFree)(HostString* s);
+  const char* (*strText)(const HostString* s);  // valid until s changes or is freed
+  int32_t (*strLength)(const HostString* s);
+  void (*strSet)(HostString* s, const char* text);
+  void (*strAppend)(HostString* s, const HostString* tail);
+  int32_t (*strFindChar)(const HostString* s, int32_t ch, int32_t from);  // -1 if absent
+  HostString* (*strSub)(const HostString* s, int32_t start, int32_t count);
+  HostString* (*strFromInt)(int64_t value);
+  // Real to text. fracDigits < 0 means the host's default (shortest exact-enough
+  // form); intDigits pads the integer part with `fill` to at least that many
+  // digits; exponent != 0 allows exponent form for very large or small values.
+  HostString* (*strFromReal)(double value, int32_t intDigits, int32_t fracDigits, int32_t exponent,
+                             int32_t fill);
+
+  // Containers of typed values under integer keys; a missing key yields the
+  // caller's default.
+  HostContainer* (*bcNew)(int32_t id);
+  HostContainer* (*bcCopy)(const HostContainer* c);
+  void (*bcFree)(HostContainer* c);
+  int32_t (*bcId)(const HostContainer* c);
+  int32_t (*bcHas)(const HostContainer* c, int32_t key);
+  void (*bcRemove)(HostContainer* c, int32_t key);
+  int64_t (*bcGetInt)(const HostContainer* c, int32_t key, int64_t preset);
+  void (*bcSetInt)(HostContainer* c, int32_t key, int64_t value);
+  int32_t (*bcGetBool)(const HostContainer* c, int32_t key, int32_t preset);
+  void (*bcSetBool)(HostContainer* c, int32_t key, int32_t value);
+  double (*bcGetReal)(const HostContainer* c, int32_t key, double preset);
+  void (*bcSetReal)(HostContainer* c, int32_t key, double value);
+  HostVector (*bcGetVector)(const HostContainer* c, int32_t key, HostVector preset);
+  void (*bcSetVector)(HostContainer* c, int32_t key, HostVector value);
+  HostString* (*bcGetString)(const HostContainer* c, int32_t key, const HostString* preset);
+  void (*bcSetString)(HostContainer* c, int32_t key, const HostString* value);
+  HostString* (*bcGetFilename)(const HostContainer* c, int32_t key, const HostString* preset);
+  void (*bcSetFilename)(HostContainer* c, int32_t key, const HostString* value);
+  HostTime (*bcGetTime)(const HostContainer* c, int32_t key, HostTime preset);
+  void (*bcSetTime)(HostContainer* c, int32_t key, HostTime value);
+  HostContainer* (*bcGetContainer)(const HostContainer* c, int32_t key);  // copy, or null
+  void (*bcSetContainer)(HostContainer* c, int32_t key, const HostContainer* value);
+
+  // Documents. docGetData returns a copy of the container (null when the
+  // document has none of that kind); docSetData stores a copy.
+  HostDocument* (*docActive)();
+  HostDocument* (*docAlloc)();
+  int32_t (*docCopyInto)(const HostDocument* source, HostDocument* target);
+  void (*docFree)(HostDocument* doc);
+  HostContainer* (*docGetData)(const HostDocument* doc, int32_t kind);
+  int32_t (*docSetData)(HostDocument* doc, int32_t kind, const HostContainer* data);
+  void (*docSetTime)(HostDocument* doc, HostTime time);
+  HostTime (*docGetTime)(const HostDocument* doc);
+  // Evaluates the document's animation at its current time; returns when done.
+  void (*docAnimate)(HostDocument* doc, HostThread* thread, int32_t flags1, int32_t flags2);
+
+  // Threads. threadStart launches the main hook on a new thread; threadEnd
+  // asks it to end (and waits for it when wait != 0).
+  HostThread* (*threadNew)(HostThreadMain main, HostThreadBreak testBreak, void* user);
+  int32_t (*threadStart)(HostThread* t, int32_t mode, int32_t priority);
+  int32_t (*threadIsRunning)(const HostThread* t);
+  int32_t (*threadTestBreak)(const HostThread* t);  // the standard break answer
+  void (*threadEnd)(HostThread* t, int32_t wait);
+  void (*threadFree)(HostThread* t);
+
+  // File names (as strings) and files.
+  HostString* (*fnCompose)(const HostString* folder, const HostString* file);
+  HostString* (*fnFilePart)(const HostString* path);
+  HostString* (*fnFolderPart)(const HostString* path);
+  HostString* (*fnSuffix)(const HostString* path);               // without the dot, or empty
+  HostString* (*fnSetSuffix)(const HostString* path, const char* suffix);  // "" removes it
+  int32_t (*fnExists)(const HostString* path);
+  // Asks the user for a file to save; returns a new string or null when cancelled.
+  HostString* (*fnSaveSelector)(const char* title, const HostString* preset);
+  HostFile* (*fileOpenWrite)(const HostString* path);  // null on failure
+  int32_t (*fileWrite)(HostFile* f, const void* data, int32_t bytes);
+  int32_t (*fileClose)(HostFile* f);  // flushes; false when anything failed
+  int32_t (*fileDelete)(const HostString* path);
+
+  // Owner record of the installation and the local time.
+  void (*ownerRecord)(HostString** name, HostString** company);
+  HostDateTime (*localTime)();
+
+  // Module resources: the string table of a resource folder.
+  HostResource* (*resLoad)(const HostString* folder);
+  void (*resFree)(HostResource* r);
+  HostString* (*resString)(const HostResource* r, int32_t id);  // empty when missing
+};
+
+}  // extern "C"
