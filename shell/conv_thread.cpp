@@ -1,0 +1,97 @@
+#include "shell/conv_thread.h"
+
+#include "bsp/stack.h"
+#include "shell/frame_export.h"
+#include "shell/progress.h"
+
+namespace {
+
+constexpr int32_t kPointerNormal = 2;
+constexpr int32_t kPointerBusy = 3;
+constexpr int32_t kDefaultDocumentFps = 30;
+constexpr int32_t kAnimateFlags = 1;
+
+}  // namespace
+
+ConvThread::~ConvThread() { End(true); }
+
+void ConvThread::Main() {
+  MemoryErrorFlag::Clear();
+  SetMousePointer(kPointerBusy);
+  const String prefix = LoadResourceString(kStatusPrefixString);
+
+  Time start;
+  int32_t fps = kDefaultDocumentFps;
+  const BaseContainer docSettings = GetDocumentData(job.document, kDocumentSettings);
+  if (docSettings.Valid()) {
+    start = docSettings.GetTime(kDocStartTime, Time());
+    fps = docSettings.GetInt(kDocFps, kDefaultDocumentFps);
+  }
+
+  // A rate below 1 would give a zero or negative step and the loops would
+  // never reach their ends: refuse it and end the run cleanly.
+  if (job.frameRate < 1) {
+    ConsolePrint("Export refused: the export frame rate must be at least 1.");
+    FinishRun();
+    return;
+  }
+  if (fps < 1) {
+    ConsolePrint("Export refused: the document's frame rate must be at least 1.");
+    FinishRun();
+    return;
+  }
+
+  const Time from = Time::FromFrame(job.fromFrame, fps);
+  const Time to = Time::FromFrame(job.toFrame, fps);
+  const Time step(1, job.frameRate);
+
+  job.frameExport = HostNew<FrameExport>();
+  if (job.frameExport == nullptr) {
+    ConsolePrint("Export stopped: not enough memory to start the export.");
+    FinishRun();
+    return;
+  }
+  job.frameExport->Init(&job);
+
+  PreRoll(start, from, step);
+  ExportFrames(from, to, step, prefix);
+
+  HostDelete(job.frameExport);
+  job.frameExport = nullptr;
+  FinishRun();
+}
+
+void ConvThread::PreRoll(const Time& start, const Time& from, const Time& step) {
+  for (Time t = start; t < from; t = t + step) {
+    ReportProgressAgain();
+    SetTimeAndAnimate(t);
+  }
+}
+
+void ConvThread::ExportFrames(const Time& from, const Time& to, const Time& step,
+                              const String& prefix) {
+  int32_t index = 0;
+  for (Time t = from; t <= to; t = t + step) {
+    StatusSetText(prefix + String::FromInt(index));
+    SetTimeAndAnimate(t);
+    job.currentFrame = index;
+    job.frameExport->Run(index);
+    ++index;
+    if (ExportCancelled(&job) || MemoryErrorFlag::Test() != 0) break;
+  }
+}
+
+void ConvThread::SetTimeAndAnimate(const Time& t) {
+  SetDocumentTime(job.document, t);
+  AnimateDocument(job.document, this, kAnimateFlags, kAnimateFlags);
+}
+
+// Frees the document copy, restores the status display and tells the dialog
+// that the run is over, whatever way it ended.
+void ConvThread::FinishRun() {
+  FreeDocument(job.document);
+  job.document = nullptr;
+  SetMousePointer(kPointerNormal);
+  StatusClear();
+  PostSpecialEvent(kVexmarkCommandId, 0, 0);
+}

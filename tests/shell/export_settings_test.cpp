@@ -1,0 +1,148 @@
+// Export settings: defaults, storage in the document, the packed colour.
+#include "shell/export_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "host/runtime.h"
+#include "host_fixture.h"
+
+namespace {
+
+class ExportSettingsTest : public HostTest {};
+
+TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
+  ExportSettings s;
+  EXPECT_EQ(s.fromFrame, 0);
+  EXPECT_EQ(s.toFrame, 0);
+  EXPECT_EQ(s.frameRate, 12);
+  EXPECT_EQ(s.width, 320);
+  EXPECT_EQ(s.height, 240);
+  EXPECT_EQ(s.drawingStyle, 10034);
+  EXPECT_EQ(s.backFaces, 10039);
+  EXPECT_EQ(s.outlineLines, 1);
+  EXPECT_EQ(s.creaseLines, 1);
+  EXPECT_FLOAT_EQ(s.creaseAngle * 180.0f / 3.14159265f, 60.0f);
+  EXPECT_EQ(s.lineWidth, 0);
+  EXPECT_EQ(s.skipCoplanarEdges, 0);
+  EXPECT_FLOAT_EQ(s.lineBrightness, 1.0f);
+  EXPECT_TRUE(s.fileName.Empty());
+  EXPECT_EQ(s.lineRGBA[0] + s.lineRGBA[1] + s.lineRGBA[2], 0);
+  EXPECT_EQ(s.lineRGBA[3], 255);
+}
+
+TEST_F(ExportSettingsTest, ColourPacksByTruncation) {
+  ExportSettings s;
+  s.lineColor = Vector{1.0f, 0.5f, 0.0f};
+  s.lineBrightness = 0.5f;
+  DeriveLineColour(s);
+  EXPECT_EQ(s.lineRGBA[0], 127);
+  EXPECT_EQ(s.lineRGBA[1], 63);
+  EXPECT_EQ(s.lineRGBA[2], 0);
+  EXPECT_EQ(s.lineRGBA[3], 255);
+  EXPECT_FLOAT_EQ(s.lineColorScaled.x, 0.5f);
+}
+
+TEST_F(ExportSettingsTest, LineWidthIsClampedToItsRange) {
+  EXPECT_EQ(ClampLineWidth(35), 20);
+  EXPECT_EQ(ClampLineWidth(-3), 0);
+  EXPECT_EQ(ClampLineWidth(7), 7);
+}
+
+TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
+  host::SetActiveDocument(host::NewDocument());
+  ExportSettings saved;
+  saved.fromFrame = 5;
+  saved.toFrame = 25;
+  saved.drawingStyle = kStyleFilled;
+  saved.backFaces = kBackFacesKeep;
+  saved.frameRate = 24;
+  saved.width = 1920;
+  saved.height = 1080;
+  saved.fileName = "/tmp/scene.ai";
+  saved.outlineLines = 0;
+  saved.creaseLines = 0;
+  saved.creaseAngle = 0.5f;
+  saved.lineWidth = 3;
+  saved.skipCoplanarEdges = 1;
+  saved.lineColor = Vector{1.0f, 0.5f, 0.0f};
+  saved.lineBrightness = 0.5f;
+  SaveSettings(saved);
+
+  ExportSettings loaded;
+  LoadSettings(loaded);
+  EXPECT_EQ(loaded.fromFrame, 5);
+  EXPECT_EQ(loaded.toFrame, 25);
+  EXPECT_EQ(loaded.drawingStyle, kStyleFilled);
+  EXPECT_EQ(loaded.backFaces, kBackFacesKeep);
+  EXPECT_EQ(loaded.frameRate, 24);
+  EXPECT_EQ(loaded.width, 1920);
+  EXPECT_EQ(loaded.height, 1080);
+  EXPECT_STREQ(loaded.fileName.Text(), "/tmp/scene.ai");
+  EXPECT_EQ(loaded.outlineLines, 0);
+  EXPECT_EQ(loaded.creaseLines, 0);
+  EXPECT_FLOAT_EQ(loaded.creaseAngle, 0.5f);
+  EXPECT_EQ(loaded.lineWidth, 3);
+  EXPECT_EQ(loaded.skipCoplanarEdges, 1);
+  EXPECT_FLOAT_EQ(loaded.lineColor.y, 0.5f);
+  EXPECT_FLOAT_EQ(loaded.lineBrightness, 0.5f);
+  EXPECT_EQ(loaded.lineRGBA[0], 127) << "the packed colour is derived on load";
+  EXPECT_EQ(loaded.lineRGBA[1], 63);
+
+  // Stored under the command's ID, marked valid.
+  const BaseContainer data = GetDocumentData(GetActiveDocument(), kDocumentPluginData);
+  const BaseContainer stored = data.GetContainer(kVexmarkCommandId);
+  ASSERT_TRUE(stored.Valid());
+  EXPECT_EQ(stored.GetInt(1000), 1);
+  EXPECT_EQ(stored.GetInt(1006), 1920);
+}
+
+TEST_F(ExportSettingsTest, SavingKeepsOtherPluginDataAndTouchesOnlyTheActiveDocument) {
+  host::SetActiveDocument(host::NewDocument());
+  BaseDocument* other = CopyDocument(GetActiveDocument());
+  BaseContainer data(0);
+  data.SetInt(42, 7);
+  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+
+  ExportSettings s;
+  s.width = 640;
+  SaveSettings(s);
+
+  const BaseContainer after = GetDocumentData(GetActiveDocument(), kDocumentPluginData);
+  EXPECT_EQ(after.GetInt(42), 7);
+  EXPECT_EQ(after.GetContainer(kVexmarkCommandId).GetInt(kSettingsWidth), 640);
+  ExportSettings fromOther;
+  EXPECT_FALSE(LoadSettingsFrom(other, fromOther));
+  FreeDocument(other);
+}
+
+TEST_F(ExportSettingsTest, InvalidStoredSettingsAreIgnoredAsAWhole) {
+  host::SetActiveDocument(host::NewDocument());
+  BaseContainer stored(kVexmarkCommandId);
+  stored.SetInt(kSettingsValid, 2);
+  stored.SetInt(kSettingsWidth, 999);
+  BaseContainer data(0);
+  data.SetContainer(kVexmarkCommandId, stored);
+  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+
+  ExportSettings s;
+  LoadSettings(s);
+  EXPECT_EQ(s.width, 320);
+}
+
+TEST_F(ExportSettingsTest, WithoutAnActiveDocumentNothingHappens) {
+  ExportSettings s;
+  s.width = 100;
+  SaveSettings(s);
+  LoadSettings(s);
+  EXPECT_EQ(s.width, 100);
+}
+
+TEST_F(ExportSettingsTest, CopyHasItsOwnFileName) {
+  ExportSettings a;
+  a.fileName = "first.ai";
+  ExportSettings b(a);
+  a.fileName = "second.ai";
+  EXPECT_STREQ(b.fileName.Text(), "first.ai");
+}
+
+}  // namespace
