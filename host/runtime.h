@@ -46,6 +46,18 @@ void FailNthAllocation(int64_t n);
 void FailAllocationsAfter(int64_t n);
 void ClearAllocationFaults();
 
+// Host objects handed out through the table (strings, containers, thread
+// handles, open files, string tables) and not yet freed. Not reset by
+// ResetForTest: compare before and after to find a module's leaked handles.
+struct LiveHandles {
+  int64_t strings = 0;
+  int64_t containers = 0;
+  int64_t threads = 0;
+  int64_t files = 0;
+  int64_t resources = 0;
+};
+LiveHandles GetLiveHandles();
+
 // ---------------------------------------------------------------- console
 
 using LineSink = std::function<void(const std::string& line)>;
@@ -57,6 +69,8 @@ class ConsoleCapture {
  public:
   ConsoleCapture();
   ~ConsoleCapture();
+  ConsoleCapture(const ConsoleCapture&) = delete;
+  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
   std::vector<std::string> Lines() const;
   bool Contains(const std::string& line) const;
 

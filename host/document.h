@@ -1,0 +1,49 @@
+// Host documents: the data containers a module reads (document settings,
+// plug-in data, render settings) and, later, the scene itself.
+#pragma once
+
+#include <cstdint>
+
+#include "host/api/host_api.h"
+#include "host/container.h"
+
+namespace host {
+
+// Counts live documents for LiveDocuments(). A member rather than code in
+// HostDocument's constructors, so that the document keeps its implicit
+// (member-wise, deep) copy.
+struct DocumentCounter {
+  DocumentCounter();
+  DocumentCounter(const DocumentCounter& other);
+  DocumentCounter& operator=(const DocumentCounter&) { return *this; }
+  ~DocumentCounter();
+};
+
+}  // namespace host
+
+struct HostDocument {
+  // Data containers by kind (HostDocumentData).
+  HostContainer settings{kDocumentSettings};
+  HostContainer pluginData{kDocumentPluginData};
+  HostContainer renderSettings{kDocumentRenderSettings};
+
+  // Scene: the object tree, materials and animation tracks go here. Every
+  // member must copy deeply (value types), so that copying a document stays
+  // a plain assignment.
+
+  host::DocumentCounter counter;
+};
+
+namespace host {
+
+// The container of `kind`, or null for an unknown kind.
+HostContainer* DocumentData(HostDocument& doc, int32_t kind);
+const HostContainer* DocumentData(const HostDocument& doc, int32_t kind);
+
+// Copies everything `source` holds into `target`, replacing its contents.
+void CopyDocument(const HostDocument& source, HostDocument& target);
+
+// Applies the document's animation at its current time.
+void EvaluateAnimation(HostDocument& doc);
+
+}  // namespace host

@@ -1,0 +1,118 @@
+// The fn* and file* entries of the table, and the save selector.
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+
+#include "host/file_names.h"
+#include "host/handles.h"
+#include "host/host_string.h"
+#include "host/runtime.h"
+#include "host/services.h"
+
+struct HostFile {
+  std::FILE* stream = nullptr;
+  bool failed = false;
+};
+
+namespace host {
+namespace {
+
+using SaveSelector =
+    std::function<std::optional<std::string>(const std::string& title, const std::string& preset)>;
+
+std::mutex gMutex;
+SaveSelector gSaveSelector;
+
+HostString* FnCompose(const HostString* folder, const HostString* file) {
+  return NewString(ComposePath(TextOf(folder), TextOf(file)));
+}
+HostString* FnFilePart(const HostString* path) {
+  return NewString(FilePart(TextOf(path)));
+}
+HostString* FnFolderPart(const HostString* path) {
+  return NewString(FolderPart(TextOf(path)));
+}
+HostString* FnSuffix(const HostString* path) {
+  return NewString(Suffix(TextOf(path)));
+}
+HostString* FnSetSuffix(const HostString* path, const char* suffix) {
+  return NewString(SetSuffix(TextOf(path), suffix != nullptr ? suffix : ""));
+}
+
+int32_t FnExists(const HostString* path) {
+  std::error_code error;
+  return !TextOf(path).empty() && std::filesystem::exists(TextOf(path), error) ? 1 : 0;
+}
+
+HostString* FnSaveSelector(const char* title, const HostString* preset) {
+  SaveSelector selector;
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    selector = gSaveSelector;
+  }
+  if (!selector) return nullptr;
+  const std::optional<std::string> chosen = selector(title != nullptr ? title : "", TextOf(preset));
+  return chosen ? NewString(*chosen) : nullptr;
+}
+
+HostFile* FileOpenWrite(const HostString* path) {
+  if (TextOf(path).empty()) return nullptr;
+  std::FILE* stream = std::fopen(TextOf(path).c_str(), "wb");
+  if (stream == nullptr) return nullptr;
+  CountHandle(HandleKind::kFile, 1);
+  return new HostFile{stream, false};
+}
+
+int32_t FileWrite(HostFile* f, const void* data, int32_t bytes) {
+  if (f == nullptr || bytes < 0 || (bytes > 0 && data == nullptr)) {
+    if (f != nullptr) f->failed = true;
+    return 0;
+  }
+  const auto count = static_cast<size_t>(bytes);
+  if (count > 0 && std::fwrite(data, 1, count, f->stream) != count) f->failed = true;
+  return f->failed ? 0 : 1;
+}
+
+// Buffered data may only fail to reach the disk at the flush or the close,
+// so both count.
+int32_t FileClose(HostFile* f) {
+  if (f == nullptr) return 0;
+  bool ok = !f->failed;
+  if (std::fflush(f->stream) != 0) ok = false;
+  if (std::fclose(f->stream) != 0) ok = false;
+  CountHandle(HandleKind::kFile, -1);
+  delete f;
+  return ok ? 1 : 0;
+}
+
+int32_t FileDelete(const HostString* path) {
+  return !TextOf(path).empty() && std::remove(TextOf(path).c_str()) == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+void SetSaveSelector(SaveSelector selector) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gSaveSelector = std::move(selector);
+}
+
+void FillFileEntries(HostApi& table) {
+  table.fnCompose = &FnCompose;
+  table.fnFilePart = &FnFilePart;
+  table.fnFolderPart = &FnFolderPart;
+  table.fnSuffix = &FnSuffix;
+  table.fnSetSuffix = &FnSetSuffix;
+  table.fnExists = &FnExists;
+  table.fnSaveSelector = &FnSaveSelector;
+  table.fileOpenWrite = &FileOpenWrite;
+  table.fileWrite = &FileWrite;
+  table.fileClose = &FileClose;
+  table.fileDelete = &FileDelete;
+}
+
+void ResetFiles() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gSaveSelector = nullptr;
+}
+
+}  // namespace host

@@ -1,0 +1,29 @@
+// How runtime.cpp assembles the host: each service file fills its own entries
+// of the function table and knows how to return to its starting state.
+#pragma once
+
+#include "host/api/host_api.h"
+
+namespace host {
+
+void FillMemoryEntries(HostApi& table);
+void FillConsoleEntries(HostApi& table);
+void FillStatusEntries(HostApi& table);
+void FillEventEntries(HostApi& table);
+void FillStringEntries(HostApi& table);
+void FillContainerEntries(HostApi& table);
+void FillDocumentEntries(HostApi& table);
+void FillThreadEntries(HostApi& table);
+void FillFileEntries(HostApi& table);
+void FillOwnerEntries(HostApi& table);
+void FillResourceEntries(HostApi& table);
+
+void ResetMemory();
+void ResetConsole();
+void ResetStatus();
+void ResetEvents();
+void ResetDocuments();
+void ResetFiles();
+void ResetOwner();
+
+}  // namespace host
