@@ -150,10 +150,26 @@ int64_t Time::ToFrame(int64_t fps) const {
   return static_cast<int64_t>(frame);
 }
 
+// The cross terms are formed in 128 bits: for large numerators they overflow
+// 64 bits even when the reduced sum fits.
 Time operator+(const Time& a, const Time& b) {
   const int64_t g = Gcd(a.den, b.den);
   const int64_t scaleA = b.den / g;
-  return Time(a.num * scaleA + b.num * (a.den / g), a.den * scaleA);
+  __int128 num =
+      static_cast<__int128>(a.num) * scaleA + static_cast<__int128>(b.num) * (a.den / g);
+  __int128 den = static_cast<__int128>(a.den) * scaleA;
+  __int128 x = num < 0 ? -num : num;
+  __int128 y = den;
+  while (y != 0) {
+    const __int128 r = x % y;
+    x = y;
+    y = r;
+  }
+  if (x > 1) {
+    num /= x;
+    den /= x;
+  }
+  return Time(static_cast<int64_t>(num), static_cast<int64_t>(den));
 }
 
 int Compare(const Time& a, const Time& b) {
