@@ -19,8 +19,8 @@
 
 namespace host {
 
-// A file name: text like a string, kept apart so that a stored path reads
-// back as a path (the native document format writes it differently).
+// A file name: text like a string, but a type of its own so that a stored
+// path reads back as a path and never as plain text.
 struct FileName {
   std::string path;
 };
