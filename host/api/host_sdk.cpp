@@ -60,16 +60,21 @@ void ReportNoMemory(const char* source, int32_t line) {
 
 // ---------------------------------------------------------------- strings
 
-String::String() : handle_(gTable.strNew("")) {}
+// An empty string holds no host handle until it is first changed, so that
+// empty strings cost nothing and can exist before the host is bound.
+String::String() = default;
 String::String(const char* text) : handle_(gTable.strNew(text == nullptr ? "" : text)) {}
 String::String(const String& other)
-    : handle_(other.handle_ != nullptr ? gTable.strCopy(other.handle_) : gTable.strNew("")) {}
+    : handle_(other.handle_ != nullptr ? gTable.strCopy(other.handle_) : nullptr) {}
 String::String(String&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
 
 String& String::operator=(const String& other) {
   if (this != &other) {
-    if (handle_ == nullptr) handle_ = gTable.strNew("");
-    if (handle_ != nullptr) gTable.strSet(handle_, other.Text());
+    if (handle_ == nullptr) {
+      if (other.handle_ != nullptr) handle_ = gTable.strCopy(other.handle_);
+    } else {
+      gTable.strSet(handle_, other.Text());
+    }
   }
   return *this;
 }
@@ -89,7 +94,6 @@ String::~String() {
 
 String String::Adopt(HostString* handle) {
   String s;
-  if (s.handle_ != nullptr) gTable.strFree(s.handle_);
   s.handle_ = handle;
   return s;
 }
