@@ -7,7 +7,7 @@
 #include "eps/line_chainer.h"
 #include "eps/page_projection.h"
 #include "eps/region_chainer.h"
-#include "host_fixture.h"
+#include "eps_test_support.h"
 
 namespace {
 
@@ -23,13 +23,13 @@ std::vector<std::array<double, 2>> Points(const EpsPath& path) {
   return points;
 }
 
-class ChainingTest : public HostTest {
+class ChainingTest : public EpsTest {
  protected:
   Stack<EpsPath> Chain(const std::vector<EdgeSegment>& input, double tolerance) {
     Stack<EdgeSegment> segments;
     for (const EdgeSegment& s : input) segments.Push(s);
     Stack<EpsPath> paths;
-    ChainSegments(page_, segments, paths, tolerance);
+    ChainSegments(*page_, segments, paths, tolerance);
     EXPECT_EQ(segments.Count(), 0);
     return paths;
   }
@@ -38,12 +38,10 @@ class ChainingTest : public HostTest {
     Stack<EdgeSegment> segments;
     for (const EdgeSegment& s : input) segments.Push(s);
     Stack<EpsPath> paths;
-    ChainRegion(page_, segments, paths, tolerance);
+    ChainRegion(*page_, segments, paths, tolerance);
     EXPECT_EQ(segments.Count(), 0);
     return paths;
   }
-
-  EpsPage page_;
 };
 
 TEST_F(ChainingTest, SquareInAnyOrderAndDirectionClosesIntoFivePoints) {

@@ -1,0 +1,126 @@
+// Framing of the EPS file: name, header, setup, body dispatch, trailer.
+#include "eps/eps_document.h"
+
+#include "eps/eps_bodies.h"
+#include "eps/eps_line.h"
+#include "shell/export_settings.h"
+#include "shell/progress.h"
+
+namespace {
+
+void Line(HostFileWriter* file, const String& text) {
+  WriteLine(file, text, true);
+}
+
+// The installation's owner name and organisation; empty when the host
+// cannot tell.
+void OwnerRecord(String& name, String& organisation) {
+  if (Host().ownerRecord == nullptr) return;
+  HostString* hostName = nullptr;
+  HostString* hostOrganisation = nullptr;
+  Host().ownerRecord(&hostName, &hostOrganisation);
+  if (hostName != nullptr) name = String::Adopt(hostName);
+  if (hostOrganisation != nullptr) organisation = String::Adopt(hostOrganisation);
+}
+
+HostDateTime LocalTime() {
+  if (Host().localTime == nullptr) return HostDateTime{};
+  return Host().localTime();
+}
+
+String Number(int64_t value) {
+  return String::FromInt(value);
+}
+
+void WriteBody(EpsPage& page, HostFileWriter* file, int32_t style) {
+  switch (style) {
+    case kStyleAllEdges:
+    case kStyleVisibleEdges:
+      WriteOutlineBody(page, file);
+      break;
+    case kStyleEdgeLines:
+      WriteEdgeLineBody(page, file);
+      break;
+    case kStyleFilled:
+      WriteFullBody(page, file);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+String EpsFileName(const EpsPage& page, int32_t frame) {
+  const String& chosen = page.settings.fileName;
+  if (page.settings.fromFrame == page.settings.toFrame) return chosen;
+  const String bare = FilenameSetSuffix(chosen, "");
+  // The suffix is appended, not set: in a name like "out.v2" setting it
+  // would replace ".v2-<frame>" and send every frame to the same file.
+  const String numbered = FilenameFilePart(bare) + "-" + Number(frame) + ".ai";
+  return FilenameCompose(FilenameFolderPart(bare), numbered);
+}
+
+int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& title) {
+  String name;
+  String organisation;
+  OwnerRecord(name, organisation);
+  const HostDateTime now = LocalTime();
+  const String date = Number(now.day) + "." + Number(now.month) + "." + Number(now.year);
+  const String time = Number(now.hour) + ":" + Number(now.minute) + ":" + Number(now.second);
+
+  Line(file, "%!PS-Adobe-3.0");
+  Line(file, "%%Creator: Vexmark Orvel 2002");
+  Line(file, String("%%For: (") + name + ") (" + organisation + ")");
+  Line(file, String("%%Title: (") + title + ")");
+  Line(file, String("%%CreationDate: (") + date + ") (" + time + ")");
+  Line(file, String("%%BoundingBox: 0 0 ") + Number(page.settings.width) + " " +
+                 Number(page.settings.height));
+  Line(file, "%AI5_FileFormat 3.0");
+  Line(file, "%%EndComments");
+  return 1;
+}
+
+int32_t WriteProlog(const EpsPage&, HostFileWriter*) {
+  return 1;
+}
+
+int32_t WriteHeader(const EpsPage& page, HostFileWriter* file, const String& title) {
+  WriteComments(page, file, title);
+  Line(file, "%%BeginProlog");
+  WriteProlog(page, file);
+  Line(file, "%%EndProlog");
+  Line(file, "%%BeginSetup");
+  Line(file, "Adobe_level2_AI5 /initialize get exec");
+  Line(file, "Adobe_Illustrator_AI5 /initialize get exec");
+  Line(file, "%%EndSetup");
+  return 1;
+}
+
+int32_t WriteTrailer(const EpsPage&, HostFileWriter* file) {
+  Line(file, "%%PageTrailer");
+  Line(file, "gsave annotatepage grestore showpage");
+  Line(file, "%%Trailer");
+  Line(file, "Adobe_Illustrator_AI5 /terminate get exec");
+  Line(file, "Adobe_level2_AI5 /terminate get exec");
+  Line(file, "%%EOF");
+  return 1;
+}
+
+bool WriteEpsFile(EpsPage& page, int32_t style, int32_t frame) {
+  const String fileName = EpsFileName(page, frame);
+  HostFileWriter* file = HostNew<HostFileWriter>();
+  if (file == nullptr) return false;
+  if (!file->Open(fileName)) {
+    HostDelete(file);
+    return false;
+  }
+  const String title = FilenameFilePart(fileName);
+  WriteHeader(page, file, title);
+  WriteBody(page, file, style);
+  WriteTrailer(page, file);
+  const bool written = file->Close();
+  HostDelete(file);
+  ReportProgress(100, 100, 0, 100);
+  return written;
+}

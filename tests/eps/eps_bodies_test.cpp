@@ -1,0 +1,119 @@
+// The three bodies: which groups each writes, and the clean-up of shared
+// lines before writing.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "eps/eps_document.h"
+#include "eps_test_support.h"
+#include "shell/export_settings.h"
+
+namespace {
+
+const std::array<uint8_t, 3> kWhite = {255, 255, 255};
+const std::array<uint8_t, 3> kBlack = {0, 0, 0};
+const std::array<uint8_t, 3> kBlue = {0, 0, 255};
+
+class EpsBodiesTest : public EpsTest {
+ protected:
+  void SetUp() override {
+    EpsTest::SetUp();
+    SetPage(100, 100, "body.eps");
+  }
+
+  // The lines between the setup and the trailer.
+  std::vector<std::string> Body(int32_t style) {
+    EXPECT_TRUE(WriteEpsFile(*page_, style, 0));
+    const std::vector<std::string> lines = Lines(ReadFile(PathOf("body.eps")));
+    const auto begin = std::find(lines.begin(), lines.end(), "%%EndSetup");
+    const auto end = std::find(lines.begin(), lines.end(), "%%PageTrailer");
+    EXPECT_TRUE(begin != lines.end() && end != lines.end());
+    if (begin == lines.end() || end == lines.end()) return {};
+    return std::vector<std::string>(begin + 1, end);
+  }
+
+  static int Count(const std::vector<std::string>& lines, const std::string& line) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+  }
+
+  int objectA_ = 0;
+  int objectB_ = 0;
+};
+
+TEST_F(EpsBodiesTest, OutlineBodyWritesEachDrawnEdgePolygonAsItsOwnCompoundPath) {
+  AddSegments({PageSegment(10, 10, 20, 10)}, Style(2, kWhite, kBlack, 1, &objectA_));
+  AddSegments({PageSegment(30, 10, 40, 10)}, Style(2, kWhite, kBlack, 1, &objectB_));
+  AddSegments({PageSegment(50, 50, 60, 60)}, Style(16, kWhite, kBlack, 1, &objectA_));
+  AddSegments({PageSegment(50, 50, 60, 60)}, Style(4, kWhite, kBlack, 1, &objectA_));
+  // The outline body compares depth: these two do not meet.
+  AddSegments({EdgeSegment{{0, 5, 1}, {5, 5, 1}}, EdgeSegment{{5, 5, 2}, {9, 5, 2}}},
+              Style(2, kWhite, kBlack, 1, &objectA_));
+
+  for (const int32_t style : {kStyleAllEdges, kStyleVisibleEdges}) {
+    const std::vector<std::string> body = Body(style);
+    EXPECT_EQ(Count(body, "*u"), 3);
+    EXPECT_EQ(Count(body, "S"), 4);
+    EXPECT_EQ(Count(body, "50 50 m"), 0);
+    EXPECT_EQ(body[5], "10 90 m");
+  }
+}
+
+TEST_F(EpsBodiesTest, EdgeLineBodyMergesStrokesAndDrawsSharedCreasesOnce) {
+  // Two overlapping edge-line strokes of object A and a crease of A that
+  // lies on them partly; object B has the same crease.
+  AddSegments({PageSegment(10, 10, 30, 10), PageSegment(20, 10, 40, 10)},
+              Style(16, kWhite, kBlack, 1, &objectA_));
+  AddSegments({PageSegment(35, 10, 60, 10)}, Style(8, kWhite, kBlack, 1, &objectA_));
+  AddSegments({PageSegment(35, 10, 60, 10)}, Style(8, kWhite, kBlack, 1, &objectB_));
+
+  const std::vector<std::string> body = Body(kStyleEdgeLines);
+  EXPECT_EQ(body,
+            (std::vector<std::string>{"*u",      "0 XR",    "[] 0 d",  "0.00000 0.00000 0.00000 XA",
+                                      "0 w",     "10 90 m", "20 90 l", "30 90 l",
+                                      "40 90 l", "S",       "*U",  //
+                                      "*u",      "0 XR",    "[] 0 d",  "0.00000 0.00000 0.00000 XA",
+                                      "0 w",     "40 90 m", "60 90 l", "S",
+                                      "*U",  //
+                                      "*u",      "0 XR",    "[] 0 d",  "0.00000 0.00000 0.00000 XA",
+                                      "0 w",     "35 90 m", "60 90 l", "S",
+                                      "*U"}));
+}
+
+TEST_F(EpsBodiesTest, FullBodyFillsRegionsWithoutTheirInnerEdges) {
+  // One blue region made of two squares that share the edge x = 50; a
+  // crease along its outline and one across it; a region edge group that
+  // the outline covers entirely.
+  std::vector<EdgeSegment> region = Rectangle(10, 10, 50, 50);
+  const std::vector<EdgeSegment> right = Rectangle(50, 10, 90, 50);
+  region.insert(region.end(), right.begin(), right.end());
+  AddSegments(region, Style(3, kBlue, kBlack, 40, &objectA_));
+  AddSegments(region, Style(16, kBlue, kBlack, 40, &objectA_));
+  AddSegments({PageSegment(10, 50, 30, 50), PageSegment(30, 10, 30, 50)},
+              Style(8, kWhite, kBlack, 40, &objectA_));
+  AddSegments(region, Style(4, kBlue, kBlack, 40, &objectA_));
+
+  const std::vector<std::string> body = Body(kStyleFilled);
+  // The region: one outline around both squares, without the shared edge.
+  const auto fill = std::find(body.begin(), body.end(), "0.00000 0.00000 1.00000 Xa");
+  ASSERT_NE(fill, body.end());
+  EXPECT_EQ(std::vector<std::string>(fill + 3, fill + 11),
+            (std::vector<std::string>{"10 90 m", "10 50 l", "50 50 l", "90 50 l", "90 90 l",
+                                      "50 90 l", "10 90 l", "b"}));
+  EXPECT_EQ(Count(body, "*u"), 2);
+  // The crease across the region is all that is stroked on its own.
+  const auto crease = std::find(body.begin(), body.end(), "S");
+  ASSERT_NE(crease, body.end());
+  EXPECT_EQ(std::vector<std::string>(crease - 2, crease + 1),
+            (std::vector<std::string>{"30 90 m", "30 50 l", "S"}));
+}
+
+TEST_F(EpsBodiesTest, MemoryFailureEndsTheBodyButTheFileIsFramed) {
+  AddSegments({PageSegment(10, 10, 20, 10)}, Style(2, kWhite, kBlack, 1, &objectA_));
+  MemoryErrorFlag::Set();
+  for (const int32_t style : {kStyleAllEdges, kStyleEdgeLines, kStyleFilled}) {
+    EXPECT_TRUE(Body(style).empty());
+    EXPECT_EQ(Lines(ReadFile(PathOf("body.eps"))).back(), "%%EOF");
+  }
+}
+
+}  // namespace

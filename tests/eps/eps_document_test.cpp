@@ -1,0 +1,143 @@
+// The EPS file as a whole: names over a frame range, header and trailer,
+// CR LF line ends, the owner record and creation date from the host.
+#include "eps/eps_document.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "eps/eps_line.h"
+#include "eps_test_support.h"
+#include "shell/export_settings.h"
+
+namespace {
+
+class EpsDocumentTest : public EpsTest {
+ protected:
+  void SetUp() override {
+    EpsTest::SetUp();
+    host::SetFixedLocalTime(HostDateTime{2026, 12, 8, 9, 5, 3});
+    SetPage(320, 240, "scene.eps");
+  }
+};
+
+const std::vector<std::string> kHeader = {
+    "%!PS-Adobe-3.0",
+    "%%Creator: Vexmark Orvel 2002",
+    "%%For: () ()",
+    "%%Title: (scene.eps)",
+    "%%CreationDate: (8.12.2026) (9:5:3)",
+    "%%BoundingBox: 0 0 320 240",
+    "%AI5_FileFormat 3.0",
+    "%%EndComments",
+    "%%BeginProlog",
+    "%%EndProlog",
+    "%%BeginSetup",
+    "Adobe_level2_AI5 /initialize get exec",
+    "Adobe_Illustrator_AI5 /initialize get exec",
+    "%%EndSetup",
+};
+
+const std::vector<std::string> kTrailer = {
+    "%%PageTrailer",
+    "gsave annotatepage grestore showpage",
+    "%%Trailer",
+    "Adobe_Illustrator_AI5 /terminate get exec",
+    "Adobe_level2_AI5 /terminate get exec",
+    "%%EOF",
+};
+
+TEST_F(EpsDocumentTest, EmptyPageIsHeaderThenTrailerWithCrLf) {
+  for (const int32_t style :
+       {kStyleAllEdges, kStyleVisibleEdges, kStyleEdgeLines, kStyleFilled, 0}) {
+    ASSERT_TRUE(WriteEpsFile(*page_, style, 0));
+    std::vector<std::string> expected = kHeader;
+    expected.insert(expected.end(), kTrailer.begin(), kTrailer.end());
+    EXPECT_EQ(Lines(ReadFile(PathOf("scene.eps"))), expected) << "style " << style;
+  }
+}
+
+TEST_F(EpsDocumentTest, RangeWritesNumberedAiFilesOneFrameKeepsTheChosenName) {
+  page_->settings.fromFrame = 25;
+  page_->settings.toFrame = 30;
+  for (int32_t frame = 0; frame < 6; ++frame)
+    ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, frame));
+  for (int32_t frame = 0; frame < 6; ++frame) {
+    const std::string name = "scene-" + std::to_string(frame) + ".ai";
+    const std::vector<std::string> lines = Lines(ReadFile(PathOf(name)));
+    ASSERT_EQ(lines.size(), 20u) << name;
+    EXPECT_EQ(lines[3], "%%Title: (" + name + ")");
+  }
+  EXPECT_FALSE(std::filesystem::exists(PathOf("scene.eps")));
+
+  page_->settings.fromFrame = page_->settings.toFrame = 7;
+  page_->settings.fileName = PathOf("single").c_str();
+  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  EXPECT_TRUE(std::filesystem::exists(PathOf("single")));
+}
+
+TEST_F(EpsDocumentTest, RangeNamesWithoutSuffixOrWithDotsInFolders) {
+  page_->settings.fromFrame = 0;
+  page_->settings.toFrame = 1;
+  page_->settings.fileName = "/a.b/scene";
+  EXPECT_EQ(std::string(EpsFileName(*page_, 1).Text()), "/a.b/scene-1.ai");
+  page_->settings.fileName = "out.v2.eps";
+  EXPECT_EQ(std::string(EpsFileName(*page_, 12).Text()), "out.v2-12.ai");
+}
+
+TEST_F(EpsDocumentTest, OwnerRecordAndTitleAreWrittenAsTheyAre) {
+  host::SetOwnerRecord("Ana (Inks)", "Zeichenb\xC3\xBCro");  // ü in UTF-8
+  host::SetFixedLocalTime(HostDateTime{2031, 1, 2, 23, 59, 0});
+  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[2], "%%For: (Ana (Inks)) (Zeichenb\xFCro)");  // ü in Latin-1
+  EXPECT_EQ(lines[4], "%%CreationDate: (2.1.2031) (23:59:0)");
+}
+
+TEST_F(EpsDocumentTest, LineBreaksInTextCannotStartLinesOfTheirOwn) {
+  host::SetOwnerRecord("Ana\r\nshowpage", "");
+  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_EQ(lines[2], "%%For: (Ana??showpage) ()");
+}
+
+TEST_F(EpsDocumentTest, LongLinesAreCutToTheLineBuffer) {
+  const std::string longName(600, 'n');
+  host::SetOwnerRecord(longName, "");
+  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
+  ASSERT_EQ(lines.size(), 20u);
+  EXPECT_EQ(lines[2].size(), static_cast<size_t>(kMaxEpsLine));
+  EXPECT_EQ(lines[2], ("%%For: (" + longName).substr(0, kMaxEpsLine));
+}
+
+TEST_F(EpsDocumentTest, WriteLineWithoutFileWritesNothing) {
+  EXPECT_EQ(WriteLine(nullptr, "text", true), 0);
+  const std::vector<std::string> lines =
+      LinesWrittenBy([](HostFileWriter* file) { EXPECT_EQ(WriteLine(file, "a", true), 1); });
+  EXPECT_EQ(lines, std::vector<std::string>{"a"});
+}
+
+TEST_F(EpsDocumentTest, UnopenableFileIsReportedAndWritesNothing) {
+  page_->settings.fileName = PathOf("missing-folder/scene.eps").c_str();
+  EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("missing-folder")));
+
+  page_->settings.fileName = PathOf("scene.eps").c_str();
+  host::FailNthAllocation(1);  // the file object
+  EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  host::ClearAllocationFaults();
+  EXPECT_FALSE(std::filesystem::exists(PathOf("scene.eps")));
+}
+
+TEST_F(EpsDocumentTest, FailedWriteIsReported) {
+  // /dev/full accepts the open and fails every write with "no space left".
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
+  page_->settings.fileName = "/dev/full";
+  EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+}  // namespace
