@@ -24,6 +24,7 @@ struct HostDocument;
 struct HostThread;
 struct HostFile;
 struct HostResource;
+struct HostUiApi;  // dialogs, registration, bitmaps: host/api/host_ui_api.h
 
 // Exact time as a reduced fraction num / den with den > 0.
 struct HostTime {
@@ -161,6 +162,9 @@ struct HostApi {
   HostResource* (*resLoad)(const HostString* folder);
   void (*resFree)(HostResource* r);
   HostString* (*resString)(const HostResource* r, int32_t id);  // empty when missing
+
+  // Dialogs, command and tag registration, bitmaps.
+  const HostUiApi* ui;
 };
 
 }  // extern "C"
