@@ -120,9 +120,10 @@ void CopyDocument(const HostDocument& source, HostDocument& target) {
   if (&source != &target) target = source;
 }
 
-// Documents carry no animation tracks yet, so there is nothing to apply; the
-// scene's tracks are evaluated here once documents hold them.
-void EvaluateAnimation(HostDocument& /*doc*/) {}
+void EvaluateAnimation(HostDocument& doc) {
+  const HostTime time = DocGetTime(&doc);
+  AnimateScene(doc.scene, static_cast<double>(time.num) / static_cast<double>(time.den));
+}
 
 HostDocument* NewDocument() {
   auto* doc = new HostDocument;

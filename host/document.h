@@ -1,11 +1,12 @@
 // Host documents: the data containers a module reads (document settings,
-// plug-in data, render settings) and, later, the scene itself.
+// plug-in data, render settings) and the scene itself.
 #pragma once
 
 #include <cstdint>
 
 #include "host/api/host_api.h"
 #include "host/container.h"
+#include "host/scene.h"
 
 namespace host {
 
@@ -27,9 +28,9 @@ struct HostDocument {
   HostContainer pluginData{kDocumentPluginData};
   HostContainer renderSettings{kDocumentRenderSettings};
 
-  // Scene: the object tree, materials and animation tracks go here. Every
-  // member must copy deeply (value types), so that copying a document stays
-  // a plain assignment.
+  // The object tree, materials, animation tracks and the view. It copies
+  // deeply, so that copying a document stays a plain assignment.
+  host::Scene scene;
 
   host::DocumentCounter counter;
 };

@@ -12,6 +12,8 @@ std::atomic<int64_t> gContainers{0};
 std::atomic<int64_t> gThreads{0};
 std::atomic<int64_t> gFiles{0};
 std::atomic<int64_t> gResources{0};
+std::atomic<int64_t> gSelections{0};
+std::atomic<int64_t> gNeighbours{0};
 
 std::atomic<int64_t>& Counter(HandleKind kind) {
   switch (kind) {
@@ -23,6 +25,10 @@ std::atomic<int64_t>& Counter(HandleKind kind) {
       return gThreads;
     case HandleKind::kFile:
       return gFiles;
+    case HandleKind::kSelection:
+      return gSelections;
+    case HandleKind::kNeighbours:
+      return gNeighbours;
     case HandleKind::kResource:
       break;
   }
@@ -42,6 +48,8 @@ LiveHandles GetLiveHandles() {
   live.threads = gThreads;
   live.files = gFiles;
   live.resources = gResources;
+  live.selections = gSelections;
+  live.neighbours = gNeighbours;
   return live;
 }
 

@@ -6,7 +6,7 @@
 
 namespace host {
 
-enum class HandleKind { kString, kContainer, kThread, kFile, kResource };
+enum class HandleKind { kString, kContainer, kThread, kFile, kResource, kSelection, kNeighbours };
 
 void CountHandle(HandleKind kind, int64_t delta);
 

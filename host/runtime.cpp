@@ -26,6 +26,7 @@ HostApi BuildTable() {
   FillFileEntries(table);
   FillOwnerEntries(table);
   FillResourceEntries(table);
+  FillSceneEntries(table);
   return table;
 }
 

@@ -55,6 +55,8 @@ struct LiveHandles {
   int64_t threads = 0;
   int64_t files = 0;
   int64_t resources = 0;
+  int64_t selections = 0;
+  int64_t neighbours = 0;
 };
 LiveHandles GetLiveHandles();
 

@@ -17,6 +17,7 @@ void FillThreadEntries(HostApi& table);
 void FillFileEntries(HostApi& table);
 void FillOwnerEntries(HostApi& table);
 void FillResourceEntries(HostApi& table);
+void FillSceneEntries(HostApi& table);
 
 void ResetMemory();
 void ResetConsole();

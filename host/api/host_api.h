@@ -25,6 +25,7 @@ struct HostThread;
 struct HostFile;
 struct HostResource;
 struct HostUiApi;  // dialogs, registration, bitmaps: host/api/host_ui_api.h
+struct HostSceneApi;  // objects, tags, materials, selections, cameras: host/api/host_scene_api.h
 
 // Exact time as a reduced fraction num / den with den > 0.
 struct HostTime {
@@ -165,6 +166,9 @@ struct HostApi {
 
   // Dialogs, command and tag registration, bitmaps.
   const HostUiApi* ui;
+
+  // Scene objects, tags, materials, selections, neighbours, view and camera.
+  const HostSceneApi* scene;
 };
 
 }  // extern "C"

@@ -404,3 +404,194 @@ String FilenameSetSuffix(const String& path, const char* suffix) {
 }
 bool FilenameExists(const String& path) { return gTable.fnExists(path.Handle()) != 0; }
 bool FileDelete(const String& path) { return gTable.fileDelete(path.Handle()) != 0; }
+
+// ---------------------------------------------------------------- scene
+
+// An older host's table has no scene services: every call then answers as
+// for an empty scene.
+namespace {
+
+const HostSceneApi* SceneTable() { return gTable.scene; }
+
+Vector FromHost(const HostVector& v) { return Vector{v.x, v.y, v.z}; }
+
+}  // namespace
+
+int32_t HostVersion() { return gTable.version; }
+
+SceneObject* GetFirstObject(const BaseDocument* doc) {
+  return SceneTable() && doc ? SceneTable()->docFirstObject(doc) : nullptr;
+}
+SceneObject* ObjectDown(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objDown(object) : nullptr;
+}
+SceneObject* ObjectNext(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objNext(object) : nullptr;
+}
+SceneObject* ObjectUp(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objUp(object) : nullptr;
+}
+
+int32_t ObjectType(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objType(object) : 0;
+}
+String ObjectName(const SceneObject* object) {
+  return SceneTable() && object ? String::Adopt(SceneTable()->objName(object)) : String();
+}
+int32_t ObjectVisibility(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objVisibility(object) : kVisibilityUndefined;
+}
+Matrix ObjectGlobalMatrix(const SceneObject* object) {
+  if (!SceneTable() || !object) return Matrix();
+  const HostMatrix m = SceneTable()->objGlobalMatrix(object);
+  return Matrix{FromHost(m.off), FromHost(m.v1), FromHost(m.v2), FromHost(m.v3)};
+}
+
+int32_t ObjectPointCount(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objPointCount(object) : 0;
+}
+const HostVector* ObjectPoints(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objPoints(object) : nullptr;
+}
+int32_t ObjectPolygonCount(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objPolygonCount(object) : 0;
+}
+const HostPolygon* ObjectPolygons(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objPolygons(object) : nullptr;
+}
+
+int32_t ObjectTagCount(const SceneObject* object) {
+  return SceneTable() && object ? SceneTable()->objTagCount(object) : 0;
+}
+SceneTag* ObjectTag(const SceneObject* object, int32_t index) {
+  return SceneTable() && object ? SceneTable()->objTag(object, index) : nullptr;
+}
+int32_t TagType(const SceneTag* tag) { return SceneTable() && tag ? SceneTable()->tagType(tag) : 0; }
+String TagName(const SceneTag* tag) {
+  return SceneTable() && tag ? String::Adopt(SceneTable()->tagName(tag)) : String();
+}
+BaseContainer TagData(const SceneTag* tag) {
+  return BaseContainer::Adopt(SceneTable() && tag ? SceneTable()->tagGetData(tag) : nullptr);
+}
+bool SetTagData(SceneTag* tag, const BaseContainer& data) {
+  return SceneTable() && tag && data.Valid() && SceneTable()->tagSetData(tag, data.Handle()) != 0;
+}
+SceneMaterial* TagMaterial(const SceneTag* tag) {
+  return SceneTable() && tag ? SceneTable()->tagMaterial(tag) : nullptr;
+}
+const HostSelection* TagSelection(const SceneTag* tag) {
+  return SceneTable() && tag ? SceneTable()->tagSelection(tag) : nullptr;
+}
+int32_t TagPluginId(const SceneTag* tag) {
+  return SceneTable() && tag ? SceneTable()->tagPluginId(tag) : 0;
+}
+
+int32_t MaterialType(const SceneMaterial* material) {
+  return SceneTable() && material ? SceneTable()->mtlType(material) : 0;
+}
+String MaterialName(const SceneMaterial* material) {
+  return SceneTable() && material ? String::Adopt(SceneTable()->mtlName(material)) : String();
+}
+bool MaterialChannelEnabled(const SceneMaterial* material, int32_t channel) {
+  return SceneTable() && material && SceneTable()->mtlChannelEnabled(material, channel) != 0;
+}
+BaseContainer MaterialChannelData(const SceneMaterial* material, int32_t channel) {
+  return BaseContainer::Adopt(
+      SceneTable() && material ? SceneTable()->mtlChannelData(material, channel) : nullptr);
+}
+BaseContainer MaterialData(const SceneMaterial* material) {
+  return BaseContainer::Adopt(SceneTable() && material ? SceneTable()->mtlGetData(material)
+                                                       : nullptr);
+}
+
+Selection::Selection(const Selection& other) {
+  if (other.Valid() && Create()) CopyFrom(other.handle_);
+}
+Selection::Selection(Selection&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = nullptr;
+}
+Selection& Selection::operator=(const Selection& other) {
+  if (this == &other) return *this;
+  if (!other.Valid()) {
+    DeselectAll();
+  } else if (Valid() || Create()) {
+    CopyFrom(other.handle_);
+  }
+  return *this;
+}
+Selection& Selection::operator=(Selection&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) gTable.scene->selFree(handle_);
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+Selection::~Selection() {
+  if (handle_ != nullptr) gTable.scene->selFree(handle_);
+}
+
+bool Selection::Create() {
+  if (handle_ != nullptr) {
+    DeselectAll();
+    return true;
+  }
+  handle_ = SceneTable() ? SceneTable()->selNew() : nullptr;
+  return handle_ != nullptr;
+}
+bool Selection::Select(int32_t index) {
+  return handle_ != nullptr && gTable.scene->selSelect(handle_, index) != 0;
+}
+void Selection::Deselect(int32_t index) {
+  if (handle_ != nullptr) gTable.scene->selDeselect(handle_, index);
+}
+void Selection::DeselectAll() {
+  if (handle_ != nullptr) gTable.scene->selDeselectAll(handle_);
+}
+bool Selection::IsSelected(int32_t index) const {
+  return handle_ != nullptr && gTable.scene->selIsSelected(handle_, index) != 0;
+}
+int32_t Selection::Count() const {
+  return handle_ != nullptr ? gTable.scene->selCount(handle_) : 0;
+}
+bool Selection::CopyFrom(const HostSelection* source) {
+  return handle_ != nullptr && source != nullptr &&
+         gTable.scene->selCopyFrom(handle_, source) != 0;
+}
+
+NeighbourService::~NeighbourService() {
+  if (handle_ != nullptr) gTable.scene->nbrFree(handle_);
+}
+bool NeighbourService::Init(int32_t pointCount, const HostPolygon* polygons,
+                            int32_t polygonCount) {
+  if (handle_ != nullptr) gTable.scene->nbrFree(handle_);
+  handle_ = SceneTable() ? SceneTable()->nbrNew(pointCount, polygons, polygonCount) : nullptr;
+  return handle_ != nullptr;
+}
+void NeighbourService::EdgePolygons(int32_t a, int32_t b, int32_t& first, int32_t& second) const {
+  first = -1;
+  second = -1;
+  if (handle_ != nullptr) gTable.scene->nbrEdgePolygons(handle_, a, b, &first, &second);
+}
+
+BaseDocument* PolygonizeDocument(const BaseDocument* doc) {
+  return SceneTable() && doc ? SceneTable()->docPolygonize(doc) : nullptr;
+}
+SceneObject* ViewLinkedCamera(const BaseDocument* doc) {
+  return SceneTable() && doc ? SceneTable()->docViewLinkedCamera(doc) : nullptr;
+}
+SceneObject* ViewCamera(const BaseDocument* doc) {
+  return SceneTable() && doc ? SceneTable()->docViewCamera(doc) : nullptr;
+}
+int32_t CameraProjection(const SceneObject* camera) {
+  return SceneTable() && camera ? SceneTable()->camProjection(camera) : kProjectionPerspective;
+}
+double CameraLens(const SceneObject* camera) {
+  return SceneTable() && camera ? SceneTable()->camLens(camera) : 0.0;
+}
+double CameraFilmWidth(const SceneObject* camera) {
+  return SceneTable() && camera ? SceneTable()->camFilmWidth(camera) : 0.0;
+}
+double CameraZoom(const SceneObject* camera) {
+  return SceneTable() && camera ? SceneTable()->camZoom(camera) : 0.0;
+}

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "host_api.h"
+#include "host_scene_api.h"
 
 // Binds the module to the host's table; called once at init. The table is
 // copied, so the host's storage may go away afterwards.
@@ -283,3 +284,117 @@ String FilenameSuffix(const String& path);
 String FilenameSetSuffix(const String& path, const char* suffix);
 bool FilenameExists(const String& path);
 bool FileDelete(const String& path);
+
+// ---------------------------------------------------------------- scene
+
+// Scene objects, tags and materials are host objects; the module holds plain
+// pointers to them, valid while their document lives unchanged. Type codes,
+// keys and the HostMatrix and HostPolygon layouts are in host_scene_api.h.
+using SceneObject = HostObject;
+using SceneTag = HostTag;
+using SceneMaterial = HostMaterial;
+
+// An affine map: a point p goes to off + v1 * p.x + v2 * p.y + v3 * p.z.
+struct Matrix {
+  Vector off;
+  Vector v1{1, 0, 0};
+  Vector v2{0, 1, 0};
+  Vector v3{0, 0, 1};
+};
+
+// The interface version of the bound host (some answers depend on it).
+int32_t HostVersion();
+
+// The object tree: each call returns null at the end of its direction.
+SceneObject* GetFirstObject(const BaseDocument* doc);
+SceneObject* ObjectDown(const SceneObject* object);  // first child
+SceneObject* ObjectNext(const SceneObject* object);  // next sibling
+SceneObject* ObjectUp(const SceneObject* object);    // parent
+
+int32_t ObjectType(const SceneObject* object);
+String ObjectName(const SceneObject* object);
+int32_t ObjectVisibility(const SceneObject* object);  // 0 on, 1 off, 2 undefined
+Matrix ObjectGlobalMatrix(const SceneObject* object);
+
+// Points (object space) and polygons of a polygon object; null and 0 for
+// other objects. The arrays are the host's own: read them, never free them.
+int32_t ObjectPointCount(const SceneObject* object);
+const HostVector* ObjectPoints(const SceneObject* object);
+int32_t ObjectPolygonCount(const SceneObject* object);
+const HostPolygon* ObjectPolygons(const SceneObject* object);
+
+// Tags in order, and what each kind carries.
+int32_t ObjectTagCount(const SceneObject* object);
+SceneTag* ObjectTag(const SceneObject* object, int32_t index);  // null out of range
+int32_t TagType(const SceneTag* tag);
+String TagName(const SceneTag* tag);
+BaseContainer TagData(const SceneTag* tag);  // a copy of the settings
+bool SetTagData(SceneTag* tag, const BaseContainer& data);
+SceneMaterial* TagMaterial(const SceneTag* tag);         // texture tags; null when none
+const HostSelection* TagSelection(const SceneTag* tag);  // selection tags; else null
+int32_t TagPluginId(const SceneTag* tag);                // plug-in tags; else 0
+
+int32_t MaterialType(const SceneMaterial* material);
+String MaterialName(const SceneMaterial* material);
+bool MaterialChannelEnabled(const SceneMaterial* material, int32_t channel);
+// The channel's container (colour 1000, brightness 1001); invalid when the
+// host cannot give that channel.
+BaseContainer MaterialChannelData(const SceneMaterial* material, int32_t channel);
+BaseContainer MaterialData(const SceneMaterial* material);  // the material's own settings
+
+// A set of polygon (or other) indices held by the host. Created empty by
+// Create(); a selection whose creation failed is not Valid() and holds
+// nothing. Copies are independent.
+class Selection {
+ public:
+  Selection() = default;
+  Selection(const Selection& other);
+  Selection(Selection&& other) noexcept;
+  Selection& operator=(const Selection& other);
+  Selection& operator=(Selection&& other) noexcept;
+  ~Selection();
+
+  bool Create();  // false when the host had no memory
+  bool Valid() const { return handle_ != nullptr; }
+  bool Select(int32_t index);
+  void Deselect(int32_t index);
+  void DeselectAll();
+  bool IsSelected(int32_t index) const;
+  int32_t Count() const;
+  // Replaces the contents with a copy of `source` (e.g. a tag's selection).
+  bool CopyFrom(const HostSelection* source);
+  const HostSelection* Handle() const { return handle_; }
+
+ private:
+  HostSelection* handle_ = nullptr;
+};
+
+// The host's polygon-neighbour service over one polygon list.
+class NeighbourService {
+ public:
+  NeighbourService() = default;
+  ~NeighbourService();
+  NeighbourService(const NeighbourService&) = delete;
+  NeighbourService& operator=(const NeighbourService&) = delete;
+
+  // False when an index lies outside the points or the host had no memory.
+  bool Init(int32_t pointCount, const HostPolygon* polygons, int32_t polygonCount);
+  bool Valid() const { return handle_ != nullptr; }
+  // The first two polygons that have the edge between points a and b
+  // (either direction); -1 where there is none.
+  void EdgePolygons(int32_t a, int32_t b, int32_t& first, int32_t& second) const;
+
+ private:
+  HostNeighbours* handle_ = nullptr;
+};
+
+// A new document with every object as polygons; free with FreeDocument.
+BaseDocument* PolygonizeDocument(const BaseDocument* doc);
+
+// The view's linked scene camera (null when none) and its own camera.
+SceneObject* ViewLinkedCamera(const BaseDocument* doc);
+SceneObject* ViewCamera(const BaseDocument* doc);
+int32_t CameraProjection(const SceneObject* camera);  // 0 perspective, 1 parallel
+double CameraLens(const SceneObject* camera);         // millimetres
+double CameraFilmWidth(const SceneObject* camera);    // millimetres
+double CameraZoom(const SceneObject* camera);
