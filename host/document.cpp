@@ -132,8 +132,8 @@ HostDocument* NewDocument() {
   doc->settings.Set(kKeyStartTime, HostTime{0, 1});
   doc->renderSettings.Set(kKeyRenderWidth, kDefaultWidth);
   doc->renderSettings.Set(kKeyRenderHeight, kDefaultHeight);
-  doc->renderSettings.Set(kKeyRenderFrom, int64_t{0});
-  doc->renderSettings.Set(kKeyRenderTo, int64_t{0});
+  doc->renderSettings.Set(kKeyRenderFrom, HostTime{0, 1});
+  doc->renderSettings.Set(kKeyRenderTo, HostTime{0, 1});
   doc->renderSettings.Set(kKeyRenderFps, kDefaultFps);
   return doc;
 }

@@ -8,11 +8,9 @@
 #include "host/host_string.h"
 #include "host/runtime.h"
 #include "host/services.h"
+#include "host/resource.h"
 #include "host/string_table.h"
 
-struct HostResource {
-  std::map<int32_t, std::string> strings;
-};
 
 namespace host {
 namespace {
@@ -32,7 +30,7 @@ HostResource* ResLoad(const HostString* folder) {
     return nullptr;
   }
   CountHandle(HandleKind::kResource, 1);
-  return new HostResource{std::move(parsed.strings)};
+  return new HostResource{TextOf(folder), std::move(parsed.strings)};
 }
 
 void ResFree(HostResource* r) {

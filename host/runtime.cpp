@@ -27,6 +27,7 @@ HostApi BuildTable() {
   FillOwnerEntries(table);
   FillResourceEntries(table);
   FillSceneEntries(table);
+  FillUiEntries(table);
   return table;
 }
 
@@ -61,6 +62,7 @@ void ResetForTest() {
   ResetDocuments();
   ResetFiles();
   ResetOwner();
+  ResetUi();
 }
 
 }  // namespace host

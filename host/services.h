@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/api/host_api.h"
+#include "host/api/host_ui_api.h"
 
 namespace host {
 
@@ -18,6 +19,10 @@ void FillFileEntries(HostApi& table);
 void FillOwnerEntries(HostApi& table);
 void FillResourceEntries(HostApi& table);
 void FillSceneEntries(HostApi& table);
+void FillUiEntries(HostApi& table);
+void FillDialogEntries(HostUiApi& ui);
+void FillRegistryEntries(HostUiApi& ui);
+void FillBitmapEntries(HostUiApi& ui);
 
 void ResetMemory();
 void ResetConsole();
@@ -26,5 +31,7 @@ void ResetEvents();
 void ResetDocuments();
 void ResetFiles();
 void ResetOwner();
+void ResetUi();
+void ResetDialogs();
 
 }  // namespace host

@@ -362,6 +362,8 @@ void ResourcesFree() {
   gResources = nullptr;
 }
 
+const HostResource* ModuleResources() { return gResources; }
+
 String LoadResourceString(int32_t id) {
   if (gResources == nullptr) return String();
   return String::Adopt(gTable.resString(gResources, id));

@@ -257,6 +257,8 @@ bool ResourcesLoad(const String& folder);
 void ResourcesFree();
 // A string of the module's string table; empty when missing or not loaded.
 String LoadResourceString(int32_t id);
+// The resources that ResourcesLoad loaded (null before and after).
+const HostResource* ModuleResources();
 
 // ---------------------------------------------------------------- files
 

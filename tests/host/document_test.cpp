@@ -21,8 +21,8 @@ TEST_F(HostDocumentTest, NewDocumentHasTheDefaults) {
   const BaseContainer render = GetDocumentData(doc, kDocumentRenderSettings);
   EXPECT_EQ(render.GetInt(kRenderWidth), 320);
   EXPECT_EQ(render.GetInt(kRenderHeight), 240);
-  EXPECT_EQ(render.GetInt(kRenderFrom, -1), 0);
-  EXPECT_EQ(render.GetInt(kRenderTo, -1), 0);
+  EXPECT_TRUE(render.GetTime(kRenderFrom, Time(9, 1)) == Time(0, 1)) << "the range is in times";
+  EXPECT_TRUE(render.GetTime(kRenderTo, Time(9, 1)) == Time(0, 1));
   EXPECT_EQ(render.GetInt(kRenderFps), 30);
   EXPECT_FALSE(GetDocumentData(doc, 3).Valid()) << "unknown kinds have no data";
 

@@ -1,0 +1,83 @@
+#include "shell/tag_dialog.h"
+
+#include "shell/export_settings.h"
+
+bool TagDialog::CreateLayout() { return LoadDialogResource(kTagLayout); }
+
+bool TagDialog::InitValues() {
+  if (!GeDialog::InitValues()) return false;
+  SetBool(kTagGadgetOutline, settings_.GetBool(kTagOutline));
+  SetBool(kTagGadgetCrease, settings_.GetBool(kTagCrease));
+  SetDegree(kTagGadgetCreaseAngle, settings_.GetReal(kTagCreaseAngle), 0.0, 90.0, 1.0);
+  SetInt(kTagGadgetLineWidth, settings_.GetInt(kTagLineWidth), 0, kMaxLineWidth, 1);
+  SetBool(kTagGadgetFlatEdges, settings_.GetBool(kTagFlatEdges));
+  SetColorField(kTagGadgetLineColor, settings_.GetVector(kTagLineColor),
+                settings_.GetReal(kTagLineBrightness), 1.0);
+  return true;
+}
+
+bool TagDialog::Command(int32_t, const BaseContainer&) {
+  bool check = false;
+  if (GetBool(kTagGadgetOutline, check)) settings_.SetBool(kTagOutline, check);
+  if (GetBool(kTagGadgetCrease, check)) settings_.SetBool(kTagCrease, check);
+  double angle = 0.0;
+  if (GetReal(kTagGadgetCreaseAngle, angle)) settings_.SetReal(kTagCreaseAngle, angle);
+  int32_t width = 0;
+  if (GetInt(kTagGadgetLineWidth, width)) settings_.SetInt(kTagLineWidth, width);
+  if (GetBool(kTagGadgetFlatEdges, check)) settings_.SetBool(kTagFlatEdges, check);
+  Vector colour;
+  double brightness = 0.0;
+  if (GetColorField(kTagGadgetLineColor, colour, brightness)) {
+    settings_.SetVector(kTagLineColor, colour);
+    settings_.SetReal(kTagLineBrightness, brightness);
+  }
+  return true;
+}
+
+BaseContainer DefaultTagSettings() {
+  BaseContainer settings(kExportTagId);
+  settings.SetBool(kTagOutline, true);
+  settings.SetBool(kTagCrease, true);
+  settings.SetReal(kTagCreaseAngle, kDefaultCreaseAngle);
+  settings.SetInt(kTagLineWidth, 0);
+  settings.SetBool(kTagFlatEdges, false);
+  settings.SetVector(kTagLineColor, Vector{0, 0, 0});
+  settings.SetReal(kTagLineBrightness, 1.0);
+  return settings;
+}
+
+namespace {
+
+// Writes the tag keys of `from` into the host's own settings container.
+void WriteTagSettings(const BaseContainer& from, HostContainer* to) {
+  const HostApi& host = Host();
+  host.bcSetBool(to, kTagOutline, from.GetBool(kTagOutline) ? 1 : 0);
+  host.bcSetBool(to, kTagCrease, from.GetBool(kTagCrease) ? 1 : 0);
+  host.bcSetReal(to, kTagCreaseAngle, from.GetReal(kTagCreaseAngle));
+  host.bcSetInt(to, kTagLineWidth, from.GetInt(kTagLineWidth));
+  host.bcSetBool(to, kTagFlatEdges, from.GetBool(kTagFlatEdges) ? 1 : 0);
+  const Vector colour = from.GetVector(kTagLineColor);
+  host.bcSetVector(to, kTagLineColor, HostVector{colour.x, colour.y, colour.z});
+  host.bcSetReal(to, kTagLineBrightness, from.GetReal(kTagLineBrightness));
+}
+
+}  // namespace
+
+int32_t ExportTagInit(HostContainer* settings) {
+  if (settings == nullptr) return 0;
+  WriteTagSettings(DefaultTagSettings(), settings);
+  return 1;
+}
+
+int32_t ExportTagEdit(HostContainer* settings) {
+  if (settings == nullptr) return 0;
+  BaseContainer copy = BaseContainer::Adopt(Host().bcCopy(settings));
+  if (!copy.Valid()) return 0;
+  TagDialog* dialog = HostNew<TagDialog>(copy);
+  if (dialog == nullptr) return 0;
+  const bool confirmed = dialog->Open(-1, -1);
+  HostDelete(dialog);
+  if (!confirmed) return 0;
+  WriteTagSettings(copy, settings);
+  return 1;
+}

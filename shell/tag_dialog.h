@@ -1,0 +1,53 @@
+// The export tag's editing: TagDialog, the small modal dialog on a copy of
+// the tag's settings, and the tag's Init and Edit callbacks that the module
+// registers with the host.
+#pragma once
+
+#include <cstdint>
+
+#include "host/api/ge_dialog.h"
+
+constexpr int32_t kExportTagId = 1010814;
+constexpr int32_t kTagLayout = 10050;
+
+// Keys of an export tag's settings.
+enum TagKey : int32_t {
+  kTagOutline = 1000,
+  kTagCrease = 1001,
+  kTagCreaseAngle = 1002,
+  kTagLineWidth = 1003,
+  kTagFlatEdges = 1004,
+  kTagLineColor = 1005,
+  kTagLineBrightness = 1006,
+};
+
+// Gadgets of the tag dialog.
+enum TagGadget : int32_t {
+  kTagGadgetOutline = 10052,
+  kTagGadgetCrease = 10053,
+  kTagGadgetCreaseAngle = 10054,
+  kTagGadgetLineWidth = 10055,
+  kTagGadgetFlatEdges = 10056,
+  kTagGadgetLineColor = 10057,
+};
+
+class TagDialog : public GeModalDialog {
+ public:
+  explicit TagDialog(BaseContainer& settings) : settings_(settings) {}
+
+  bool CreateLayout() override;
+  bool InitValues() override;
+  // Every command writes all gadgets back into the settings.
+  bool Command(int32_t id, const BaseContainer& message) override;
+
+ private:
+  BaseContainer& settings_;
+};
+
+// The settings of a new export tag: outline and crease on at 60 degrees,
+// width 0, flat edges off, black at brightness 1.
+BaseContainer DefaultTagSettings();
+
+// The tag callbacks registered with the host.
+int32_t ExportTagInit(HostContainer* settings);
+int32_t ExportTagEdit(HostContainer* settings);

@@ -1,0 +1,297 @@
+#include "shell/vexmark_dialog.h"
+
+#include "shell/conv_thread.h"
+
+namespace {
+
+ExportSettings* gModuleSettings = nullptr;
+
+constexpr int32_t kFullRangeMin = -2147483647;
+constexpr int32_t kFullRangeMax = 2147483647;
+constexpr double kAngleLimitDegrees = 9e18;
+constexpr int32_t kPointerBusyOff = 2;
+
+struct PictureSize {
+  int32_t value, width, height;
+};
+
+constexpr PictureSize kPictureSizes[] = {
+    {10013, 160, 120},   {10014, 320, 240},   {10015, 384, 288},   {10016, 480, 360},
+    {10017, 640, 480},   {10018, 720, 486},   {10019, 756, 480},   {10020, 768, 576},
+    {10021, 720, 576},   {10022, 800, 600},   {10023, 1024, 768},  {10024, 1280, 1024},
+    {10025, 1280, 720},  {10026, 1920, 1080}, {10027, 2000, 1125}, {10028, 2048, 1366},
+    {10029, 2048, 1536}, {10030, 1248, 384},  {10031, 2048, 768},
+};
+
+// A time as a frame at `rate`, truncated towards zero.
+int32_t FrameAt(const Time& time, int32_t rate) {
+  if (time.den == 0) return 0;
+  const __int128 frames = static_cast<__int128>(time.num) * rate / time.den;
+  return static_cast<int32_t>(frames);
+}
+
+// Replaces the first '#' of `text` by `name`.
+String ReplaceHash(const String& text, const String& name) {
+  const int32_t hash = text.FindChar('#');
+  if (hash < 0) return text;
+  return text.Sub(0, hash) + name + text.Sub(hash + 1, text.Length() - hash - 1);
+}
+
+}  // namespace
+
+ExportSettings* ModuleSettings() { return gModuleSettings; }
+
+VexmarkDialog::VexmarkDialog() {
+  settings_ = HostNew<ExportSettings>();
+  gModuleSettings = settings_;
+}
+
+VexmarkDialog::~VexmarkDialog() {
+  if (settings_ != nullptr && settings_->thread != nullptr) {
+    // The module ends while an export runs: stop it and wait for it.
+    HostDelete(settings_->thread);
+    settings_->thread = nullptr;
+  }
+  if (settings_ != nullptr) DropDocumentCopy();
+  HostDelete(settings_);
+  settings_ = nullptr;
+  gModuleSettings = nullptr;
+}
+
+bool VexmarkDialog::CreateLayout() { return LoadDialogResource(kMainLayout); }
+
+bool VexmarkDialog::InitValues() {
+  if (!GeDialog::InitValues() || settings_ == nullptr) return false;
+  ExportSettings& s = *settings_;
+  LoadSettings(s);
+  SetInt(kGadgetFromFrame, s.fromFrame, kFullRangeMin, kFullRangeMax, 1);
+  SetInt(kGadgetToFrame, s.toFrame, kFullRangeMin, kFullRangeMax, 1);
+  SetInt(kGadgetFrameRate, s.frameRate, kFullRangeMin, kFullRangeMax, 1);
+  SetInt(kGadgetWidth, s.width, kFullRangeMin, kFullRangeMax, 1);
+  SetInt(kGadgetHeight, s.height, kFullRangeMin, kFullRangeMax, 1);
+  SetString(kGadgetFileName, s.fileName);
+  SetInt(kGadgetStyle, s.drawingStyle);
+  SetInt(kGadgetBackFaces, s.backFaces);
+  LayoutRequest(kGadgetLayoutTarget, kLayoutRequest);
+  SetBool(kGadgetOutline, s.outlineLines != 0);
+  SetBool(kGadgetCrease, s.creaseLines != 0);
+  SetDegree(kGadgetCreaseAngle, s.creaseAngle, -kAngleLimitDegrees, kAngleLimitDegrees, 1.0);
+  SetInt(kGadgetLineWidth, s.lineWidth, 0, kMaxLineWidth, 1);
+  SetBool(kGadgetFlatEdges, s.skipCoplanarEdges != 0);
+  SetColorField(kGadgetLineColor, s.lineColor, s.lineBrightness, 1.0);
+  return true;
+}
+
+bool VexmarkDialog::CoreMessage(int32_t id, const BaseContainer& message) {
+  if (id == kVexmarkCommandId && settings_ != nullptr) {
+    ShowButtonRow(kButtonRowExportCancel);
+    Enable(kGadgetSettingsPart, true);
+    // The thread posted the event as its last act; deleting it waits for
+    // it to return.
+    HostDelete(settings_->thread);
+    settings_->thread = nullptr;
+    SendMessage(kGadgetSettingsPart, kMessageClose);
+  }
+  return GeDialog::CoreMessage(id, message);
+}
+
+bool VexmarkDialog::Command(int32_t id, const BaseContainer&) {
+  switch (id) {
+    case kGadgetStyle: {
+      int32_t style = 0;
+      GetInt(kGadgetStyle, style);
+      break;
+    }
+    case kGadgetFromRenderSettings:
+      TakeRenderSettings();
+      break;
+    case kGadgetPictureSize:
+      TakePictureSize();
+      break;
+    case kGadgetChooseFile:
+      ChooseFile();
+      break;
+    case kGadgetCancel:
+      if (settings_ != nullptr && settings_->thread != nullptr && settings_->thread->IsRunning())
+        settings_->thread->End(false);
+      else
+        Close();
+      break;
+    case kGadgetExport:
+      Export();
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+bool VexmarkDialog::AskClose() {
+  return settings_ != nullptr && settings_->thread != nullptr && settings_->thread->IsRunning();
+}
+
+bool VexmarkDialog::Message(const BaseContainer& message) {
+  if (message.Id() == kMessageClose) return true;
+  return GeDialog::Message(message);
+}
+
+void VexmarkDialog::TakeRenderSettings() {
+  const BaseContainer render = GetDocumentData(GetActiveDocument(), kDocumentRenderSettings);
+  if (!render.Valid()) return;
+  const int32_t rate = render.GetInt(kRenderFps);
+  SetInt(kGadgetFromFrame, FrameAt(render.GetTime(kRenderFrom), rate), kFullRangeMin,
+         kFullRangeMax, 1);
+  SetInt(kGadgetToFrame, FrameAt(render.GetTime(kRenderTo), rate), kFullRangeMin, kFullRangeMax,
+         1);
+  SetInt(kGadgetFrameRate, rate, kFullRangeMin, kFullRangeMax, 1);
+  SetInt(kGadgetWidth, render.GetInt(kRenderWidth), kFullRangeMin, kFullRangeMax, 1);
+  SetInt(kGadgetHeight, render.GetInt(kRenderHeight), kFullRangeMin, kFullRangeMax, 1);
+  const String file = render.GetFilename(kRenderFile);
+  SetString(kGadgetFileName, file.Empty() ? String() : FilenameSetSuffix(file, "ai"));
+}
+
+void VexmarkDialog::TakePictureSize() {
+  int32_t value = 0;
+  if (!GetInt(kGadgetPictureSize, value)) return;
+  for (const PictureSize& size : kPictureSizes) {
+    if (size.value != value) continue;
+    SetInt(kGadgetWidth, size.width, kFullRangeMin, kFullRangeMax, 1);
+    SetInt(kGadgetHeight, size.height, kFullRangeMin, kFullRangeMax, 1);
+    return;
+  }
+}
+
+void VexmarkDialog::ChooseFile() {
+  if (settings_ == nullptr) return;
+  GetString(kGadgetFileName, settings_->fileName);
+  String chosen;
+  if (!SaveFileSelector("Export drawing", settings_->fileName, chosen)) return;
+  settings_->fileName = chosen;
+  SetString(kGadgetFileName, chosen);
+}
+
+void VexmarkDialog::Export() {
+  if (settings_ == nullptr || settings_->thread != nullptr) return;
+  ExportSettings& s = *settings_;
+  DropDocumentCopy();
+  s.document = CopyDocument(GetActiveDocument());
+  if (s.document == nullptr) {
+    ConsolePrint("Export not started: the scene could not be copied.");
+    return;
+  }
+  GetInt(kGadgetFromFrame, s.fromFrame);
+  GetInt(kGadgetToFrame, s.toFrame);
+  GetInt(kGadgetFrameRate, s.frameRate);
+  GetInt(kGadgetWidth, s.width);
+  GetInt(kGadgetHeight, s.height);
+  GetInt(kGadgetStyle, s.drawingStyle);
+  GetInt(kGadgetBackFaces, s.backFaces);
+  GetString(kGadgetFileName, s.fileName);
+
+  bool justChosen = false;
+  if (s.fileName.Empty() && !ProposeFileName(justChosen)) {
+    DropDocumentCopy();
+    return;
+  }
+  CompleteFileName();
+  if (!justChosen && !ConfirmOverwrite()) {
+    DropDocumentCopy();
+    return;
+  }
+  ReadLineSettings();
+  SaveSettings(s);
+  StartExport();
+}
+
+bool VexmarkDialog::ProposeFileName(bool& justChosen) {
+  const BaseDocument* active = GetActiveDocument();
+  const BaseContainer render = GetDocumentData(active, kDocumentRenderSettings);
+  String proposal = render.GetFilename(kRenderFile);
+  if (!proposal.Empty()) {
+    proposal = FilenameSetSuffix(proposal, "ai");
+  } else {
+    const BaseContainer doc = GetDocumentData(active, kDocumentSettings);
+    proposal = FilenameSetSuffix(
+        FilenameCompose(doc.GetFilename(kDocFolder), doc.GetString(kDocName)), "ai");
+  }
+  String chosen;
+  if (!SaveFileSelector("Export drawing", proposal, chosen)) return false;
+  settings_->fileName = chosen;
+  SetString(kGadgetFileName, chosen);
+  justChosen = true;
+  return true;
+}
+
+void VexmarkDialog::CompleteFileName() {
+  ExportSettings& s = *settings_;
+  const BaseContainer doc = GetDocumentData(s.document, kDocumentSettings);
+  const String docFolder = doc.GetFilename(kDocFolder);
+  String docName = doc.GetString(kDocName);
+  if (docName.Empty()) docName = "untitled";  // a name is needed to write anything
+
+  String folder = FilenameFolderPart(s.fileName);
+  String file = FilenameFilePart(s.fileName);
+  if (folder.Empty()) folder = docFolder;
+  if (file.Empty()) file = docName;
+  s.fileName = FilenameSetSuffix(FilenameCompose(folder, file), "ai");
+}
+
+bool VexmarkDialog::ConfirmOverwrite() {
+  if (!FilenameExists(settings_->fileName)) return true;
+  const String question =
+      ReplaceHash(LoadResourceString(kOverwriteQuestionString), settings_->fileName);
+  return MessageDialog(question, kAskYesNo) != kAnswerNo;
+}
+
+void VexmarkDialog::ReadLineSettings() {
+  ExportSettings& s = *settings_;
+  bool check = false;
+  if (GetBool(kGadgetOutline, check)) s.outlineLines = check ? 1 : 0;
+  if (GetBool(kGadgetCrease, check)) s.creaseLines = check ? 1 : 0;
+  double angle = 0.0;
+  if (GetReal(kGadgetCreaseAngle, angle)) s.creaseAngle = static_cast<float>(angle);
+  int32_t width = 0;
+  if (GetInt(kGadgetLineWidth, width)) s.lineWidth = ClampLineWidth(width);
+  if (GetBool(kGadgetFlatEdges, check)) s.skipCoplanarEdges = check ? 1 : 0;
+  double brightness = 1.0;
+  if (GetColorField(kGadgetLineColor, s.lineColor, brightness))
+    s.lineBrightness = static_cast<float>(brightness);
+  DeriveLineColour(s);
+}
+
+void VexmarkDialog::StartExport() {
+  ExportSettings& s = *settings_;
+  ConvThread* thread = HostNew<ConvThread>();
+  if (thread == nullptr || !thread->Valid()) {
+    HostDelete(thread);
+    ConsolePrint("Export not started: not enough memory for the export thread.");
+    DropDocumentCopy();
+    return;
+  }
+  s.thread = thread;
+  thread->job = s;
+  // The document copy now belongs to the thread.
+  s.document = nullptr;
+  if (!thread->Start()) {
+    ConsolePrint("Export not started: the export thread could not be started.");
+    FreeDocument(thread->job.document);
+    thread->job.document = nullptr;
+    HostDelete(thread);
+    s.thread = nullptr;
+    SetMousePointer(kPointerBusyOff);
+    return;
+  }
+  Enable(kGadgetSettingsPart, false);
+  ShowButtonRow(kButtonRowCancel);
+}
+
+void VexmarkDialog::ShowButtonRow(int32_t row) {
+  LayoutFlushGroup(kGadgetButtonGroup);
+  AddDlgGroup(kGadgetButtonGroup, row);
+  LayoutChanged(kGadgetButtonGroup);
+}
+
+void VexmarkDialog::DropDocumentCopy() {
+  FreeDocument(settings_->document);
+  settings_->document = nullptr;
+}

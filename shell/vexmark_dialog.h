@@ -1,0 +1,81 @@
+// VexmarkDialog: the module's one non-modal window. It shows the export
+// settings, fills them from the scene's render settings or a list of picture
+// sizes, lets the user choose the output file, and starts an export; while
+// the export runs it offers only a stop button, and when the conversion
+// thread reports the end of the job it deletes the thread and returns to its
+// idle state.
+#pragma once
+
+#include <cstdint>
+
+#include "host/api/ge_dialog.h"
+#include "shell/export_settings.h"
+
+// Gadgets and resources of the main dialog.
+enum VexmarkGadget : int32_t {
+  kGadgetExport = 1,
+  kGadgetCancel = 2,
+  kMainLayout = 10001,
+  kGadgetSettingsPart = 10002,  // disabled while an export runs
+  kGadgetButtonGroup = 10003,
+  kGadgetLayoutTarget = 10005,
+  kGadgetFromRenderSettings = 10007,
+  kGadgetFromFrame = 10008,
+  kGadgetToFrame = 10009,
+  kGadgetWidth = 10010,
+  kGadgetHeight = 10011,
+  kGadgetPictureSize = 10012,
+  kGadgetFrameRate = 10032,
+  kGadgetStyle = 10033,
+  kGadgetBackFaces = 10038,
+  kGadgetChooseFile = 10041,
+  kGadgetFileName = 10042,
+  kGadgetOutline = 10044,
+  kGadgetCrease = 10045,
+  kGadgetCreaseAngle = 10046,
+  kGadgetLineWidth = 10047,
+  kGadgetFlatEdges = 10048,
+  kGadgetLineColor = 10049,
+};
+
+constexpr int32_t kOverwriteQuestionString = 10112;
+// The message ID 'clos' as a four-character code.
+constexpr int32_t kMessageClose = 0x636C6F73;
+constexpr int32_t kLayoutRequest = 26;
+
+class VexmarkDialog : public GeDialog {
+ public:
+  VexmarkDialog();
+  ~VexmarkDialog() override;
+
+  bool CreateLayout() override;
+  bool InitValues() override;
+  bool CoreMessage(int32_t id, const BaseContainer& message) override;
+  bool Command(int32_t id, const BaseContainer& message) override;
+  bool AskClose() override;
+  bool Message(const BaseContainer& message) override;
+
+  // Starts the conversion thread on a copy of the settings record.
+  void StartExport();
+
+  ExportSettings* Settings() { return settings_; }
+
+ private:
+  void TakeRenderSettings();
+  void TakePictureSize();
+  void ChooseFile();
+  void Export();
+  // Steps of Export; false when the user cancelled.
+  bool ProposeFileName(bool& justChosen);
+  void CompleteFileName();
+  bool ConfirmOverwrite();
+  void ReadLineSettings();
+  void ShowButtonRow(int32_t row);
+  // Releases the document copy of an export that did not start.
+  void DropDocumentCopy();
+
+  ExportSettings* settings_ = nullptr;
+};
+
+// The settings record of the module's dialog (null while there is none).
+ExportSettings* ModuleSettings();
