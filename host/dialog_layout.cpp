@@ -67,7 +67,7 @@ LayoutParseResult ParseDialogLayout(std::istream& in) {
   std::string raw;
   int32_t lineNumber = 0;
   auto fail = [&](const std::string& problem) {
-    result.badLine = lineNumber;
+    result.badLine = lineNumber > 0 ? lineNumber : 1;
     result.problem = problem;
     return result;
   };
