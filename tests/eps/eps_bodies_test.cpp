@@ -1,6 +1,8 @@
 // The three bodies: which groups each writes, and the clean-up of shared
 // lines before writing.
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -113,6 +115,41 @@ TEST_F(EpsBodiesTest, MemoryFailureEndsTheBodyButTheFileIsFramed) {
   for (const int32_t style : {kStyleAllEdges, kStyleEdgeLines, kStyleFilled}) {
     EXPECT_TRUE(Body(style).empty());
     EXPECT_EQ(Lines(ReadFile(PathOf("body.eps"))).back(), "%%EOF");
+  }
+}
+
+// Every allocation of a full write fails once in turn: the write never
+// crashes, and whenever the file could be opened it is framed.
+TEST_F(EpsBodiesTest, EveryAllocationFailureLeavesAFramedFileOrNone) {
+  host::ConsoleCapture console;
+  for (int64_t n = 1;; ++n) {
+    MemoryErrorFlag::Clear();
+    page_ = std::make_unique<EpsPage>();
+    SetPage(100, 100, "body.eps");
+    std::vector<EdgeSegment> region = Rectangle(10, 10, 50, 50);
+    const std::vector<EdgeSegment> right = Rectangle(50, 10, 90, 50);
+    region.insert(region.end(), right.begin(), right.end());
+    AddSegments(region, Style(3, kBlue, kBlack, 40, &objectA_));
+    AddSegments(region, Style(16, kBlue, kBlack, 40, &objectA_));
+    AddSegments({PageSegment(30, 10, 30, 50)}, Style(8, kWhite, kBlack, 40, &objectA_));
+    std::filesystem::remove(PathOf("body.eps"));
+
+    const int64_t failedBefore = host::GetMemoryStats().failedAllocations;
+    host::FailNthAllocation(n);
+    const bool written = WriteEpsFile(*page_, kStyleFilled, 0);
+    const bool failed = host::GetMemoryStats().failedAllocations > failedBefore;
+    host::ClearAllocationFaults();
+
+    if (std::filesystem::exists(PathOf("body.eps"))) {
+      EXPECT_EQ(Lines(ReadFile(PathOf("body.eps"))).back(), "%%EOF") << "failing allocation " << n;
+    } else {
+      EXPECT_FALSE(written) << "failing allocation " << n;
+    }
+    if (!failed) {  // every allocation of the write has failed once
+      EXPECT_TRUE(written);
+      EXPECT_GT(n, 20) << "the write should allocate";
+      break;
+    }
   }
 }
 

@@ -95,6 +95,17 @@ TEST_F(EpsDocumentTest, OwnerRecordAndTitleAreWrittenAsTheyAre) {
   EXPECT_EQ(lines[4], "%%CreationDate: (2.1.2031) (23:59:0)");
 }
 
+TEST_F(EpsDocumentTest, WritingLeavesNoHostHandlesBehind) {
+  host::SetOwnerRecord("Ana", "Inks");
+  page_->settings.fromFrame = 0;
+  page_->settings.toFrame = 2;
+  const host::LiveHandles before = host::GetLiveHandles();
+  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 1));
+  const host::LiveHandles after = host::GetLiveHandles();
+  EXPECT_EQ(after.strings, before.strings);
+  EXPECT_EQ(after.files, before.files);
+}
+
 TEST_F(EpsDocumentTest, LineBreaksInTextCannotStartLinesOfTheirOwn) {
   host::SetOwnerRecord("Ana\r\nshowpage", "");
   ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
