@@ -474,6 +474,14 @@ bool GadgetEnabled(const HostDialog* d, int32_t gadget) {
   return g != nullptr && EffectivelyEnabled(d, *g);
 }
 
+std::vector<std::pair<int32_t, std::string>> GadgetChoices(const HostDialog* d, int32_t gadget) {
+  std::vector<std::pair<int32_t, std::string>> choices;
+  const GadgetState* g = Find(d, gadget);
+  if (Is(g, GadgetKind::kChoice))
+    for (const ChoiceItem& item : g->decl.items) choices.emplace_back(item.value, item.label);
+  return choices;
+}
+
 std::vector<int32_t> GroupButtons(const HostDialog* d, int32_t group) {
   const GadgetState* g = Find(d, group);
   return Is(g, GadgetKind::kGroup) ? g->rowButtons : std::vector<int32_t>{};

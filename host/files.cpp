@@ -2,6 +2,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <string>
+#include <vector>
+#include <algorithm>
 
 #include "host/file_names.h"
 #include "host/handles.h"
@@ -12,6 +15,7 @@
 struct HostFile {
   std::FILE* stream = nullptr;
   bool failed = false;
+  std::string path;
 };
 
 namespace host {
@@ -22,6 +26,7 @@ using SaveSelector =
 
 std::mutex gMutex;
 SaveSelector gSaveSelector;
+std::vector<std::string> gWrittenFiles;  // closed without error, not deleted since
 
 HostString* FnCompose(const HostString* folder, const HostString* file) {
   return NewString(ComposePath(TextOf(folder), TextOf(file)));
@@ -60,7 +65,7 @@ HostFile* FileOpenWrite(const HostString* path) {
   std::FILE* stream = std::fopen(TextOf(path).c_str(), "wb");
   if (stream == nullptr) return nullptr;
   CountHandle(HandleKind::kFile, 1);
-  return new HostFile{stream, false};
+  return new HostFile{stream, false, TextOf(path)};
 }
 
 int32_t FileWrite(HostFile* f, const void* data, int32_t bytes) {
@@ -81,12 +86,21 @@ int32_t FileClose(HostFile* f) {
   if (std::fflush(f->stream) != 0) ok = false;
   if (std::fclose(f->stream) != 0) ok = false;
   CountHandle(HandleKind::kFile, -1);
+  if (ok) {
+    std::lock_guard<std::mutex> lock(gMutex);
+    gWrittenFiles.push_back(f->path);
+  }
   delete f;
   return ok ? 1 : 0;
 }
 
 int32_t FileDelete(const HostString* path) {
-  return !TextOf(path).empty() && std::remove(TextOf(path).c_str()) == 0 ? 1 : 0;
+  const std::string& name = TextOf(path);
+  if (name.empty() || std::remove(name.c_str()) != 0) return 0;
+  std::lock_guard<std::mutex> lock(gMutex);
+  gWrittenFiles.erase(std::remove(gWrittenFiles.begin(), gWrittenFiles.end(), name),
+                      gWrittenFiles.end());
+  return 1;
 }
 
 }  // namespace
@@ -110,9 +124,15 @@ void FillFileEntries(HostApi& table) {
   table.fileDelete = &FileDelete;
 }
 
+std::vector<std::string> WrittenFiles() {
+  std::lock_guard<std::mutex> lock(gMutex);
+  return gWrittenFiles;
+}
+
 void ResetFiles() {
   std::lock_guard<std::mutex> lock(gMutex);
   gSaveSelector = nullptr;
+  gWrittenFiles.clear();
 }
 
 }  // namespace host

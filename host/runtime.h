@@ -145,6 +145,12 @@ void SetSaveSelector(
     std::function<std::optional<std::string>(const std::string& title, const std::string& preset)>
         selector);
 
+// ---------------------------------------------------------------- files
+
+// The files written through the host and closed without error (and not
+// deleted since), oldest first.
+std::vector<std::string> WrittenFiles();
+
 // ---------------------------------------------------------------- installation
 
 // The owner record written into files (empty fields by default).

@@ -42,6 +42,8 @@ std::optional<bool> GadgetCheck(const HostDialog* d, int32_t gadget);
 std::optional<std::string> GadgetText(const HostDialog* d, int32_t gadget);
 std::optional<HostVector> GadgetColor(const HostDialog* d, int32_t gadget, double* brightness);
 bool GadgetEnabled(const HostDialog* d, int32_t gadget);  // false when missing
+// The entries of a choice gadget (empty for other gadgets).
+std::vector<std::pair<int32_t, std::string>> GadgetChoices(const HostDialog* d, int32_t gadget);
 // The buttons a group shows (its declared buttons until the dialog rebuilds it).
 std::vector<int32_t> GroupButtons(const HostDialog* d, int32_t group);
 int32_t LayoutRequestCount(const HostDialog* d, int32_t gadget, int32_t request);
