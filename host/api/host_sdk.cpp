@@ -413,13 +413,19 @@ bool FileDelete(const String& path) { return gTable.fileDelete(path.Handle()) !=
 // for an empty scene.
 namespace {
 
-const HostSceneApi* SceneTable() { return gTable.scene; }
+const HostSceneApi* SceneTable() {
+  return gTable.scene;
+}
 
-Vector FromHost(const HostVector& v) { return Vector{v.x, v.y, v.z}; }
+Vector FromHost(const HostVector& v) {
+  return Vector{v.x, v.y, v.z};
+}
 
 }  // namespace
 
-int32_t HostVersion() { return gTable.version; }
+int32_t HostVersion() {
+  return gTable.version;
+}
 
 SceneObject* GetFirstObject(const BaseDocument* doc) {
   return SceneTable() && doc ? SceneTable()->docFirstObject(doc) : nullptr;
@@ -468,7 +474,9 @@ int32_t ObjectTagCount(const SceneObject* object) {
 SceneTag* ObjectTag(const SceneObject* object, int32_t index) {
   return SceneTable() && object ? SceneTable()->objTag(object, index) : nullptr;
 }
-int32_t TagType(const SceneTag* tag) { return SceneTable() && tag ? SceneTable()->tagType(tag) : 0; }
+int32_t TagType(const SceneTag* tag) {
+  return SceneTable() && tag ? SceneTable()->tagType(tag) : 0;
+}
 String TagName(const SceneTag* tag) {
   return SceneTable() && tag ? String::Adopt(SceneTable()->tagName(tag)) : String();
 }
@@ -557,20 +565,20 @@ int32_t Selection::Count() const {
   return handle_ != nullptr ? gTable.scene->selCount(handle_) : 0;
 }
 bool Selection::CopyFrom(const HostSelection* source) {
-  return handle_ != nullptr && source != nullptr &&
-         gTable.scene->selCopyFrom(handle_, source) != 0;
+  return handle_ != nullptr && source != nullptr && gTable.scene->selCopyFrom(handle_, source) != 0;
 }
 
-NeighbourService::~NeighbourService() {
+PolygonNeighbourService::~PolygonNeighbourService() {
   if (handle_ != nullptr) gTable.scene->nbrFree(handle_);
 }
-bool NeighbourService::Init(int32_t pointCount, const HostPolygon* polygons,
-                            int32_t polygonCount) {
+bool PolygonNeighbourService::Init(int32_t pointCount, const HostPolygon* polygons,
+                                   int32_t polygonCount) {
   if (handle_ != nullptr) gTable.scene->nbrFree(handle_);
   handle_ = SceneTable() ? SceneTable()->nbrNew(pointCount, polygons, polygonCount) : nullptr;
   return handle_ != nullptr;
 }
-void NeighbourService::EdgePolygons(int32_t a, int32_t b, int32_t& first, int32_t& second) const {
+void PolygonNeighbourService::EdgePolygons(int32_t a, int32_t b, int32_t& first,
+                                           int32_t& second) const {
   first = -1;
   second = -1;
   if (handle_ != nullptr) gTable.scene->nbrEdgePolygons(handle_, a, b, &first, &second);

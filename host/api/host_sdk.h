@@ -372,12 +372,12 @@ class Selection {
 };
 
 // The host's polygon-neighbour service over one polygon list.
-class NeighbourService {
+class PolygonNeighbourService {
  public:
-  NeighbourService() = default;
-  ~NeighbourService();
-  NeighbourService(const NeighbourService&) = delete;
-  NeighbourService& operator=(const NeighbourService&) = delete;
+  PolygonNeighbourService() = default;
+  ~PolygonNeighbourService();
+  PolygonNeighbourService(const PolygonNeighbourService&) = delete;
+  PolygonNeighbourService& operator=(const PolygonNeighbourService&) = delete;
 
   // False when an index lies outside the points or the host had no memory.
   bool Init(int32_t pointCount, const HostPolygon* polygons, int32_t polygonCount);

@@ -261,7 +261,7 @@ TEST_F(HostSceneTest, NeighbourServiceFindsThePolygonsOfAnEdge) {
   // polygons, of which the first two are reported.
   const HostPolygon polygons[] = {
       {0, 1, 2, 3}, {1, 4, 2, 2}, {2, 1, 5, 5}, {3, 3, 0, 0} /* a == b: no edges */};
-  NeighbourService neighbours;
+  PolygonNeighbourService neighbours;
   ASSERT_TRUE(neighbours.Init(6, polygons, 4));
   struct Case {
     int32_t a, b, first, second;
@@ -279,7 +279,7 @@ TEST_F(HostSceneTest, NeighbourServiceFindsThePolygonsOfAnEdge) {
   }
 
   const HostPolygon outside[] = {{0, 1, 9, 9}};
-  NeighbourService refused;
+  PolygonNeighbourService refused;
   EXPECT_FALSE(refused.Init(6, outside, 1)) << "an index beyond the points";
   int32_t first = 0;
   int32_t second = 0;
