@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr uint32_t kStepsPerTick = 64;
+
 // The two insertions share their walk and differ where the table of cases
 // says so.
 struct Insertion {
@@ -28,17 +30,25 @@ void CreateNode(BeamTree& tree, const BspPolygon& polygon) {
     MemoryErrorFlag::Set();
     return;
   }
-  tree.root = node;
   node->frontChild.owner = node;
-  node->polygon = polygon;
-  const int32_t count = node->polygon.edges.Count();
+  // The beams are allocated right after the node: every insertion that
+  // passes the node reads both.
+  const int32_t count = polygon.edges.Count();
   node->beams.Reserve(count);
   for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
     EdgeBeam beam;
-    beam.plane = node->polygon.edges[i].edgePlane;
+    beam.plane = polygon.edges[i].edgePlane;
     beam.subtree.owner = tree.owner;
     node->beams.Push(beam);
   }
+  node->polygon = HostNew<BspPolygon>();
+  if (node->polygon == nullptr) {
+    HostDelete(node);
+    MemoryErrorFlag::Set();
+    return;
+  }
+  CopyAttributes(*node->polygon, polygon);
+  tree.root = node;
 }
 
 // Pass 2 keeps a coplanar overlap only for the polygon that comes first in
@@ -53,7 +63,7 @@ bool WinsCoplanarTie(const BspPolygon& piece, const BspPolygon& node) {
 
 // The node test of the piece that passed all beams of `node`.
 void TestAgainstNode(const Insertion& how, BeamNode& node, BspPolygon& piece, int32_t depth) {
-  const BspPolygon& nodePolygon = node.polygon;
+  const BspPolygon& nodePolygon = *node.polygon;
   const PolygonSide side = Classify(piece, nodePolygon.plane, kSideEpsilon);
   switch (side) {
     case kSideCoplanar:
@@ -90,47 +100,55 @@ void TestAgainstNode(const Insertion& how, BeamNode& node, BspPolygon& piece, in
   }
 }
 
-// The beam filter, then the node test of what lies inside the beam. Edge
-// marks on beam planes are left out when pass 2 writes an output list: its
-// pieces are final and keep the edge planes they came with.
-void InsertAtNode(const Insertion& how, BeamNode& node, BspPolygon& polygon, int32_t depth) {
+// The beam filter from beam `first` on, then the node test of what lies
+// inside all beams. A piece cut at a beam plane continues with its inside
+// part from the next beam. Edge marks on beam planes are left out when
+// pass 2 writes an output list: its pieces are final and keep the edge
+// planes they came with.
+void FilterThroughBeams(const Insertion& how, BeamNode& node, BspPolygon& piece, int32_t first,
+                        int32_t depth) {
   const bool mark = !how.output || how.outputList == nullptr;
-  BspPolygon* current = &polygon;
-  BspPolygon inside;  // the piece inside the beams so far, once cut
-  for (int32_t i = 0; i < node.beams.Count(); ++i) {
+  for (int32_t i = first; i < node.beams.Count(); ++i) {
     EdgeBeam& beam = node.beams[i];
-    const PolygonSide side = Classify(*current, beam.plane, kSideEpsilon);
+    const PolygonSide side = Classify(piece, beam.plane, kSideEpsilon);
     if (side == kSideCoplanar) {
       if (how.output) {
-        InsertIntoHandle(how, beam.subtree, *current, depth);
+        InsertIntoHandle(how, beam.subtree, piece, depth);
       } else {
-        RecordOcclusion(*current, node.polygon);  // seen edge-on: dropped
+        RecordOcclusion(piece, *node.polygon);  // seen edge-on: dropped
       }
       return;
     }
     if (side == kSideFront) {
-      if (mark) MarkEdgesOnPlane(*current, beam.plane, 1, kSideEpsilon);
-      InsertIntoHandle(how, beam.subtree, *current, depth);
+      if (mark) MarkEdgesOnPlane(piece, beam.plane, 1, kSideEpsilon);
+      InsertIntoHandle(how, beam.subtree, piece, depth);
       return;
     }
     if (side == kSideBack) {
-      if (mark) MarkEdgesOnPlane(*current, beam.plane, -1, kSideEpsilon);
+      if (mark) MarkEdgesOnPlane(piece, beam.plane, -1, kSideEpsilon);
       continue;
     }
     BspPolygon back;
     BspPolygon front;
-    Split(*current, beam.plane, back, front, how.view.eye, kCutPlaneIsCutPlane, kSideEpsilon);
+    Split(piece, beam.plane, back, front, how.view.eye, kCutPlaneIsCutPlane, kSideEpsilon);
     if (MemoryErrorFlag::Test() != 0) return;
     InsertIntoHandle(how, beam.subtree, front, depth);
     if (MemoryErrorFlag::Test() != 0) return;
-    inside = std::move(back);
-    current = &inside;
+    FilterThroughBeams(how, node, back, i + 1, depth);
+    return;
   }
-  TestAgainstNode(how, node, *current, depth);
+  TestAgainstNode(how, node, piece, depth);
+}
+
+void InsertAtNode(const Insertion& how, BeamNode& node, BspPolygon& polygon, int32_t depth) {
+  FilterThroughBeams(how, node, polygon, 0, depth);
 }
 
 void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth) {
-  ReportProgressAgain();
+  // A tick every 64 steps keeps the display and the stop poll fresh (a step
+  // takes microseconds) without reading the host's clock at every node.
+  static uint32_t steps = 0;
+  if ((++steps & (kStepsPerTick - 1)) == 0) ReportProgressAgain();
   if (MemoryErrorFlag::Test() != 0) return;
   if (tree.root != nullptr) {
     if (how.deferred == nullptr || depth < kMaxInsertDepth) {

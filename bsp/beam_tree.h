@@ -31,10 +31,18 @@ struct EdgeBeam {
 };
 
 struct BeamNode {
-  BspPolygon polygon;                 // copy of the polygon that created the node
   Stack<EdgeBeam> beams;              // one per edge, in edge order
   BeamTree frontChild;                // inside the beam, in front of the polygon
   BeamNode* nextToRelease = nullptr;  // links nodes while a tree is freed
+  // The polygon that created the node, without its edges (the beams keep
+  // their planes). Held apart so that the nodes stay small: the filter
+  // reads only the beams, the node test reads the polygon.
+  BspPolygon* polygon = nullptr;
+
+  BeamNode() = default;
+  ~BeamNode() { HostDelete(polygon); }
+  BeamNode(const BeamNode&) = delete;
+  BeamNode& operator=(const BeamNode&) = delete;
 };
 
 // Kinds of deferred insertions.

@@ -65,6 +65,12 @@ BspPolygon& BspPolygon::operator=(BspPolygon&& other) noexcept {
   return *this;
 }
 
+void AppendTaking(Stack<BspPolygon>& list, BspPolygon& polygon) {
+  list.Push(BspPolygon());  // grows the list like any push; an empty record is cheap to copy
+  if (MemoryErrorFlag::Test() != 0) return;
+  list[list.Count() - 1] = std::move(polygon);
+}
+
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
                  int32_t polygonIndex, const uint8_t colour[4]) {
   polygon.edges.Clear();

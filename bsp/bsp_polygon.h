@@ -66,6 +66,10 @@ struct BspPolygon {
   bool IsTriangle() const { return corners[2] == corners[3]; }
 };
 
+// Appends the polygon to the list, taking over its edges instead of copying
+// them. Nothing is appended while the memory-error flag is set.
+void AppendTaking(Stack<BspPolygon>& list, BspPolygon& polygon);
+
 // Copies every field but the edges and the occluders (the split pieces take
 // these from the polygon they were cut from).
 void CopyAttributes(BspPolygon& target, const BspPolygon& source);

@@ -25,7 +25,7 @@ bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>&
       ConsolePrint(kObjectLost);
       continue;
     }
-    result.source->fragments.Push(result);
+    AppendTaking(result.source->fragments, result);
   }
   clipped.Clear();
   return !cancelled && MemoryErrorFlag::Test() == 0;

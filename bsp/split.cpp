@@ -192,10 +192,12 @@ PolygonSide Split(const BspPolygon& polygon, const Plane& plane, BspPolygon& bac
 namespace {
 
 // No corner can be within epsilon of the plane when the bounding sphere
-// keeps clear of it.
+// keeps clear of it: |distance of the centre| - |normal| · radius > epsilon.
 bool SphereClearOf(const BspPolygon& polygon, const Plane& plane, double epsilon) {
-  const double reach = Length(NormalOf(plane)) * polygon.radius;
-  return std::fabs(Distance(plane, polygon.centroid)) - reach > epsilon;
+  const double clearance = std::fabs(Distance(plane, polygon.centroid)) - epsilon;
+  if (clearance <= 0.0) return false;
+  const Vector3d normal = NormalOf(plane);
+  return clearance * clearance > Dot(normal, normal) * polygon.radius * polygon.radius;
 }
 
 bool EdgeOnPlane(const BspEdge& edge, const Plane& plane, double epsilon) {

@@ -61,7 +61,7 @@ bool AppendObjectFragments(const BspView& view, BSPPolyObj& object) {
     if (Clip(view, captured, clipped, kFirstSidePlane) == 1) {
       // An unmarked polygon hides nothing and nothing hides it.
       if (object.selection.Exists() && !object.selection.IsSelected(captured.polygonIndex)) {
-        object.fragments.Push(clipped);
+        AppendTaking(object.fragments, clipped);
       } else {
         AppendVisibleFragments(view, captured, clipped, object.fragments);
       }
