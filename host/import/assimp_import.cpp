@@ -1,0 +1,239 @@
+#include "host/import/assimp_import.h"
+
+#include <assimp/config.h>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <assimp/Importer.hpp>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "host/exact_time.h"
+#include "host/file_names.h"
+#include "host/import/animation_import.h"
+#include "host/import/camera_import.h"
+#include "host/import/handedness.h"
+#include "host/import/material_import.h"
+#include "host/import/mesh_import.h"
+#include "host/runtime.h"
+
+namespace host::import {
+namespace {
+
+constexpr int32_t kKeyTime = 1000;
+constexpr int32_t kKeyFps = 1001;
+constexpr int32_t kKeyStartTime = 1002;
+constexpr int32_t kKeyRenderWidth = 5008;
+constexpr int32_t kKeyRenderHeight = 5009;
+constexpr int32_t kKeyRenderFrom = 5017;
+constexpr int32_t kKeyRenderTo = 5018;
+constexpr int32_t kKeyRenderFps = 5020;
+
+// Assimp's messages may run over several lines; ours are one line each.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+double PictureAspect(const HostDocument& doc) {
+  const int64_t* width = doc.renderSettings.Find<int64_t>(kKeyRenderWidth);
+  const int64_t* height = doc.renderSettings.Find<int64_t>(kKeyRenderHeight);
+  if (width == nullptr || height == nullptr || *width <= 0 || *height <= 0) return 4.0 / 3.0;
+  return static_cast<double>(*width) / static_cast<double>(*height);
+}
+
+bool IsIdentity(const aiMatrix4x4& m) {
+  return m.IsIdentity();
+}
+
+// Walks Assimp's node tree and builds the objects.
+class NodeConverter {
+ public:
+  NodeConverter(const aiScene& source, HostDocument& doc, const GltfDetails* gltf,
+                ImportReport& report)
+      : source_(source), doc_(doc), gltf_(gltf), report_(report), materials_(source, doc.scene) {
+    for (unsigned i = 0; i < source.mNumCameras; ++i) {
+      if (source.mCameras[i] != nullptr)
+        cameraOfNode_.emplace(source.mCameras[i]->mName.C_Str(), i);
+    }
+  }
+
+  // False when the file must be refused (the reason is in the report).
+  bool Convert() {
+    const aiNode* root = source_.mRootNode;
+    std::vector<std::pair<const aiNode*, int32_t>> pending;  // node, parent object
+    // A root that only groups the file's nodes adds nothing: its children
+    // become the top-level objects.
+    if (root->mNumMeshes == 0 && !IsCamera(*root) && IsIdentity(root->mTransformation)) {
+      PushChildren(*root, kNoIndex, pending);
+    } else {
+      pending.emplace_back(root, kNoIndex);
+    }
+    while (!pending.empty()) {
+      const auto [node, parent] = pending.back();
+      pending.pop_back();
+      const int32_t object = AddNode(*node, parent);
+      if (object == kNoIndex) return false;
+      PushChildren(*node, object, pending);
+    }
+    ReportDrops();
+    LinkFirstCamera();
+    return true;
+  }
+
+  const std::map<std::string, int32_t>& ObjectOfNode() const { return objectOfNode_; }
+
+ private:
+  bool IsCamera(const aiNode& node) const { return cameraOfNode_.count(node.mName.C_Str()) != 0; }
+
+  static void PushChildren(const aiNode& node, int32_t parent,
+                           std::vector<std::pair<const aiNode*, int32_t>>& pending) {
+    for (unsigned i = node.mNumChildren; i > 0; --i) {
+      if (node.mChildren[i - 1] != nullptr) pending.emplace_back(node.mChildren[i - 1], parent);
+    }
+  }
+
+  int32_t AddNode(const aiNode& node, int32_t parent) {
+    const std::string name = node.mName.C_Str();
+    const Matrix local = Mirrored(node.mTransformation);
+    if (!IsFinite(local)) {
+      report_.Fail("node '" + name + "' has a transform that is not made of finite numbers");
+      return kNoIndex;
+    }
+    const auto camera = cameraOfNode_.find(name);
+    std::optional<ImportedCamera> imported;
+    if (camera != cameraOfNode_.end()) imported = ConvertCameraOf(camera->second);
+
+    int32_t type = kObjectNull;
+    if (node.mNumMeshes > 0) {
+      type = kObjectPolygon;
+    } else if (imported && imported->frameIsNodeFrame) {
+      type = kObjectCamera;
+    }
+    HostObject& object = AddObject(doc_.scene, parent, type, name);
+    object.local = local;
+    const int32_t index = object.index;
+    objectOfNode_.emplace(name, index);
+
+    if (type == kObjectPolygon && !AddGeometry(node, index)) return kNoIndex;
+    if (imported) {
+      if (type == kObjectCamera) {
+        object.camera = imported->params;
+        cameraObjects_.emplace(camera->second, index);
+      } else {
+        // The camera sits elsewhere than its node, or the node is a mesh:
+        // the camera becomes a child at its own place.
+        HostObject& child = AddObject(doc_.scene, index, kObjectCamera, name);
+        child.local = imported->frame;
+        child.camera = imported->params;
+        cameraObjects_.emplace(camera->second, child.index);
+      }
+    }
+    return index;
+  }
+
+  ImportedCamera ConvertCameraOf(unsigned cameraIndex) {
+    const GltfCamera* gltf = gltf_ != nullptr && cameraIndex < gltf_->cameras.size()
+                                 ? &gltf_->cameras[cameraIndex]
+                                 : nullptr;
+    return ConvertCamera(*source_.mCameras[cameraIndex], gltf, PictureAspect(doc_), report_);
+  }
+
+  bool AddGeometry(const aiNode& node, int32_t index) {
+    NodeGeometry geometry;
+    if (!ConvertNodeMeshes(source_, node, geometry, drops_)) {
+      report_.Fail("node '" + std::string(node.mName.C_Str()) +
+                   "' holds more points or polygons than an object can");
+      return false;
+    }
+    HostObject& object = *doc_.scene.Object(index);
+    object.points = std::move(geometry.points);
+    object.polygons = std::move(geometry.polygons);
+    materials_.AddTags(object, geometry.polygonMaterials);
+    return true;
+  }
+
+  void ReportDrops() {
+    if (drops_.unusablePolygons > 0) {
+      report_.Warn("dropped " + std::to_string(drops_.unusablePolygons) +
+                   " polygons with coordinates that are not finite numbers");
+    }
+    if (drops_.degeneratePolygons > 0) {
+      report_.Warn("dropped " + std::to_string(drops_.degeneratePolygons) +
+                   " polygons with fewer than three distinct corners");
+    }
+    if (drops_.pointsAndLines > 0) {
+      report_.Warn("left out " + std::to_string(drops_.pointsAndLines) +
+                   " points and lines; only polygons are drawn");
+    }
+  }
+
+  void LinkFirstCamera() {
+    if (!cameraObjects_.empty()) doc_.scene.view.linkedCamera = cameraObjects_.begin()->second;
+  }
+
+  const aiScene& source_;
+  HostDocument& doc_;
+  const GltfDetails* gltf_;
+  ImportReport& report_;
+  MaterialImporter materials_;
+  GeometryDrops drops_;
+  std::map<std::string, unsigned> cameraOfNode_;  // node name to Assimp camera
+  std::map<unsigned, int32_t> cameraObjects_;     // Assimp camera to its object
+  std::map<std::string, int32_t> objectOfNode_;
+};
+
+void ApplyTiming(const AnimationTiming& timing, HostDocument& doc) {
+  const int64_t fps = timing.fps;
+  const HostTime start = ReduceTime({timing.firstFrame, fps});
+  doc.settings.Set(kKeyFps, fps);
+  doc.settings.Set(kKeyStartTime, start);
+  doc.settings.Set(kKeyTime, start);
+  doc.renderSettings.Set(kKeyRenderFrom, start);
+  doc.renderSettings.Set(kKeyRenderTo, ReduceTime({timing.lastFrame, fps}));
+  doc.renderSettings.Set(kKeyRenderFps, fps);
+}
+
+}  // namespace
+
+bool AssimpReadsSuffix(const std::string& path) {
+  const std::string suffix = Suffix(path);
+  return !suffix.empty() && Assimp::Importer().IsExtensionSupported("." + suffix);
+}
+
+std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportReport& report) {
+  Assimp::Importer importer;
+  // FBX pivots would otherwise become helper nodes that carry the animation.
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  const aiScene* source = importer.ReadFile(path, aiProcess_ValidateDataStructure);
+  if (source == nullptr) {
+    const std::string reason = OneLine(importer.GetErrorString());
+    report.Fail(reason.empty() ? "the file could not be read as a scene" : reason);
+    return nullptr;
+  }
+  if ((source->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || source->mRootNode == nullptr) {
+    report.Fail("the file holds no complete scene");
+    return nullptr;
+  }
+
+  std::optional<GltfDetails> gltf;
+  if (IsGltfFile(path)) {
+    gltf = ReadGltfDetails(path);
+    if (!gltf) report.Warn("the glTF camera and interpolation details could not be read");
+  }
+  std::unique_ptr<HostDocument> doc(NewDocument());
+  NodeConverter nodes(*source, *doc, gltf ? &*gltf : nullptr, report);
+  if (!nodes.Convert()) return nullptr;
+
+  const AnimationTiming timing =
+      ImportAnimations(*source, nodes.ObjectOfNode(), gltf ? &*gltf : nullptr, doc->scene, report);
+  if (timing.animated) ApplyTiming(timing, *doc);
+  return doc;
+}
+
+}  // namespace host::import

@@ -1,0 +1,22 @@
+// What an import tells its caller besides the document: the reason it
+// failed, or the warnings about data it had to drop or guess.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace host::import {
+
+struct ImportReport {
+  std::string error;  // empty when the import succeeded
+  std::vector<std::string> warnings;
+
+  bool Failed() const { return !error.empty(); }
+  void Fail(std::string reason) {
+    if (error.empty()) error = std::move(reason);
+  }
+  void Warn(std::string text) { warnings.push_back(std::move(text)); }
+};
+
+}  // namespace host::import

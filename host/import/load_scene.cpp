@@ -1,0 +1,141 @@
+#include "host/import/load_scene.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "host/file_names.h"
+#include "host/import/assimp_import.h"
+#include "host/import/default_camera.h"
+#include "host/import/native_format.h"
+#include "host/runtime.h"
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+using import::ImportReport;
+
+constexpr int32_t kKeyFolder = 1012;
+constexpr int32_t kKeyName = 1013;
+constexpr int32_t kKeyRenderWidth = 5008;
+constexpr int32_t kKeyRenderHeight = 5009;
+
+std::string Lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Why the file cannot be read at all, or empty when it can.
+std::string Unreadable(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (!fs::exists(status)) return "no such file";
+  if (fs::is_directory(status)) return "a folder, not a scene file";
+  if (!fs::is_regular_file(status)) return "not a regular file";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::string("cannot be read (") + std::strerror(errno) + ")";
+  if (in.peek() == std::ifstream::traits_type::eof()) return "the file is empty";
+  return "";
+}
+
+std::unique_ptr<HostDocument> ReadSceneFile(const std::string& path, ImportReport& report) {
+  const std::string suffix = Lowercase(Suffix(path));
+  if (suffix == import::kNativeSuffix) {
+    std::string reason;
+    std::unique_ptr<HostDocument> doc = import::LoadNativeFile(path, reason);
+    if (!doc) report.Fail(reason);
+    return doc;
+  }
+  if (suffix.empty()) {
+    report.Fail("the file has no suffix to tell its format");
+    return nullptr;
+  }
+  if (!import::AssimpReadsSuffix(path)) {
+    report.Fail("unsupported file type '." + suffix +
+                "' (Vexmark reads .vxm, .gltf, .glb, .obj, .fbx, .dae, .ply, .stl, .3ds and "
+                "the other formats of Assimp)");
+    return nullptr;
+  }
+  return import::ImportWithAssimp(path, report);
+}
+
+int64_t PolygonCount(const Scene& scene) {
+  int64_t count = 0;
+  for (const auto& object : scene.objects) {
+    if (object->type == kObjectPolygon) count += static_cast<int64_t>(object->polygons.size());
+  }
+  return count;
+}
+
+bool HasCamera(const Scene& scene) {
+  for (const auto& object : scene.objects) {
+    if (object->type == kObjectCamera) return true;
+  }
+  return false;
+}
+
+double PictureAspect(const HostDocument& doc) {
+  const int64_t* width = doc.renderSettings.Find<int64_t>(kKeyRenderWidth);
+  const int64_t* height = doc.renderSettings.Find<int64_t>(kKeyRenderHeight);
+  if (width == nullptr || height == nullptr || *width <= 0 || *height <= 0) return 4.0 / 3.0;
+  return static_cast<double>(*width) / static_cast<double>(*height);
+}
+
+void Print(const std::string& line) {
+  Table()->consolePrint(line.c_str());
+}
+
+}  // namespace
+
+HostDocument* LoadScene(const std::string& path, std::string& error) {
+  error.clear();
+  const std::string unreadable = Unreadable(path);
+  if (!unreadable.empty()) {
+    error = path + ": " + unreadable;
+    return nullptr;
+  }
+  ImportReport report;
+  std::unique_ptr<HostDocument> doc;
+  try {
+    doc = ReadSceneFile(path, report);
+  } catch (const std::bad_alloc&) {
+    report.Fail("not enough memory to read the scene");
+  } catch (const std::exception& e) {
+    report.Fail(std::string("the file could not be read (") + e.what() + ")");
+  }
+  if (!doc || report.Failed()) {
+    error = path + ": " + (report.Failed() ? report.error : "the file could not be read");
+    return nullptr;
+  }
+  if (PolygonCount(doc->scene) == 0) {
+    error = path + ": the scene is empty: it holds no polygons";
+    return nullptr;
+  }
+  for (const std::string& warning : report.warnings) Print(path + ": " + warning);
+
+  const bool native = Lowercase(Suffix(path)) == import::kNativeSuffix;
+  if (!native && !HasCamera(doc->scene)) {
+    import::AddFramingCamera(doc->scene, PictureAspect(*doc));
+    Print(path + ": the scene has no camera; added one that frames the whole scene");
+  }
+  std::error_code ignored;
+  const std::string absolute = fs::absolute(path, ignored).string();
+  doc->settings.Set(kKeyFolder, FileName{FolderPart(absolute)});
+  doc->settings.Set(kKeyName, FilePart(absolute));
+  EvaluateAnimation(*doc);
+  return doc.release();
+}
+
+bool SaveNativeDocument(const HostDocument& doc, const std::string& path, std::string& error) {
+  std::string reason;
+  if (import::SaveNativeFile(doc, path, reason)) return true;
+  error = path + ": " + reason;
+  return false;
+}
+
+}  // namespace host

@@ -1,0 +1,25 @@
+// Loading and saving scenes for the program: one call that reads any scene
+// file (the native ".vxm" format, or a format Assimp reads) into a new host
+// document, and one that saves a document in the native format.
+//
+// Failures come back as one line naming the file and the reason; warnings
+// (data dropped or guessed) go to the host console, one line each.
+#pragma once
+
+#include <string>
+
+#include "host/document.h"
+
+namespace host {
+
+// A new document (owned by the caller) or null with the error line. A scene
+// without polygons is refused as empty. A scene without a camera gets one
+// that frames it, and the console says so. The document's animation is
+// evaluated at its time, its name and folder are the file's.
+HostDocument* LoadScene(const std::string& path, std::string& error);
+
+// Saves in the native format; false with the error line. A failed save
+// leaves an earlier file at `path` as it was.
+bool SaveNativeDocument(const HostDocument& doc, const std::string& path, std::string& error);
+
+}  // namespace host

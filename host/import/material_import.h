@@ -1,0 +1,37 @@
+// Assimp materials as standard materials of the document, and the tags that
+// give a polygon object's polygons their materials: the most used material
+// as the unrestricted texture tag, every other one as a polygon-selection
+// tag with a texture tag restricted to it.
+#pragma once
+
+#include <assimp/scene.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "host/scene.h"
+
+namespace host::import {
+
+// Base or diffuse colour in channel 0, a non-black emission in channel 1.
+// Assimp's stand-in for "no material" gets no channels, so its polygons
+// take the default grey.
+HostMaterial ConvertMaterial(const aiMaterial& material);
+
+class MaterialImporter {
+ public:
+  MaterialImporter(const aiScene& source, Scene& target) : source_(source), target_(target) {}
+
+  // Tags `object` for polygons whose Assimp materials are `polygonMaterials`.
+  void AddTags(HostObject& object, const std::vector<uint32_t>& polygonMaterials);
+
+ private:
+  int32_t HostMaterialFor(uint32_t assimpIndex);  // kNoIndex when the file lacks it
+
+  const aiScene& source_;
+  Scene& target_;
+  std::map<uint32_t, int32_t> converted_;
+};
+
+}  // namespace host::import

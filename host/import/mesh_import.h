@@ -1,0 +1,34 @@
+// The meshes of one Assimp node as the geometry of one polygon object:
+// points welded where their positions are equal, triangles and quads kept,
+// larger polygons split into triangles, each polygon with the Assimp
+// material it came from.
+#pragma once
+
+#include <assimp/scene.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "host/api/host_scene_api.h"
+
+namespace host::import {
+
+struct NodeGeometry {
+  std::vector<HostVector> points;
+  std::vector<HostPolygon> polygons;
+  std::vector<uint32_t> polygonMaterials;  // Assimp material index per polygon
+};
+
+// What the conversion left out, for the import's warnings.
+struct GeometryDrops {
+  // used a point with a NaN or infinite coordinate, or one the mesh lacks
+  int64_t unusablePolygons = 0;
+  int64_t degeneratePolygons = 0;  // fewer than three distinct corners
+  int64_t pointsAndLines = 0;      // faces of one or two corners
+};
+
+// False when the node holds more points or polygons than an object can.
+bool ConvertNodeMeshes(const aiScene& scene, const aiNode& node, NodeGeometry& geometry,
+                       GeometryDrops& drops);
+
+}  // namespace host::import

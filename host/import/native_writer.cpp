@@ -1,0 +1,156 @@
+// The native format's writer.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "host/import/native_format.h"
+
+namespace host::import {
+namespace {
+
+json Finite(double value, const std::string& what) {
+  if (!std::isfinite(value)) throw FormatError(what + " is not a finite number");
+  return value;
+}
+
+json FiniteMatrix(const Matrix& m, const std::string& what) {
+  if (!IsFinite(m)) throw FormatError(what + " is not made of finite numbers");
+  return MatrixToJson(m);
+}
+
+json TagToJson(const HostTag& tag) {
+  json selection = json::array();
+  for (const int32_t index : tag.selection.indices) selection.push_back(index);
+  return {{"type", tag.type},         {"name", tag.name},       {"data", ContainerToJson(tag.data)},
+          {"material", tag.material}, {"selection", selection}, {"pluginId", tag.pluginId}};
+}
+
+const char* InterpolationName(Interpolation i) {
+  return i == Interpolation::kStep ? "step" : "linear";
+}
+
+json VectorTrackToJson(const VectorTrack& track, const std::string& what) {
+  json keys = json::array();
+  for (const VectorKey& k : track.keys) {
+    keys.push_back({Finite(k.time, what), Finite(k.value.x, what), Finite(k.value.y, what),
+                    Finite(k.value.z, what)});
+  }
+  return {{"interpolation", InterpolationName(track.interpolation)}, {"keys", keys}};
+}
+
+json RotationTrackToJson(const RotationTrack& track, const std::string& what) {
+  json keys = json::array();
+  for (const RotationKey& k : track.keys) {
+    keys.push_back({Finite(k.time, what), Finite(k.value.x, what), Finite(k.value.y, what),
+                    Finite(k.value.z, what), Finite(k.value.w, what)});
+  }
+  return {{"interpolation", InterpolationName(track.interpolation)}, {"keys", keys}};
+}
+
+json ObjectToJson(const HostObject& object) {
+  const std::string what = "object '" + object.name + "'";
+  json points = json::array();
+  for (const HostVector& p : object.points) {
+    points.push_back(Finite(p.x, what + " has a point that"));
+    points.push_back(Finite(p.y, what + " has a point that"));
+    points.push_back(Finite(p.z, what + " has a point that"));
+  }
+  json polygons = json::array();
+  for (const HostPolygon& p : object.polygons) {
+    for (const int32_t i : {p.a, p.b, p.c, p.d}) polygons.push_back(i);
+  }
+  json tags = json::array();
+  for (const HostTag& tag : object.tags) tags.push_back(TagToJson(tag));
+  const CameraParams& c = object.camera;
+  const std::string cameraWhat = what + "'s camera";
+  return {
+      {"name", object.name},
+      {"type", object.type},
+      {"visibility", object.visibility},
+      {"firstChild", object.firstChild},
+      {"nextSibling", object.nextSibling},
+      {"matrix", FiniteMatrix(object.local, what + "'s matrix")},
+      {"points", points},
+      {"polygons", polygons},
+      {"tags", tags},
+      {"camera",
+       {{"projection", c.projection},
+        {"lens", Finite(c.lens, cameraWhat)},
+        {"filmWidth", Finite(c.filmWidth, cameraWhat)},
+        {"zoom", Finite(c.zoom, cameraWhat)}}},
+      {"tracks",
+       {{"position", VectorTrackToJson(object.tracks.position, what + "'s animation")},
+        {"rotation", RotationTrackToJson(object.tracks.rotation, what + "'s animation")},
+        {"scale", VectorTrackToJson(object.tracks.scale, what + "'s animation")}}},
+  };
+}
+
+json MaterialToJson(const HostMaterial& material) {
+  json channels = json::array();
+  for (const MaterialChannel& channel : material.channels) {
+    channels.push_back({{"enabled", channel.enabled}, {"data", ContainerToJson(channel.data)}});
+  }
+  return {{"name", material.name},
+          {"type", material.type},
+          {"data", ContainerToJson(material.data)},
+          {"channels", channels}};
+}
+
+}  // namespace
+
+json DocumentToJson(const HostDocument& doc) {
+  json objects = json::array();
+  for (const auto& object : doc.scene.objects) objects.push_back(ObjectToJson(*object));
+  json materials = json::array();
+  for (const auto& material : doc.scene.materials) materials.push_back(MaterialToJson(*material));
+  return {
+      {"format", kNativeFormatName},
+      {"version", kNativeFormatVersion},
+      {"settings", ContainerToJson(doc.settings)},
+      {"pluginData", ContainerToJson(doc.pluginData)},
+      {"renderSettings", ContainerToJson(doc.renderSettings)},
+      {"materials", materials},
+      {"objects", objects},
+      {"firstObject", doc.scene.firstObject},
+      {"view",
+       {{"linkedCamera", doc.scene.view.linkedCamera},
+        {"camera", ObjectToJson(doc.scene.view.camera)}}},
+  };
+}
+
+bool SaveNativeFile(const HostDocument& doc, const std::string& path, std::string& reason) {
+  std::string text;
+  try {
+    text = DocumentToJson(doc).dump(1);
+  } catch (const FormatError& e) {
+    reason = e.what();
+    return false;
+  } catch (const json::exception&) {
+    reason = "a name or text in the document is not valid UTF-8";
+    return false;
+  }
+
+  const std::string partial = path + ".partial";
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      std::filesystem::remove(partial, ignored);
+      reason = "the file cannot be written";
+      return false;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(partial, path, error);
+  if (error) {
+    std::filesystem::remove(partial, error);
+    reason = "the file cannot be written";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace host::import
