@@ -1,133 +1,169 @@
-// vexmark: the command-line program around the host runtime and the module.
-//
-// For now it drives the export run itself: it makes a document, starts the
-// conversion thread over the frame range, shows the progress on the terminal
-// and waits for the end-of-job event. Ctrl-C asks the run to stop.
+// vexmark: the command-line program. It loads the export module through its
+// entry point, loads the scene, runs the module's export command (which opens
+// its dialog), sets the dialog's gadgets from the options, presses export and
+// runs the host's event loop until the end-of-job event.
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <filesystem>
+#include <iostream>
 #include <string>
 
-#include "host/api/host_sdk.h"
+#include "app/dialog_options.h"
+#include "app/options.h"
+#include "app/progress_display.h"
+#include "app/scene_setup.h"
+#include "host/module_loader.h"
 #include "host/runtime.h"
-#include "shell/conv_thread.h"
-#include "shell/export_settings.h"
-#include "shell/frame_export.h"
+#include "host/ui.h"
 
 namespace {
 
-std::atomic<bool> gInterrupted{false};
-std::atomic<int32_t> gFramesStepped{0};
+namespace fs = std::filesystem;
 
-void OnInterrupt(int) { gInterrupted = true; }
+constexpr int32_t kCommandId = 1010761;
+constexpr int kExitWritten = 0;
+constexpr int kExitNotWritten = 1;
+constexpr int kExitUsage = 2;
 
-// Counts the frames the run steps through; no renderer is installed yet.
-void CountFrame(BaseDocument*, int32_t, ExportSettings*) { ++gFramesStepped; }
+std::atomic<int> gInterrupts{0};
 
-void PrintUsage() {
-  std::printf(
-      "usage: vexmark [options]\n"
-      "  --from N     first frame of the range (default 0)\n"
-      "  --to N       last frame of the range (default 0)\n"
-      "  --fps N      export frames per second (default 12)\n"
-      "  -q, --quiet  no progress display\n"
-      "  --help       this text\n"
-      "  --version    the program's version\n");
+void OnInterrupt(int) {
+  // A second Ctrl-C leaves at once.
+  if (gInterrupts.fetch_add(1) >= 1) _exit(130);
 }
 
-bool ParseInt(const char* text, int32_t& value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0') return false;
-  value = static_cast<int32_t>(parsed);
-  return true;
+fs::path ProgramFolder() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::current_path() : self.parent_path();
 }
 
-// Draws the status as one progress line on a terminal.
-void ShowStatus(const host::StatusState& status) {
-  const int percent = status.percent < 0 ? 0 : status.percent;
-  const int filled = percent * 30 / 100;
-  std::fprintf(stderr, "\r[%-30.*s] %3d%% %-30s", filled, "##############################",
-               percent, status.text.c_str());
-  std::fflush(stderr);
+int Fail(int status, const std::string& message) {
+  std::cerr << "vexmark: " << message << "\n";
+  return status;
+}
+
+// Answers the overwrite question: --yes, else the user at a terminal, else no.
+int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
+  if (yes) return 6;
+  if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
+    std::cerr << text << " [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    if (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) return 6;
+  }
+  declined = true;
+  return 7;
+}
+
+// Runs one export through the module; returns the exit status.
+int RunExport(const app::Options& options) {
+  const fs::path folder = ProgramFolder();
+  std::string error;
+  const std::string scenePath =
+      options.scene.empty() ? app::BundledExample(folder.string()) : options.scene;
+  if (scenePath.empty())
+    return Fail(kExitUsage, "no scene given and the bundled example is not installed");
+  HostDocument* doc = app::LoadSceneFile(scenePath, error);
+  if (doc == nullptr) return Fail(kExitUsage, error);
+  host::SetActiveDocument(doc);
+  if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
+
+  const std::string modulePath = (folder / "vexmark_module.so").string();
+  std::unique_ptr<host::LoadedModule> module = host::LoadedModule::Load(modulePath, error);
+  if (module == nullptr) return Fail(kExitNotWritten, error);
+  if (module->Init() != 1) return Fail(kExitNotWritten, "the module refused this host");
+  if (module->Start() != 1) {
+    module->End();
+    return Fail(kExitNotWritten, "the module could not start (are its resources beside it?)");
+  }
+  if (!app::ApplyTagOptions(options, *doc, error)) {
+    module->End();
+    return Fail(kExitUsage, error);
+  }
+
+  bool declined = false;
+  host::SetMessageBoxAnswer([&](const std::string& text, int32_t) {
+    return AnswerQuestion(text, options.yes, declined);
+  });
+  // Without -o the dialog proposes a name; the program takes it.
+  host::SetSaveSelector(
+      [](const std::string&, const std::string& preset) -> std::optional<std::string> {
+        return preset;
+      });
+
+  app::ProgressDisplay display(options.quiet                  ? app::ProgressDisplay::Mode::kQuiet
+                               : isatty(STDERR_FILENO) != 0 ? app::ProgressDisplay::Mode::kBar
+                                                             : app::ProgressDisplay::Mode::kLines);
+  host::SetStatusListener([&](const host::StatusState& status) { display.Show(status); });
+
+  bool ended = false;
+  const int32_t token = host::AddEventListener([&](const host::SpecialEvent& e) {
+    if (e.id == kCommandId) ended = true;
+  });
+  int status = kExitNotWritten;
+  if (!host::ExecuteCommand(kCommandId)) {
+    error = "the export dialog did not open";
+  } else {
+    HostDialog* dialog = host::FindOpenDialog(kCommandId);
+    if (!app::ApplyDialogOptions(options, dialog, error)) {
+      status = kExitUsage;
+    } else if (!app::PressExport(dialog)) {
+      error = declined ? "the output file exists; not replaced (use --yes to replace it)"
+                       : "the export did not start";
+    } else {
+      std::signal(SIGINT, OnInterrupt);
+      bool stopAsked = false;
+      while (!ended) {
+        host::WaitAndDeliverEvents(100);
+        if (gInterrupts > 0 && !stopAsked) {
+          host::UserClick(dialog, 2);  // the dialog's stop command
+          stopAsked = true;
+          display.Finish();
+          std::cerr << "vexmark: stopping after the current frame (Ctrl-C again to quit now)\n";
+        }
+      }
+      std::signal(SIGINT, SIG_DFL);
+      display.Finish();
+      const std::vector<std::string> written = host::WrittenFiles();
+      if (!options.quiet)
+        for (const std::string& file : written) std::cout << file << "\n";
+      if (written.empty()) {
+        error = "no drawing was written";
+      } else if (stopAsked) {
+        error = "stopped; " + std::to_string(written.size()) + " complete file(s) written";
+      } else {
+        status = kExitWritten;
+      }
+    }
+  }
+  host::RemoveEventListener(token);
+  host::SetStatusListener(nullptr);
+
+  if (options.saveScene && !app::SaveSceneFile(*host::ActiveDocument(), *options.saveScene, error))
+    status = kExitNotWritten;
+  module->End();
+  if (status != kExitWritten) return Fail(status, error);
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  ExportSettings options;
-  bool quiet = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--help") {
-      PrintUsage();
-      return 0;
-    } else if (arg == "--version") {
-      std::printf("vexmark %s\n", VEXMARK_VERSION);
-      return 0;
-    } else if (arg == "-q" || arg == "--quiet") {
-      quiet = true;
-    } else if ((arg == "--from" || arg == "--to" || arg == "--fps") && hasValue) {
-      int32_t& field = arg == "--from" ? options.fromFrame
-                       : arg == "--to" ? options.toFrame
-                                       : options.frameRate;
-      if (!ParseInt(argv[++i], field)) {
-        std::fprintf(stderr, "vexmark: %s needs a whole number, not '%s'\n", arg.c_str(), argv[i]);
-        return 2;
-      }
-    } else {
-      std::fprintf(stderr, "vexmark: unknown option '%s' (try --help)\n", arg.c_str());
-      return 2;
-    }
+  app::Options options;
+  std::string error;
+  if (!app::ParseOptions(argc, argv, options, error)) return Fail(kExitUsage, error);
+  if (options.help) {
+    std::cout << app::UsageText();
+    return 0;
   }
-
-  HostBind(host::Table());
-  if (!ResourcesLoad(VEXMARK_SOURCE_DIR)) {
-    std::fprintf(stderr, "vexmark: cannot read the resources in %s/res\n", VEXMARK_SOURCE_DIR);
-    return 1;
+  if (options.version) {
+    std::cout << "vexmark " << VEXMARK_VERSION << "\n";
+    return 0;
   }
-  host::SetActiveDocument(host::NewDocument());
-  if (!quiet && isatty(STDERR_FILENO)) host::SetStatusListener(ShowStatus);
-  std::signal(SIGINT, OnInterrupt);
-
-  SetFrameRenderer(CountFrame);
-
-  ConvThread* thread = HostNew<ConvThread>();
-  if (thread == nullptr || !thread->Valid()) {
-    std::fprintf(stderr, "vexmark: cannot start the export thread\n");
-    return 1;
-  }
-  thread->job = options;
-  thread->job.thread = thread;
-  thread->job.document = CopyDocument(GetActiveDocument());
-
-  bool ended = false;
-  const int32_t token = host::AddEventListener([&](const host::SpecialEvent& e) {
-    if (e.id == kVexmarkCommandId) ended = true;
-  });
-  thread->Start();
-  bool stopAsked = false;
-  while (!ended) {
-    host::WaitAndDeliverEvents(100);
-    if (gInterrupted && !stopAsked) {
-      thread->End(false);
-      stopAsked = true;
-    }
-  }
-  host::RemoveEventListener(token);
-  HostDelete(thread);
-  host::SetStatusListener(nullptr);
-  const int32_t frames = gFramesStepped;
-  if (!quiet && isatty(STDERR_FILENO)) std::fprintf(stderr, "\n");
-
-  std::printf("vexmark: stepped through %d frame%s%s; the renderer is not built yet, so no drawing "
-              "was written\n",
-              frames, frames == 1 ? "" : "s", stopAsked ? " (stopped)" : "");
-  ResourcesFree();
-  return 0;
+  if (options.command == "info") return app::PrintSceneInfo(options.scene, std::cout, std::cerr);
+  return RunExport(options);
 }

@@ -1,0 +1,20 @@
+// Sets the export dialog's gadgets from the command line, the way a user
+// would fill the window, and presses its export button.
+#pragma once
+
+#include <string>
+
+#include "app/options.h"
+#include "host/ui.h"
+
+namespace app {
+
+// False with `error` set when an option cannot be applied (an unknown
+// preset, say).
+bool ApplyDialogOptions(const Options& options, HostDialog* dialog, std::string& error);
+
+// Clicks export; true when the export started (the dialog shows its running
+// layout).
+bool PressExport(HostDialog* dialog);
+
+}  // namespace app

@@ -1,0 +1,230 @@
+#include "app/options.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace app {
+namespace {
+
+bool ParseInt(const std::string& text, int32_t& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const long long parsed = std::strtoll(text.c_str(), &end, 10);
+  if (*end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+  value = static_cast<int32_t>(parsed);
+  return true;
+}
+
+bool ParseReal(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return *end == '\0' && std::isfinite(value);
+}
+
+bool ParseSwitch(const std::string& text, bool& value) {
+  if (text == "on" || text == "yes" || text == "true" || text == "1") {
+    value = true;
+    return true;
+  }
+  if (text == "off" || text == "no" || text == "false" || text == "0") {
+    value = false;
+    return true;
+  }
+  return false;
+}
+
+bool ParseStyle(const std::string& text, int32_t& style) {
+  static const std::map<std::string, int32_t> names = {
+      {"edges", 10034}, {"visible", 10035}, {"lines", 10036}, {"filled", 10037}};
+  const auto it = names.find(text);
+  if (it != names.end()) {
+    style = it->second;
+    return true;
+  }
+  return ParseInt(text, style) && style >= 10034 && style <= 10037;
+}
+
+// "#RRGGBB" to components in 0..1.
+bool ParseColour(const std::string& text, std::vector<double>& rgb) {
+  if (text.size() != 7 || text[0] != '#') return false;
+  rgb.clear();
+  for (int i = 0; i < 3; ++i) {
+    char* end = nullptr;
+    const std::string pair = text.substr(1 + 2 * i, 2);
+    const long byte = std::strtol(pair.c_str(), &end, 16);
+    if (*end != '\0') return false;
+    rgb.push_back(static_cast<double>(byte) / 255.0);
+  }
+  return true;
+}
+
+bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
+  const size_t x = text.find_first_of("xX");
+  return x != std::string::npos && ParseInt(text.substr(0, x), width) &&
+         ParseInt(text.substr(x + 1), height) && width > 0 && height > 0;
+}
+
+// OBJECT:key=value,key=value
+bool ParseTag(const std::string& text, TagRequest& tag) {
+  const size_t colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  tag.object = text.substr(0, colon);
+  std::stringstream pairs(text.substr(colon + 1));
+  std::string pair;
+  while (std::getline(pairs, pair, ',')) {
+    const size_t equals = pair.find('=');
+    if (equals == std::string::npos || equals == 0) return false;
+    tag.values.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+  }
+  return !tag.values.empty();
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return "usage: vexmark [SCENE] [options]\n"
+         "       vexmark info SCENE\n"
+         "\n"
+         "Exports the scene (the bundled example when none is given) as a hidden-line\n"
+         "drawing in EPS, one file per frame. Options not given keep what the scene\n"
+         "stored from its last export, else the defaults.\n"
+         "\n"
+         "  -o, --output FILE        the drawing's file (suffix .ai; frames get -0, -1, ...)\n"
+         "  --style STYLE            edges, visible, lines, filled (or 10034..10037)\n"
+         "  --from N, --to N         the frame range in the scene's frames\n"
+         "  --fps N                  exported frames per second\n"
+         "  --size WxH               the picture size in pixels\n"
+         "  --preset WxH             one of the listed picture sizes (see the dialog)\n"
+         "  --render-settings        take range, rate, size and file from the scene\n"
+         "  --back-faces drop|keep   what happens to faces turned away from the camera\n"
+         "  --outline on|off         outline (silhouette) lines\n"
+         "  --crease on|off          crease lines\n"
+         "  --crease-angle DEG       the angle above which an edge is a crease\n"
+         "  --line-width N           line width in points, 0 to 20 (0: the thinnest)\n"
+         "  --flat-edges on|off      hide edges between faces that are nearly flat\n"
+         "  --line-color #RRGGBB     line colour\n"
+         "  --brightness F           brightness of the line colour, 0 to 1\n"
+         "  --camera NAME            look through this camera of the scene\n"
+         "  --tag OBJECT:key=value,...  set an export tag on an object and its children;\n"
+         "                           keys: outline, crease, angle, width, flat, color,\n"
+         "                           brightness\n"
+         "  --save-scene FILE        save the scene with its export settings (.vxm)\n"
+         "  --yes                    replace an existing file without asking\n"
+         "  -q, --quiet              no progress display\n"
+         "  --help, --version\n";
+}
+
+bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  size_t i = 0;
+  if (!args.empty() && args[0] == "info") {
+    o.command = "info";
+    ++i;
+  }
+  // Options that take a value, and what to do with it.
+  auto take = [&](const std::string& name, std::string& value) {
+    if (i + 1 >= args.size()) {
+      error = name + " needs a value";
+      return false;
+    }
+    value = args[++i];
+    return true;
+  };
+  auto bad = [&](const std::string& name, const std::string& value, const std::string& want) {
+    error = name + ": '" + value + "' is not " + want;
+    return false;
+  };
+
+  for (; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::string v;
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      o.quiet = true;
+    } else if (arg == "--yes" || arg == "-y") {
+      o.yes = true;
+    } else if (arg == "--render-settings") {
+      o.renderSettings = true;
+    } else if (arg == "-o" || arg == "--output") {
+      if (!take(arg, v)) return false;
+      if (v.empty()) return bad(arg, v, "a file name");
+      o.output = v;
+    } else if (arg == "--style") {
+      int32_t style = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseStyle(v, style)) return bad(arg, v, "edges, visible, lines or filled");
+      o.style = style;
+    } else if (arg == "--from" || arg == "--to" || arg == "--fps" || arg == "--line-width") {
+      int32_t n = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseInt(v, n)) return bad(arg, v, "a whole number");
+      if (arg == "--fps" && n < 1) return bad(arg, v, "at least 1");
+      if (arg == "--line-width" && (n < 0 || n > 20)) return bad(arg, v, "between 0 and 20");
+      (arg == "--from" ? o.fromFrame : arg == "--to" ? o.toFrame : arg == "--fps" ? o.fps
+                                                                             : o.lineWidth) = n;
+    } else if (arg == "--size") {
+      int32_t w = 0, h = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseSize(v, w, h)) return bad(arg, v, "a size like 1920x1080");
+      o.width = w;
+      o.height = h;
+    } else if (arg == "--preset") {
+      if (!take(arg, v)) return false;
+      o.preset = v;
+    } else if (arg == "--back-faces") {
+      if (!take(arg, v)) return false;
+      if (v == "drop") o.backFaces = 10039;
+      else if (v == "keep") o.backFaces = 10040;
+      else return bad(arg, v, "drop or keep");
+    } else if (arg == "--outline" || arg == "--crease" || arg == "--flat-edges") {
+      bool on = false;
+      if (!take(arg, v)) return false;
+      if (!ParseSwitch(v, on)) return bad(arg, v, "on or off");
+      (arg == "--outline" ? o.outline : arg == "--crease" ? o.crease : o.flatEdges) = on;
+    } else if (arg == "--crease-angle" || arg == "--brightness") {
+      double x = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseReal(v, x)) return bad(arg, v, "a number");
+      if (arg == "--brightness" && (x < 0 || x > 1)) return bad(arg, v, "between 0 and 1");
+      (arg == "--crease-angle" ? o.creaseAngle : o.brightness) = x;
+    } else if (arg == "--line-color") {
+      std::vector<double> rgb;
+      if (!take(arg, v)) return false;
+      if (!ParseColour(v, rgb)) return bad(arg, v, "a colour like #FF8000");
+      o.lineColor = rgb;
+    } else if (arg == "--camera") {
+      if (!take(arg, v)) return false;
+      o.camera = v;
+    } else if (arg == "--tag") {
+      TagRequest tag;
+      if (!take(arg, v)) return false;
+      if (!ParseTag(v, tag)) return bad(arg, v, "OBJECT:key=value,...");
+      o.tags.push_back(tag);
+    } else if (arg == "--save-scene") {
+      if (!take(arg, v)) return false;
+      o.saveScene = v;
+    } else if (!arg.empty() && arg[0] == '-') {
+      error = "unknown option '" + arg + "' (try --help)";
+      return false;
+    } else if (o.scene.empty()) {
+      o.scene = arg;
+    } else {
+      error = "more than one scene given: '" + o.scene + "' and '" + arg + "'";
+      return false;
+    }
+  }
+  if (o.command == "info" && o.scene.empty() && !o.help) {
+    error = "info needs a scene file";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,46 @@
+// The command line of the vexmark program.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// One --tag OBJECT:key=value,... request.
+struct TagRequest {
+  std::string object;
+  std::vector<std::pair<std::string, std::string>> values;
+};
+
+struct Options {
+  std::string command;  // "" (export) or "info"
+  std::string scene;    // empty: the bundled example
+  std::optional<std::string> output;
+  std::optional<int32_t> style;
+  std::optional<int32_t> fromFrame, toFrame, fps;
+  std::optional<int32_t> width, height;
+  std::optional<std::string> preset;  // a picture size: "1920x1080" or its value 10013..10031
+  bool renderSettings = false;
+  std::optional<int32_t> backFaces;
+  std::optional<bool> outline, crease, flatEdges;
+  std::optional<double> creaseAngle;  // degrees
+  std::optional<int32_t> lineWidth;
+  std::optional<std::vector<double>> lineColor;  // r, g, b in 0..1
+  std::optional<double> brightness;
+  std::optional<std::string> camera;
+  std::vector<TagRequest> tags;
+  std::optional<std::string> saveScene;
+  bool yes = false;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses argv; on a usage error returns false with one line in `error`.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+
+std::string UsageText();
+
+}  // namespace app

@@ -1,0 +1,38 @@
+#include "app/progress_display.h"
+
+#include <cstdio>
+
+namespace app {
+
+void ProgressDisplay::Show(const host::StatusState& status) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (mode_ == Mode::kQuiet) return;
+  const int percent = status.percent < 0 ? 0 : status.percent;
+  if (mode_ == Mode::kLines) {
+    // One line whenever a new frame starts.
+    if (!status.text.empty() && status.text != lastText_) {
+      std::fprintf(stderr, "%s\n", status.text.c_str());
+      lastText_ = status.text;
+    }
+    return;
+  }
+  if (status.text.empty() && status.percent < 0) return;  // cleared at the end
+  if (status.text == lastText_ && percent == lastPercent_ && !status.spinning) return;
+  lastText_ = status.text.empty() ? lastText_ : status.text;
+  lastPercent_ = percent;
+  constexpr int kWidth = 30;
+  const int filled = percent * kWidth / 100;
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.resize(kWidth, status.spinning ? '.' : ' ');
+  std::fprintf(stderr, "\r%-24.24s [%s] %3d%%", lastText_.c_str(), bar.c_str(), percent);
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void ProgressDisplay::Finish() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (drawn_) std::fprintf(stderr, "\n");
+  drawn_ = false;
+}
+
+}  // namespace app

@@ -1,0 +1,114 @@
+// `vexmark info SCENE`: what a scene holds, as the exporter sees it.
+#include <cmath>
+#include <iomanip>
+
+#include "app/scene_setup.h"
+
+namespace app {
+namespace {
+
+constexpr int32_t kDocFps = 1001;
+constexpr int32_t kRenderFrom = 5017;
+constexpr int32_t kRenderTo = 5018;
+constexpr int32_t kRenderFps = 5020;
+constexpr int32_t kExportTagId = 1010814;
+constexpr double kPi = 3.14159265358979323846;
+
+const char* TypeName(int32_t type) {
+  switch (type) {
+    case kObjectPolygon: return "mesh";
+    case kObjectCamera: return "camera";
+    case kObjectNull: return "group";
+    default: return "object";
+  }
+}
+
+std::string TagText(const host::Scene& scene, const HostTag& tag) {
+  switch (tag.type) {
+    case kTagTexture: {
+      const HostMaterial* material = scene.Material(tag.material);
+      const std::string* restriction = tag.data.Find<std::string>(1006);
+      std::string text = "material " + (material ? "'" + material->name + "'" : "(none)");
+      if (restriction != nullptr && !restriction->empty()) text += " on '" + *restriction + "'";
+      return text;
+    }
+    case kTagPolygonSelection:
+      return "selection '" + tag.name + "' (" + std::to_string(tag.selection.indices.size()) +
+             " polygons)";
+    case kTagPlugin:
+      return tag.pluginId == kExportTagId ? "export tag" : "plug-in tag " + std::to_string(tag.pluginId);
+    default:
+      return "tag " + std::to_string(tag.type);
+  }
+}
+
+void PrintObject(const host::Scene& scene, const HostObject& object, int depth, std::ostream& out) {
+  out << std::string(2 * depth + 2, ' ') << object.name << " (" << TypeName(object.type);
+  if (object.type == kObjectPolygon)
+    out << ", " << object.points.size() << " points, " << object.polygons.size() << " polygons";
+  if (object.visibility == kVisibilityOff) out << ", hidden";
+  out << ")\n";
+  for (const HostTag& tag : object.tags)
+    out << std::string(2 * depth + 6, ' ') << TagText(scene, tag) << "\n";
+  for (int32_t child = object.firstChild; child != host::kNoIndex;) {
+    const HostObject* c = scene.Object(child);
+    if (c == nullptr) break;
+    PrintObject(scene, *c, depth + 1, out);
+    child = c->nextSibling;
+  }
+}
+
+int64_t FrameOf(const HostTime* time, int64_t fps) {
+  if (time == nullptr || time->den == 0) return 0;
+  return static_cast<int64_t>(std::floor(static_cast<double>(time->num) * fps / time->den));
+}
+
+}  // namespace
+
+int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err) {
+  std::string error;
+  HostDocument* doc = LoadSceneFile(path, error);
+  if (doc == nullptr) {
+    err << "vexmark: " << error << "\n";
+    return 2;
+  }
+  const host::Scene& scene = doc->scene;
+  out << path << "\n";
+  out << "objects:\n";
+  for (int32_t index = scene.firstObject; index != host::kNoIndex;) {
+    const HostObject* object = scene.Object(index);
+    if (object == nullptr) break;
+    PrintObject(scene, *object, 0, out);
+    index = object->nextSibling;
+  }
+  out << "cameras:\n";
+  for (const auto& object : scene.objects) {
+    if (object->type != kObjectCamera) continue;
+    const host::CameraParams& c = object->camera;
+    const double fov = 2.0 * std::atan(c.filmWidth / 2.0 / c.lens) * 180.0 / kPi;
+    out << "  " << object->name << ": "
+        << (c.projection == kProjectionPerspective ? "perspective" : "parallel") << ", lens "
+        << c.lens << " mm, film " << c.filmWidth << " mm (" << std::fixed << std::setprecision(1)
+        << fov << " degrees across)" << std::defaultfloat
+        << (scene.view.linkedCamera == object->index ? ", looked through" : "") << "\n";
+  }
+  out << "materials:\n";
+  for (const auto& material : scene.materials) {
+    out << "  " << material->name;
+    const host::MaterialChannel& colour = material->channels[0];
+    const HostVector* rgb = colour.data.Find<HostVector>(1000);
+    if (colour.enabled && rgb != nullptr)
+      out << ": colour " << rgb->x << " " << rgb->y << " " << rgb->z;
+    out << "\n";
+  }
+  const int64_t fps = doc->settings.Find<int64_t>(kDocFps) ? *doc->settings.Find<int64_t>(kDocFps) : 30;
+  const int64_t renderFps =
+      doc->renderSettings.Find<int64_t>(kRenderFps) ? *doc->renderSettings.Find<int64_t>(kRenderFps) : fps;
+  out << "frames: " << FrameOf(doc->renderSettings.Find<HostTime>(kRenderFrom), renderFps) << " to "
+      << FrameOf(doc->renderSettings.Find<HostTime>(kRenderTo), renderFps) << " at " << fps
+      << " fps\n";
+  delete doc;
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,153 @@
+#include "app/scene_setup.h"
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include "host/import/load_scene.h"
+#include "host/ui.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int32_t kExportTagId = 1010814;
+constexpr int32_t kDocFolderKey = 1012;
+constexpr int32_t kDocNameKey = 1013;
+
+// Gadgets of the export tag's dialog, by the --tag key that sets them.
+constexpr int32_t kTagOutline = 10052;
+constexpr int32_t kTagCrease = 10053;
+constexpr int32_t kTagAngle = 10054;
+constexpr int32_t kTagWidth = 10055;
+constexpr int32_t kTagFlat = 10056;
+constexpr int32_t kTagColour = 10057;
+
+HostObject* FindObject(host::Scene& scene, const std::string& name, int32_t type = -1) {
+  for (const auto& object : scene.objects)
+    if (object->name == name && (type < 0 || object->type == type)) return object.get();
+  return nullptr;
+}
+
+std::string Names(const host::Scene& scene, int32_t type) {
+  std::string names;
+  for (const auto& object : scene.objects)
+    if (object->type == type) names += (names.empty() ? "" : ", ") + object->name;
+  return names.empty() ? "none" : names;
+}
+
+bool ParseSwitch(const std::string& text, bool& value) {
+  if (text == "on" || text == "1" || text == "yes" || text == "true") return value = true, true;
+  if (text == "off" || text == "0" || text == "no" || text == "false") return value = false, true;
+  return false;
+}
+
+// Fills the tag dialog from key=value pairs and confirms it, as a user would.
+bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& error) {
+  for (const auto& [key, value] : request.values) {
+    bool on = false;
+    char* end = nullptr;
+    const double number = std::strtod(value.c_str(), &end);
+    const bool isNumber = !value.empty() && *end == '\0' && std::isfinite(number);
+    bool applied = false;
+    if (key == "outline" && ParseSwitch(value, on)) applied = host::UserSetCheck(d, kTagOutline, on);
+    else if (key == "crease" && ParseSwitch(value, on)) applied = host::UserSetCheck(d, kTagCrease, on);
+    else if (key == "flat" && ParseSwitch(value, on)) applied = host::UserSetCheck(d, kTagFlat, on);
+    else if (key == "angle" && isNumber) applied = host::UserSetReal(d, kTagAngle, number);
+    else if (key == "width" && isNumber && number >= 0 && number <= 20 && number == std::floor(number))
+      applied = host::UserSetInt(d, kTagWidth, static_cast<int32_t>(number));
+    else if (key == "brightness" && isNumber && number >= 0 && number <= 1) {
+      double brightness = 1.0;
+      const HostVector colour = host::GadgetColor(d, kTagColour, &brightness).value_or(HostVector{});
+      applied = host::UserSetColor(d, kTagColour, colour, number);
+    } else if (key == "color" && value.size() == 7 && value[0] == '#') {
+      const long rgb = std::strtol(value.c_str() + 1, &end, 16);
+      if (*end == '\0') {
+        double brightness = 1.0;
+        host::GadgetColor(d, kTagColour, &brightness);
+        applied = host::UserSetColor(d, kTagColour,
+                                     HostVector{((rgb >> 16) & 255) / 255.0f,
+                                                ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f},
+                                     brightness);
+      }
+    }
+    if (!applied) {
+      error = "--tag " + request.object + ": cannot set " + key + "=" + value +
+              " (keys: outline, crease, angle, width, flat, color, brightness)";
+      host::UserClick(d, 2);
+      return false;
+    }
+  }
+  return host::UserClick(d, 1);
+}
+
+}  // namespace
+
+std::string BundledExample(const std::string& programFolder) {
+  for (const fs::path& candidate : {fs::path(programFolder) / "examples" / "still-life.vxm",
+                                    fs::path(VEXMARK_SOURCE_DIR) / "examples" / "still-life.vxm"})
+    if (fs::exists(candidate)) return candidate.string();
+  return "";
+}
+
+HostDocument* LoadSceneFile(const std::string& path, std::string& error) {
+  HostDocument* doc = host::LoadScene(path, error);
+  if (doc == nullptr) return nullptr;
+  // The document's folder and name decide where a drawing goes by default.
+  const fs::path absolute = fs::absolute(path);
+  if (doc->settings.Find<host::FileName>(kDocFolderKey) == nullptr)
+    doc->settings.Set(kDocFolderKey, host::FileName{absolute.parent_path().string()});
+  const std::string* name = doc->settings.Find<std::string>(kDocNameKey);
+  if (name == nullptr || name->empty()) doc->settings.Set(kDocNameKey, absolute.stem().string());
+  return doc;
+}
+
+bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error) {
+  return host::SaveNativeDocument(doc, path, error);
+}
+
+bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& error) {
+  if (!options.camera) return true;
+  HostObject* camera = FindObject(doc.scene, *options.camera, kObjectCamera);
+  if (camera == nullptr) {
+    error = "--camera: the scene has no camera named '" + *options.camera +
+            "' (cameras: " + Names(doc.scene, kObjectCamera) + ")";
+    return false;
+  }
+  doc.scene.view.linkedCamera = camera->index;
+  return true;
+}
+
+bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& error) {
+  for (const TagRequest& request : options.tags) {
+    HostObject* object = FindObject(doc.scene, request.object);
+    if (object == nullptr) {
+      error = "--tag: the scene has no object named '" + request.object + "'";
+      return false;
+    }
+    HostTag* tag = nullptr;
+    for (HostTag& existing : object->tags)
+      if (existing.type == kTagPlugin && existing.pluginId == kExportTagId) tag = &existing;
+    if (tag == nullptr) {
+      HostContainer settings(kExportTagId);
+      if (!host::InitTagSettings(kExportTagId, &settings)) {
+        error = "--tag: the module offers no export tag";
+        return false;
+      }
+      tag = &host::AddTag(*object, host::PluginTag(kExportTagId, settings));
+    }
+    bool applied = false;
+    host::SetModalDialogDriver(
+        [&](HostDialog* d) { applied = EditTagLikeAUser(d, request, error); });
+    const bool edited = host::EditTagSettings(kExportTagId, &tag->data);
+    host::SetModalDialogDriver(nullptr);
+    if (!applied || !edited) {
+      if (error.empty()) error = "--tag " + request.object + ": the tag dialog did not open";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,31 @@
+// The program's work on the scene before and after an export: loading and
+// saving scene files, choosing the camera, export tags from the command line,
+// and the `info` listing.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "app/options.h"
+#include "host/document.h"
+
+namespace app {
+
+// The bundled example scene beside the program, or "" when it is missing.
+std::string BundledExample(const std::string& programFolder);
+
+// Loads any supported scene file; null with one line in `error` on failure.
+HostDocument* LoadSceneFile(const std::string& path, std::string& error);
+bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error);
+
+// Links the camera named by --camera to the document's view.
+bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& error);
+
+// Adds or edits the export tags of --tag through the registered tag's
+// callbacks (the module must have started).
+bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& error);
+
+// `vexmark info SCENE`: objects, cameras, materials, tags, frame range.
+int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err);
+
+}  // namespace app
