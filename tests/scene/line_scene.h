@@ -43,7 +43,9 @@ class LineScene {
   explicit LineScene(int32_t style) {
     settings.drawingStyle = style;
     settings.backFaces = kBackFacesKeep;
-    MakeView(view, 100, 100, &settings);
+    settings.width = 100;
+    settings.height = 100;
+    MakeView(view, settings.width, settings.height, &settings);
     CameraInput camera;
     camera.lensLength = 36.0;
     camera.filmWidth = 36.0;
