@@ -89,7 +89,7 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
     out << "  " << object->name << ": "
         << (c.projection == kProjectionPerspective ? "perspective" : "parallel") << ", lens "
         << c.lens << " mm, film " << c.filmWidth << " mm (" << std::fixed << std::setprecision(1)
-        << fov << " degrees across)" << std::defaultfloat
+        << fov << " degrees across)" << std::defaultfloat << std::setprecision(6)
         << (scene.view.linkedCamera == object->index ? ", looked through" : "") << "\n";
   }
   out << "materials:\n";

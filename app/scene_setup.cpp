@@ -85,9 +85,10 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
 }  // namespace
 
 std::string BundledExample(const std::string& programFolder) {
-  for (const fs::path& candidate : {fs::path(programFolder) / "examples" / "still-life.vxm",
-                                    fs::path(VEXMARK_SOURCE_DIR) / "examples" / "still-life.vxm"})
-    if (fs::exists(candidate)) return candidate.string();
+  for (const fs::path& folder :
+       {fs::path(programFolder) / "examples", fs::path(VEXMARK_SOURCE_DIR) / "examples"})
+    for (const char* name : {"still-life.vxm", "still-life.gltf"})
+      if (fs::exists(folder / name)) return (folder / name).string();
   return "";
 }
 

@@ -1,5 +1,11 @@
 #!/usr/bin/env bash
-# The main job on the bundled example: run the program over a short range.
+# The main job: export the bundled example in each of the four drawing
+# styles into out/, then list what was written.
 set -euo pipefail
 build=${1:-build}
-"$build/vexmark" --from 0 --to 24 --fps 12
+mkdir -p out
+for style in edges visible lines filled; do
+  "$build/vexmark" --style "$style" --size 800x600 -o "out/still-life-$style.ai" --yes --quiet
+done
+echo "written:"
+ls -1 out/still-life-*.ai
