@@ -43,6 +43,7 @@ template <class HostKey, class AssimpKey, class Convert>
 std::vector<HostKey> ConvertKeys(const AssimpKey* keys, unsigned count, double ticksPerSecond,
                                  Convert convert, int64_t& dropped) {
   std::vector<HostKey> out;
+  if (keys == nullptr) return out;
   for (unsigned i = 0; i < count; ++i) {
     const double seconds = keys[i].mTime / ticksPerSecond;
     if (!std::isfinite(seconds) || !Finite(keys[i].mValue) ||
@@ -107,14 +108,14 @@ AnimationTiming ImportAnimations(const aiScene& source,
   std::vector<double> times;
   double ticksPerSecond = kDefaultTicksPerSecond;
   int64_t dropped = 0;
-  for (unsigned a = 0; a < source.mNumAnimations; ++a) {
+  for (unsigned a = 0; source.mAnimations != nullptr && a < source.mNumAnimations; ++a) {
     const aiAnimation* animation = source.mAnimations[a];
     if (animation == nullptr) continue;
     const double tps = animation->mTicksPerSecond > 0 && std::isfinite(animation->mTicksPerSecond)
                            ? animation->mTicksPerSecond
                            : kDefaultTicksPerSecond;
     if (a == 0) ticksPerSecond = tps;
-    for (unsigned c = 0; c < animation->mNumChannels; ++c) {
+    for (unsigned c = 0; animation->mChannels != nullptr && c < animation->mNumChannels; ++c) {
       const aiNodeAnim* channel = animation->mChannels[c];
       if (channel == nullptr) continue;
       const auto found = objectOfNode.find(channel->mNodeName.C_Str());

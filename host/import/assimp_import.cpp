@@ -31,13 +31,27 @@ constexpr int32_t kKeyRenderFrom = 5017;
 constexpr int32_t kKeyRenderTo = 5018;
 constexpr int32_t kKeyRenderFps = 5020;
 
-// Assimp's messages may run over several lines; ours are one line each.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+  if (from.empty()) return;
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+// Assimp's reason for refusing a file, as the rest of one error line that
+// already names the file: on one line, without the path.
+std::string FailureReason(const std::string& path, std::string message) {
+  const std::string kind = "not a valid ." + Suffix(path) + " file";
+  if (message.empty() || message.rfind("No suitable reader found", 0) == 0) {
+    return kind + " (it may be damaged or cut short)";
+  }
+  for (char& c : message) {
     if (c == '\n' || c == '\r') c = ' ';
   }
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
+  ReplaceAll(message, "\"" + path + "\"", "the file");
+  ReplaceAll(message, path, "the file");
+  while (!message.empty() && (message.back() == ' ' || message.back() == '.')) message.pop_back();
+  return kind + ": " + message;
 }
 
 double PictureAspect(const HostDocument& doc) {
@@ -57,7 +71,7 @@ class NodeConverter {
   NodeConverter(const aiScene& source, HostDocument& doc, const GltfDetails* gltf,
                 ImportReport& report)
       : source_(source), doc_(doc), gltf_(gltf), report_(report), materials_(source, doc.scene) {
-    for (unsigned i = 0; i < source.mNumCameras; ++i) {
+    for (unsigned i = 0; source.mCameras != nullptr && i < source.mNumCameras; ++i) {
       if (source.mCameras[i] != nullptr)
         cameraOfNode_.emplace(source.mCameras[i]->mName.C_Str(), i);
     }
@@ -93,6 +107,7 @@ class NodeConverter {
 
   static void PushChildren(const aiNode& node, int32_t parent,
                            std::vector<std::pair<const aiNode*, int32_t>>& pending) {
+    if (node.mChildren == nullptr) return;
     for (unsigned i = node.mNumChildren; i > 0; --i) {
       if (node.mChildren[i - 1] != nullptr) pending.emplace_back(node.mChildren[i - 1], parent);
     }
@@ -107,7 +122,7 @@ class NodeConverter {
     }
     const auto camera = cameraOfNode_.find(name);
     std::optional<ImportedCamera> imported;
-    if (camera != cameraOfNode_.end()) imported = ConvertCameraOf(camera->second);
+    if (camera != cameraOfNode_.end()) imported = ConvertCameraOf(camera->second, node);
 
     int32_t type = kObjectNull;
     if (node.mNumMeshes > 0) {
@@ -137,11 +152,13 @@ class NodeConverter {
     return index;
   }
 
-  ImportedCamera ConvertCameraOf(unsigned cameraIndex) {
+  ImportedCamera ConvertCameraOf(unsigned cameraIndex, const aiNode& node) {
     const GltfCamera* gltf = gltf_ != nullptr && cameraIndex < gltf_->cameras.size()
                                  ? &gltf_->cameras[cameraIndex]
                                  : nullptr;
-    return ConvertCamera(*source_.mCameras[cameraIndex], gltf, PictureAspect(doc_), report_);
+    const aiMatrix4x4& m = node.mTransformation;
+    return ConvertCamera(*source_.mCameras[cameraIndex], gltf, aiVector3D(m.a4, m.b4, m.c4),
+                         PictureAspect(doc_), report_);
   }
 
   bool AddGeometry(const aiNode& node, int32_t index) {
@@ -159,9 +176,13 @@ class NodeConverter {
   }
 
   void ReportDrops() {
-    if (drops_.unusablePolygons > 0) {
-      report_.Warn("dropped " + std::to_string(drops_.unusablePolygons) +
+    if (drops_.nonFinitePolygons > 0) {
+      report_.Warn("dropped " + std::to_string(drops_.nonFinitePolygons) +
                    " polygons with coordinates that are not finite numbers");
+    }
+    if (drops_.missingCornerPolygons > 0) {
+      report_.Warn("dropped " + std::to_string(drops_.missingCornerPolygons) +
+                   " polygons with corners that the mesh does not have");
     }
     if (drops_.degeneratePolygons > 0) {
       report_.Warn("dropped " + std::to_string(drops_.degeneratePolygons) +
@@ -210,14 +231,18 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
   Assimp::Importer importer;
   // FBX pivots would otherwise become helper nodes that carry the animation.
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
-  const aiScene* source = importer.ReadFile(path, aiProcess_ValidateDataStructure);
+  // No post-processing: polygons stay as the file has them, and the
+  // conversion checks every index itself rather than letting Assimp's
+  // validation refuse files with harmless gaps (a mesh of points only).
+  const aiScene* source = importer.ReadFile(path, 0);
   if (source == nullptr) {
-    const std::string reason = OneLine(importer.GetErrorString());
-    report.Fail(reason.empty() ? "the file could not be read as a scene" : reason);
+    report.Fail(FailureReason(path, importer.GetErrorString()));
     return nullptr;
   }
-  if ((source->mFlags & AI_SCENE_FLAGS_INCOMPLETE) != 0 || source->mRootNode == nullptr) {
-    report.Fail("the file holds no complete scene");
+  // A scene Assimp marks incomplete may still hold meshes; whether it holds
+  // polygons is checked with every other file.
+  if (source->mRootNode == nullptr) {
+    report.Fail("the file holds no scene");
     return nullptr;
   }
 

@@ -19,12 +19,16 @@ bool NearlyEqual(const Vec3& a, const Vec3& b) {
 }
 
 // The camera's frame from Assimp's position, look and up vectors (relative
-// to its node), mirrored into host space.
-ImportedCamera Frame(const aiCamera& camera) {
+// to its node), mirrored into host space. Some of Assimp's readers (glTF,
+// 3DS) also copy the node's offset into the camera's position; a position
+// equal to that offset is the node's own and is not counted twice.
+ImportedCamera Frame(const aiCamera& camera, const aiVector3D& nodeOffset) {
   ImportedCamera out;
   Vec3 look = Normalized({camera.mLookAt.x, camera.mLookAt.y, camera.mLookAt.z});
   if (Length(look) == 0) look = {0, 0, -1};
-  const Vec3 position{camera.mPosition.x, camera.mPosition.y, camera.mPosition.z};
+  Vec3 position{camera.mPosition.x, camera.mPosition.y, camera.mPosition.z};
+  const Vec3 offset{nodeOffset.x, nodeOffset.y, nodeOffset.z};
+  if (Length(position - offset) <= kFrameTolerance * (1 + Length(offset))) position = {};
   Vec3 right = Normalized(Cross(look, {camera.mUp.x, camera.mUp.y, camera.mUp.z}));
   if (Length(right) == 0) right = Normalized(Cross(look, Vec3{0, 0, 1}));
   if (Length(right) == 0) right = {1, 0, 0};
@@ -48,10 +52,11 @@ double LensForFieldOfView(double fieldOfView, double filmWidth) {
   return filmWidth / 2 / std::tan(fieldOfView / 2);
 }
 
-ImportedCamera ConvertCamera(const aiCamera& camera, const GltfCamera* gltf, double pictureAspect,
+ImportedCamera ConvertCamera(const aiCamera& camera, const GltfCamera* gltf,
+                             const aiVector3D& nodeOffset, double pictureAspect,
                              ImportReport& report) {
   // glTF cameras sit at their node and look down its -z axis.
-  ImportedCamera out = gltf != nullptr ? ImportedCamera{} : Frame(camera);
+  ImportedCamera out = gltf != nullptr ? ImportedCamera{} : Frame(camera, nodeOffset);
   CameraParams& params = out.params;
 
   bool parallel = camera.mOrthographicWidth > 0;

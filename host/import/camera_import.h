@@ -24,8 +24,10 @@ struct ImportedCamera {
 
 // `gltf` is the file's own record of the camera when it is a glTF file;
 // `pictureAspect` (width / height) stands in for an aspect ratio the file
-// leaves open.
-ImportedCamera ConvertCamera(const aiCamera& camera, const GltfCamera* gltf, double pictureAspect,
+// leaves open. `nodeOffset` is the offset of the camera's node relative to
+// its parent, in the file's space.
+ImportedCamera ConvertCamera(const aiCamera& camera, const GltfCamera* gltf,
+                             const aiVector3D& nodeOffset, double pictureAspect,
                              ImportReport& report);
 
 // The lens length that gives a horizontal field of view (radians) on a film.

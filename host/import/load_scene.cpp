@@ -113,7 +113,13 @@ HostDocument* LoadScene(const std::string& path, std::string& error) {
     return nullptr;
   }
   if (PolygonCount(doc->scene) == 0) {
-    error = path + ": the scene is empty: it holds no polygons";
+    // What was dropped may be why nothing is left: say so on the same line.
+    std::string dropped;
+    for (const std::string& warning : report.warnings) {
+      dropped += (dropped.empty() ? " (" : "; ") + warning;
+    }
+    error = path + ": the scene is empty: it holds no polygons" +
+            (dropped.empty() ? "" : dropped + ")");
     return nullptr;
   }
   for (const std::string& warning : report.warnings) Print(path + ": " + warning);

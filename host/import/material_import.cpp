@@ -56,7 +56,8 @@ int32_t MaterialImporter::HostMaterialFor(uint32_t assimpIndex) {
   const auto found = converted_.find(assimpIndex);
   if (found != converted_.end()) return found->second;
   int32_t index = kNoIndex;
-  if (assimpIndex < source_.mNumMaterials && source_.mMaterials[assimpIndex] != nullptr) {
+  if (source_.mMaterials != nullptr && assimpIndex < source_.mNumMaterials &&
+      source_.mMaterials[assimpIndex] != nullptr) {
     index = AddMaterial(target_, ConvertMaterial(*source_.mMaterials[assimpIndex]));
   }
   converted_[assimpIndex] = index;

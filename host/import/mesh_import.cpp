@@ -1,5 +1,6 @@
 #include "host/import/mesh_import.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -13,16 +14,17 @@ namespace host::import {
 namespace {
 
 constexpr size_t kMaxCount = static_cast<size_t>(std::numeric_limits<int32_t>::max());
-constexpr int32_t kDroppedPoint = -1;
+constexpr int32_t kNonFinitePoint = -1;
+constexpr int32_t kMissingPoint = -2;
 
 // Welds points of equal position into one point index.
 class PointWelder {
  public:
   explicit PointWelder(NodeGeometry& geometry) : geometry_(geometry) {}
 
-  // The point index of a position, or kDroppedPoint when it is not finite.
+  // The point index of a position, or kNonFinitePoint when it is not finite.
   int32_t Add(const Vec3& p) {
-    if (!IsFinite(p)) return kDroppedPoint;
+    if (!IsFinite(p)) return kNonFinitePoint;
     const HostVector v{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
     const auto [it, added] =
         index_.try_emplace(Key(v), static_cast<int32_t>(geometry_.points.size()));
@@ -85,10 +87,10 @@ void AddPolygon(NodeGeometry& geometry, const std::vector<int32_t>& corners, uin
 
 // A face in host order: the mirror into left-handed space reverses the
 // corners; keeping the first corner in front keeps quads recognisable.
-// An index outside the mesh's vertices gives kDroppedPoint.
+// An index outside the mesh's vertices gives kMissingPoint.
 std::vector<int32_t> HostCorners(const aiFace& face, const std::vector<int32_t>& pointOf) {
   const auto point = [&pointOf](unsigned index) {
-    return index < pointOf.size() ? pointOf[index] : kDroppedPoint;
+    return index < pointOf.size() ? pointOf[index] : kMissingPoint;
   };
   std::vector<int32_t> corners;
   corners.reserve(face.mNumIndices);
@@ -99,6 +101,7 @@ std::vector<int32_t> HostCorners(const aiFace& face, const std::vector<int32_t>&
 
 bool ConvertMesh(const aiMesh& mesh, PointWelder& welder, NodeGeometry& geometry,
                  GeometryDrops& drops) {
+  if (mesh.mVertices == nullptr || mesh.mFaces == nullptr) return true;  // nothing to draw
   std::vector<int32_t> pointOf(mesh.mNumVertices);
   for (unsigned i = 0; i < mesh.mNumVertices; ++i)
     pointOf[i] = welder.Add(Mirrored(mesh.mVertices[i]));
@@ -106,15 +109,20 @@ bool ConvertMesh(const aiMesh& mesh, PointWelder& welder, NodeGeometry& geometry
 
   for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
     const aiFace& face = mesh.mFaces[f];
-    if (face.mNumIndices < 3) {
+    if (face.mNumIndices < 3 || face.mIndices == nullptr) {
       ++drops.pointsAndLines;
       continue;
     }
     const std::vector<int32_t> corners = HostCorners(face, pointOf);
-    bool usable = true;
-    for (const int32_t c : corners) usable = usable && c != kDroppedPoint;
-    if (!usable) {
-      ++drops.unusablePolygons;
+    const auto uses = [&corners](int32_t point) {
+      return std::find(corners.begin(), corners.end(), point) != corners.end();
+    };
+    if (uses(kMissingPoint)) {
+      ++drops.missingCornerPolygons;
+      continue;
+    }
+    if (uses(kNonFinitePoint)) {
+      ++drops.nonFinitePolygons;
       continue;
     }
     const std::vector<int32_t> distinct = WithoutRepeats(corners);
@@ -133,6 +141,7 @@ bool ConvertMesh(const aiMesh& mesh, PointWelder& welder, NodeGeometry& geometry
 bool ConvertNodeMeshes(const aiScene& scene, const aiNode& node, NodeGeometry& geometry,
                        GeometryDrops& drops) {
   PointWelder welder(geometry);
+  if (node.mMeshes == nullptr || scene.mMeshes == nullptr) return true;
   for (unsigned m = 0; m < node.mNumMeshes; ++m) {
     const unsigned index = node.mMeshes[m];
     if (index >= scene.mNumMeshes || scene.mMeshes[index] == nullptr) continue;

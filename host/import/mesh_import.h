@@ -21,10 +21,10 @@ struct NodeGeometry {
 
 // What the conversion left out, for the import's warnings.
 struct GeometryDrops {
-  // used a point with a NaN or infinite coordinate, or one the mesh lacks
-  int64_t unusablePolygons = 0;
-  int64_t degeneratePolygons = 0;  // fewer than three distinct corners
-  int64_t pointsAndLines = 0;      // faces of one or two corners
+  int64_t nonFinitePolygons = 0;      // used a point with a NaN or infinite coordinate
+  int64_t missingCornerPolygons = 0;  // used a point the mesh does not have
+  int64_t degeneratePolygons = 0;     // fewer than three distinct corners
+  int64_t pointsAndLines = 0;         // faces of one or two corners
 };
 
 // False when the node holds more points or polygons than an object can.

@@ -49,12 +49,12 @@ json RotationTrackToJson(const RotationTrack& track, const std::string& what) {
 }
 
 json ObjectToJson(const HostObject& object) {
-  const std::string what = "object '" + object.name + "'";
+  const std::string what = "object '" + object.name + "': ";
   json points = json::array();
   for (const HostVector& p : object.points) {
-    points.push_back(Finite(p.x, what + " has a point that"));
-    points.push_back(Finite(p.y, what + " has a point that"));
-    points.push_back(Finite(p.z, what + " has a point that"));
+    points.push_back(Finite(p.x, what + "a point"));
+    points.push_back(Finite(p.y, what + "a point"));
+    points.push_back(Finite(p.z, what + "a point"));
   }
   json polygons = json::array();
   for (const HostPolygon& p : object.polygons) {
@@ -63,14 +63,14 @@ json ObjectToJson(const HostObject& object) {
   json tags = json::array();
   for (const HostTag& tag : object.tags) tags.push_back(TagToJson(tag));
   const CameraParams& c = object.camera;
-  const std::string cameraWhat = what + "'s camera";
+  const std::string cameraWhat = what + "the camera";
   return {
       {"name", object.name},
       {"type", object.type},
       {"visibility", object.visibility},
       {"firstChild", object.firstChild},
       {"nextSibling", object.nextSibling},
-      {"matrix", FiniteMatrix(object.local, what + "'s matrix")},
+      {"matrix", FiniteMatrix(object.local, what + "the matrix")},
       {"points", points},
       {"polygons", polygons},
       {"tags", tags},
@@ -80,9 +80,9 @@ json ObjectToJson(const HostObject& object) {
         {"filmWidth", Finite(c.filmWidth, cameraWhat)},
         {"zoom", Finite(c.zoom, cameraWhat)}}},
       {"tracks",
-       {{"position", VectorTrackToJson(object.tracks.position, what + "'s animation")},
-        {"rotation", RotationTrackToJson(object.tracks.rotation, what + "'s animation")},
-        {"scale", VectorTrackToJson(object.tracks.scale, what + "'s animation")}}},
+       {{"position", VectorTrackToJson(object.tracks.position, what + "an animation key")},
+        {"rotation", RotationTrackToJson(object.tracks.rotation, what + "an animation key")},
+        {"scale", VectorTrackToJson(object.tracks.scale, what + "an animation key")}}},
   };
 }
 

@@ -1,0 +1,138 @@
+// Bad scene files: each is refused with one line naming the file and the
+// reason, leaves no document behind and never crashes; coordinates that are
+// not finite numbers are dropped with a warning that counts them.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include "host_fixture.h"
+#include "scene_files.h"
+
+namespace {
+
+class BadInputTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    folder_ = scene_files::TestFolder();
+  }
+
+  // Loads `path` and expects a refusal whose reason contains `reason`.
+  void ExpectRefused(const std::string& path, const std::string& reason) {
+    const int64_t documents = host::LiveDocuments();
+    std::string error;
+    const std::unique_ptr<HostDocument> doc = scene_files::Load(path, error);
+    EXPECT_EQ(doc, nullptr) << path;
+    EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << "the error names the file: " << error;
+    EXPECT_NE(error.find(reason), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << "one line: " << error;
+    EXPECT_EQ(host::LiveDocuments(), documents) << path;
+  }
+
+  std::string Write(const std::string& name, const std::string& bytes) {
+    const std::string path = folder_ + "/" + name;
+    scene_files::WriteFile(path, bytes);
+    return path;
+  }
+
+  std::string folder_;
+};
+
+// One triangle in a glTF file; `positions` may hold NaN or infinities.
+scene_files::GltfWriter Triangles(const std::vector<float>& positions,
+                                  const std::vector<uint16_t>& indices) {
+  scene_files::GltfWriter w;
+  const int points = w.Floats(positions, "VEC3");
+  const int corners = w.Indices(indices);
+  w.doc["scene"] = 0;
+  w.doc["scenes"] = {{{"nodes", {0}}}};
+  w.doc["nodes"] = {{{"name", "Mesh"}, {"mesh", 0}}};
+  w.doc["meshes"] = {
+      {{"primitives", {{{"attributes", {{"POSITION", points}}}, {"indices", corners}}}}}};
+  return w;
+}
+
+TEST_F(BadInputTest, FilesThatCannotBeReadAreNamedWithTheReason) {
+  ExpectRefused(folder_ + "/missing.gltf", "no such file");
+  ExpectRefused(folder_, "a folder, not a scene file");
+  ExpectRefused(Write("empty.obj", ""), "the file is empty");
+  ExpectRefused(Write("notes.txt", "hello"), "unsupported file type '.txt'");
+  ExpectRefused(Write("scene", "hello"), "no suffix");
+}
+
+TEST_F(BadInputTest, AFileWithoutReadPermissionIsRefused) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  const std::string path = Write("locked.obj", "v 0 0 0\n");
+  std::filesystem::permissions(path, std::filesystem::perms::none);
+  ExpectRefused(path, "cannot be read");
+}
+
+TEST_F(BadInputTest, CorruptAndTruncatedFilesOfEachKindAreRefused) {
+  const std::string gltf = Triangles({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}).Gltf();
+  const std::string glb = Triangles({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}).Glb();
+  std::string binaryStl(80, ' ');
+  binaryStl +=
+      std::string("\x0c\0\0\0", 4) + std::string(50, '\0');  // 12 triangles promised, 1 given
+  const std::string dae =
+      "<?xml version=\"1.0\"?>\n<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" "
+      "version=\"1.4.1\">\n<library_geometries>\n<geometry id=\"g\">\n<mesh>\n<source id=";
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"cut.gltf", gltf.substr(0, gltf.size() / 2)},
+      {"cut.glb", glb.substr(0, glb.size() / 2)},
+      {"noise.glb", "glTF" + std::string(40, '\x7f')},
+      {"indices.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n"},
+      {"cut.stl", binaryStl},
+      {"noise.fbx", "Kaydara FBX Binary  " + std::string(1, '\0') + std::string(200, '\x13')},
+      {"cut.dae", dae},
+      {"noise.3ds", std::string("\x4d\x4d\xff\xff\xff\x7f", 6) + std::string(64, '\x3d')},
+  };
+  for (const Case& c : cases) {
+    const std::string suffix = std::strchr(c.name, '.');
+    ExpectRefused(Write(c.name, c.bytes), "not a valid " + suffix + " file");
+  }
+}
+
+TEST_F(BadInputTest, PolygonsWithCoordinatesThatAreNotFiniteAreDroppedAndCounted) {
+  const float nan = std::nanf("");
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::string path =
+      Write("holes.gltf", Triangles({0, 0, 0, 1, 0, 0, 0, 1, 0, nan, 0, 0, 0, inf, 0},
+                                    {0, 1, 2, 0, 1, 3, 1, 2, 4, 3, 4, 0})
+                              .Gltf());
+  host::ConsoleCapture console;
+  std::string error;
+  const std::unique_ptr<HostDocument> doc = scene_files::Load(path, error);
+  ASSERT_NE(doc, nullptr) << error;
+  EXPECT_TRUE(
+      console.Contains(path + ": dropped 3 polygons with coordinates that are not finite numbers"));
+  SceneObject* mesh = GetFirstObject(doc.get());
+  ASSERT_EQ(ObjectPolygonCount(mesh), 1);
+  ASSERT_EQ(ObjectPointCount(mesh), 3) << "the unusable points are left out too";
+  for (int32_t i = 0; i < 3; ++i) EXPECT_TRUE(std::isfinite(ObjectPoints(mesh)[i].x));
+
+  const std::string allBad =
+      Write("nothing.gltf", Triangles({nan, 0, 0, 1, 0, 0, 0, inf, 0}, {0, 1, 2}).Gltf());
+  ExpectRefused(allBad, "the scene is empty: it holds no polygons");
+}
+
+TEST_F(BadInputTest, ScenesWithoutPolygonsAreReportedAsEmpty) {
+  const char* const empty = "the scene is empty: it holds no polygons";
+  ExpectRefused(Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"), empty);
+  ExpectRefused(Write("lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n"), empty);
+  // A PLY file cut short in its data: what remains holds no faces.
+  ExpectRefused(Write("cut.ply",
+                      "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
+                      "property float y\nproperty float z\nelement face 1\n"
+                      "property list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n"),
+                empty);
+}
+
+}  // namespace

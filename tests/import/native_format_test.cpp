@@ -1,0 +1,238 @@
+// The native document format: a saved document loads back equal, export
+// settings and export tags included; damaged files are refused with the
+// place of the damage; a failed save leaves the earlier file alone.
+#include "host/import/native_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <limits>
+
+#include "host/document_compare.h"
+#include "host/import/load_scene.h"
+#include "host_fixture.h"
+#include "scene/export_tags.h"
+#include "scene_files.h"
+#include "shell/export_settings.h"
+#include "shell/tag_dialog.h"
+
+namespace {
+
+using nlohmann::json;
+
+class NativeFormatTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    folder_ = scene_files::TestFolder();
+  }
+
+  // A document with an item of every kind the host holds.
+  static std::unique_ptr<HostDocument> RichDocument() {
+    std::unique_ptr<HostDocument> doc(host::NewDocument());
+    doc->settings.Set(kDocTime, HostTime{7, 24});
+    doc->settings.Set(kDocFps, int64_t{24});
+    doc->settings.Set(kDocName, std::string("Straße.vxm"));
+    doc->settings.Set(kDocFolder, host::FileName{"/scenes"});
+    doc->settings.Set(4000, std::numeric_limits<double>::quiet_NaN());
+    doc->settings.Set(4001, -std::numeric_limits<double>::infinity());
+    doc->renderSettings.Set(kRenderFile, host::FileName{"/out/frame.ai"});
+
+    ExportSettings settings;
+    settings.toFrame = 48;
+    settings.drawingStyle = kStyleFilled;
+    settings.fileName = "/out/shot.ai";
+    settings.lineColor = {0.25f, 0.5f, 1.0f};
+    EXPECT_TRUE(SaveSettingsTo(doc.get(), settings));
+
+    host::Scene& scene = doc->scene;
+    HostMaterial standard;
+    standard.name = "Paint";
+    host::SetChannel(standard, kChannelColor, {1, 0.8f, 0}, 1.0);
+    host::SetChannel(standard, kChannelLuminance, {0.1f, 0.1f, 0.1f}, 0.5);
+    host::SetChannel(standard, 8, {0, 0, 0}, 1.0);
+    standard.data.Set(1016, 0.25);
+    HostMaterial other;
+    other.type = 5704;
+    const int32_t paint = host::AddMaterial(scene, standard);
+    host::AddMaterial(scene, other);
+
+    HostObject& group = host::AddObject(scene, host::kNoIndex, kObjectNull, "Group");
+    group.visibility = kVisibilityOff;
+    group.local =
+        host::Compose({{1, 2, 3}, host::NormalizedQuaternion({0.1, 0.2, 0.3, 0.9}), {1, 2, 3}});
+    group.tracks.position.keys = {{0, {0, 0, 0}}, {0.5, {1, 0, 0}}, {2, {1, 1e-7, -3}}};
+    group.tracks.rotation.interpolation = host::Interpolation::kStep;
+    group.tracks.rotation.keys = {{0, {0, 0, 0, 1}},
+                                  {1, {0, 0.7071067811865476, 0, 0.7071067811865476}}};
+    group.tracks.scale.keys = {{1.0 / 3.0, {1, 1, 1}}};
+
+    HostObject& mesh = host::AddObject(scene, group.index, kObjectPolygon, "Mesh");
+    mesh.visibility = kVisibilityOn;
+    mesh.points = {{0, 0, 0}, {1, -0.0f, 0}, {1, 1, 1e-30f}, {0.1f, 1, 0}};
+    mesh.polygons = {{0, 1, 2, 2}, {0, 1, 2, 3}, {3, 3, 0, 0}};
+    host::AddTag(mesh, host::TextureTag(paint, ""));
+    host::AddTag(mesh, host::SelectionTag("Sel", {0, 2}));
+    host::AddTag(mesh, host::TextureTag(1, "Sel"));
+    HostContainer tagSettings(kExportTagId);
+    tagSettings.Set(kTagOutline, false);
+    tagSettings.Set(kTagCreaseAngle, 0.7853982);
+    tagSettings.Set(kTagLineWidth, int64_t{3});
+    tagSettings.Set(kTagLineColor, HostVector{1, 0, 0});
+    tagSettings.Set(kTagLineBrightness, 0.5);
+    host::AddTag(mesh, host::PluginTag(kExportTagId, tagSettings));
+    HostContainer nested(99);
+    nested.Set(1, host::NestedContainer(tagSettings));
+    nested.Set(2, HostTime{-3, 5});
+    host::AddTag(mesh, host::PluginTag(99, nested));
+
+    HostObject& top = host::AddObject(scene, host::kNoIndex, kObjectNull, "Second");
+    host::AddObject(scene, top.index, kObjectNull, "Empty group");
+    // Added last but a child of the first object: the objects' order in the
+    // scene differs from the tree's.
+    HostObject& camera = host::AddObject(scene, group.index, kObjectCamera, "Shot");
+    camera.camera = {kProjectionParallel, 50.0, 24.0, 0.25};
+    scene.view.linkedCamera = camera.index;
+    scene.view.camera.local.off = {0, 5, -20};
+    scene.view.camera.camera.lens = 28;
+    return doc;
+  }
+
+  std::string folder_;
+};
+
+TEST_F(NativeFormatTest, ASavedDocumentLoadsBackEqual) {
+  const std::unique_ptr<HostDocument> original = RichDocument();
+  const std::string path = folder_ + "/rich.vxm";
+  std::string error;
+  ASSERT_TRUE(host::SaveNativeDocument(*original, path, error)) << error;
+
+  std::string reason;
+  const std::unique_ptr<HostDocument> loaded = host::import::LoadNativeFile(path, reason);
+  ASSERT_NE(loaded, nullptr) << reason;
+  EXPECT_EQ(host::DocumentDifference(*original, *loaded), "");
+
+  // Saving again writes the same file.
+  const std::string again = folder_ + "/again.vxm";
+  ASSERT_TRUE(host::SaveNativeDocument(*loaded, again, error)) << error;
+  EXPECT_EQ(scene_files::ReadFile(again), scene_files::ReadFile(path));
+
+  // The comparison does see a change.
+  loaded->scene.objects[1]->tags[3].data.Set(kTagLineWidth, int64_t{4});
+  EXPECT_EQ(host::DocumentDifference(*original, *loaded), "objects[1].tags[3].data[1003]");
+}
+
+TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
+  const std::string path = folder_ + "/shot.vxm";
+  std::string error;
+  ASSERT_TRUE(host::SaveNativeDocument(*RichDocument(), path, error)) << error;
+
+  const std::unique_ptr<HostDocument> doc = scene_files::Load(path, error);
+  ASSERT_NE(doc, nullptr) << error;
+  EXPECT_EQ(GetDocumentData(doc.get(), kDocumentSettings).GetString(kDocName), "shot.vxm");
+
+  ExportSettings settings;
+  ASSERT_TRUE(LoadSettingsFrom(doc.get(), settings));
+  EXPECT_EQ(settings.toFrame, 48);
+  EXPECT_EQ(settings.drawingStyle, kStyleFilled);
+  EXPECT_EQ(settings.fileName, "/out/shot.ai");
+  EXPECT_EQ(settings.lineRGBA[2], 255);
+
+  SceneObject* mesh = ObjectDown(GetFirstObject(doc.get()));
+  ASSERT_EQ(ObjectName(mesh), "Mesh");
+  ExportSettings line;
+  ASSERT_TRUE(readExportTags(line, mesh));
+  EXPECT_EQ(line.lineWidth, 3);
+  EXPECT_EQ(line.outlineLines, 0);
+  EXPECT_EQ(line.lineRGBA[0], 127);
+}
+
+TEST_F(NativeFormatTest, DamagedFilesAreRefusedWithThePlaceOfTheDamage) {
+  const std::string valid = folder_ + "/valid.vxm";
+  std::string error;
+  ASSERT_TRUE(host::SaveNativeDocument(*RichDocument(), valid, error)) << error;
+  const json good = json::parse(scene_files::ReadFile(valid));
+
+  json deep = {{"id", 1}, {"values", json::array()}};
+  for (int i = 0; i < 70; ++i) deep = {{"id", 1}, {"values", {{1, "container", deep}}}};
+
+  struct Case {
+    const char* name;
+    std::function<void(json&)> damage;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"format", [](json& j) { j["format"] = "something else"; }, "not a Vexmark document"},
+      {"version", [](json& j) { j["version"] = 2; }, "newer Vexmark"},
+      {"missing", [](json& j) { j["objects"][1].erase("camera"); },
+       "objects[1]: 'camera' is missing"},
+      {"corner", [](json& j) { j["objects"][1]["polygons"][5] = 99; },
+       "objects[1].polygons[5]: point 99 does not exist"},
+      {"material", [](json& j) { j["objects"][1]["tags"][0]["material"] = 7; },
+       "objects[1].tags[0].material: 7 is not an index"},
+      {"cycle", [](json& j) { j["objects"][0]["nextSibling"] = 0; }, "linked into the tree twice"},
+      {"orphan", [](json& j) { j["objects"][2]["firstChild"] = -1; }, "not linked into the tree"},
+      {"nan point", [](json& j) { j["objects"][1]["points"][4] = "nan"; },
+       "objects[1].points[3]: expected a finite number"},
+      {"key order", [](json& j) { j["objects"][0]["tracks"]["position"]["keys"][1][0] = 5; },
+       "must ascend"},
+      {"value kind", [](json& j) { j["pluginData"]["values"][0][1] = "colour"; },
+       "unknown value kind 'colour'"},
+      {"zero lens", [](json& j) { j["objects"][4]["camera"]["lens"] = 0; }, "must be positive"},
+      {"deep", [&deep](json& j) { j["settings"] = deep; }, "containers nest too deeply"},
+  };
+  for (const Case& c : cases) {
+    json damaged = good;
+    c.damage(damaged);
+    const std::string path = folder_ + "/" + c.name + ".vxm";
+    scene_files::WriteFile(path, damaged.dump());
+    const std::unique_ptr<HostDocument> doc = scene_files::Load(path, error);
+    EXPECT_EQ(doc, nullptr) << c.name;
+    EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+  }
+
+  const std::string text = scene_files::ReadFile(valid);
+  scene_files::WriteFile(folder_ + "/cut.vxm", text.substr(0, text.size() / 2));
+  EXPECT_EQ(scene_files::Load(folder_ + "/cut.vxm", error), nullptr);
+  EXPECT_NE(error.find("not valid JSON"), std::string::npos) << error;
+}
+
+TEST_F(NativeFormatTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
+  const std::string path = folder_ + "/kept.vxm";
+  std::string error;
+  ASSERT_TRUE(host::SaveNativeDocument(*RichDocument(), path, error)) << error;
+  const std::string before = scene_files::ReadFile(path);
+
+  struct Case {
+    const char* name;
+    std::function<void(HostDocument&)> spoil;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"nan point", [](HostDocument& d) { d.scene.objects[1]->points[0].y = std::nanf(""); },
+       "object 'Mesh': a point is not a finite number"},
+      {"infinite key",
+       [](HostDocument& d) {
+         d.scene.objects[0]->tracks.scale.keys[0].value.x = std::numeric_limits<double>::infinity();
+       },
+       "object 'Group': an animation key is not a finite number"},
+      {"bad text", [](HostDocument& d) { d.scene.objects[0]->name = "\xff\xfe"; },
+       "a name or text in the document is not valid UTF-8"},
+  };
+  for (const Case& c : cases) {
+    const std::unique_ptr<HostDocument> doc = RichDocument();
+    c.spoil(*doc);
+    EXPECT_FALSE(host::SaveNativeDocument(*doc, path, error)) << c.name;
+    EXPECT_EQ(error, path + ": " + c.reason) << c.name;
+    EXPECT_EQ(scene_files::ReadFile(path), before) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(path + ".partial")) << c.name;
+  }
+  EXPECT_FALSE(host::SaveNativeDocument(*RichDocument(), folder_ + "/no/such/folder/x.vxm", error));
+  EXPECT_NE(error.find("cannot be written"), std::string::npos) << error;
+}
+
+}  // namespace
