@@ -1,5 +1,6 @@
 #include "shell/frame_export.h"
 
+#include "bsp/bsp_renderer.h"
 #include "shell/export_settings.h"
 #include "shell/progress.h"
 
@@ -21,5 +22,9 @@ bool FrameExport::Init(ExportSettings* job) {
 void FrameExport::Run(int32_t frameIndex) {
   document = settings != nullptr ? settings->document : nullptr;
   frame = frameIndex;
-  if (gFrameRenderer != nullptr) gFrameRenderer(document, frame, settings);
+  if (gFrameRenderer != nullptr) {
+    gFrameRenderer(document, frame, settings);
+  } else {
+    RenderFrame(document, frame, settings);
+  }
 }

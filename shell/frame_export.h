@@ -10,8 +10,8 @@
 struct ExportSettings;
 
 // Renders one frame of `doc` (already at the frame's time) and writes its
-// file. This is where the renderer driver plugs in: until one is installed,
-// a frame step renders and writes nothing.
+// file. By default the step runs the renderer driver (RenderFrame); tests of
+// the driver's stepping install a renderer of their own.
 using FrameRenderer = void (*)(BaseDocument* doc, int32_t frame, ExportSettings* settings);
 void SetFrameRenderer(FrameRenderer renderer);
 FrameRenderer GetFrameRenderer();
