@@ -39,6 +39,15 @@ void ExpectVector(const Vector& v, float x, float y, float z) {
   EXPECT_FLOAT_EQ(v.z, z);
 }
 
+TEST_F(HostSceneTest, SceneTableIsComplete) {
+  const HostSceneApi* table = host::Table()->scene;
+  ASSERT_NE(table, nullptr);
+  const auto* entries = reinterpret_cast<const void* const*>(table);
+  for (size_t i = 0; i < sizeof(HostSceneApi) / sizeof(void*); ++i) {
+    EXPECT_NE(entries[i], nullptr) << "entry " << i;
+  }
+}
+
 TEST_F(HostSceneTest, TreeWalkGivesTypesNamesVisibilityAndGlobalMatrices) {
   HostObject& group = host::AddObject(scene(), host::kNoIndex, kObjectNull, "Group");
   group.local = host::Compose({{10, 0, 0}, {0, 0, 0, 1}, {2, 2, 2}});
