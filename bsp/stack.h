@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "host/api/host_sdk.h"
 
@@ -70,7 +71,8 @@ class Stack {
       MemoryErrorFlag::Set();
       return;
     }
-    for (int32_t i = 0; i < count_; ++i) grown[i] = items_[i];
+    // The old array is released right after, so its elements can be moved.
+    for (int32_t i = 0; i < count_; ++i) grown[i] = std::move(items_[i]);
     HostDeleteArray(items_);
     items_ = grown;
     capacity_ = n;

@@ -125,7 +125,7 @@ TEST_F(PassesTest, AllocationFailureAnywhereStopsThePassesCleanly) {
       ASSERT_TRUE(scene.RunPasses());
       allocations = host::GetMemoryStats().totalAllocations - before;
     }
-    ASSERT_GT(allocations, 10);
+    ASSERT_GT(allocations, 5) << "the sweep must cover the passes' allocations";
     for (int64_t n = 1; n <= allocations; ++n) {
       {
         TestScene scene;
