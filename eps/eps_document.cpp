@@ -107,20 +107,31 @@ int32_t WriteTrailer(const EpsPage&, HostFileWriter* file) {
   return 1;
 }
 
+// The file is written under a temporary name beside the final one and put in
+// place only when it is complete: a failed write, a stop request or a memory
+// failure leaves no half-written drawing and keeps an older file of that name.
 bool WriteEpsFile(EpsPage& page, int32_t style, int32_t frame) {
   const String fileName = EpsFileName(page, frame);
+  const String partName = fileName + String(".part");
   HostFileWriter* file = HostNew<HostFileWriter>();
   if (file == nullptr) return false;
-  if (!file->Open(fileName)) {
+  if (!file->Open(partName)) {
     HostDelete(file);
+    ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
   }
   const String title = FilenameFilePart(fileName);
   WriteHeader(page, file, title);
   WriteBody(page, file, style);
   WriteTrailer(page, file);
-  const bool written = file->Close();
+  const bool closed = file->Close();
   HostDelete(file);
+  const bool complete = closed && MemoryErrorFlag::Test() == 0 && !PageAborted(page);
+  if (!complete || !FileRename(partName, fileName)) {
+    FileDelete(partName);
+    if (!closed) ConsolePrint((String("Cannot write ") + fileName).Text());
+    return false;
+  }
   ReportProgress(100, 100, 0, 100);
-  return written;
+  return true;
 }

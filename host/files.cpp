@@ -103,6 +103,24 @@ int32_t FileDelete(const HostString* path) {
   return 1;
 }
 
+// Replaces `to` by `from` in one step, so readers see the old file or the
+// new one, never a half-written one.
+int32_t FileRename(const HostString* from, const HostString* to) {
+  const std::string& source = TextOf(from);
+  const std::string& target = TextOf(to);
+  if (source.empty() || target.empty()) return 0;
+  // Only ordinary files are ever replaced: never a device, folder or link.
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(target, error);
+  if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    return 0;
+  if (std::rename(source.c_str(), target.c_str()) != 0) return 0;
+  std::lock_guard<std::mutex> lock(gMutex);
+  for (std::string& written : gWrittenFiles)
+    if (written == source) written = target;
+  return 1;
+}
+
 }  // namespace
 
 void SetSaveSelector(SaveSelector selector) {
@@ -122,6 +140,7 @@ void FillFileEntries(HostApi& table) {
   table.fileWrite = &FileWrite;
   table.fileClose = &FileClose;
   table.fileDelete = &FileDelete;
+  table.fileRename = &FileRename;
 }
 
 std::vector<std::string> WrittenFiles() {

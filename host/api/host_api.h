@@ -47,7 +47,7 @@ struct HostDateTime {
 enum HostDocumentData : int32_t {
   kDocumentSettings = 0,  // 1000 time, 1001 fps, 1002 start time, 1012 folder, 1013 name
   kDocumentPluginData = 1,
-  kDocumentRenderSettings = 2,  // 5008 width, 5009 height, 5017/5018 range, 5020 fps, 5041 file
+  kDocumentRenderSettings = 2,  // 5008 width, 5009 height, 5017/5018 range (times), 5020 fps, 5041 file
 };
 
 // Hooks a thread handle calls on the new thread.
@@ -169,6 +169,9 @@ struct HostApi {
 
   // Scene objects, tags, materials, selections, neighbours, view and camera.
   const HostSceneApi* scene;
+
+  // Renames a file, replacing any file of the new name; false on failure.
+  int32_t (*fileRename)(const HostString* from, const HostString* to);
 };
 
 }  // extern "C"

@@ -406,6 +406,9 @@ String FilenameSetSuffix(const String& path, const char* suffix) {
 }
 bool FilenameExists(const String& path) { return gTable.fnExists(path.Handle()) != 0; }
 bool FileDelete(const String& path) { return gTable.fileDelete(path.Handle()) != 0; }
+bool FileRename(const String& from, const String& to) {
+  return gTable.fileRename != nullptr && gTable.fileRename(from.Handle(), to.Handle()) != 0;
+}
 
 // ---------------------------------------------------------------- scene
 

@@ -286,6 +286,7 @@ String FilenameSuffix(const String& path);
 String FilenameSetSuffix(const String& path, const char* suffix);
 bool FilenameExists(const String& path);
 bool FileDelete(const String& path);
+bool FileRename(const String& from, const String& to);
 
 // ---------------------------------------------------------------- scene
 

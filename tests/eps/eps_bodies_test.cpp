@@ -109,13 +109,19 @@ TEST_F(EpsBodiesTest, FullBodyFillsRegionsWithoutTheirInnerEdges) {
             (std::vector<std::string>{"30 90 m", "30 50 l", "S"}));
 }
 
-TEST_F(EpsBodiesTest, MemoryFailureEndsTheBodyButTheFileIsFramed) {
+// A drawing cut short by a memory failure is not put in place: an older file
+// of the same name stays as it was, and no temporary file is left.
+TEST_F(EpsBodiesTest, MemoryFailureLeavesNoHalfWrittenFileAndKeepsTheOldOne) {
   AddSegments({PageSegment(10, 10, 20, 10)}, Style(2, kWhite, kBlack, 1, &objectA_));
+  const std::vector<std::string> before = Body(kStyleAllEdges);
+  const std::string old = ReadFile(PathOf("body.eps"));
   MemoryErrorFlag::Set();
   for (const int32_t style : {kStyleAllEdges, kStyleEdgeLines, kStyleFilled}) {
-    EXPECT_TRUE(Body(style).empty());
-    EXPECT_EQ(Lines(ReadFile(PathOf("body.eps"))).back(), "%%EOF");
+    EXPECT_FALSE(WriteEpsFile(*page_, style, 0));
+    EXPECT_EQ(ReadFile(PathOf("body.eps")), old);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("body.eps.part")));
   }
+  EXPECT_FALSE(before.empty());
 }
 
 // Every allocation of a full write fails once in turn: the write never
@@ -145,6 +151,7 @@ TEST_F(EpsBodiesTest, EveryAllocationFailureLeavesAFramedFileOrNone) {
     } else {
       EXPECT_FALSE(written) << "failing allocation " << n;
     }
+    EXPECT_FALSE(std::filesystem::exists(PathOf("body.eps.part"))) << "failing allocation " << n;
     if (!failed) {  // every allocation of the write has failed once
       EXPECT_TRUE(written);
       EXPECT_GT(n, 20) << "the write should allocate";

@@ -2,6 +2,9 @@
 // CR LF line ends, the owner record and creation date from the host.
 #include "eps/eps_document.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -143,12 +146,35 @@ TEST_F(EpsDocumentTest, UnopenableFileIsReportedAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(PathOf("scene.eps")));
 }
 
+// A file size limit makes the writes fail part way, as a full disk would:
+// the write is reported as failed and leaves neither drawing nor temporary
+// file behind.
 TEST_F(EpsDocumentTest, FailedWriteIsReported) {
-  // /dev/full accepts the open and fails every write with "no space left".
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
-  page_->settings.fileName = "/dev/full";
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 200;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  page_->settings.fileName = PathOf("full.eps").c_str();
+  host::ConsoleCapture console;
+  const bool written = WriteEpsFile(*page_, kStyleAllEdges, 0);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, savedHandler);
+
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(std::filesystem::exists(PathOf("full.eps")));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("full.eps.part")));
+  EXPECT_TRUE(console.Contains("Cannot write " + PathOf("full.eps")));
+}
+
+// A name that is not an ordinary file is never replaced.
+TEST_F(EpsDocumentTest, NeverReplacesADeviceOrFolder) {
+  std::filesystem::create_directories(PathOf("folder.eps"));
+  page_->settings.fileName = PathOf("folder.eps").c_str();
   EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
-  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+  EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder.eps")));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("folder.eps.part")));
 }
 
 }  // namespace
