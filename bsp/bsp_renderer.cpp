@@ -11,6 +11,7 @@
 #include "eps/page_projection.h"
 #include "scene/export_tags.h"
 #include "scene/object_lines.h"
+#include "scene/quadrangle_split.h"
 #include "shell/progress.h"
 
 namespace {
@@ -80,6 +81,7 @@ int32_t BSPRenderer::Prepare(ExportSettings* settings) {
     return 0;
   }
   MakeView(*view_, settings->width, settings->height, settings);
+  SetQuadrangleSplitter(&splitQuadrangle);
   return 1;
 }
 
