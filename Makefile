@@ -8,7 +8,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test asan-test format clean
+.PHONY: all setup configure build run test asan-test examples pictures format clean
 
 all: build
 
@@ -34,6 +34,13 @@ asan-test: setup
 	cmake -S . -B $(ASAN_BUILD) -DVEXMARK_SANITIZE=ON -DVEXMARK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Remakes the bundled example scenes and the README's pictures.
+examples: build
+	bash tools/make_examples.sh $(BUILD)
+
+pictures: build
+	bash tools/make_pictures.sh $(BUILD)
 
 format:
 	find host shell scene bsp eps app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \

@@ -43,7 +43,9 @@ bool HostMeshSource::Load(const SceneObject* object, MeshInput& input) {
     const HostPolygon& p = hostPolygons[i];
     polygons[i] = PolygonCorners{p.a, p.b, p.c, p.d};
   }
-  if (!collectMaterials(materials)) return false;
+  // Polygons whose material record could not be built draw in the grey of
+  // the records that were.
+  collectMaterials(materials);
 
   input.points = points.Items();
   input.pointCount = pointCount;
