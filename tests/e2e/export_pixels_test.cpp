@@ -1,0 +1,215 @@
+// What a viewer sees: scenes exported through the real host, the written
+// files rendered by Ghostscript, and the pixels held against an independent
+// ray-cast picture of the same scene.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "export_support.h"
+#include "host/import/load_scene.h"
+#include "reference_view.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+// Pixels this close to a projected edge, a change of the seen colour or the
+// page border may carry a line; they are not compared.
+constexpr double kEdgeBand = 2.0;
+
+bool Near(const Rgb& a, const Rgb& b) {
+  for (int k = 0; k < 3; ++k)
+    if (std::abs(a[k] - b[k]) > 2) return false;
+  return true;
+}
+
+bool Dark(const Rgb& c) {
+  return c[0] < 128 && c[1] < 128 && c[2] < 128;
+}
+
+bool NearBorder(int x, int y, double band) {
+  return x < band || y < band || x >= kWidth - band || y >= kHeight - band;
+}
+
+std::unique_ptr<HostDocument> LoadExample(const std::string& name) {
+  std::string error;
+  HostDocument* doc = host::LoadScene(std::string(VEXMARK_SOURCE_DIR) + "/examples/" + name, error);
+  EXPECT_NE(doc, nullptr) << error;
+  return std::unique_ptr<HostDocument>(doc);
+}
+
+// The turntable with its box turned by 1/8 of a turn.
+std::unique_ptr<HostDocument> TurnedTurntable() {
+  std::unique_ptr<HostDocument> doc = LoadExample("turntable.gltf");
+  if (doc == nullptr) return doc;
+  SetDocumentTime(doc.get(), Time(1, 8));
+  host::EvaluateAnimation(*doc);
+  return doc;
+}
+
+// Objects that no drawing order can sort: two triangles that pierce each
+// other, and three planks that each lie over the next one round a triangle.
+std::unique_ptr<HostDocument> Interlocking() {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  const float cx = -2.5f;
+  AddMesh(*doc, "Front left", {{cx - 2.2f, -3, 9}, {cx + 2.2f, -3, 11}, {cx, 3, 10}},
+          {Triangle(0, 1, 2)}, {0.9f, 0.1f, 0.1f});
+  AddMesh(*doc, "Front right", {{cx - 2.2f, -2, 11}, {cx + 2.2f, -2, 9}, {cx, 3.5f, 10}},
+          {Triangle(0, 1, 2)}, {0.1f, 0.2f, 0.9f});
+  const HostVector colours[3] = {{0.1f, 0.7f, 0.2f}, {1.0f, 0.85f, 0.0f}, {0.0f, 0.7f, 0.9f}};
+  const double pi = std::acos(-1.0);
+  for (int k = 0; k < 3; ++k) {
+    const double a0 = pi / 2 + 2 * pi * k / 3, a1 = pi / 2 + 2 * pi * (k + 1) / 3;
+    const double x0 = 2.4 + 1.7 * std::cos(a0), y0 = -0.3 + 1.7 * std::sin(a0);
+    const double x1 = 2.4 + 1.7 * std::cos(a1), y1 = -0.3 + 1.7 * std::sin(a1);
+    const double length = std::hypot(x1 - x0, y1 - y0);
+    const double ux = (x1 - x0) / length, uy = (y1 - y0) / length;
+    const double reach = 0.6, half = 0.35;
+    // Near at its start, far at its end: at each corner the plank that
+    // starts there lies over the one that ends there.
+    const auto at = [&](double along, double across, double z) {
+      return HostVector{static_cast<float>(x0 + ux * along - uy * across),
+                        static_cast<float>(y0 + uy * along + ux * across), static_cast<float>(z)};
+    };
+    AddMesh(*doc, "Plank " + std::to_string(k),
+            {at(-reach, -half, 9.4), at(length + reach, -half, 10.6),
+             at(length + reach, half, 10.6), at(-reach, half, 9.4)},
+            {{0, 1, 2, 3}}, colours[k]);
+  }
+  return doc;
+}
+
+class ExportPixelsTest : public HostTest {
+ protected:
+  // Exports frame 0 of `doc` in `style` and renders the file.
+  Picture Export(HostDocument* doc, int32_t style, int32_t backFaces) {
+    const std::string file = folder_ / (std::to_string(style) + ".ai");
+    ExportSettings settings = FrameSettings(style, file, kWidth, kHeight);
+    settings.backFaces = backFaces;
+    ExportFrame(doc, settings);
+    EXPECT_TRUE(ReadDrawing(file).framed) << file;
+    return RenderWithGhostscript(file, kWidth, kHeight);
+  }
+
+  ScratchFolder folder_;
+};
+
+struct PictureCase {
+  const char* name;
+  std::function<std::unique_ptr<HostDocument>()> scene;
+  int32_t backFaces;
+};
+
+// Filled regions: every pixel away from the edges has the colour of the
+// nearest polygon along its ray, or white where there is none.
+TEST_F(ExportPixelsTest, FilledRegionsAgreeWithARayCastPicture) {
+  const PictureCase cases[] = {
+      {"still life", [] { return LoadExample("still-life.gltf"); }, kBackFacesDrop},
+      {"turntable at 1/8 s", TurnedTurntable, kBackFacesDrop},
+      {"interlocking", Interlocking, kBackFacesKeep},
+  };
+  for (const PictureCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::unique_ptr<HostDocument> doc = c.scene();
+    ASSERT_NE(doc, nullptr);
+    const Picture picture = Export(doc.get(), kStyleFilled, c.backFaces);
+    ASSERT_EQ(picture.Width(), kWidth);
+    const ReferenceView reference(*doc, kWidth, kHeight);
+
+    int compared = 0, agreeing = 0, coloured = 0;
+    std::string firstMisses;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        if (reference.EdgeDistance(x, y) <= kEdgeBand || !reference.Uniform(x, y, 2) ||
+            NearBorder(x, y, kEdgeBand))
+          continue;
+        ++compared;
+        const Rgb expected = reference.Colour(x, y);
+        if (expected != ReferenceView::kWhite) ++coloured;
+        if (Near(picture.At(x, y), expected)) {
+          ++agreeing;
+        } else if (firstMisses.size() < 400) {
+          firstMisses += " (" + std::to_string(x) + "," + std::to_string(y) + ") " +
+                         Describe(picture.At(x, y)) + " for " + Describe(expected) + ";";
+        }
+      }
+    }
+    EXPECT_GT(compared, kWidth * kHeight / 2) << "too few pixels away from the edges";
+    EXPECT_GT(coloured, compared / 5) << "the scene hardly shows";
+    EXPECT_GE(agreeing, compared * 0.99) << agreeing << " of " << compared << ":" << firstMisses;
+  }
+}
+
+// The still life as a viewer sees it: the red box left of the middle, the
+// green column right of it, which the camera model alone cannot get wrong
+// in the same way in the file and in the reference.
+TEST_F(ExportPixelsTest, StillLifeIsNotMirrored) {
+  const std::unique_ptr<HostDocument> doc = LoadExample("still-life.gltf");
+  ASSERT_NE(doc, nullptr);
+  const Picture picture = Export(doc.get(), kStyleFilled, kBackFacesDrop);
+  const auto meanColumn = [&](const Rgb& colour) {
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (Near(picture.At(x, y), colour)) sum += x, ++count;
+    EXPECT_GT(count, 500) << Describe(colour);
+    return count > 0 ? sum / count : 0.0;
+  };
+  EXPECT_LT(meanColumn({216, 38, 25}), kWidth / 2) << "red box";
+  EXPECT_GT(meanColumn({51, 153, 63}), kWidth / 2) << "green column";
+}
+
+// The line styles draw nothing where no edge is, and the hidden-line
+// styles nothing where only hidden edges are; the visible edges are all
+// drawn in style 10035.
+TEST_F(ExportPixelsTest, LinesLieOnTheEdgesThatAViewerSees) {
+  const std::unique_ptr<HostDocument> doc = LoadExample("still-life.gltf");
+  ASSERT_NE(doc, nullptr);
+  const ReferenceView reference(*doc, kWidth, kHeight);
+  for (const int32_t style : {kStyleAllEdges, kStyleVisibleEdges, kStyleEdgeLines}) {
+    SCOPED_TRACE(style);
+    const Picture picture = Export(doc.get(), style, kBackFacesDrop);
+    const bool hidden = style != kStyleAllEdges;
+    int dark = 0, stray = 0;
+    std::string strays;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        // Regions cut by the frame may be outlined along it.
+        if (!Dark(picture.At(x, y)) || NearBorder(x, y, kEdgeBand)) continue;
+        ++dark;
+        const double distance =
+            hidden ? reference.VisibleEdgeDistance(x, y) : reference.EdgeDistance(x, y);
+        if (distance > 1.5) {
+          ++stray;
+          if (strays.size() < 300)
+            strays += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+        }
+      }
+    }
+    EXPECT_GT(dark, 500) << "hardly any lines";
+    EXPECT_EQ(stray, 0) << "lines away from every " << (hidden ? "visible " : "")
+                        << "edge:" << strays;
+    if (style != kStyleVisibleEdges) continue;
+
+    int samples = 0, drawn = 0;
+    for (const ReferenceView::Sample& s : reference.VisibleEdgePoints()) {
+      const int x = static_cast<int>(s.u), y = static_cast<int>(s.v);
+      if (NearBorder(x, y, 3)) continue;
+      ++samples;
+      bool found = false;
+      for (int dy = -1; dy <= 1 && !found; ++dy)
+        for (int dx = -1; dx <= 1 && !found; ++dx) found = Dark(picture.At(x + dx, y + dy));
+      drawn += found ? 1 : 0;
+    }
+    EXPECT_GT(samples, 1000);
+    EXPECT_GE(drawn, samples * 0.999) << drawn << " of " << samples << " visible edge points drawn";
+  }
+}
+
+}  // namespace
