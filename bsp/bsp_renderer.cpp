@@ -28,9 +28,13 @@ struct RundungsSort {
   bool operator()(const SnapEntry& a, const SnapEntry& b) const { return a.key < b.key; }
 };
 
-bool BoxesOverlap(const BSPPolyObj& a, const BSPPolyObj& b) {
+// Whether two objects may hold corners to weld: their bounding boxes,
+// grown by the snapping distance, overlap. Without the margin, corners that
+// nearly touch across a gap between the boxes would stay apart.
+bool BoxesWithinSnapReach(const BSPPolyObj& a, const BSPPolyObj& b) {
   for (int axis = 0; axis < 3; ++axis)
-    if (a.boundsMax[axis] < b.boundsMin[axis] || b.boundsMax[axis] < a.boundsMin[axis])
+    if (a.boundsMax[axis] + kSnapTolerance < b.boundsMin[axis] ||
+        b.boundsMax[axis] + kSnapTolerance < a.boundsMin[axis])
       return false;
   return true;
 }
@@ -217,7 +221,7 @@ void BSPRenderer::SnapPoints() {
     if (Cancelled()) return;
     overlapping.DeselectAll();
     for (int32_t k = i + 1; k < count; ++k)
-      if (BoxesOverlap(*objects_[i], *objects_[k])) overlapping.Select(k);
+      if (BoxesWithinSnapReach(*objects_[i], *objects_[k])) overlapping.Select(k);
     for (int32_t l = i + 1; l < count; ++l) {
       if (!overlapping.IsSelected(l)) continue;
       ReportProgressAgain();
