@@ -157,7 +157,10 @@ void BSPRenderer::WalkScene(SceneObject* first, int32_t inheritedVisibility) {
     if (visibility == kVisibilityOn && ObjectType(object) == kObjectPolygon &&
         !CaptureObject(object)) {
       ReportNoMemory(kRendererSource, RendererReportLine::kObject);
-      return;  // this sibling chain ends; the enclosing levels go on
+      // Without the object the drawing would pass for complete: the frame
+      // is not written and the run ends after it.
+      MemoryErrorFlag::Set();
+      return;
     }
     WalkScene(ObjectDown(object), visibility);
   }

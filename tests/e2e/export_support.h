@@ -25,6 +25,7 @@
 #include "host/scene.h"
 #include "host_fixture.h"
 #include "shell/export_settings.h"
+#include "shell/progress.h"
 
 namespace e2e {
 
@@ -126,9 +127,12 @@ inline ExportSettings FrameSettings(int32_t style, const std::string& file, int3
   return settings;
 }
 
-// Runs frame 0 through the renderer driver, as the export step does.
+// Runs frame 0 through the renderer driver, as the export step does, with
+// a fresh progress display that polls these settings.
 inline void ExportFrame(HostDocument* doc, ExportSettings& settings) {
   MemoryErrorFlag::Clear();
+  ResetProgress();
+  SetProgressJob(&settings);
   RenderFrame(doc, 0, &settings);
 }
 
