@@ -24,6 +24,7 @@
 #include "host/runtime.h"
 #include "host/scene.h"
 #include "host_fixture.h"
+#include "program_support.h"
 #include "shell/export_settings.h"
 #include "shell/progress.h"
 
@@ -63,11 +64,6 @@ class ScratchFolder {
  private:
   fs::path path_;
 };
-
-inline std::string ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // ---------------------------------------------------------------- scenes
 
@@ -195,6 +191,21 @@ struct Drawing {
       }
     }
     return covered;
+  }
+
+  // The length of all stroked path steps together.
+  double StrokedLength() const {
+    double length = 0;
+    for (const PaintedPath& path : paths) {
+      if (!path.Stroked()) continue;
+      const size_t n = path.points.size();
+      const size_t steps = path.Closed() ? n : n - 1;
+      for (size_t i = 0; n > 1 && i < steps; ++i) {
+        const PagePoint p = path.points[i], q = path.points[(i + 1) % n];
+        length += std::hypot(q.x - p.x, q.y - p.y);
+      }
+    }
+    return length;
   }
 
   // Every corner of every path.

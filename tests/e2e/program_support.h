@@ -1,8 +1,12 @@
 // Runs the vexmark program as a user would and collects what it said.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,3 +52,60 @@ inline ProgramRun RunProgram(const std::vector<std::string>& args,
   run.err = ReadWhole(err);
   return run;
 }
+
+// The program running in the background, for tests that signal it.
+class RunningProgram {
+ public:
+  // Starts the program with `args` in `folder`, stdin from /dev/null,
+  // output into stdout.txt and stderr.txt there.
+  RunningProgram(const std::vector<std::string>& args, const std::filesystem::path& folder)
+      : folder_(folder) {
+    pid_ = ::fork();
+    if (pid_ != 0) return;
+    if (::chdir(folder.c_str()) != 0) ::_exit(127);
+    const int in = ::open("/dev/null", O_RDONLY);
+    const int out = ::open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0) ::_exit(127);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> argv{const_cast<char*>(VEXMARK_PROGRAM_PATH)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(VEXMARK_PROGRAM_PATH, argv.data());
+    ::_exit(127);
+  }
+  ~RunningProgram() {
+    if (pid_ > 0 && !finished_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  void Signal(int signal) const { ::kill(pid_, signal); }
+
+  // Waits up to `seconds` for the program to end; false when it did not
+  // (it is then killed). `run` gets the exit status and what it said.
+  bool Wait(double seconds, ProgramRun& run) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int raw = 0;
+    while (::waitpid(pid_, &raw, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      ::usleep(10000);
+    }
+    finished_ = true;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadWhole(folder_ / "stdout.txt");
+    run.err = ReadWhole(folder_ / "stderr.txt");
+    return true;
+  }
+
+ private:
+  std::filesystem::path folder_;
+  pid_t pid_ = -1;
+  bool finished_ = false;
+};

@@ -1,0 +1,284 @@
+// The program exporting for real: its options reach the written files, it
+// refuses to replace files without --yes, its exit status says whether a
+// drawing was written, and Ctrl-C stops it after the frame in progress.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "export_support.h"
+#include "host/import/load_scene.h"
+
+namespace {
+
+using namespace e2e;
+
+const std::string kStillLife = std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf";
+const std::string kTurntable = std::string(VEXMARK_SOURCE_DIR) + "/examples/turntable.gltf";
+
+class ProgramExportTest : public HostTest {
+ protected:
+  ProgramRun Run(const std::vector<std::string>& args) { return RunProgram(args, folder_.Path()); }
+
+  // The drawings in the folder (the program's own output files aside).
+  std::set<std::string> Drawings() const {
+    std::set<std::string> files = folder_.Files();
+    files.erase("stdout.txt");
+    files.erase("stderr.txt");
+    return files;
+  }
+
+  std::string BoundingBox(const std::string& file) const {
+    for (const std::string& line : ReadDrawing(folder_ / file).lines)
+      if (line.rfind("%%BoundingBox:", 0) == 0) return line;
+    return "";
+  }
+
+  // Everything after the header, which holds the title and the time.
+  std::string Body(const std::string& file) const {
+    const std::string text = ReadWhole(folder_ / file);
+    return text.substr(std::min(text.size(), text.find("%%EndSetup")));
+  }
+
+  // Saves a document built in the test as a scene file in the folder.
+  std::string SaveScene(const HostDocument& doc, const std::string& name) {
+    std::string error;
+    EXPECT_TRUE(host::SaveNativeDocument(doc, folder_ / name, error)) << error;
+    return folder_ / name;
+  }
+
+  ScratchFolder folder_;
+};
+
+::testing::AssertionResult SaysInOneLine(const ProgramRun& run, const std::string& words) {
+  const std::vector<std::string> lines = run.ErrLines();
+  if (lines.size() != 1 || lines[0].rfind("vexmark: ", 0) != 0 ||
+      lines[0].find(words) == std::string::npos)
+    return ::testing::AssertionFailure() << "stderr: " << run.err;
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(ProgramExportTest, StylesSizesAndLineOptionsReachTheFile) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* file;
+    const char* boundingBox;
+  };
+  const Case cases[] = {
+      {{"--style", "edges", "--size", "200x150"}, "edges.ai", "0 0 200 150"},
+      {{"--style", "visible", "--preset", "640x480"}, "visible.ai", "0 0 640 480"},
+      {{"--style", "lines"}, "lines.ai", "0 0 320 240"},
+      {{"--style", "filled"}, "filled.ai", "0 0 320 240"},
+      {{"--style", "edges", "--size", "200x150", "--flat-edges", "on"}, "flat.ai", "0 0 200 150"},
+      {{"--style", "lines", "--crease", "off"}, "nocrease.ai", "0 0 320 240"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {kStillLife, "-o", c.file, "-q"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const ProgramRun run = Run(args);
+    EXPECT_EQ(run.status, 0) << c.file << ": " << run.err;
+    EXPECT_EQ(run.out + run.err, "") << "-q says nothing";
+    EXPECT_TRUE(ReadDrawing(folder_ / c.file).framed) << c.file;
+    EXPECT_EQ(BoundingBox(c.file), std::string("%%BoundingBox: ") + c.boundingBox);
+  }
+  // Only the filled style fills; the hidden-line styles draw less than all
+  // edges; the options take lines away.
+  for (const char* file : {"edges.ai", "visible.ai", "lines.ai", "filled.ai"}) {
+    bool fills = false;
+    for (const PaintedPath& path : ReadDrawing(folder_ / file).paths) fills |= path.Closed();
+    EXPECT_EQ(fills, std::string(file) == "filled.ai") << file;
+  }
+  const auto length = [&](const char* file) { return ReadDrawing(folder_ / file).StrokedLength(); };
+  EXPECT_LT(length("flat.ai"), length("edges.ai") * 0.95) << "the squares' diagonals are gone";
+  EXPECT_LT(length("nocrease.ai"), length("lines.ai") * 0.95) << "the box's creases are gone";
+  EXPECT_LT(length("visible.ai") / 640, length("edges.ai") / 200);
+
+  // Without -q the written files are listed.
+  const ProgramRun listed = Run({kStillLife, "-o", "listed.ai"});
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_EQ(listed.out, folder_ / "listed.ai" + "\n");
+}
+
+TEST_F(ProgramExportTest, LineSettingsAndTagsGiveWidthAndColour) {
+  const ProgramRun run =
+      Run({kStillLife, "--style", "edges", "--line-width", "3", "--line-color", "#ff8000",
+           "--brightness", "0.5", "--tag", "Box:width=2,color=#0000ff", "-o", "lines.ai", "-q"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Drawing drawing = ReadDrawing(folder_ / "lines.ai");
+  EXPECT_EQ(drawing.Widths(), (std::set<std::string>{"2 w", "3 w"}));
+  std::set<std::string> strokes;
+  for (const PaintedPath& path : drawing.paths) strokes.insert(path.stroke + " " + path.width);
+  EXPECT_EQ(strokes, (std::set<std::string>{"0.49804 0.25098 0.00000 3",     // halved orange
+                                            "0.00000 0.00000 1.00000 2"}));  // the box's tag
+}
+
+TEST_F(ProgramExportTest, FrameRangeWritesNumberedFiles) {
+  const ProgramRun run =
+      Run({kTurntable, "--from", "0", "--to", "6", "--fps", "24", "-o", "spin.ai", "-q"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  std::set<std::string> expected;
+  for (int f = 0; f <= 6; ++f) expected.insert("spin-" + std::to_string(f) + ".ai");
+  EXPECT_EQ(Drawings(), expected);
+  for (const std::string& file : expected) EXPECT_TRUE(ReadDrawing(folder_ / file).framed) << file;
+  EXPECT_NE(Body("spin-0.ai"), Body("spin-3.ai")) << "the box turns";
+}
+
+TEST_F(ProgramExportTest, CameraOptionLooksThroughAnotherCamera) {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc).name = "Near";
+  HostObject& far = host::AddObject(doc->scene, host::kNoIndex, kObjectCamera, "Far");
+  far.local.off = {0, 0, -10};
+  AddMesh(*doc, "Square", {{-2, -2, 10}, {2, -2, 10}, {2, 2, 10}, {-2, 2, 10}}, {{0, 1, 2, 3}},
+          {1, 0, 0});
+  const std::string scene = SaveScene(*doc, "cameras.vxm");
+
+  // A 4-unit square at 10 and at 20 units, 320 points across.
+  const auto widthOnPage = [&](const std::string& file) {
+    double lo = 1e9, hi = -1e9;
+    for (const PagePoint& p : ReadDrawing(folder_ / file).Corners())
+      lo = std::min(lo, p.x), hi = std::max(hi, p.x);
+    return hi - lo;
+  };
+  ASSERT_EQ(Run({scene, "--back-faces", "keep", "-o", "near.ai", "-q"}).status, 0);
+  ASSERT_EQ(Run({scene, "--back-faces", "keep", "--camera", "Far", "-o", "far.ai", "-q"}).status,
+            0);
+  EXPECT_NEAR(widthOnPage("near.ai"), 128, 0.01);
+  EXPECT_NEAR(widthOnPage("far.ai"), 64, 0.01);
+
+  const ProgramRun unknown = Run({scene, "--camera", "Nowhere", "-o", "none.ai"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_TRUE(SaysInOneLine(unknown, "Near, Far"));
+  EXPECT_EQ(Drawings(), (std::set<std::string>{"cameras.vxm", "near.ai", "far.ai"}));
+}
+
+TEST_F(ProgramExportTest, SavedSceneExportsTheSameDrawingAgain) {
+  const ProgramRun first =
+      Run({kStillLife, "--style", "filled", "--size", "200x150", "--line-width", "2", "--tag",
+           "Column:width=5", "--save-scene", "saved.vxm", "-o", "first.ai", "-q"});
+  ASSERT_EQ(first.status, 0) << first.err;
+  const ProgramRun again = Run({"saved.vxm", "-o", "again.ai", "-q"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(Body("again.ai"), Body("first.ai"));
+  EXPECT_EQ(ReadDrawing(folder_ / "again.ai").Widths(), (std::set<std::string>{"2 w", "5 w"}));
+}
+
+// An existing drawing stays as it was unless --yes says otherwise: the
+// chosen file, the numbered files of a range, and the file named after the
+// scene when there is no -o.
+TEST_F(ProgramExportTest, ExistingDrawingsAreReplacedOnlyWithYes) {
+  fs::copy_file(kStillLife, folder_ / "scene.gltf");
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    const char* file;  // one of the files the export writes
+  };
+  const Case cases[] = {
+      {"chosen file", {"scene.gltf", "-o", "out.ai"}, "out.ai"},
+      {"frame range", {"scene.gltf", "--to", "2", "-o", "range.ai"}, "range-0.ai"},
+      {"no -o", {"scene.gltf"}, "scene.ai"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-q", "--style", "edges"});
+    ASSERT_EQ(Run(args).status, 0);
+    const std::string before = ReadWhole(folder_ / c.file);
+
+    args.insert(args.end(), {"--style", "filled"});
+    const ProgramRun refused = Run(args);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(SaysInOneLine(refused, "--yes"));
+    EXPECT_EQ(ReadWhole(folder_ / c.file), before) << "left as it was";
+
+    args.push_back("--yes");
+    EXPECT_EQ(Run(args).status, 0);
+    EXPECT_NE(Body(c.file), before.substr(before.find("%%EndSetup")));
+  }
+}
+
+TEST_F(ProgramExportTest, NothingWrittenExitsWithOne) {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  AddMesh(*doc, "Behind", {{-1, -1, -10}, {1, -1, -10}, {0, 1, -10}}, {Triangle(0, 1, 2)},
+          {1, 0, 0});
+  const std::string behind = SaveScene(*doc, "behind.vxm");
+  const ProgramRun empty = Run({behind, "-o", "empty.ai", "-q"});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_TRUE(SaysInOneLine(empty, "no drawing"));
+
+  // An output folder that is missing, or that is a file.
+  std::ofstream(folder_ / "plain") << "not a folder";
+  for (const char* output : {"missing/out.ai", "plain/out.ai"}) {
+    const ProgramRun run = Run({kStillLife, "-o", output, "-q"});
+    EXPECT_EQ(run.status, 1) << output;
+    EXPECT_NE(run.err.find(output), std::string::npos) << run.err;
+    EXPECT_EQ(run.ErrLines().back().rfind("vexmark: ", 0), 0u) << run.err;
+  }
+  EXPECT_EQ(Drawings(), (std::set<std::string>{"behind.vxm", "plain"}));
+}
+
+// A ball of many quadrangles in front of the camera, heavy enough that a
+// frame takes a while.
+std::unique_ptr<HostDocument> Ball(int segments, int rings) {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  std::vector<HostVector> points;
+  std::vector<HostPolygon> polygons;
+  const double pi = std::acos(-1.0);
+  for (int r = 0; r <= rings; ++r) {
+    for (int s = 0; s < segments; ++s) {
+      const double lat = pi * r / rings, lon = 2 * pi * s / segments;
+      points.push_back({static_cast<float>(3 * std::sin(lat) * std::cos(lon)),
+                        static_cast<float>(3 * std::cos(lat)),
+                        static_cast<float>(10 + 3 * std::sin(lat) * std::sin(lon))});
+    }
+  }
+  for (int r = 0; r < rings; ++r) {
+    for (int s = 0; s < segments; ++s) {
+      const int t = (s + 1) % segments;
+      polygons.push_back(
+          {r * segments + s, r * segments + t, (r + 1) * segments + t, (r + 1) * segments + s});
+    }
+  }
+  AddMesh(*doc, "Ball", points, polygons, {0.3f, 0.5f, 0.9f});
+  return doc;
+}
+
+// Ctrl-C during a long range: the frame in progress is finished or dropped,
+// no further frame starts, and the program says how many files it wrote.
+TEST_F(ProgramExportTest, InterruptStopsAfterTheCurrentFrame) {
+  const std::string ball = SaveScene(*Ball(64, 32), "ball.vxm");
+  RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style", "filled",
+                          "-o", "frame.ai", "-q"},
+                         folder_.Path());
+  ASSERT_TRUE(program.Started());
+  // The frames written so far; a frame in the writing is not one of them.
+  const auto frames = [&] {
+    std::set<std::string> files;
+    for (const std::string& file : Drawings())
+      if (file.rfind("frame-", 0) == 0) files.insert(file);
+    return files;
+  };
+  size_t before = 0;
+  for (int waited = 0; waited < 2000 && before == 0; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (const std::string& file : frames()) before += file.find(".part") == std::string::npos;
+  }
+  ASSERT_GT(before, 0u) << "no frame was written";
+  program.Signal(SIGINT);
+  ProgramRun run;
+  ASSERT_TRUE(program.Wait(30, run)) << "the program did not stop";
+
+  EXPECT_EQ(run.status, 1);
+  const std::set<std::string> files = frames();
+  EXPECT_GE(files.size(), before);
+  EXPECT_LE(files.size(), before + 1);
+  for (const std::string& file : files) EXPECT_TRUE(ReadDrawing(folder_ / file).framed) << file;
+  EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) + " complete file"));
+}
+
+}  // namespace
