@@ -102,4 +102,12 @@ bool PressExport(HostDialog* dialog) {
   return host::GroupButtons(dialog, kButtonGroup) == std::vector<int32_t>{2};
 }
 
+bool ExportsFrameRange(const HostDialog* dialog) {
+  return host::GadgetInt(dialog, kFromFrame) != host::GadgetInt(dialog, kToFrame);
+}
+
+std::string ChosenOutput(const HostDialog* dialog) {
+  return host::GadgetText(dialog, kFileName).value_or("");
+}
+
 }  // namespace app

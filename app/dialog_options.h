@@ -17,4 +17,10 @@ bool ApplyDialogOptions(const Options& options, HostDialog* dialog, std::string&
 // layout).
 bool PressExport(HostDialog* dialog);
 
+// Whether the dialog's range spans more than one frame, so that every frame
+// goes to a numbered file of its own.
+bool ExportsFrameRange(const HostDialog* dialog);
+// The output file the dialog names; empty when it names none yet.
+std::string ChosenOutput(const HostDialog* dialog);
+
 }  // namespace app

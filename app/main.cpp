@@ -2,6 +2,7 @@
 // entry point, loads the scene, runs the module's export command (which opens
 // its dialog), sets the dialog's gadgets from the options, presses export and
 // runs the host's event loop until the end-of-job event.
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -10,6 +11,8 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "app/dialog_options.h"
 #include "app/options.h"
@@ -28,12 +31,47 @@ constexpr int kExitWritten = 0;
 constexpr int kExitNotWritten = 1;
 constexpr int kExitUsage = 2;
 
-std::atomic<int> gInterrupts{0};
+// Posted when Ctrl-C is pressed, to wake the event loop at once.
+constexpr int32_t kInterruptEvent = 1;
 
-void OnInterrupt(int) {
-  // A second Ctrl-C leaves at once.
-  if (gInterrupts.fetch_add(1) >= 1) _exit(130);
-}
+// Takes Ctrl-C while it lives: the signal is blocked in this thread and in
+// every thread started after it, and a thread of its own waits for it and
+// wakes the event loop, so that the stop is asked for while the frame in
+// progress still runs. A second Ctrl-C leaves at once.
+class InterruptWatcher {
+ public:
+  InterruptWatcher() {
+    sigemptyset(&interrupt_);
+    sigaddset(&interrupt_, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt_, &previous_);
+    watcher_ = std::thread([this] { Watch(); });
+  }
+  ~InterruptWatcher() {
+    done_ = true;
+    watcher_.join();
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
+  InterruptWatcher(const InterruptWatcher&) = delete;
+  InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+
+  bool Interrupted() const { return count_ > 0; }
+
+ private:
+  void Watch() {
+    const timespec tick{0, 20 * 1000 * 1000};
+    while (!done_) {
+      if (sigtimedwait(&interrupt_, nullptr, &tick) != SIGINT) continue;
+      if (++count_ >= 2) _exit(130);
+      host::Table()->postSpecialEvent(kInterruptEvent, 0, 0);
+    }
+  }
+
+  sigset_t interrupt_;
+  sigset_t previous_;
+  std::atomic<bool> done_{false};
+  std::atomic<int> count_{0};
+  std::thread watcher_;
+};
 
 fs::path ProgramFolder() {
   std::error_code error;
@@ -57,6 +95,30 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   }
   declined = true;
   return 7;
+}
+
+// The drawings that an export to `chosen` would replace: the file itself
+// for one frame; for a range, the numbered files "<name>-<n>.ai" beside it.
+std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range) {
+  std::vector<std::string> found;
+  std::error_code error;
+  if (chosen.empty()) return found;
+  const fs::path file = fs::path(chosen).replace_extension(".ai");
+  if (!range) {
+    if (fs::exists(file, error)) found.push_back(file.string());
+    return found;
+  }
+  const std::string prefix = file.stem().string() + "-";
+  for (const auto& entry : fs::directory_iterator(file.parent_path(), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() <= prefix.size() + 3 || name.compare(0, prefix.size(), prefix) != 0 ||
+        entry.path().extension() != ".ai")
+      continue;
+    const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - 3);
+    if (number.find_first_not_of("0123456789") == std::string::npos)
+      found.push_back(entry.path().string());
+  }
+  return found;
 }
 
 // Runs one export through the module; returns the exit status.
@@ -89,9 +151,24 @@ int RunExport(const app::Options& options) {
   host::SetMessageBoxAnswer([&](const std::string& text, int32_t) {
     return AnswerQuestion(text, options.yes, declined);
   });
+  // Asks before an export replaces drawings that the dialog does not ask
+  // about itself: those of a proposed name, and the numbered files of a
+  // range.
+  HostDialog* dialog = nullptr;
+  const auto mayReplace = [&](const std::string& chosen) {
+    const std::vector<std::string> existing =
+        ExistingDrawings(chosen, dialog != nullptr && app::ExportsFrameRange(dialog));
+    if (existing.empty()) return true;
+    const std::string question = existing.size() == 1
+                                     ? existing[0] + " exists. Replace it?"
+                                     : std::to_string(existing.size()) + " drawings like " +
+                                           existing[0] + " exist. Replace them?";
+    return AnswerQuestion(question, options.yes, declined) != 7;
+  };
   // Without -o the dialog proposes a name; the program takes it.
   host::SetSaveSelector(
-      [](const std::string&, const std::string& preset) -> std::optional<std::string> {
+      [&](const std::string&, const std::string& preset) -> std::optional<std::string> {
+        if (!mayReplace(preset)) return std::nullopt;
         return preset;
       });
 
@@ -108,25 +185,28 @@ int RunExport(const app::Options& options) {
   if (!host::ExecuteCommand(kCommandId)) {
     error = "the export dialog did not open";
   } else {
-    HostDialog* dialog = host::FindOpenDialog(kCommandId);
+    dialog = host::FindOpenDialog(kCommandId);
+    // Started before the export's thread, so that the thread leaves Ctrl-C
+    // to it.
+    InterruptWatcher interrupts;
     if (!app::ApplyDialogOptions(options, dialog, error)) {
       status = kExitUsage;
-    } else if (!app::PressExport(dialog)) {
+    } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutput(dialog))) ||
+               !app::PressExport(dialog)) {
       error = declined ? "the output file exists; not replaced (use --yes to replace it)"
                        : "the export did not start";
     } else {
-      std::signal(SIGINT, OnInterrupt);
       bool stopAsked = false;
       while (!ended) {
         host::WaitAndDeliverEvents(100);
-        if (gInterrupts > 0 && !stopAsked) {
+        if (interrupts.Interrupted() && !stopAsked) {
           host::UserClick(dialog, 2);  // the dialog's stop command
           stopAsked = true;
           display.Finish();
-          std::cerr << "vexmark: stopping after the current frame (Ctrl-C again to quit now)\n";
+          if (!options.quiet)
+            std::cerr << "vexmark: stopping after the current frame (Ctrl-C again to quit now)\n";
         }
       }
-      std::signal(SIGINT, SIG_DFL);
       display.Finish();
       const std::vector<std::string> written = host::WrittenFiles();
       if (!options.quiet)
