@@ -76,10 +76,10 @@ class ExportRunTest : public HostTest {
         [&](const host::SpecialEvent& e) { endEvents += e.id == kVexmarkCommandId ? 1 : 0; });
     ASSERT_TRUE(thread_->Start());
     for (int waited = 0; endEvents == 0 && waited < 400; ++waited) host::WaitAndDeliverEvents(50);
-    host::WaitAndDeliverEvents(0);
-    host::RemoveEventListener(token);
-    HostDelete(thread_);
+    HostDelete(thread_);  // waits for the thread's end
     thread_ = nullptr;
+    host::DeliverEvents();
+    host::RemoveEventListener(token);
     EXPECT_EQ(endEvents, 1) << "the end-of-job event comes once";
     EXPECT_EQ(host::LiveDocuments(), documentsBefore) << "the document copy is freed";
   }
