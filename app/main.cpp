@@ -121,6 +121,18 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   return found;
 }
 
+// Whether the folder that `output` names exists, so that the export can
+// write there; otherwise `error` says what is wrong with it.
+bool OutputFolderUsable(const std::string& output, std::string& error) {
+  const fs::path folder = fs::absolute(output).parent_path();
+  std::error_code ignored;
+  if (fs::is_directory(folder, ignored)) return true;
+  error = "cannot write " + output + ": " +
+          (fs::exists(folder, ignored) ? folder.string() + " is not a folder"
+                                       : "there is no folder " + folder.string());
+  return false;
+}
+
 // Runs one export through the module; returns the exit status.
 int RunExport(const app::Options& options) {
   const fs::path folder = ProgramFolder();
@@ -133,6 +145,8 @@ int RunExport(const app::Options& options) {
   if (doc == nullptr) return Fail(kExitUsage, error);
   host::SetActiveDocument(doc);
   if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
+  if (options.output && !OutputFolderUsable(*options.output, error))
+    return Fail(kExitNotWritten, error);
 
   const std::string modulePath = (folder / "vexmark_module.so").string();
   std::unique_ptr<host::LoadedModule> module = host::LoadedModule::Load(modulePath, error);
