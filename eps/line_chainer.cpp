@@ -67,6 +67,8 @@ class LineChainer {
       while (used_[next] != 0) ++next;
       ReportProgressAgain();
       GrowingPath path(segments_[next].a, segments_[next].b);
+      // A path that could not hold its first segment ends the chaining.
+      if (MemoryErrorFlag::Test() != 0) return;
       Take(next);
       --remaining;
       Extension extension;

@@ -89,6 +89,7 @@ void ConvThread::SetTimeAndAnimate(const Time& t) {
 // Frees the document copy, restores the status display and tells the dialog
 // that the run is over, whatever way it ended.
 void ConvThread::FinishRun() {
+  SetProgressJob(nullptr);  // the job goes away with this thread
   FreeDocument(job.document);
   job.document = nullptr;
   SetMousePointer(kPointerNormal);
