@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bsp/edge_neighbours.h"
-#include "host/api/host_sdk.h"
+#include "capture/edge_neighbours.h"
+#include "sdk/host_sdk.h"
 
 struct GeneratedMesh {
   std::vector<Vector> points;

@@ -2,8 +2,8 @@
 // seen through a 1920 x 1080 camera that the scene fills.
 #include <benchmark/benchmark.h>
 
-#include "bsp/capture.h"
-#include "bsp/passes.h"
+#include "capture/capture.h"
+#include "visibility/passes.h"
 #include "generated_meshes.h"
 #include "host/runtime.h"
 

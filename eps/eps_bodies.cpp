@@ -2,11 +2,11 @@
 #include "eps/eps_bodies.h"
 
 #include "eps/eps_paint.h"
-#include "eps/line_chainer.h"
-#include "eps/region_chainer.h"
-#include "scene/keyed_pool_set.h"
-#include "scene/segment_pool.h"
-#include "shell/progress.h"
+#include "lines/line_chainer.h"
+#include "lines/region_chainer.h"
+#include "lines/keyed_pool_set.h"
+#include "lines/segment_pool.h"
+#include "core/progress.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "eps/eps_page.h"
-#include "host/api/host_sdk.h"
+#include "sdk/host_sdk.h"
 
 // Styles 10034 and 10035: every polygon of the drawn-edge groups (kind 2)
 // as its own compound path of chained lines.

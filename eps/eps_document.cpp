@@ -3,8 +3,8 @@
 
 #include "eps/eps_bodies.h"
 #include "eps/eps_line.h"
-#include "shell/export_settings.h"
-#include "shell/progress.h"
+#include "core/export_settings.h"
+#include "core/progress.h"
 
 namespace {
 

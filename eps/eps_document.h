@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "eps/eps_page.h"
-#include "host/api/host_sdk.h"
+#include "sdk/host_sdk.h"
 
 // The file that frame `frame` (counted from 0 within the range) goes to: the
 // chosen name for a one-frame range; otherwise the chosen name without its

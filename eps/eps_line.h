@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/api/host_sdk.h"
+#include "sdk/host_sdk.h"
 
 // The longest line the writer puts out, in 8-bit characters.
 constexpr int32_t kMaxEpsLine = 489;

@@ -1,6 +1,6 @@
 #include "eps/eps_page.h"
 
-#include "shell/progress.h"
+#include "core/progress.h"
 
 bool PageAborted(const EpsPage& page) {
   return ExportCancelled(&page.settings);

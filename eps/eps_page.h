@@ -3,9 +3,9 @@
 // thread is the source of user aborts during long writes.
 #pragma once
 
-#include "bsp/stack.h"
-#include "eps/line_group.h"
-#include "shell/export_settings.h"
+#include "core/stack.h"
+#include "lines/line_group.h"
+#include "core/export_settings.h"
 
 struct EpsPage {
   Stack<LineGroup> elements;

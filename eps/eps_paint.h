@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "bsp/stack.h"
+#include "core/stack.h"
 #include "eps/eps_page.h"
-#include "eps/line_group.h"
-#include "host/api/host_sdk.h"
+#include "lines/line_group.h"
+#include "sdk/host_sdk.h"
 
 // A coordinate or width as text: rounded to single precision, as many digits
 // as the host's default form gives, never in exponent form.

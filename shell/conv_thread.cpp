@@ -1,8 +1,8 @@
 #include "shell/conv_thread.h"
 
-#include "bsp/stack.h"
+#include "core/stack.h"
 #include "shell/frame_export.h"
-#include "shell/progress.h"
+#include "core/progress.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "host/api/host_sdk.h"
-#include "shell/export_settings.h"
+#include "sdk/host_sdk.h"
+#include "core/export_settings.h"
 
 // Status prefix shown before the frame index, from the string table.
 constexpr int32_t kStatusPrefixString = 10108;

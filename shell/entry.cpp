@@ -4,10 +4,10 @@
 // releases them again.
 #include <cstring>
 
-#include "host/api/ge_dialog.h"
+#include "sdk/ge_dialog.h"
 #include "host/api/module_entry.h"
 #include "shell/entry.h"
-#include "shell/export_settings.h"
+#include "core/export_settings.h"
 #include "shell/tag_dialog.h"
 #include "shell/vexmark_dialog.h"
 

@@ -1,8 +1,8 @@
 #include "shell/frame_export.h"
 
-#include "bsp/bsp_renderer.h"
-#include "shell/export_settings.h"
-#include "shell/progress.h"
+#include "shell/bsp_renderer.h"
+#include "core/export_settings.h"
+#include "core/progress.h"
 
 namespace {
 FrameRenderer gFrameRenderer = nullptr;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/api/host_sdk.h"
+#include "sdk/host_sdk.h"
 
 struct ExportSettings;
 

@@ -1,6 +1,6 @@
 #include "shell/tag_dialog.h"
 
-#include "shell/export_settings.h"
+#include "core/export_settings.h"
 
 bool TagDialog::CreateLayout() { return LoadDialogResource(kTagLayout); }
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/api/ge_dialog.h"
+#include "sdk/ge_dialog.h"
 
 constexpr int32_t kExportTagId = 1010814;
 constexpr int32_t kTagLayout = 10050;

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "host/api/ge_dialog.h"
-#include "shell/export_settings.h"
+#include "sdk/ge_dialog.h"
+#include "core/export_settings.h"
 
 // Gadgets and resources of the main dialog.
 enum VexmarkGadget : int32_t {

@@ -6,7 +6,7 @@
 
 #include <ostream>
 
-#include "host/api/host_sdk.h"
+#include "sdk/host_sdk.h"
 #include "host/runtime.h"
 
 class HostTest : public ::testing::Test {

@@ -5,7 +5,7 @@ set -u
 root=${1:-.}
 cd "$root" || exit 2
 status=0
-for dir in shell scene bsp eps; do
+for dir in sdk core polygons capture visibility lines eps shell; do
   [ -d "$dir" ] || continue
   bad=$(grep -rnE '#include\s*["<]host/' "$dir" | grep -v 'host/api/')
   if [ -n "$bad" ]; then

@@ -18,15 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "bsp/bsp_renderer.h"
-#include "bsp/stack.h"
+#include "shell/bsp_renderer.h"
+#include "core/stack.h"
 #include "host/document.h"
 #include "host/runtime.h"
 #include "host/scene.h"
 #include "host_fixture.h"
 #include "program_support.h"
-#include "shell/export_settings.h"
-#include "shell/progress.h"
+#include "core/export_settings.h"
+#include "core/progress.h"
 
 namespace e2e {
 

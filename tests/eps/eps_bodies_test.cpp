@@ -8,7 +8,7 @@
 
 #include "eps/eps_document.h"
 #include "eps_test_support.h"
-#include "shell/export_settings.h"
+#include "core/export_settings.h"
 
 namespace {
 

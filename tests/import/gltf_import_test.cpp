@@ -6,7 +6,7 @@
 
 #include "host/import/camera_import.h"
 #include "host_fixture.h"
-#include "scene/materials.h"
+#include "capture/materials.h"
 #include "scene_files.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include "host/document_compare.h"
 #include "host/import/load_scene.h"
 #include "host_fixture.h"
-#include "scene/export_tags.h"
+#include "capture/export_tags.h"
 #include "scene_files.h"
-#include "shell/export_settings.h"
+#include "core/export_settings.h"
 #include "shell/tag_dialog.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "host_fixture.h"
-#include "scene/materials.h"
+#include "capture/materials.h"
 #include "scene_files.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bsp/stack.h"
+#include "core/stack.h"
 #include "host/runtime.h"
 #include "host_fixture.h"
 #include "shell/frame_export.h"

@@ -1,5 +1,5 @@
 // Export settings: defaults, storage in the document, the packed colour.
-#include "shell/export_settings.h"
+#include "core/export_settings.h"
 
 #include <gtest/gtest.h>
 

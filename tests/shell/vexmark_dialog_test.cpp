@@ -15,7 +15,7 @@
 #include "host_fixture.h"
 #include "shell/conv_thread.h"
 #include "shell/frame_export.h"
-#include "shell/progress.h"
+#include "core/progress.h"
 
 namespace {
 

@@ -1,0 +1,59 @@
+#include "capture/host_capture.h"
+
+namespace {
+
+Vector3d Widen(const Vector& v) { return Vector3d{v.x, v.y, v.z}; }
+
+}  // namespace
+
+bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
+  const MaterialRecord* material = materialForPolygon(materials_, polygon);
+  if (material == nullptr) return false;
+  const Vector colour = combinedColor(*material);
+  rgb[0] = colour.x;
+  rgb[1] = colour.y;
+  rgb[2] = colour.z;
+  return true;
+}
+
+WorldMatrix GlobalWorldMatrix(const SceneObject* object) {
+  const Matrix m = ObjectGlobalMatrix(object);
+  return WorldMatrix{Widen(m.off), Widen(m.v1), Widen(m.v2), Widen(m.v3)};
+}
+
+CameraInput ReadCamera(const SceneObject* camera) {
+  CameraInput input;
+  input.matrix = GlobalWorldMatrix(camera);
+  input.projection = CameraProjection(camera);
+  input.lensLength = CameraLens(camera);
+  input.filmWidth = CameraFilmWidth(camera);
+  input.zoom = CameraZoom(camera);
+  return input;
+}
+
+bool HostMeshSource::Load(const SceneObject* object, MeshInput& input) {
+  const int32_t pointCount = ObjectPointCount(object);
+  const int32_t polygonCount = ObjectPolygonCount(object);
+  const HostVector* hostPoints = ObjectPoints(object);
+  const HostPolygon* hostPolygons = ObjectPolygons(object);
+  if (points.SetCount(pointCount) != 0 || polygons.SetCount(polygonCount) != 0) return false;
+  for (int32_t i = 0; i < pointCount; ++i)
+    points[i] = Vector{hostPoints[i].x, hostPoints[i].y, hostPoints[i].z};
+  for (int32_t i = 0; i < polygonCount; ++i) {
+    const HostPolygon& p = hostPolygons[i];
+    polygons[i] = PolygonCorners{p.a, p.b, p.c, p.d};
+  }
+  // Polygons whose material record could not be built draw in the grey of
+  // the records that were.
+  collectMaterials(materials);
+
+  input.points = points.Items();
+  input.pointCount = pointCount;
+  input.polygons = polygons.Items();
+  input.polygonCount = polygonCount;
+  input.matrix = GlobalWorldMatrix(object);
+  // Without a neighbour table edges simply have no neighbours.
+  input.neighbours = neighbours.Build(input.polygons, polygonCount) ? &neighbours : nullptr;
+  input.colours = &colours;
+  return MemoryErrorFlag::Test() == 0;
+}

@@ -1,0 +1,67 @@
+// The materials of one exported polygon object and the flat colour of each
+// of its polygons. collectMaterials gathers a record per texture assignment
+// (the unrestricted base material first, or a grey default, then one per
+// restricted texture tag whose selection exists); materialForPolygon
+// searches them from the end, so the last-assigned restricted material that
+// holds a polygon wins and the base catches every other polygon.
+//
+// There is no lighting: a polygon's colour is its material's colour plus
+// luminance, clamped to 0..1.
+#pragma once
+
+#include <cstdint>
+
+#include "core/stack.h"
+#include "sdk/host_sdk.h"
+
+// One material assignment, built from a standard material's channels.
+struct MaterialRecord {
+  Vector color{0.5f, 0.5f, 0.5f};  // channel 0: colour x brightness
+  Vector luminance{0, 0, 0};       // channel 1: colour x brightness
+  int32_t hasLuminance = 0;
+  int32_t hasChannel8 = 0;
+  float channel8ParamA = 0.5f;  // material setting 1016
+  float channel8ParamB = 0.5f;  // material setting 1017
+  int32_t hasChannel9 = 0;
+  Vector channel9Color{0, 0, 0};
+  float angleCosine;  // cosine of 70 degrees
+  int32_t reserved[3] = {0, 0, 0};
+  Selection selection;      // the polygons a restricted material applies to
+  int32_t wholeObject = 1;  // 1: every polygon; 0: only those in `selection`
+
+  MaterialRecord();
+};
+
+// The material list of one polygon object; owns its records.
+struct ObjectMaterials {
+  const SceneObject* object = nullptr;
+  Stack<MaterialRecord*> materials;
+
+  explicit ObjectMaterials(const SceneObject* hostObject = nullptr) : object(hostObject) {}
+  ~ObjectMaterials();
+  ObjectMaterials(const ObjectMaterials&) = delete;
+  ObjectMaterials& operator=(const ObjectMaterials&) = delete;
+};
+
+// Fills record.materials from record.object's texture tags. False when a
+// record could not be allocated; the list then holds what was built.
+bool collectMaterials(ObjectMaterials& record);
+
+// The texture tag that applies to the whole object: its last unrestricted
+// texture tag, or else its nearest ancestor's. Null when there is none.
+SceneTag* findBaseTextureTag(const SceneObject* object);
+
+// The object's first polygon-selection tag named `name`. The name is the
+// tag's settings string 1000 on hosts before API version 7800, and the
+// tag's own name from 7800 on.
+SceneTag* findSelectionTag(const ObjectMaterials& record, const String& name);
+
+// The material that applies to polygon `polygon`; null only for an empty list.
+const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t polygon);
+
+// color + luminance, each component held to 0..1.
+Vector combinedColor(const MaterialRecord& material);
+
+// The polygon's fill colour: its material's combined colour (grey 0.5 when
+// no material applies), each component as trunc(255 x c), alpha 255.
+void PolygonFillColour(const ObjectMaterials& record, int32_t polygon, uint8_t rgba[4]);

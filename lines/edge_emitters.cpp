@@ -1,0 +1,115 @@
+// The four emitters and the shared-edge rule.
+#include "lines/edge_emitters.h"
+
+#include <cstring>
+
+#include "lines/segment_pool.h"
+
+namespace {
+
+// Selects every piece.
+constexpr uint32_t kAnyPiece = 0;
+// The neighbour's pieces cover ours within this distance.
+constexpr double kSharedEdgeTolerance = 0.0005;
+
+bool Selected(const EdgePiece& piece, uint32_t flag) {
+  return flag == kAnyPiece || (piece.flags & flag) != 0;
+}
+
+void AppendSelected(const Stack<EdgePiece>& pieces, uint32_t flag, Stack<EdgeSegment>& out) {
+  for (int32_t i = 0; i < pieces.Count() && MemoryErrorFlag::Test() == 0; ++i) {
+    if (Selected(pieces[i], flag)) out.Push(EdgeSegment{pieces[i].start, pieces[i].end});
+  }
+}
+
+// Our selected pieces minus the stretches that the neighbour's selected
+// pieces cover.
+void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighbours, uint32_t flag,
+                     Stack<EdgeSegment>& out) {
+  Stack<EdgeSegment> remaining;
+  AppendSelected(own, flag, remaining);
+  if (remaining.Empty()) return;
+  SegmentPoolPlain cover;
+  cover.cancel = 1;
+  cover.tolerance = kSharedEdgeTolerance;
+  for (int32_t i = 0; i < neighbours.Count(); ++i) {
+    if (Selected(neighbours[i], flag)) {
+      cover.segments.Push(MakeSegmentPlain(neighbours[i].start, neighbours[i].end));
+    }
+  }
+  if (MemoryErrorFlag::Test() != 0) return;
+  subtract(cover, remaining);
+  for (int32_t i = 0; i < remaining.Count() && MemoryErrorFlag::Test() == 0; ++i) {
+    out.Push(remaining[i]);
+  }
+}
+
+bool SameEnds(const Segment3D& a, const Segment3D& b) {
+  const auto same = [](const Vec3& p, const Vec3& q) {
+    return p.x == q.x && p.y == q.y && p.z == q.z;
+  };
+  return (same(a.p0, b.p0) && same(a.p1, b.p1)) || (same(a.p0, b.p1) && same(a.p1, b.p0));
+}
+
+// Edges with pieces, each emitted whole or, when the neighbour is mutual and
+// has the larger index, without what the neighbour shows.
+void EmitOncePerSharedEdge(const MeshNode& node, uint32_t flag, Stack<EdgeSegment>& out) {
+  for (int32_t k = 0; k < node.vertexCount && MemoryErrorFlag::Test() == 0; ++k) {
+    const Stack<EdgePiece>& own = node.edgePieces[k];
+    if (own.Empty()) continue;
+    const int32_t j = SharedEdgeIndex(node, k);
+    const MeshNode* neighbour = node.neighbours[k];
+    if (j >= 0 && node.polygonIndex < neighbour->polygonIndex) {
+      AppendUncovered(own, neighbour->edgePieces[j], flag, out);
+    } else {
+      AppendSelected(own, flag, out);
+    }
+  }
+}
+
+bool SameColour(const MeshNode& a, const MeshNode& b) {
+  return std::memcmp(a.color, b.color, sizeof a.color) == 0;
+}
+
+}  // namespace
+
+int32_t SharedEdgeIndex(const MeshNode& node, int32_t k) {
+  const MeshNode* neighbour = node.neighbours[k];
+  if (neighbour == nullptr) return -1;
+  int32_t firstListing = -1;
+  for (int32_t j = 0; j < neighbour->vertexCount; ++j) {
+    if (neighbour->neighbours[j] != &node) continue;
+    if (SameEnds(neighbour->edges[j], node.edges[k])) return j;
+    if (firstListing < 0) firstListing = j;
+  }
+  return firstListing;
+}
+
+void emitDrawnEdges(const MeshNode& node, Stack<EdgeSegment>& out) {
+  EmitOncePerSharedEdge(node, EdgeDrawn, out);
+}
+
+void emitCreaseEdges(const MeshNode& node, Stack<EdgeSegment>& out) {
+  EmitOncePerSharedEdge(node, EdgeCrease, out);
+}
+
+void emitInnerPieces(const MeshNode& node, Stack<EdgeSegment>& out) {
+  AppendSelected(node.innerPieces, kAnyPiece, out);
+}
+
+// Along an edge to a mutual neighbour of the same colour only what the
+// neighbour does not show is emitted, from both sides, so the two regions
+// merge; between different colours both sides emit the edge.
+void emitRegionEdges(const MeshNode& node, Stack<EdgeSegment>& out) {
+  AppendSelected(node.innerPieces, kAnyPiece, out);
+  for (int32_t k = 0; k < node.vertexCount && MemoryErrorFlag::Test() == 0; ++k) {
+    const Stack<EdgePiece>& own = node.edgePieces[k];
+    if (own.Empty()) continue;
+    const int32_t j = SharedEdgeIndex(node, k);
+    if (j >= 0 && SameColour(node, *node.neighbours[k])) {
+      AppendUncovered(own, node.neighbours[k]->edgePieces[j], kAnyPiece, out);
+    } else {
+      AppendSelected(own, kAnyPiece, out);
+    }
+  }
+}

@@ -1,0 +1,57 @@
+// ObjNetz, the object net: one node per host polygon of a captured object,
+// with its edges, the polygon across each edge, its fill colour and the
+// visible pieces of each edge. The drawing styles (object_lines.h) emit
+// their lines from it; the emitters (edge_emitters.h) read one node and its
+// neighbours at a time.
+#pragma once
+
+#include <cstdint>
+
+#include "polygons/bsp_polygon.h"
+#include "core/stack.h"
+#include "polygons/edge_piece.h"
+#include "lines/segment_pool.h"
+#include "lines/visible_pieces.h"
+
+struct BSPPolyObj;
+
+// Source name and report lines of the net's "NO MEMORY" reports.
+inline constexpr char kObjNetzSource[] = "ObjNetz";
+struct ObjNetzReportLine {
+  static constexpr int32_t kNeighbourService = 23;
+  static constexpr int32_t kNodeArray = 27;
+};
+
+// One host polygon. A polygon that cannot be drawn (first two point indices
+// equal, or a corner that is no point of the object) keeps vertexCount 0:
+// no edges, no pieces, no lines.
+struct MeshNode {
+  int32_t vertexCount = 0;  // 3 for a triangle, 4 for a quadrangle
+  int32_t polygonIndex = -1;
+  uint8_t color[4] = {0, 0, 0, 255};
+  Segment3D edges[4];              // edge k from corner k to corner k + 1
+  Stack<EdgePiece> innerPieces;    // surviving cuts inside the polygon
+  Stack<EdgePiece> edgePieces[4];  // visible pieces lying on edge k
+  MeshNode* neighbours[4] = {nullptr, nullptr, nullptr, nullptr};  // across edge k
+};
+
+// The nodes, indexed by host polygon index. Nodes point at each other, so
+// the net is never copied.
+struct ObjNetz {
+  Stack<MeshNode> nodes;
+
+  ObjNetz() = default;
+  ObjNetz(const ObjNetz&) = delete;
+  ObjNetz& operator=(const ObjNetz&) = delete;
+};
+
+// Builds the net of `object`: a node per host polygon with its edges from
+// the object's world points and its neighbours from the object's neighbour
+// service (one is built from the polygon list when the object has none);
+// then the colour of each node from `fragments`, the object's visible
+// renderer polygons, and the pieces of `pieces` distributed onto the edges
+// they lie on (pieces with EdgeOriginal) or into innerPieces (the others).
+// Refreshes the progress display every 1000 polygons. Memory failures are
+// reported (lines 23 and 27) and leave the memory-error flag set.
+void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& fragments,
+              PiecesByPolygon& pieces);

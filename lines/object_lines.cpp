@@ -1,0 +1,145 @@
+// drawObjectLines: collect the visible pieces, build the net, emit the
+// stages of the drawing style, release the object's renderer polygons.
+#include "lines/object_lines.h"
+
+#include <cstring>
+
+#include "lines/color_group.h"
+#include "lines/edge_emitters.h"
+#include "lines/obj_netz.h"
+#include "lines/visible_pieces.h"
+#include "core/export_settings.h"
+#include "core/progress.h"
+
+namespace {
+
+constexpr int32_t kNodesPerProgress = 1000;
+constexpr int32_t kTwentiethsPerPoint = 20;
+constexpr int32_t kThinnestLine = 1;
+constexpr uint8_t kWhite[4] = {255, 255, 255, 255};
+
+using NodeEmitter = void (*)(const MeshNode& node, Stack<EdgeSegment>& out);
+
+// One object's run: its net, where its lines go, and how it is stopped.
+class ObjectDrawing {
+ public:
+  ObjectDrawing(BSPPolyObj& object, const ObjNetz& net, Stack<LineGroup>& elements)
+      : object_(object), net_(net), elements_(elements) {}
+
+  // Runs the stages of the style. False when a stop request or a memory
+  // failure ended the run between two stages; a memory failure within a
+  // stage ends that stage.
+  bool DrawStyle(int32_t style) {
+    switch (style) {
+      case kStyleAllEdges:
+        HandOverAll(emitDrawnEdges, kDrawnEdgeKind);
+        return true;
+      case kStyleVisibleEdges:
+        return DrawVisibleEdges();
+      case kStyleEdgeLines:
+        return DrawEdgeLines();
+      case kStyleFilled:
+        return DrawFilledRegions();
+      default:
+        return true;  // no lines in an unknown style
+    }
+  }
+
+ private:
+  bool DrawVisibleEdges() {
+    HandOverAll(emitDrawnEdges, kDrawnEdgeKind);
+    if (object_.settings.outlineLines == 0) return true;
+    if (Interrupted()) return false;
+    HandOverAll(emitInnerPieces, kInnerEdgeKind);
+    return true;
+  }
+
+  bool DrawEdgeLines() {
+    Stack<ColorGroup> groups;
+    collectRegionEdges(net_, groups);
+    for (int32_t g = 0; g < groups.Count(); ++g) {
+      if (!HandOver(groups[g].segments, kInnerEdgeKind, kWhite)) break;
+    }
+    return DrawCreases();
+  }
+
+  bool DrawFilledRegions() {
+    Stack<ColorGroup> groups;
+    collectRegionEdges(net_, groups);
+    const bool outlines = object_.settings.outlineLines != 0;
+    const int32_t regionKind = outlines ? kFillKind | kDrawnEdgeKind : kFillKind;
+    for (int32_t g = 0; g < groups.Count(); ++g) {
+      const ColorGroup& group = groups[g];
+      if (!HandOver(group.segments, regionKind, group.color)) break;
+      if (outlines && !HandOver(group.segments, kInnerEdgeKind, group.color)) break;
+      if (!HandOver(group.segments, kRegionEdgeKind, group.color)) break;
+    }
+    return DrawCreases();
+  }
+
+  // The crease stage that ends styles 10036 and 10037.
+  bool DrawCreases() {
+    if (object_.settings.creaseLines == 0) return true;
+    if (Interrupted()) return false;
+    HandOverAll(emitCreaseEdges, kCreaseKind);
+    return true;
+  }
+
+  // The emitter's segments of all nodes, in node order, as one white list.
+  void HandOverAll(NodeEmitter emit, int32_t kind) {
+    Stack<EdgeSegment> segments;
+    for (int32_t i = 0; i < net_.nodes.Count() && MemoryErrorFlag::Test() == 0; ++i) {
+      if (i % kNodesPerProgress == 0) ReportProgressAgain();
+      emit(net_.nodes[i], segments);
+    }
+    HandOver(segments, kind, kWhite);
+  }
+
+  // False on memory failure.
+  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, const uint8_t color[4]) {
+    if (MemoryErrorFlag::Test() != 0) return false;
+    return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, color));
+  }
+
+  bool Interrupted() const {
+    return MemoryErrorFlag::Test() != 0 || ExportCancelled(&object_.settings);
+  }
+
+  BSPPolyObj& object_;
+  const ObjNetz& net_;
+  Stack<LineGroup>& elements_;
+};
+
+// The visible fragments and the captured polygons are consumed.
+void ReleaseRendererPolygons(BSPPolyObj& object) {
+  object.fragments.Clear();
+  object.ReleasePolygons();
+}
+
+}  // namespace
+
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t color[4]) {
+  LineGroupStyle style;
+  style.kind = kind;
+  std::memcpy(style.color, color, sizeof style.color);
+  std::memcpy(style.lineColor, object.settings.lineRGBA, sizeof style.lineColor);
+  const int32_t points = ClampLineWidth(object.settings.lineWidth);
+  style.lineWidth = points == 0 ? kThinnestLine : points * kTwentiethsPerPoint;
+  style.object = &object;
+  return style;
+}
+
+bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements) {
+  const ExportSettings* job = &object.settings;
+  PiecesByPolygon pieces;
+  if (!collectVisiblePieces(object.fragments, object.mesh.polygonCount, pieces)) return false;
+  if (!cancelAllInnerCuts(object, pieces, job)) return false;
+
+  ObjNetz net;
+  buildNet(net, object, object.fragments, pieces);
+  if (MemoryErrorFlag::Test() != 0 || ExportCancelled(job)) return false;
+
+  if (!ObjectDrawing(object, net, elements).DrawStyle(object.settings.drawingStyle)) return false;
+  ReleaseRendererPolygons(object);
+  return MemoryErrorFlag::Test() == 0;
+}

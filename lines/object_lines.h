@@ -1,0 +1,38 @@
+// The edge-line stage of one captured object: from the visible fragments
+// that the renderer left in the object, the lines of the drawing style go
+// into the page's line groups, each list with its paint style.
+//
+//   style  what is handed over, in order                     kinds
+//   10034  drawn edges                                       2
+//   10035  drawn edges; with outlines on, the inner cuts     2, 16
+//   10036  region edges per colour group (white);            16
+//          with creases on, the crease edges                 8
+//   10037  per colour group, in the group's colour: the      3 (outlines on) or 1,
+//          filled region, its edges with outlines on, and    16,
+//          the region edges again; with creases on, the      4,
+//          crease edges (white)                              8
+#pragma once
+
+#include <cstdint>
+
+#include "capture/bsp_poly_obj.h"
+#include "core/stack.h"
+#include "lines/line_group.h"
+
+// Draws the object in the style of its settings' drawingStyle, with its line
+// settings (outline and crease options, line width and colour), into
+// `elements`, the element list of the frame's page. The stop test uses the
+// conversion thread of the object's settings.
+//
+// Once the last stage of the style has run, the object's renderer polygons
+// (visible fragments and captured polygons) are released. A stop request or
+// a memory failure before or between the stages ends the object early and
+// leaves them in it. The object net and every working list are freed in
+// every case. False when the object ended early or memory ran out in the
+// last stage.
+bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements);
+
+// The paint style of the object's lines of `kind` with fill colour `color`:
+// the object's line colour, its line width in twentieths of a point (1, the
+// thinnest line, for width 0) and the object as identity.
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t color[4]);

@@ -1,0 +1,21 @@
+// The region chainer: walks the directed boundary segments of a filled
+// region into closed outlines, choosing at each point the continuation with
+// the smallest turning measure, and closes what stays open by joining open
+// runs end to end.
+#pragma once
+
+#include "core/stack.h"
+#include "eps/eps_page.h"
+#include "lines/line_group.h"
+
+// Chains `segments` (a working copy, each directed from a to b; used ones are
+// removed) into closed paths appended to `paths`. Segments start a
+// continuation when their start lies closer than `tolerance` to a path's
+// last point. Prints "nichts passendes" when several continuations exist
+// and none is nearly exact, "mehrere" when more than one is.
+void ChainRegion(const EpsPage& page, Stack<EdgeSegment>& segments, Stack<EpsPath>& paths,
+                 double tolerance);
+
+// The turning measure in degrees from the incoming direction (last point
+// towards the point before it) to a segment leaving the last point.
+float TurningMeasure(const Vec3& before, const Vec3& last, const EdgeSegment& leaving);

@@ -1,0 +1,231 @@
+// Self-resolution of a segment pool and subtraction of a pool from a list.
+#include "lines/segment_pool.h"
+
+#include "lines/segment_overlap.h"
+#include "core/progress.h"
+
+namespace {
+
+constexpr int32_t kCandidatesPerProgress = 100;
+
+// Layout-specific parts of the pools.
+template <class Segment>
+struct Layout;
+
+template <>
+struct Layout<Segment3D> {
+  static constexpr PartialRule kRule = PartialRule::kByDirection;
+  static constexpr int32_t kIndexFactor = 1;
+  static Segment3D Piece(const Segment3D& a, const Vec3& p0, const Vec3& p1) {
+    return MakeSegment3D(p0, p1, a.value, 1);
+  }
+};
+
+template <>
+struct Layout<SegmentPlain> {
+  static constexpr PartialRule kRule = PartialRule::kByInnerEnd;
+  static constexpr int32_t kIndexFactor = 2;
+  static SegmentPlain Piece(const SegmentPlain&, const Vec3& p0, const Vec3& p1) {
+    return MakeSegmentPlain(p0, p1);
+  }
+};
+
+template <class Segment>
+double KeyOf(const Segment& s) {
+  return DirectionKey(s.dir, s.lengthSquared);
+}
+
+// Order-preserving erase of one position.
+template <class T>
+void EraseAt(Stack<T>& stack, int32_t position) {
+  for (int32_t i = position + 1; i < stack.Count(); ++i) stack[i - 1] = stack[i];
+  stack.Pop();
+}
+
+template <class T>
+void Truncate(Stack<T>& stack) {
+  while (!stack.Empty()) stack.Pop();
+}
+
+// Indexes every segment by direction; the index is sized for indexFactor
+// times the segment count.
+template <class Segment>
+void BuildIndex(DirectionIndex& index, const Stack<Segment>& segments, int32_t indexFactor) {
+  index.reset(segments.Count() * indexFactor, KeyOf(segments[0]));
+  for (int32_t i = 0; i < segments.Count(); ++i) index.widen(KeyOf(segments[i]));
+  for (int32_t i = 0; i < segments.Count(); ++i) index.insert(KeyOf(segments[i]), i);
+}
+
+// Removes position `position` from the segments and the index.
+template <class Segment>
+void RemoveSegment(Stack<Segment>& segments, DirectionIndex& index, int32_t position) {
+  EraseAt(segments, position);
+  index.remove(position);
+}
+
+template <class Segment>
+void AppendSegment(Stack<Segment>& segments, DirectionIndex& index, const Segment& s) {
+  segments.Push(s);
+  if (MemoryErrorFlag::Test() == 0) index.insert(KeyOf(s), segments.Count() - 1);
+}
+
+struct Partner {
+  int32_t position = -1;
+  int32_t overlapCase = 0;
+};
+
+// The best partner of the segment at `self`: overlapping, and closest to its
+// line; the first of equals wins, an exact one ends the search.
+template <class Segment>
+Partner FindPartner(SegmentPool<Segment>& pool, int32_t self, Stack<int32_t>& candidates,
+                    int32_t& examined) {
+  const LineView a = ViewOf(pool.segments[self]);
+  Truncate(candidates);
+  pool.index.candidates(KeyOf(pool.segments[self]), candidates);
+
+  Partner best;
+  double bestOffset = 0.0;
+  for (int32_t k = 0; k < candidates.Count(); ++k) {
+    if (++examined % kCandidatesPerProgress == 0) ReportProgressAgain();
+    const int32_t j = candidates[k];
+    if (j == self || j < 0 || j >= pool.segments.Count()) continue;
+    const LineView b = ViewOf(pool.segments[j]);
+    const int32_t overlapCase = OverlapCase(a, b, pool.tolerance, Layout<Segment>::kRule);
+    if (overlapCase == 0) continue;
+    const double offset = OffsetSum(a, b);
+    if (best.position < 0 || offset < bestOffset) {
+      best = Partner{j, overlapCase};
+      bestOffset = offset;
+    }
+    if (offset == 0.0) break;
+  }
+  return best;
+}
+
+// Replaces the pair at positions i and j by its pieces: what only one covers,
+// and in merge mode the common stretch once. Every piece carries a's value.
+template <class Segment>
+void ReplacePair(SegmentPool<Segment>& pool, int32_t i, const Partner& partner) {
+  const Segment a = pool.segments[i];
+  const OverlapPieces split =
+      SplitOverlap(partner.overlapCase, ViewOf(a), ViewOf(pool.segments[partner.position]));
+  const int32_t higher = i > partner.position ? i : partner.position;
+  const int32_t lower = i > partner.position ? partner.position : i;
+  RemoveSegment(pool.segments, pool.index, higher);
+  RemoveSegment(pool.segments, pool.index, lower);
+  for (int32_t k = 0; k < split.count; ++k) {
+    const Piece& piece = split.pieces[k];
+    if (piece.coverage == Coverage::kBoth && pool.cancel != 0) continue;
+    AppendSegment(pool.segments, pool.index, Layout<Segment>::Piece(a, piece.p0, piece.p1));
+  }
+}
+
+}  // namespace
+
+Segment3D MakeSegment3D(const Vec3& p0, const Vec3& p1, int32_t value, int32_t owned) {
+  Segment3D s;
+  static_cast<Vec3&>(s.p0) = p0;
+  static_cast<Vec3&>(s.p1) = p1;
+  s.value = value;
+  s.dir = p1 - p0;
+  s.lengthSquared = LengthSquared(s.dir);
+  s.owned = owned;
+  return s;
+}
+
+SegmentPlain MakeSegmentPlain(const Vec3& p0, const Vec3& p1) {
+  SegmentPlain s;
+  s.p0 = p0;
+  s.p1 = p1;
+  s.dir = p1 - p0;
+  s.lengthSquared = LengthSquared(s.dir);
+  return s;
+}
+
+SegmentPlain ToSegmentPlain(const EdgeSegment& segment) {
+  return MakeSegmentPlain(segment.a, segment.b);
+}
+
+EdgeSegment ToEdgeSegment(const SegmentPlain& segment) {
+  return EdgeSegment{segment.p0, segment.p1};
+}
+
+double DirectionKey(const Vec3& dir, double lengthSquared) {
+  if (!(lengthSquared > 0.0)) return 0.0;
+  return std::fabs(dir.x / std::sqrt(lengthSquared));
+}
+
+template <class Segment>
+void resolve(SegmentPool<Segment>& pool) {
+  if (pool.segments.Count() < 2) return;
+  BuildIndex(pool.index, pool.segments, Layout<Segment>::kIndexFactor);
+
+  Stack<int32_t> candidates;
+  int32_t examined = 0;
+  int32_t i = 0;
+  while (i < pool.segments.Count() && MemoryErrorFlag::Test() == 0) {
+    const Partner partner = FindPartner(pool, i, candidates, examined);
+    if (partner.position < 0) {
+      ++i;
+      continue;
+    }
+    ReplacePair(pool, i, partner);
+    // Look again at the segment now just before a's old position.
+    i = (i - 2 > -1 ? i - 2 : -1) + 1;
+  }
+  pool.index = DirectionIndex();
+}
+
+template <class Segment>
+void subtract(const SegmentPool<Segment>& pool, Stack<EdgeSegment>& list) {
+  if (list.Empty()) return;
+  SegmentPoolPlain work;
+  for (int32_t i = 0; i < list.Count(); ++i) work.segments.Push(ToSegmentPlain(list[i]));
+  if (MemoryErrorFlag::Test() != 0) return;
+  BuildIndex(work.index, work.segments, 1);
+
+  Stack<int32_t> candidates;
+  bool changed = true;
+  while (changed && !work.segments.Empty() && MemoryErrorFlag::Test() == 0) {
+    changed = false;
+    for (int32_t s = 0; s < pool.segments.Count() && !work.segments.Empty(); ++s) {
+      const LineView cover = ViewOf(pool.segments[s]);
+      // Cut every piece of the work list that this segment covers; the
+      // index is asked again after each cut because positions shift.
+      bool cut = true;
+      while (cut && MemoryErrorFlag::Test() == 0) {
+        cut = false;
+        Truncate(candidates);
+        work.index.candidates(DirectionKey(cover.dir, cover.lengthSquared), candidates);
+        for (int32_t k = 0; k < candidates.Count() && !cut; ++k) {
+          const int32_t t = candidates[k];
+          if (t < 0 || t >= work.segments.Count()) continue;
+          const LineView target = ViewOf(work.segments[t]);
+          const int32_t overlapCase =
+              OverlapCase(cover, target, pool.tolerance, Layout<Segment>::kRule);
+          if (overlapCase == 0) continue;
+          const OverlapPieces split = SplitOverlap(overlapCase, cover, target);
+          RemoveSegment(work.segments, work.index, t);
+          for (int32_t p = 0; p < split.count; ++p) {
+            if (split.pieces[p].coverage != Coverage::kOnlyB) continue;
+            AppendSegment(work.segments, work.index,
+                          MakeSegmentPlain(split.pieces[p].p0, split.pieces[p].p1));
+          }
+          cut = true;
+          changed = true;
+        }
+      }
+    }
+  }
+
+  Stack<EdgeSegment> remaining;
+  for (int32_t i = 0; i < work.segments.Count(); ++i)
+    remaining.Push(ToEdgeSegment(work.segments[i]));
+  if (MemoryErrorFlag::Test() != 0) return;
+  list = remaining;
+}
+
+template void resolve<Segment3D>(SegmentPool<Segment3D>&);
+template void resolve<SegmentPlain>(SegmentPool<SegmentPlain>&);
+template void subtract<Segment3D>(const SegmentPool<Segment3D>&, Stack<EdgeSegment>&);
+template void subtract<SegmentPlain>(const SegmentPool<SegmentPlain>&, Stack<EdgeSegment>&);

@@ -1,0 +1,186 @@
+// Polygon records: copying, making, shape, plane fit, side test and flip.
+#include "polygons/bsp_polygon.h"
+
+#include <utility>
+
+namespace {
+
+// Enough room on the stack for the corners of every captured polygon; larger
+// polygons (only made by clipping) are fitted by Newell's method directly.
+constexpr int32_t kLocalCorners = 8;
+
+Plane NewellPlaneOfEdges(const BspPolygon& polygon) {
+  const int32_t count = polygon.edges.Count();
+  Vector3d normal;
+  for (int32_t i = 0; i < count; ++i) {
+    const Point& previous = polygon.edges[i == 0 ? count - 1 : i - 1].start;
+    const Point& current = polygon.edges[i].start;
+    normal.x += (previous.z + current.z) * (previous.y - current.y);
+    normal.y += (previous.x + current.x) * (previous.z - current.z);
+    normal.z += (previous.y + current.y) * (previous.x - current.x);
+  }
+  return PlaneThrough(Normalised(normal), polygon.centroid);
+}
+
+}  // namespace
+
+void CopyAttributes(BspPolygon& target, const BspPolygon& source) {
+  target.plane = source.plane;
+  target.centroid = source.centroid;
+  target.radius = source.radius;
+  target.source = source.source;
+  target.polygonIndex = source.polygonIndex;
+  for (int32_t i = 0; i < 4; ++i) {
+    target.colour[i] = source.colour[i];
+    target.corners[i] = source.corners[i];
+  }
+  target.origin = source.origin;
+  target.flipped = source.flipped;
+  for (int32_t axis = 0; axis < 3; ++axis) {
+    target.boundsMin[axis] = source.boundsMin[axis];
+    target.boundsMax[axis] = source.boundsMax[axis];
+  }
+  target.boundsValid = source.boundsValid;
+}
+
+BspPolygon::BspPolygon(const BspPolygon& other) : edges(other.edges) {
+  CopyAttributes(*this, other);
+}
+
+BspPolygon::BspPolygon(BspPolygon&& other) noexcept : edges(std::move(other.edges)) {
+  CopyAttributes(*this, other);
+}
+
+BspPolygon& BspPolygon::operator=(const BspPolygon& other) {
+  if (this == &other) return *this;
+  edges = other.edges;
+  CopyAttributes(*this, other);
+  return *this;
+}
+
+BspPolygon& BspPolygon::operator=(BspPolygon&& other) noexcept {
+  if (this == &other) return *this;
+  edges = std::move(other.edges);
+  CopyAttributes(*this, other);
+  return *this;
+}
+
+void AppendTaking(Stack<BspPolygon>& list, BspPolygon& polygon) {
+  list.Push(BspPolygon());  // grows the list like any push; an empty record is cheap to copy
+  if (MemoryErrorFlag::Test() != 0) return;
+  list[list.Count() - 1] = std::move(polygon);
+}
+
+bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
+                 int32_t polygonIndex, const uint8_t colour[4]) {
+  polygon.edges.Clear();
+  polygon.edges.Reserve(count);
+  for (int32_t i = 0; i < count; ++i) polygon.edges.Push(edges[i]);
+  if (polygon.edges.Count() != count) return false;
+  polygon.source = source;
+  polygon.polygonIndex = polygonIndex;
+  for (int32_t i = 0; i < 4; ++i) polygon.colour[i] = colour[i];
+  ComputeShape(polygon);
+  ComputePlane(polygon);
+  return true;
+}
+
+void ComputeShape(BspPolygon& polygon) {
+  const int32_t count = polygon.edges.Count();
+  Point centroid{0.0, 0.0, 0.0, 1.0};
+  for (int32_t i = 0; i < count; ++i) {
+    const Point& p = polygon.edges[i].start;
+    centroid.x += p.x;
+    centroid.y += p.y;
+    centroid.z += p.z;
+  }
+  if (count > 0) {
+    centroid.x /= count;
+    centroid.y /= count;
+    centroid.z /= count;
+  }
+  polygon.centroid = centroid;
+
+  double radius = 0.0;
+  for (int32_t i = 0; i < count; ++i) {
+    const double distance = Length(polygon.edges[i].start - centroid);
+    if (distance > radius) radius = distance;
+  }
+  polygon.radius = radius;
+
+  for (int32_t axis = 0; axis < 3; ++axis) {
+    polygon.boundsMin[axis] = kBoundsUnset;
+    polygon.boundsMax[axis] = -kBoundsUnset;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    const Point& p = polygon.edges[i].start;
+    const double coordinates[3] = {p.x, p.y, p.z};
+    for (int32_t axis = 0; axis < 3; ++axis) {
+      if (coordinates[axis] < polygon.boundsMin[axis]) polygon.boundsMin[axis] = coordinates[axis];
+      if (coordinates[axis] > polygon.boundsMax[axis]) polygon.boundsMax[axis] = coordinates[axis];
+    }
+  }
+  polygon.boundsValid = 1;
+}
+
+void ComputePlane(BspPolygon& polygon) {
+  const int32_t count = polygon.edges.Count();
+  if (count > kLocalCorners) {
+    polygon.plane = NewellPlaneOfEdges(polygon);
+    return;
+  }
+  Point corners[kLocalCorners];
+  for (int32_t i = 0; i < count; ++i) corners[i] = polygon.edges[i].start;
+  polygon.plane = FitPlane(corners, count, polygon.centroid);
+}
+
+PolygonSide Classify(const BspPolygon& polygon, const Plane& plane, double epsilon) {
+  const double s = Distance(plane, polygon.centroid);
+  if (polygon.radius < s) return kSideFront;
+  if (polygon.radius < -s) return kSideBack;
+  bool ahead = false;
+  bool behind = false;
+  const int32_t count = polygon.edges.Count();
+  for (int32_t i = 0; i < count; ++i) {
+    const double t = Distance(plane, polygon.edges[i].start);
+    if (t < -epsilon) behind = true;
+    if (t > epsilon) ahead = true;
+    if (ahead && behind) return kSideSpanning;
+  }
+  if (ahead) return kSideFront;
+  if (behind) return kSideBack;
+  return kSideCoplanar;
+}
+
+bool FacesViewer(const BspPolygon& polygon, const Point& eye) {
+  return Distance(polygon.plane, eye) >= 0.0;
+}
+
+void Flip(BspPolygon& polygon) {
+  const int32_t count = polygon.edges.Count();
+  for (int32_t i = 0, j = count - 1; i < j; ++i, --j) {
+    const BspEdge swapped = polygon.edges[i];
+    polygon.edges[i] = polygon.edges[j];
+    polygon.edges[j] = swapped;
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    BspEdge& edge = polygon.edges[i];
+    const Point start = edge.start;
+    edge.start = edge.end;
+    edge.end = start;
+    edge.edgePlane = Negated(edge.edgePlane);
+  }
+  polygon.plane = Negated(polygon.plane);
+  polygon.flipped = polygon.flipped != 0 ? 0 : 1;
+  int32_t* corners = polygon.corners;
+  if (polygon.IsTriangle()) {
+    const int32_t b = corners[1];
+    corners[1] = corners[2];
+    corners[2] = b;
+    corners[3] = b;
+  } else {
+    const int32_t b = corners[1];
+    corners[1] = corners[3];
+    corners[3] = b;
+  }
+}

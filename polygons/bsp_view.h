@@ -1,0 +1,67 @@
+// BspView: the camera of one rendered frame (eye, world-to-camera matrix,
+// focal scale, output size) and its view frustum as five polygons, with the
+// two things the renderer does with them: clipping polygons to the frustum
+// and measuring a polygon's projected area for the drawing order.
+//
+// The EPS projection reads `inverse`, `focalScale`, `width` and `height`.
+#pragma once
+
+#include <cstdint>
+
+#include "polygons/bsp_polygon.h"
+#include "core/geometry.h"
+#include "core/stack.h"
+
+struct ExportSettings;
+
+// What the view needs of the scene's camera, filled by the host-reading layer.
+struct CameraInput {
+  WorldMatrix matrix;      // the camera's global matrix; it looks along v3
+  int32_t projection = 0;  // 0: perspective
+  double lensLength = 36.0;
+  double filmWidth = 36.0;
+  double zoom = 1.0;  // kept for non-perspective cameras
+};
+
+// Frustum plane indices: the camera plane, then the four sides.
+inline constexpr int32_t kCameraPlane = 0;
+inline constexpr int32_t kFirstSidePlane = 1;
+inline constexpr int32_t kFrustumPlanes = 5;
+
+struct BspView {
+  int32_t width = 0;  // output size in pixels
+  int32_t height = 0;
+  const ExportSettings* settings = nullptr;
+  Point eye;  // camera position in world space
+  CameraInput camera;
+  WorldMatrix inverse;  // world to camera space; identity until a camera is set
+  float halfWidth = 0.0f;
+  float halfHeight = 0.0f;
+  float focalScale = 0.0f;  // pixels per unit at unit depth
+  int32_t perspective = 1;
+  float zoom = 1.0f;
+  // Front sides face out of the view volume; the inside is behind all five.
+  Stack<BspPolygon> frustum;
+};
+
+// Output size and settings; zero eye, identity matrix, empty frustum.
+void MakeView(BspView& view, int32_t width, int32_t height, const ExportSettings* settings);
+
+// Eye, inverse matrix, focal scale and frustum from the camera. A singular
+// camera matrix leaves the identity. False when the frustum could not be
+// allocated (the memory-error flag is then set).
+bool SetCamera(BspView& view, const CameraInput& camera);
+
+// World point to camera space (depth Z positive in front of the camera).
+Point ToCameraSpace(const BspView& view, const Point& world);
+
+// The part of the polygon inside the frustum planes from `firstPlane` on,
+// in `out`: 1, or 0 when nothing remains. A polygon lying in a frustum plane
+// counts as outside. Edges lying on a frustum plane take it as edge plane.
+int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, int32_t firstPlane);
+
+// Whether anything of the polygon survives Clip from plane 0.
+bool InsideFrustum(const BspView& view, const BspPolygon& polygon);
+
+// Projected area of the first (at most four) corners: the drawing-order key.
+double ProjectedArea(const BspView& view, const BspPolygon& polygon);

@@ -1,0 +1,297 @@
+// Capture of generated meshes: world points, edge flags, colours, back faces,
+// frustum test, the quadrangle splitter hook, edge planes and the reports.
+#include "capture/capture.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "bsp_fixture.h"
+#include "host/runtime.h"
+
+namespace {
+
+using CaptureTest = BspTest;
+
+struct TestMesh : PolygonColours {
+  std::vector<Vector> points;
+  std::vector<PolygonCorners> polygons;
+  std::vector<std::array<float, 3>> colours;  // empty: no materials
+  EdgeNeighbourTable neighbours;
+
+  bool ColourOf(int32_t polygon, float rgb[3]) const override {
+    if (colours.empty()) return false;
+    for (int i = 0; i < 3; ++i) rgb[i] = colours[polygon][i];
+    return true;
+  }
+  MeshInput Input() {
+    neighbours.Build(polygons.data(), static_cast<int32_t>(polygons.size()));
+    MeshInput input;
+    input.points = points.data();
+    input.pointCount = static_cast<int32_t>(points.size());
+    input.polygons = polygons.data();
+    input.polygonCount = static_cast<int32_t>(polygons.size());
+    input.neighbours = &neighbours;
+    input.colours = this;
+    return input;
+  }
+};
+
+// Two triangles over the edge p0-p1 in front of the camera: A = (p0, p2, p1)
+// faces the eye; B = (p0, p1, p3) is given per case.
+TestMesh Hinge(float topZ, Vector bottom) {
+  TestMesh mesh;
+  mesh.points = {{-1, 0, 10}, {1, 0, 10}, {0, 1, topZ}, bottom};
+  mesh.polygons = {{0, 2, 1, 1}, {0, 1, 3, 3}};
+  return mesh;
+}
+
+struct Captured {
+  ExportSettings settings;
+  BspView view;
+  Stack<BspPolygon> pass1;
+  BSPPolyObj* object = nullptr;
+
+  Captured(TestMesh& mesh, const ExportSettings& objectSettings) {
+    MakeStraightView(view, &settings);
+    object = HostNew<BSPPolyObj>(objectSettings, mesh.Input());
+    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, pass1);
+  }
+  ~Captured() { HostDelete(object); }
+  const BspPolygon* Stored(int32_t polygonIndex) const {
+    for (int32_t i = 0; i < object->polygons.Count(); ++i) {
+      if (object->polygons[i]->polygonIndex == polygonIndex) return object->polygons[i];
+    }
+    return nullptr;
+  }
+};
+
+// The flags of the edge of `polygon` from a to b.
+uint32_t FlagsOfEdge(const BspPolygon& polygon, const Vector& a, const Vector& b) {
+  for (int32_t i = 0; i < polygon.edges.Count(); ++i) {
+    const BspEdge& edge = polygon.edges[i];
+    if (edge.start.x == a.x && edge.start.y == a.y && edge.end.x == b.x && edge.end.y == b.y) {
+      return edge.flags;
+    }
+  }
+  ADD_FAILURE() << "no such edge";
+  return 0;
+}
+
+TEST_F(CaptureTest, WorldPointsFollowTheObjectMatrix) {
+  TestMesh mesh = Hinge(10, {0, -1, 11});
+  MeshInput input = mesh.Input();
+  input.matrix.off = Vector3d{1, 2, 3};
+  input.matrix.v1 = Vector3d{0, 2, 0};
+  input.matrix.v2 = Vector3d{-1, 0, 0};
+  ExportSettings settings;
+  BSPPolyObj object(settings, input);
+  ASSERT_TRUE(CaptureWorldPoints(object));
+  ASSERT_EQ(object.points.Count(), 4);
+  const Point& p = object.points[2];  // (0, 1, 10)
+  EXPECT_EQ(p.x, 0.0);
+  EXPECT_EQ(p.y, 2.0);
+  EXPECT_EQ(p.z, 13.0);
+  EXPECT_EQ(object.boundsValid, 1);
+  EXPECT_EQ(object.boundsMin[0], 0.0);
+  EXPECT_EQ(object.boundsMax[2], 14.0);
+  EXPECT_TRUE(object.selection.Exists());
+}
+
+TEST_F(CaptureTest, SharedEdgeFlagsFollowTheNeighbourAndTheObjectsOptions) {
+  struct Case {
+    const char* name;
+    float topZ;
+    Vector bottom;
+    int32_t crease, outline, flat;
+    uint32_t expected;
+  };
+  const uint32_t base = EdgeOriginal | EdgeDrawn;
+  const Case cases[] = {
+      {"right angle is a crease", 11, {0, -1, 11}, 1, 1, 0, base | EdgeCrease},
+      {"crease option off", 11, {0, -1, 11}, 0, 1, 0, base},
+      {"gentle fold", 10.1f, {0, -1, 10.1f}, 1, 1, 1, base},
+      {"nearly flat edge is not drawn", 10.05f, {0, -1, 10.05f}, 1, 1, 1, EdgeOriginal},
+      {"nearly flat, flat option off", 10.05f, {0, -1, 10.05f}, 1, 1, 0, base},
+      {"neighbour faces away: outline", 10, {0, 0.5f, 12}, 0, 1, 0, base | EdgeOutline},
+      {"outline option off", 10, {0, 0.5f, 12}, 0, 0, 0, base},
+  };
+  for (const Case& c : cases) {
+    TestMesh mesh = Hinge(c.topZ, c.bottom);
+    ExportSettings settings;
+    settings.creaseLines = c.crease;
+    settings.outlineLines = c.outline;
+    settings.skipCoplanarEdges = c.flat;
+    Captured captured(mesh, settings);
+    const BspPolygon* a = captured.Stored(0);
+    ASSERT_NE(a, nullptr) << c.name;
+    EXPECT_EQ(FlagsOfEdge(*a, mesh.points[1], mesh.points[0]), c.expected) << c.name;
+    // The edges without neighbour are outlines whenever outlines are on.
+    const uint32_t open = base | (c.outline ? EdgeOutline : 0u);
+    EXPECT_EQ(FlagsOfEdge(*a, mesh.points[0], mesh.points[2]), open) << c.name;
+  }
+}
+
+TEST_F(CaptureTest, ColoursComeFromTheMaterialOrAreGrey) {
+  TestMesh mesh = Hinge(11, {0, -1, 11});
+  mesh.colours = {{1.0f, 0.999f, 0.5f}, {0.0f, 0.25f, 1.0f}};
+  ExportSettings settings;
+  Captured withMaterials(mesh, settings);
+  const BspPolygon* a = withMaterials.Stored(0);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(std::vector<int>(a->colour, a->colour + 4), (std::vector<int>{255, 254, 127, 255}));
+
+  TestMesh plain = Hinge(11, {0, -1, 11});
+  Captured withoutMaterials(plain, settings);
+  const BspPolygon* b = withoutMaterials.Stored(1);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(std::vector<int>(b->colour, b->colour + 4), (std::vector<int>{127, 127, 127, 255}));
+}
+
+TEST_F(CaptureTest, BackFacesAreDroppedOrTurnedAndOutsideOrDegeneratePolygonsSkipped) {
+  for (const int32_t backFaces : {kBackFacesDrop, kBackFacesKeep}) {
+    TestMesh mesh = Hinge(10, {0, 0.5f, 12});  // B faces away
+    mesh.points.push_back({30, 0, 10});        // far outside the frustum
+    mesh.points.push_back({31, 1, 10});
+    mesh.points.push_back({32, 0, 10});
+    mesh.polygons.push_back({4, 5, 6, 6});  // outside
+    mesh.polygons.push_back({2, 2, 1, 1});  // first two indices equal
+    ExportSettings settings;
+    settings.backFaces = backFaces;
+    Captured captured(mesh, settings);
+    EXPECT_NE(captured.Stored(0), nullptr);
+    EXPECT_EQ(captured.Stored(2), nullptr);
+    EXPECT_EQ(captured.Stored(3), nullptr);
+    const BspPolygon* b = captured.Stored(1);
+    if (backFaces == kBackFacesDrop) {
+      EXPECT_EQ(b, nullptr);
+      EXPECT_EQ(captured.object->polygons.Count(), 1);
+    } else {
+      ASSERT_NE(b, nullptr);
+      EXPECT_EQ(b->flipped, 1);
+      EXPECT_TRUE(FacesViewer(*b, captured.view.eye));
+      EXPECT_EQ(std::vector<int32_t>(b->corners, b->corners + 4),
+                (std::vector<int32_t>{0, 3, 1, 1}));
+    }
+  }
+}
+
+TEST_F(CaptureTest, Pass1GetsCopiesOfTheStoredPolygonsWithTheirEdgePlanes) {
+  TestMesh mesh = Hinge(11, {0, -1, 11});
+  ExportSettings settings;
+  Captured captured(mesh, settings);
+  ASSERT_EQ(captured.object->polygons.Count(), 2);
+  ASSERT_EQ(captured.pass1.Count(), 2);
+  for (int32_t i = 0; i < 2; ++i) {
+    const BspPolygon& copy = captured.pass1[i];
+    const BspPolygon* stored = captured.object->polygons[i];
+    EXPECT_EQ(copy.origin, stored);
+    EXPECT_EQ(copy.source, captured.object);
+    EXPECT_EQ(copy.edges.Count(), 3);
+    for (int32_t e = 0; e < 3; ++e) {
+      const Plane& plane = stored->edges[e].edgePlane;
+      EXPECT_NEAR(Length(NormalOf(plane)), 1.0, 1e-12);
+      EXPECT_NEAR(Distance(plane, captured.view.eye), 0.0, 1e-9);
+      EXPECT_LT(Distance(plane, stored->centroid), 0.0);
+    }
+  }
+}
+
+bool SplitAlongCorners0And2(const QuadrangleSplitRequest& request, BspPolygon& first,
+                            BspPolygon& second) {
+  const BspPolygon& quad = *request.quadrangle;
+  BspEdge firstEdges[3] = {quad.edges[0], quad.edges[1], BspEdge{}};
+  firstEdges[2].start = quad.edges[2].start;
+  firstEdges[2].end = quad.edges[0].start;
+  BspEdge secondEdges[3] = {BspEdge{}, quad.edges[2], quad.edges[3]};
+  secondEdges[0].start = quad.edges[0].start;
+  secondEdges[0].end = quad.edges[2].start;
+  MakePolygon(first, firstEdges, 3, quad.source, quad.polygonIndex, quad.colour);
+  MakePolygon(second, secondEdges, 3, quad.source, quad.polygonIndex, quad.colour);
+  const int32_t* c = quad.corners;
+  const int32_t firstCorners[4] = {c[0], c[1], c[2], c[2]};
+  const int32_t secondCorners[4] = {c[0], c[2], c[3], c[3]};
+  for (int i = 0; i < 4; ++i) {
+    first.corners[i] = firstCorners[i];
+    second.corners[i] = secondCorners[i];
+  }
+  return request.facePlanes != nullptr && request.polygonIndex == 0;
+}
+
+TEST_F(CaptureTest, QuadranglesAreOfferedToTheInstalledSplitter) {
+  TestMesh mesh;
+  mesh.points = {{-1, -1, 10}, {-1, 1, 10}, {1, 1, 11}, {1, -1, 10}};
+  mesh.polygons = {{0, 1, 2, 3}};
+  ExportSettings settings;
+  {
+    Captured whole(mesh, settings);
+    EXPECT_EQ(whole.object->polygons.Count(), 1);
+    EXPECT_EQ(whole.object->polygons[0]->edges.Count(), 4);
+  }
+  SetQuadrangleSplitter(&SplitAlongCorners0And2);
+  Captured split(mesh, settings);
+  SetQuadrangleSplitter(nullptr);
+  ASSERT_EQ(split.object->polygons.Count(), 2);
+  for (int32_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(split.object->polygons[i]->edges.Count(), 3);
+    EXPECT_TRUE(FacesViewer(*split.object->polygons[i], split.view.eye));
+  }
+}
+
+TEST_F(CaptureTest, FailuresAreReportedWithTheirLineNumbers) {
+  ExportSettings settings;
+  {
+    TestMesh mesh = Hinge(11, {0, -1, 11});
+    BSPPolyObj object(settings, mesh.Input());
+    host::ConsoleCapture console;
+    host::FailNthAllocation(1);  // the point table
+    EXPECT_FALSE(CaptureWorldPoints(object));
+    EXPECT_TRUE(console.Contains("NO MEMORY: BSPPolyObj 38"));
+  }
+  MemoryErrorFlag::Clear();
+  {
+    TestMesh mesh = Hinge(11, {0, -1, 11});
+    BSPPolyObj object(settings, mesh.Input());
+    host::ConsoleCapture console;
+    host::FailNthAllocation(2);  // the marks
+    EXPECT_TRUE(CaptureWorldPoints(object));
+    EXPECT_TRUE(console.Contains("NO MEMORY: BSPPolyObj 46"));
+    EXPECT_FALSE(object.selection.Exists());
+  }
+  MemoryErrorFlag::Clear();
+  {
+    TestMesh mesh = Hinge(11, {0, -1, 11});
+    BSPPolyObj object(settings, mesh.Input());
+    BspView view;
+    MakeStraightView(view, &settings);
+    ASSERT_TRUE(CaptureWorldPoints(object));
+    Stack<BspPolygon> pass1;
+    host::ConsoleCapture console;
+    host::FailNthAllocation(1);  // the face-normal table
+    BuildPolygons(object, view, pass1);
+    EXPECT_TRUE(console.Contains("NO MEMORY: BSPPolyObj 92"));
+    EXPECT_EQ(object.polygons.Count(), 0);
+  }
+  MemoryErrorFlag::Clear();
+  {
+    TestMesh mesh = Hinge(11, {0, -1, 11});
+    MeshInput input = mesh.Input();
+    input.neighbours = nullptr;
+    ExportSettings noCreases = settings;
+    noCreases.outlineLines = 0;
+    BSPPolyObj object(noCreases, input);
+    BspView view;
+    MakeStraightView(view, &settings);
+    ASSERT_TRUE(CaptureWorldPoints(object));
+    Stack<BspPolygon> pass1;
+    host::ConsoleCapture console;
+    BuildPolygons(object, view, pass1);
+    EXPECT_TRUE(console.Contains("NO MEMORY: BSPPolyObj 97"));
+    ASSERT_EQ(object.polygons.Count(), 2);  // built on, without neighbours
+    EXPECT_EQ(FlagsOfEdge(*object.polygons[0], mesh.points[1], mesh.points[0]),
+              EdgeOriginal | EdgeDrawn);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,181 @@
+// A tiny scene for the edge-line tests: meshes with one colour per polygon,
+// captured through the real capture, run through the visibility passes of
+// the drawing style and then drawn into a page's line groups, the way the
+// renderer driver does it; plus readers for the segments that were handed
+// over.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "visibility/beam_tree.h"
+#include "polygons/bsp_view.h"
+#include "capture/capture.h"
+#include "visibility/passes.h"
+#include "lines/line_group.h"
+#include "host_fixture.h"
+#include "lines/object_lines.h"
+#include "core/export_settings.h"
+
+using Rgb = std::array<float, 3>;
+
+struct ColouredMesh : PolygonColours {
+  std::vector<Vector> points;
+  std::vector<PolygonCorners> polygons;
+  std::vector<Rgb> colours;  // one per polygon
+  EdgeNeighbourTable neighbours;
+  BSPPolyObj* object = nullptr;
+
+  bool ColourOf(int32_t polygon, float rgb[3]) const override {
+    for (int k = 0; k < 3; ++k) rgb[k] = colours[polygon][k];
+    return true;
+  }
+};
+
+class LineScene {
+ public:
+  // Camera at the origin looking along +z; at depth z the view spans
+  // |x| <= z / 2 and |y| <= z / 2.
+  explicit LineScene(int32_t style) {
+    settings.drawingStyle = style;
+    settings.backFaces = kBackFacesKeep;
+    settings.width = 100;
+    settings.height = 100;
+    MakeView(view, settings.width, settings.height, &settings);
+    CameraInput camera;
+    camera.lensLength = 36.0;
+    camera.filmWidth = 36.0;
+    SetCamera(view, camera);
+  }
+  ~LineScene() {
+    DestroyBeamTree(tree);
+    for (auto& mesh : meshes_) HostDelete(mesh->object);
+  }
+
+  ColouredMesh& Add(std::vector<Vector> points, std::vector<PolygonCorners> polygons,
+                    std::vector<Rgb> colours) {
+    meshes_.push_back(std::make_unique<ColouredMesh>());
+    ColouredMesh& mesh = *meshes_.back();
+    mesh.points = std::move(points);
+    mesh.polygons = std::move(polygons);
+    mesh.colours = std::move(colours);
+    return mesh;
+  }
+
+  // Capture, clipping and the passes of the style; every object then holds
+  // its visible fragments.
+  void RenderFragments() {
+    for (auto& mesh : meshes_) {
+      mesh->neighbours.Build(mesh->polygons.data(), static_cast<int32_t>(mesh->polygons.size()));
+      MeshInput input;
+      input.points = mesh->points.data();
+      input.pointCount = static_cast<int32_t>(mesh->points.size());
+      input.polygons = mesh->polygons.data();
+      input.polygonCount = static_cast<int32_t>(mesh->polygons.size());
+      input.neighbours = &mesh->neighbours;
+      input.colours = mesh.get();
+      mesh->object = HostNew<BSPPolyObj>(settings, input);
+      ASSERT_NE(mesh->object, nullptr);
+      mesh->object->listIndex = objects.Count();
+      objects.Push(mesh->object);
+      Stack<BspPolygon> pass1;
+      ASSERT_TRUE(CaptureWorldPoints(*mesh->object));
+      BuildPolygons(*mesh->object, view, pass1);
+      ClipToFrustum(view, pass1, clipped);
+    }
+    if (settings.drawingStyle == kStyleAllEdges) {
+      ASSERT_TRUE(HandBackWithoutHiddenSurfaceRemoval(view, clipped));
+    } else {
+      ASSERT_TRUE(RunOcclusionPass(view, tree, clipped));
+      ASSERT_TRUE(RunVisibilityPass(view, tree, objects));
+    }
+  }
+
+  // The edge-line stage for every object, in order.
+  void DrawLines() {
+    for (int32_t i = 0; i < objects.Count(); ++i) {
+      EXPECT_TRUE(drawObjectLines(*objects[i], elements));
+    }
+  }
+
+  void Render() {
+    RenderFragments();
+    DrawLines();
+  }
+
+  BSPPolyObj& Object(size_t i) { return *meshes_[i]->object; }
+
+  ExportSettings settings;
+  BspView view;
+  Stack<BSPPolyObj*> objects;
+  Stack<BspPolygon> clipped;
+  BeamTree tree;
+  Stack<LineGroup> elements;
+
+ private:
+  std::vector<std::unique_ptr<ColouredMesh>> meshes_;
+};
+
+// Every segment of every element of `kind`.
+inline std::vector<EdgeSegment> SegmentsOfKind(const Stack<LineGroup>& elements, uint32_t kind) {
+  std::vector<EdgeSegment> found;
+  for (int32_t e = 0; e < elements.Count(); ++e) {
+    if (elements[e].kind != kind) continue;
+    for (int32_t p = 0; p < elements[e].polygons.Count(); ++p) {
+      const Stack<EdgeSegment>& segments = elements[e].polygons[p].segments;
+      for (int32_t s = 0; s < segments.Count(); ++s) found.push_back(segments[s]);
+    }
+  }
+  return found;
+}
+
+// The kinds of the elements, in order.
+inline std::vector<uint32_t> KindsOf(const Stack<LineGroup>& elements) {
+  std::vector<uint32_t> kinds;
+  for (int32_t e = 0; e < elements.Count(); ++e) kinds.push_back(elements[e].kind);
+  return kinds;
+}
+
+// How much of the stretch from `from` to `to` the segments cover, summed
+// over all segments that lie on it: the stretch's length when it is drawn
+// once, twice that when it is drawn twice.
+inline double CoveredLength(const std::vector<EdgeSegment>& segments, const Vec3& from,
+                            const Vec3& to) {
+  constexpr double kTolerance = 1e-6;
+  const Vec3 axis = Unit(to - from);
+  const double length = Length(to - from);
+  const auto onStretch = [&](const Vec3& p, double& t) {
+    t = Dot(p - from, axis);
+    return Length(from + axis * t - p) < kTolerance && t > -kTolerance && t < length + kTolerance;
+  };
+  double covered = 0.0;
+  for (const EdgeSegment& s : segments) {
+    double ta = 0.0;
+    double tb = 0.0;
+    if (onStretch(s.a, ta) && onStretch(s.b, tb)) covered += std::fabs(tb - ta);
+  }
+  return covered;
+}
+
+// The total length of the segments.
+inline double TotalLength(const std::vector<EdgeSegment>& segments) {
+  double total = 0.0;
+  for (const EdgeSegment& s : segments) total += Length(s.b - s.a);
+  return total;
+}
+
+class LineStageTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    MemoryErrorFlag::Clear();
+  }
+  void TearDown() override {
+    MemoryErrorFlag::Clear();
+    HostTest::TearDown();
+  }
+};

@@ -1,0 +1,197 @@
+// Page projection, the line chainer and the region chainer.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "lines/line_chainer.h"
+#include "lines/page_projection.h"
+#include "lines/region_chainer.h"
+#include "eps_test_support.h"
+
+namespace {
+
+EdgeSegment Seg(double ax, double ay, double bx, double by) {
+  return EdgeSegment{{ax, ay, 0}, {bx, by, 0}};
+}
+
+std::vector<std::array<double, 2>> Points(const EpsPath& path) {
+  std::vector<std::array<double, 2>> points;
+  for (int32_t i = 0; i < path.points.Count(); ++i) {
+    points.push_back({path.points[i].x, path.points[i].y});
+  }
+  return points;
+}
+
+class ChainingTest : public EpsTest {
+ protected:
+  Stack<EpsPath> Chain(const std::vector<EdgeSegment>& input, double tolerance) {
+    Stack<EdgeSegment> segments;
+    for (const EdgeSegment& s : input) segments.Push(s);
+    Stack<EpsPath> paths;
+    ChainSegments(*page_, segments, paths, tolerance);
+    EXPECT_EQ(segments.Count(), 0);
+    return paths;
+  }
+
+  Stack<EpsPath> ChainRegions(const std::vector<EdgeSegment>& input, double tolerance) {
+    Stack<EdgeSegment> segments;
+    for (const EdgeSegment& s : input) segments.Push(s);
+    Stack<EpsPath> paths;
+    ChainRegion(*page_, segments, paths, tolerance);
+    EXPECT_EQ(segments.Count(), 0);
+    return paths;
+  }
+};
+
+TEST_F(ChainingTest, SquareInAnyOrderAndDirectionClosesIntoFivePoints) {
+  const std::vector<EdgeSegment> sides = {Seg(0, 0, 1, 0), Seg(1, 0, 1, 1), Seg(1, 1, 0, 1),
+                                          Seg(0, 1, 0, 0)};
+  std::array<int, 4> order = {0, 1, 2, 3};
+  do {
+    for (int flips = 0; flips < 16; ++flips) {
+      std::vector<EdgeSegment> input;
+      for (int k = 0; k < 4; ++k) {
+        EdgeSegment s = sides[order[k]];
+        if ((flips >> k) & 1) std::swap(s.a, s.b);
+        input.push_back(s);
+      }
+      const Stack<EpsPath> paths = Chain(input, 0.0001);
+      ASSERT_EQ(paths.Count(), 1);
+      const auto points = Points(paths[0]);
+      ASSERT_EQ(points.size(), 5u);
+      EXPECT_EQ(points.front(), points.back());
+      std::vector<std::array<double, 2>> corners(points.begin(), points.end() - 1);
+      std::sort(corners.begin(), corners.end());
+      EXPECT_EQ(corners, (std::vector<std::array<double, 2>>{{0, 0}, {0, 1}, {1, 0}, {1, 1}}));
+    }
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST_F(ChainingTest, StraightestBranchContinuesThePath) {
+  // From (1,0) a bent branch comes first, the straight one second.
+  const Stack<EpsPath> paths =
+      Chain({Seg(0, 0, 1, 0), Seg(1, 0, 1, 1), Seg(1, 0, 2, 0.01)}, 0.0001);
+  ASSERT_EQ(paths.Count(), 2);
+  EXPECT_EQ(Points(paths[0]), (std::vector<std::array<double, 2>>{{0, 0}, {1, 0}, {2, 0.01}}));
+  EXPECT_EQ(Points(paths[1]), (std::vector<std::array<double, 2>>{{1, 0}, {1, 1}}));
+}
+
+TEST_F(ChainingTest, ToleranceDecidesWhetherEndsMatch) {
+  const std::vector<EdgeSegment> input = {Seg(0, 0, 1, 0), Seg(1.001, 0, 2, 0)};
+  EXPECT_EQ(Chain(input, 0.0001).Count(), 2);
+  EXPECT_EQ(Chain(input, 0.01).Count(), 1);
+}
+
+TEST_F(ChainingTest, ZeroLengthSegmentIsTakenWhenItMatches) {
+  const Stack<EpsPath> paths = Chain({Seg(0, 0, 1, 0), Seg(1, 0, 1, 0)}, 0.0001);
+  ASSERT_EQ(paths.Count(), 1);
+  EXPECT_EQ(paths[0].points.Count(), 3);
+}
+
+TEST_F(ChainingTest, LongRunsChainThroughTheIndexInAnyOrder) {
+  // A zigzag of 2000 segments, shuffled by a fixed stride, with reversed halves.
+  std::vector<EdgeSegment> input;
+  const int n = 2000;
+  for (int k = 0; k < n; ++k) {
+    EdgeSegment s = Seg(k, (k % 2) * 3.0, k + 1, ((k + 1) % 2) * 3.0);
+    if (k % 3 == 0) std::swap(s.a, s.b);
+    input.push_back(s);
+  }
+  std::vector<EdgeSegment> shuffled;
+  for (int k = 0; k < n; ++k) shuffled.push_back(input[(k * 7919) % n]);
+  const Stack<EpsPath> paths = Chain(shuffled, 0.0001);
+  ASSERT_EQ(paths.Count(), 1);
+  EXPECT_EQ(paths[0].points.Count(), n + 1);
+}
+
+TEST_F(ChainingTest, RegionChainerClosesAnOpenChain) {
+  const Stack<EpsPath> paths =
+      ChainRegions({Seg(0, 0, 1, 0), Seg(1, 0, 1, 1), Seg(1, 1, 0, 1)}, 0.5);
+  ASSERT_EQ(paths.Count(), 1);
+  EXPECT_EQ(Points(paths[0]),
+            (std::vector<std::array<double, 2>>{{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}}));
+}
+
+TEST_F(ChainingTest, RegionChainerJoinsOpenRunsAtTheirTouchingEnds) {
+  // A square whose top side runs the wrong way: the walk leaves three open
+  // runs, which joining puts together, the top one reversed.
+  const Stack<EpsPath> paths =
+      ChainRegions({Seg(0, 0, 2, 0), Seg(2, 0, 2, 2), Seg(0, 2, 2, 2), Seg(0, 2, 0, 0)}, 0.5);
+  ASSERT_EQ(paths.Count(), 1);
+  EXPECT_EQ(Points(paths[0]),
+            (std::vector<std::array<double, 2>>{{0, 0}, {2, 0}, {2, 2}, {0, 2}, {0, 0}}));
+}
+
+TEST_F(ChainingTest, RegionChainerBridgesSmallGapsAndClosesEveryPath) {
+  host::ConsoleCapture console;
+  const std::vector<EdgeSegment> input = {Seg(0, 0, 1, 0), Seg(1, 0, 1, 1),   Seg(1, 1, 2, 1),
+                                          Seg(2, 1, 2, 2), Seg(2, 2, 1, 2),   Seg(1, 2, 1, 1),
+                                          Seg(1, 1, 0, 1), Seg(0, 1, 0, 0.1),  // gap of 0.1
+                                          Seg(5, 5, 6, 5)};                    // a stray piece
+  const Stack<EpsPath> paths = ChainRegions(input, 0.5);
+  int32_t points = 0;
+  for (int32_t i = 0; i < paths.Count(); ++i) {
+    const Stack<Vec3>& p = paths[i].points;
+    EXPECT_TRUE(SameWithin(p[0], p[p.Count() - 1], 0.00001)) << "path " << i;
+    points += p.Count();
+  }
+  // Every segment was used, and each path adds one closing point.
+  EXPECT_EQ(points, static_cast<int32_t>(input.size()) + 2 * paths.Count());
+  EXPECT_TRUE(console.Contains("mehrere"));  // two exact ways on at (1, 1)
+}
+
+TEST_F(ChainingTest, RegionChainerReportsWhenNoContinuationIsExact) {
+  host::ConsoleCapture console;
+  ChainRegions({Seg(0, 0, 1, 0), Seg(1.1, 0, 1, 1), Seg(1.2, 0, 2, 0)}, 0.5);
+  EXPECT_TRUE(console.Contains("nichts passendes"));
+  EXPECT_FALSE(console.Contains("mehrere"));
+}
+
+TEST_F(ChainingTest, TurningMeasureOfTheWaysOutOfACorner) {
+  // Coming along +x into the origin (y grows downward on the page).
+  struct Way {
+    EdgeSegment out;
+    float measure;
+  };
+  const Vec3 before{-1, 0, 0};
+  const Vec3 last{0, 0, 0};
+  const std::vector<Way> ways = {
+      {Seg(0, 0, 0, -1), 90.0f},  {Seg(0, 0, 1, 0), 270.0f},   {Seg(0, 0, 0, 1), 360.0f},
+      {Seg(0, 0, -1, -1), 45.0f}, {Seg(0, 0, -1, 1), 287.03f},
+  };
+  for (const Way& way : ways) {
+    EXPECT_NEAR(TurningMeasure(before, last, way.out), way.measure, 0.01)
+        << way.out.b.x << "," << way.out.b.y;
+  }
+}
+
+TEST_F(ChainingTest, ProjectionDividesByDepthOnlyInFrontOfTheCamera) {
+  CameraMatrix camera;
+  camera.offset = Vec3{0, 0, 0};
+  const Vec3 front = ProjectPoint({1, 2, 4}, camera, 2.0f, 300, 200);
+  EXPECT_DOUBLE_EQ(front.x, 150.0 + 0.5);
+  EXPECT_DOUBLE_EQ(front.y, 200.0 - (100.0 + 1.0));
+  EXPECT_DOUBLE_EQ(front.z, 4.0);
+  const Vec3 behind = ProjectPoint({1, 2, -4}, camera, 2.0f, 300, 200);
+  EXPECT_DOUBLE_EQ(behind.x, 151.0);
+  EXPECT_DOUBLE_EQ(behind.y, 98.0);
+  EXPECT_DOUBLE_EQ(behind.z, -4.0);
+
+  // The whole page: axes and offset of the camera apply to every end point.
+  camera.offset = Vec3{0, 0, 10};
+  camera.v1 = Vec3{0, 1, 0};
+  camera.v2 = Vec3{1, 0, 0};
+  Stack<LineGroup> elements;
+  Stack<EdgeSegment> segments;
+  segments.Push(EdgeSegment{{0, 0, 0}, {10, 0, 0}});
+  ASSERT_TRUE(AddPolygon(elements, segments, LineGroupStyle{}));
+  ProjectPage(elements, camera, 1.0f, 300, 200);
+  const EdgeSegment& s = elements[0].polygons[0].segments[0];
+  EXPECT_DOUBLE_EQ(s.a.x, 150.0);
+  EXPECT_DOUBLE_EQ(s.a.y, 100.0);
+  EXPECT_DOUBLE_EQ(s.b.x, 150.0);
+  EXPECT_DOUBLE_EQ(s.b.y, 99.0);
+}
+
+}  // namespace

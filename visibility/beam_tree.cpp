@@ -1,0 +1,235 @@
+// Insertion into the beam tree: the beam filter, the node test and node
+// creation, for plain (pass 1) and output (pass 2) insertion.
+#include "visibility/beam_tree.h"
+
+#include <utility>
+
+#include "capture/bsp_poly_obj.h"
+#include "polygons/split.h"
+#include "core/progress.h"
+
+namespace {
+
+constexpr uint32_t kStepsPerTick = 64;
+
+// The two insertions share their walk and differ where the table of cases
+// says so.
+struct Insertion {
+  const BspView& view;
+  Stack<DeferredInsert>* deferred;
+  bool output;                    // output insertion (pass 2)
+  Stack<BspPolygon>* outputList;  // pass 2 only; may be null
+};
+
+void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth);
+
+// A new node at the empty handle, with one beam per edge.
+void CreateNode(BeamTree& tree, const BspPolygon& polygon) {
+  BeamNode* node = HostNew<BeamNode>();
+  if (node == nullptr) {
+    MemoryErrorFlag::Set();
+    return;
+  }
+  node->frontChild.owner = node;
+  // The beams are allocated right after the node: every insertion that
+  // passes the node reads both.
+  const int32_t count = polygon.edges.Count();
+  node->beams.Reserve(count);
+  for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
+    EdgeBeam beam;
+    beam.plane = polygon.edges[i].edgePlane;
+    beam.subtree.owner = tree.owner;
+    node->beams.Push(beam);
+  }
+  node->polygon = HostNew<BspPolygon>();
+  if (node->polygon == nullptr) {
+    HostDelete(node);
+    MemoryErrorFlag::Set();
+    return;
+  }
+  CopyAttributes(*node->polygon, polygon);
+  tree.root = node;
+}
+
+// Pass 2 keeps a coplanar overlap only for the polygon that comes first in
+// (object list index, polygon index) order.
+bool WinsCoplanarTie(const BspPolygon& piece, const BspPolygon& node) {
+  if (piece.source == nullptr || node.source == nullptr) return false;
+  if (piece.source->listIndex != node.source->listIndex) {
+    return piece.source->listIndex < node.source->listIndex;
+  }
+  return piece.polygonIndex < node.polygonIndex;
+}
+
+// The node test of the piece that passed all beams of `node`.
+void TestAgainstNode(const Insertion& how, BeamNode& node, BspPolygon& piece, int32_t depth) {
+  const BspPolygon& nodePolygon = *node.polygon;
+  const PolygonSide side = Classify(piece, nodePolygon.plane, kSideEpsilon);
+  switch (side) {
+    case kSideCoplanar:
+      if (!how.output) {
+        RecordOcclusion(piece, nodePolygon);
+        RecordOcclusion(nodePolygon, piece);
+        InsertIntoHandle(how, node.frontChild, piece, depth);
+      } else if (WinsCoplanarTie(piece, nodePolygon)) {
+        InsertIntoHandle(how, node.frontChild, piece, depth);
+      }
+      return;
+    case kSideBack:
+      if (!how.output) RecordOcclusion(piece, nodePolygon);
+      return;
+    case kSideFront:
+      InsertIntoHandle(how, node.frontChild, piece, depth);
+      if (!how.output) RecordOcclusion(nodePolygon, piece);
+      return;
+    case kSideSpanning: {
+      BspPolygon back;
+      BspPolygon front;
+      const PolygonSide cut = Split(piece, nodePolygon.plane, back, front, how.view.eye,
+                                    kCutPlaneThroughEye, kSideEpsilon);
+      if (MemoryErrorFlag::Test() != 0) return;
+      if (cut == kSideFront || cut == kSideSpanning) {
+        InsertIntoHandle(how, node.frontChild, front, depth);
+      }
+      if (!how.output) {
+        RecordOcclusion(piece, nodePolygon);
+        RecordOcclusion(nodePolygon, piece);
+      }
+      return;
+    }
+  }
+}
+
+// The beam filter from beam `first` on, then the node test of what lies
+// inside all beams. A piece cut at a beam plane continues with its inside
+// part from the next beam. Edge marks on beam planes are left out when
+// pass 2 writes an output list: its pieces are final and keep the edge
+// planes they came with.
+void FilterThroughBeams(const Insertion& how, BeamNode& node, BspPolygon& piece, int32_t first,
+                        int32_t depth) {
+  const bool mark = !how.output || how.outputList == nullptr;
+  for (int32_t i = first; i < node.beams.Count(); ++i) {
+    EdgeBeam& beam = node.beams[i];
+    const PolygonSide side = Classify(piece, beam.plane, kSideEpsilon);
+    if (side == kSideCoplanar) {
+      if (how.output) {
+        InsertIntoHandle(how, beam.subtree, piece, depth);
+      } else {
+        RecordOcclusion(piece, *node.polygon);  // seen edge-on: dropped
+      }
+      return;
+    }
+    if (side == kSideFront) {
+      if (mark) MarkEdgesOnPlane(piece, beam.plane, 1, kSideEpsilon);
+      InsertIntoHandle(how, beam.subtree, piece, depth);
+      return;
+    }
+    if (side == kSideBack) {
+      if (mark) MarkEdgesOnPlane(piece, beam.plane, -1, kSideEpsilon);
+      continue;
+    }
+    BspPolygon back;
+    BspPolygon front;
+    Split(piece, beam.plane, back, front, how.view.eye, kCutPlaneIsCutPlane, kSideEpsilon);
+    if (MemoryErrorFlag::Test() != 0) return;
+    InsertIntoHandle(how, beam.subtree, front, depth);
+    if (MemoryErrorFlag::Test() != 0) return;
+    FilterThroughBeams(how, node, back, i + 1, depth);
+    return;
+  }
+  TestAgainstNode(how, node, piece, depth);
+}
+
+void InsertAtNode(const Insertion& how, BeamNode& node, BspPolygon& polygon, int32_t depth) {
+  FilterThroughBeams(how, node, polygon, 0, depth);
+}
+
+void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth) {
+  // A tick every 64 steps keeps the display and the stop poll fresh (a step
+  // takes microseconds) without reading the host's clock at every node.
+  static uint32_t steps = 0;
+  if ((++steps & (kStepsPerTick - 1)) == 0) ReportProgressAgain();
+  if (MemoryErrorFlag::Test() != 0) return;
+  if (tree.root != nullptr) {
+    if (how.deferred == nullptr || depth < kMaxInsertDepth) {
+      InsertAtNode(how, *tree.root, polygon, depth + 1);
+      return;
+    }
+    DeferredInsert item;
+    item.node = tree.root;
+    item.polygon = polygon;
+    item.kind = how.output ? kDeferredOutput : kDeferredPlain;
+    how.deferred->Push(item);
+    return;
+  }
+  if (how.output && how.outputList != nullptr) {
+    how.outputList->Push(polygon);
+    if (MemoryErrorFlag::Test() != 0) return;
+  }
+  CreateNode(tree, polygon);
+}
+
+bool AlreadyListed(const Stack<BspPolygon*>& occluders, const BspPolygon* occluder) {
+  for (int32_t i = occluders.Count() - 1; i >= 0; --i) {
+    if (occluders[i] == occluder) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void DestroyBeamTree(BeamTree& tree) {
+  BeamNode* pending = tree.root;
+  if (pending != nullptr) pending->nextToRelease = nullptr;
+  tree.root = nullptr;
+  while (pending != nullptr) {
+    BeamNode* node = pending;
+    pending = node->nextToRelease;
+    for (int32_t i = 0; i < node->beams.Count(); ++i) {
+      BeamNode* child = node->beams[i].subtree.root;
+      if (child == nullptr) continue;
+      child->nextToRelease = pending;
+      pending = child;
+    }
+    if (node->frontChild.root != nullptr) {
+      node->frontChild.root->nextToRelease = pending;
+      pending = node->frontChild.root;
+    }
+    HostDelete(node);
+  }
+}
+
+void InsertPolygon(BeamTree& tree, BspPolygon& polygon, const BspView& view,
+                   Stack<DeferredInsert>* deferred, int32_t depth) {
+  const Insertion how{view, deferred, false, nullptr};
+  InsertIntoHandle(how, tree, polygon, depth);
+}
+
+void InsertPolygonWithOutput(BeamTree& tree, BspPolygon& polygon, const BspView& view,
+                             Stack<DeferredInsert>* deferred, int32_t depth,
+                             Stack<BspPolygon>* output) {
+  const Insertion how{view, deferred, true, output};
+  InsertIntoHandle(how, tree, polygon, depth);
+}
+
+void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
+                          Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output) {
+  if (item.node == nullptr) return;
+  const bool outputKind = item.kind == kDeferredOutput;
+  const Insertion how{view, deferred, outputKind, outputKind ? output : nullptr};
+  InsertAtNode(how, *item.node, item.polygon, 0);
+}
+
+void RecordOcclusion(const BspPolygon& hidden, const BspPolygon& occluder) {
+  BspPolygon* hiddenOrigin = hidden.origin;
+  BspPolygon* occluderOrigin = occluder.origin;
+  // A polygon cannot hide itself; pieces of one polygon meeting in a plane
+  // must not remove each other in pass 2.
+  if (hiddenOrigin != nullptr && hiddenOrigin == occluderOrigin) return;
+  if (hidden.source != nullptr && hidden.source->selection.Exists()) {
+    hidden.source->selection.Select(hidden.polygonIndex);
+  }
+  if (hiddenOrigin == nullptr || occluderOrigin == nullptr) return;
+  if (AlreadyListed(hiddenOrigin->occluders, occluderOrigin)) return;
+  hiddenOrigin->occluders.Push(occluderOrigin);
+}

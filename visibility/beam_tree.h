@@ -1,0 +1,91 @@
+// The beam tree: a partition of space into the view beams of the polygons
+// inserted so far. Each node holds a polygon; each of its edges bounds the
+// node's beam with the edge plane through the eye, and each beam plane owns
+// the subtree of what lies outside it. The node's front child holds what lies
+// inside the beam in front of the polygon; what lies inside the beam behind
+// it is hidden.
+//
+// Pass 1 inserts every polygon of the scene with plain insertion, which only
+// records who hides whom. Pass 2 builds one small tree per polygon from its
+// occluders and inserts the polygon with output insertion: the pieces that
+// reach an empty place of the tree are its visible fragments.
+#pragma once
+
+#include <cstdint>
+
+#include "polygons/bsp_polygon.h"
+#include "polygons/bsp_view.h"
+#include "core/stack.h"
+
+struct BeamNode;
+
+// A handle to a (sub)tree. Plain value: DestroyBeamTree frees what it holds.
+struct BeamTree {
+  BeamNode* root = nullptr;
+  const void* owner = nullptr;  // copied into every handle created below it
+};
+
+struct EdgeBeam {
+  Plane plane;       // the edge plane of the node polygon's edge
+  BeamTree subtree;  // what lies in front of (outside) that plane
+};
+
+struct BeamNode {
+  Stack<EdgeBeam> beams;              // one per edge, in edge order
+  BeamTree frontChild;                // inside the beam, in front of the polygon
+  BeamNode* nextToRelease = nullptr;  // links nodes while a tree is freed
+  // The polygon that created the node, without its edges (the beams keep
+  // their planes). Held apart so that the nodes stay small: the filter
+  // reads only the beams, the node test reads the polygon.
+  BspPolygon* polygon = nullptr;
+
+  BeamNode() = default;
+  ~BeamNode() { HostDelete(polygon); }
+  BeamNode(const BeamNode&) = delete;
+  BeamNode& operator=(const BeamNode&) = delete;
+};
+
+// Kinds of deferred insertions.
+enum DeferredKind : int32_t {
+  kDeferredPlain = 0,
+  kDeferredOutput = 3,
+};
+
+// An insertion postponed where the recursion depth ran out; the caller
+// resumes it at `node` with depth 0.
+struct DeferredInsert {
+  BeamNode* node = nullptr;
+  BspPolygon polygon;
+  int32_t kind = kDeferredPlain;
+};
+
+// Insertions deeper than this are deferred to the caller's stack.
+inline constexpr int32_t kMaxInsertDepth = 101;
+
+// Frees every node below the handle and empties it. Iterative, so that
+// deep trees do not exhaust the call stack.
+void DestroyBeamTree(BeamTree& tree);
+
+// Plain insertion (pass 1): records occlusion between `polygon` and the
+// polygons in the tree, and adds the visible pieces as new nodes. The
+// polygon's edges may be marked on beam planes. Without a deferred stack the
+// recursion is not bounded.
+void InsertPolygon(BeamTree& tree, BspPolygon& polygon, const BspView& view,
+                   Stack<DeferredInsert>* deferred, int32_t depth);
+
+// Output insertion (pass 2): pieces that reach an empty place are appended
+// to `output` (when given) and become nodes; coplanar overlaps survive only
+// for the polygon with the smaller (object list index, polygon index).
+void InsertPolygonWithOutput(BeamTree& tree, BspPolygon& polygon, const BspView& view,
+                             Stack<DeferredInsert>* deferred, int32_t depth,
+                             Stack<BspPolygon>* output);
+
+// Resumes a deferred insertion at its node with depth 0; `output` is used
+// for kind-3 items.
+void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
+                          Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output);
+
+// Hidden `hidden` by `occluder`, both taken through their origins: marks the
+// hidden polygon in its object and adds the occluder's origin to the hidden
+// origin's occluder list once.
+void RecordOcclusion(const BspPolygon& hidden, const BspPolygon& occluder);

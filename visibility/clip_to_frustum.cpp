@@ -1,0 +1,14 @@
+// The clipped list: every captured polygon cut to the view frustum.
+#include "visibility/passes.h"
+
+// Clips straight into the next slot of the clipped list, last polygon first,
+// so that no polygon is copied more than once.
+void ClipToFrustum(const BspView& view, Stack<BspPolygon>& pass1, Stack<BspPolygon>& clipped) {
+  clipped.Reserve(clipped.Count() + pass1.Count());
+  for (int32_t i = pass1.Count() - 1; i >= 0 && MemoryErrorFlag::Test() == 0; --i) {
+    const int32_t slot = clipped.Count();
+    if (clipped.SetCount(slot + 1) != 0) break;
+    if (Clip(view, pass1[i], clipped[slot], kCameraPlane) == 0) clipped.Pop();
+  }
+  pass1.Clear();
+}

@@ -1,0 +1,32 @@
+// Style 10034: every clipped polygon goes back to its object unfiltered.
+#include "visibility/passes.h"
+#include "core/progress.h"
+
+namespace {
+
+constexpr int32_t kCancelPollInterval = 1000;
+constexpr int32_t kProgressFrom = 0;
+constexpr int32_t kProgressTo = 50;
+
+}  // namespace
+
+bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped) {
+  const int32_t count = clipped.Count();
+  bool cancelled = false;
+  for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
+    ReportProgress(i, count, kProgressFrom, kProgressTo);
+    if (i % kCancelPollInterval == 0 && ExportCancelled(view.settings)) {
+      cancelled = true;
+      break;
+    }
+    BspPolygon result;
+    if (Clip(view, clipped[i], result, kCameraPlane) == 0) continue;
+    if (result.source == nullptr) {
+      ConsolePrint(kObjectLost);
+      continue;
+    }
+    AppendTaking(result.source->fragments, result);
+  }
+  clipped.Clear();
+  return !cancelled && MemoryErrorFlag::Test() == 0;
+}

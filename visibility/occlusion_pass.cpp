@@ -1,0 +1,52 @@
+// Pass 1: the scene-wide beam tree that records occlusion.
+#include "visibility/passes.h"
+#include "visibility/poly_sort.h"
+#include "core/progress.h"
+
+namespace {
+
+constexpr int32_t kCancelPollInterval = 1000;
+constexpr int32_t kProgressFrom = 0;
+constexpr int32_t kProgressTo = 25;
+
+// Resumes the plain insertions that ran out of depth, until none is left.
+void DrainPlainInsertions(const BspView& view, Stack<DeferredInsert>& deferred) {
+  while (!deferred.Empty() && MemoryErrorFlag::Test() == 0) {
+    DeferredInsert item = deferred.Pop();
+    if (item.node != nullptr && item.kind == kDeferredPlain) {
+      ResumeDeferredInsert(item, view, &deferred, nullptr);
+    }
+  }
+}
+
+}  // namespace
+
+bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped) {
+  const int32_t count = clipped.Count();
+  Stack<SortEntry> entries;
+  entries.Reserve(count);
+  for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
+    entries.Push(MakeSortEntry(view, &clipped[i]));
+  }
+  BSPPolySort::Sort(entries.Items(), entries.Count());
+
+  bool cancelled = false;
+  Stack<DeferredInsert> deferred;
+  for (int32_t k = 0; k < entries.Count() && MemoryErrorFlag::Test() == 0; ++k) {
+    ReportProgress(k, count, kProgressFrom, kProgressTo);
+    if (k % kCancelPollInterval == 0 && ExportCancelled(view.settings)) {
+      cancelled = true;
+      break;
+    }
+    // The clipped list is released after this pass, so its polygons serve as
+    // the copies that the insertion may mark.
+    BspPolygon& polygon = *entries[k].polygon;
+    if (!FacesViewer(polygon, view.eye)) Flip(polygon);
+    InsertPolygon(sceneTree, polygon, view, &deferred, 0);
+    DrainPlainInsertions(view, deferred);
+  }
+  deferred.Clear();
+  entries.Clear();
+  clipped.Clear();
+  return !cancelled && MemoryErrorFlag::Test() == 0;
+}

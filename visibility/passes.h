@@ -1,0 +1,38 @@
+// The visibility passes over a frame's polygons, as the renderer driver runs
+// them after capture and clipping:
+//  - pass 1 inserts every clipped polygon, largest projected area first,
+//    into one scene-wide beam tree and so records who hides whom (each
+//    captured polygon's occluder list and its object's marks);
+//  - pass 2 computes, for every captured polygon, the pieces that none of
+//    its occluders covers, and appends them to its object's fragments;
+//  - without hidden-surface removal (style 10034) every clipped polygon is
+//    handed back to its object as it is.
+#pragma once
+
+#include <cstdint>
+
+#include "visibility/beam_tree.h"
+#include "capture/bsp_poly_obj.h"
+#include "polygons/bsp_view.h"
+#include "core/stack.h"
+
+// Text printed for a polygon that cannot be handed back to an object.
+inline constexpr char kObjectLost[] = "Obj verloren";
+
+// Clips the pass-1 list, last polygon first, to the whole frustum, appends
+// what remains to `clipped` and releases the pass-1 list. Stops on memory
+// failure.
+void ClipToFrustum(const BspView& view, Stack<BspPolygon>& pass1, Stack<BspPolygon>& clipped);
+
+// Pass 1 over the clipped list, which it releases. False when cancelled or
+// on memory failure.
+bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped);
+
+// Pass 2 over the objects; destroys the scene tree first and releases every
+// captured polygon's occluder list. False when cancelled or on memory
+// failure; the fragments appended so far stay.
+bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyObj*>& objects);
+
+// Appends every clipped polygon, clipped again, to its object's fragments
+// and releases the list. False when cancelled or on memory failure.
+bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped);
