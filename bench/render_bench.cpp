@@ -1,11 +1,10 @@
-// Capture plus both visibility passes on generated scenes of growing size,
-// seen through a 1920 x 1080 camera that the scene fills.
+// The frame driver's capture and visibility stages on generated scenes of
+// growing size, seen through a 1920 x 1080 camera that the scene fills.
 #include <benchmark/benchmark.h>
 
-#include "capture/capture.h"
-#include "visibility/passes.h"
 #include "generated_meshes.h"
 #include "host/runtime.h"
+#include "shell/bsp_renderer.h"
 
 namespace {
 
@@ -28,12 +27,15 @@ CameraInput CameraAt(double distance) {
 struct FrameResult {
   int32_t captured = 0;
   int32_t fragments = 0;
+  bool memoryFailed = false;
 };
 
-// One frame: neighbour table, capture, frustum clip, pass 1, pass 2, release.
-FrameResult RenderFrame(const GeneratedMesh& mesh, const BspView& view,
-                        const ExportSettings& settings) {
-  MemoryErrorFlag::Clear();
+// One frame through the frame driver's stages up to visibility: neighbour
+// table, capture, frustum clip, pass 1, pass 2, release.
+FrameResult RenderFrame(const GeneratedMesh& mesh, const ExportSettings& settings,
+                        double distance) {
+  ExportJob job;
+  JobBinding binding(job);
   EdgeNeighbourTable neighbours;
   neighbours.Build(mesh.polygons.data(), mesh.TriangleCount());
   WhiteColours colours;
@@ -45,20 +47,16 @@ FrameResult RenderFrame(const GeneratedMesh& mesh, const BspView& view,
   input.neighbours = &neighbours;
   input.colours = &colours;
 
-  BSPPolyObj* object = HostNew<BSPPolyObj>(settings, input);
-  Stack<BSPPolyObj*> objects;
-  objects.Push(object);
-  Stack<BspPolygon> pass1;
-  Stack<BspPolygon> clipped;
-  BeamTree tree;
-  if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, pass1);
   FrameResult result;
+  BSPRenderer renderer;
+  if (renderer.Prepare(settings, job) == 0) return result;
+  renderer.scene.camera = CameraAt(distance);
+  BSPPolyObj* object = AddCapturedObject(renderer.scene, settings, settings.lines, input);
+  if (object == nullptr) return result;
+  renderer.Draw(FrameStage::kVisibility);
   result.captured = object->polygons.Count();
-  ClipToFrustum(view, pass1, clipped);
-  if (RunOcclusionPass(view, tree, clipped)) RunVisibilityPass(view, tree, objects);
-  DestroyBeamTree(tree);
   result.fragments = object->fragments.Count();
-  HostDelete(object);
+  result.memoryFailed = job.memoryFailed;
   return result;
 }
 
@@ -69,19 +67,16 @@ void RunScene(benchmark::State& state, const GeneratedMesh& mesh, double distanc
   settings.drawingStyle = kStyleVisibleEdges;
   settings.width = 1920;
   settings.height = 1080;
-  BspView view;
-  MakeView(view, settings.width, settings.height, &settings);
-  SetCamera(view, CameraAt(distance));
 
   FrameResult result;
   for (auto _ : state) {
-    result = RenderFrame(mesh, view, settings);
+    result = RenderFrame(mesh, settings, distance);
     benchmark::DoNotOptimize(result);
   }
   state.counters["triangles"] = mesh.TriangleCount();
   state.counters["captured"] = result.captured;
   state.counters["fragments"] = result.fragments;
-  state.counters["memory_error"] = MemoryErrorFlag::Test();
+  state.counters["memory_error"] = result.memoryFailed ? 1 : 0;
 }
 
 void BM_BumpyTorus(benchmark::State& state) {

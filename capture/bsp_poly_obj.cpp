@@ -15,8 +15,9 @@ bool PolygonSelection::IsSelected(int32_t polygon) const {
   return polygon >= 0 && polygon < marks_.Count() && marks_[polygon] != 0;
 }
 
-BSPPolyObj::BSPPolyObj(const ExportSettings& objectSettings, const MeshInput& input)
-    : settings(objectSettings), mesh(input) {}
+BSPPolyObj::BSPPolyObj(const ExportSettings& frameOptions, const LineStyle& style,
+                       const MeshInput& input)
+    : options(&frameOptions), lineStyle(style), mesh(input) {}
 
 BSPPolyObj::~BSPPolyObj() {
   ReleasePolygons();

@@ -60,9 +60,10 @@ class PolygonSelection {
 };
 
 struct BSPPolyObj {
-  // The export settings with this object's tag overrides: back faces,
-  // outline, crease, crease angle and flat edges are read here.
-  ExportSettings settings;
+  // The frame's export options (back faces, drawing style) and the object's
+  // line settings: the options' defaults or those of its export tag.
+  const ExportSettings* options = nullptr;
+  LineStyle lineStyle;
   MeshInput mesh;
   Stack<BspPolygon> fragments;  // visible fragments after the passes
   Stack<BspPolygon*> polygons;  // captured polygons, owned
@@ -73,7 +74,8 @@ struct BSPPolyObj {
   PolygonSelection selection;  // host polygons involved in any occlusion
   int32_t listIndex = 0;       // position in the renderer's object list
 
-  BSPPolyObj(const ExportSettings& objectSettings, const MeshInput& input);
+  // `options` must outlive the object.
+  BSPPolyObj(const ExportSettings& frameOptions, const LineStyle& style, const MeshInput& input);
   ~BSPPolyObj();
   BSPPolyObj(const BSPPolyObj&) = delete;
   BSPPolyObj& operator=(const BSPPolyObj&) = delete;

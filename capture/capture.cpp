@@ -3,12 +3,9 @@
 
 #include <cmath>
 
-#include "polygons/edge_plane.h"
-#include "core/progress.h"
+#include "capture/object_edge_planes.h"
 
 namespace {
-
-QuadrangleSplitter gSplitter = nullptr;
 
 constexpr float kGreyChannel = 0.5f;
 // Neighbouring faces whose normals agree this closely meet at a flat edge.
@@ -65,7 +62,7 @@ void PolygonColour(const MeshInput& mesh, int32_t polygon, uint8_t colour[4]) {
 uint32_t EdgeFlags(const BSPPolyObj& object, const BspView& view, const Stack<Plane>& faces,
                    int32_t w, int32_t p, int32_t q, const BspEdge& edge) {
   uint32_t flags = EdgeOriginal | EdgeDrawn;
-  const ExportSettings& settings = object.settings;
+  const LineStyle& settings = object.lineStyle;
   int32_t neighbour = -1;
   if (object.mesh.neighbours != nullptr) {
     neighbour = PolygonAcross(*object.mesh.neighbours, w, p, q);
@@ -75,11 +72,11 @@ uint32_t EdgeFlags(const BSPPolyObj& object, const BspView& view, const Stack<Pl
   const Vector3d other = neighbour >= 0 ? NormalOf(faces[neighbour]) : Vector3d{};
   const double agreement = Dot(n, other);
 
-  if (settings.creaseLines != 0 && neighbour >= 0 &&
+  if (settings.creaseLines && neighbour >= 0 &&
       static_cast<float>(agreement) <= std::cos(settings.creaseAngle)) {
     flags |= EdgeCrease;
   }
-  if (settings.outlineLines != 0) {
+  if (settings.outlineLines) {
     if (neighbour < 0) {
       flags |= EdgeOutline;
     } else {
@@ -89,7 +86,7 @@ uint32_t EdgeFlags(const BSPPolyObj& object, const BspView& view, const Stack<Pl
       if ((Dot(sight, n) > 0.0) != (Dot(sight, other) > 0.0)) flags |= EdgeOutline;
     }
   }
-  if (settings.skipCoplanarEdges != 0 && neighbour >= 0 && agreement > kFlatEdgeCosine) {
+  if (settings.skipCoplanarEdges && neighbour >= 0 && agreement > kFlatEdgeCosine) {
     flags &= ~static_cast<uint32_t>(EdgeDrawn);
   }
   return flags;
@@ -121,7 +118,7 @@ bool MakeHostPolygon(BSPPolyObj& object, const BspView& view, const Stack<Plane>
 // copy cannot be allocated is dropped.
 void StoreIfVisible(BSPPolyObj& object, const BspView& view, BspPolygon& polygon) {
   if (!FacesViewer(polygon, view.eye)) {
-    if (object.settings.backFaces != kBackFacesKeep) return;
+    if (object.options->backFaces != kBackFacesKeep) return;
     Flip(polygon);
   }
   BspPolygon* stored = HostNew<BspPolygon>(polygon);
@@ -150,10 +147,6 @@ void AppendToPass1(BSPPolyObj& object, Stack<BspPolygon>& pass1) {
 }
 
 }  // namespace
-
-void SetQuadrangleSplitter(QuadrangleSplitter splitter) {
-  gSplitter = splitter;
-}
 
 bool CaptureWorldPoints(BSPPolyObj& object) {
   const MeshInput& mesh = object.mesh;
@@ -186,7 +179,8 @@ bool CaptureWorldPoints(BSPPolyObj& object) {
 //    when wholly outside the frustum; a quadrangle offered to the splitter;
 //    kept when facing the viewer (or turned, when back faces are kept).
 // 3. Edge planes of all stored polygons, then the copies for pass 1.
-void BuildPolygons(BSPPolyObj& object, const BspView& view, Stack<BspPolygon>& pass1) {
+void BuildPolygons(BSPPolyObj& object, const BspView& view, QuadrangleSplitter splitter,
+                   Stack<BspPolygon>& pass1, ExportJob& job) {
   const MeshInput& mesh = object.mesh;
   if (object.points.Count() != mesh.pointCount) return;
   Stack<Plane> faces;
@@ -200,19 +194,19 @@ void BuildPolygons(BSPPolyObj& object, const BspView& view, Stack<BspPolygon>& p
   }
 
   for (int32_t w = 0; w < mesh.polygonCount; ++w) {
-    if (w % kProgressInterval == 0) ReportProgressAgain();
-    if (w % kCancelPollInterval == 0 && ExportCancelled(view.settings)) break;
+    if (w % kProgressInterval == 0) ReportProgressAgain(job);
+    if (w % kCancelPollInterval == 0 && ExportCancelled(job)) break;
     if (MemoryErrorFlag::Test() != 0) break;
     if (!IsUsable(object, mesh.polygons[w])) continue;
     BspPolygon polygon;
     if (!MakeHostPolygon(object, view, faces, w, polygon)) break;
     if (!InsideFrustum(view, polygon)) continue;
-    if (polygon.edges.Count() == 4 && gSplitter != nullptr) {
+    if (polygon.edges.Count() == 4 && splitter != nullptr) {
       const QuadrangleSplitRequest request{&object,       &view,           &polygon,     w,
                                            mesh.polygons, mesh.neighbours, faces.Items()};
       BspPolygon first;
       BspPolygon second;
-      if (gSplitter(request, first, second)) {
+      if (splitter(request, first, second)) {
         StoreIfVisible(object, view, first);
         StoreIfVisible(object, view, second);
         continue;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "capture/bsp_poly_obj.h"
+#include "core/job.h"
 #include "polygons/bsp_view.h"
 
 // Report lines of the object's failures.
@@ -35,9 +36,6 @@ struct QuadrangleSplitRequest {
 // `first` and `second`, false when the quadrangle stays whole.
 using QuadrangleSplitter = bool (*)(const QuadrangleSplitRequest& request, BspPolygon& first,
                                     BspPolygon& second);
-// Installs the splitter that capture offers every quadrangle; with none
-// installed quadrangles stay whole.
-void SetQuadrangleSplitter(QuadrangleSplitter splitter);
 
 // Transforms the object's points to world space, grows its bounding box and
 // creates its polygon marks. False when the point table could not be sized
@@ -46,6 +44,8 @@ void SetQuadrangleSplitter(QuadrangleSplitter splitter);
 bool CaptureWorldPoints(BSPPolyObj& object);
 
 // Builds the object's polygons (see capture.cpp) and appends a copy of each,
-// its origin pointing at the captured polygon, to `pass1`. Stops early on a
+// its origin pointing at the captured polygon, to `pass1`. Every quadrangle
+// is offered to `splitter` (null: quadrangles stay whole). Stops early on a
 // cancelled export or the memory-error flag; what was built stays.
-void BuildPolygons(BSPPolyObj& object, const BspView& view, Stack<BspPolygon>& pass1);
+void BuildPolygons(BSPPolyObj& object, const BspView& view, QuadrangleSplitter splitter,
+                   Stack<BspPolygon>& pass1, ExportJob& job);

@@ -1,15 +1,25 @@
+// Finding an object's export tag and reading its line settings.
 #include "capture/export_tags.h"
 
-#include "shell/tag_dialog.h"
-#include "capture/tag_settings.h"
+void ReadTagSettings(LineStyle& style, const SceneTag* tag) {
+  const BaseContainer data = TagData(tag);
+  style.outlineLines = data.GetBool(kTagOutline, false);
+  style.creaseLines = data.GetBool(kTagCrease, false);
+  style.creaseAngle = static_cast<float>(data.GetReal(kTagCreaseAngle, 0.0));
+  style.lineWidth = ClampLineWidth(data.GetInt(kTagLineWidth, 0));
+  style.skipCoplanarEdges = data.GetBool(kTagFlatEdges, false);
+  style.lineColor = data.GetVector(kTagLineColor, Vector{0, 0, 0});
+  style.lineBrightness = static_cast<float>(data.GetReal(kTagLineBrightness, 0.0));
+  DeriveLineColour(style);
+}
 
-bool readExportTags(ExportSettings& settings, const SceneObject* object) {
+bool readExportTags(LineStyle& style, const SceneObject* object) {
   for (const SceneObject* o = object; o != nullptr; o = ObjectUp(o)) {
     const int32_t count = ObjectTagCount(o);
     for (int32_t i = 0; i < count; ++i) {
       const SceneTag* tag = ObjectTag(o, i);
       if (TagType(tag) == kTagPlugin && TagPluginId(tag) == kExportTagId) {
-        ReadTagSettings(settings, tag);
+        ReadTagSettings(style, tag);
         return true;
       }
     }

@@ -1,11 +1,33 @@
-// Finding an object's export tag: the tag on the object itself, or on its
-// nearest ancestor, supplies the object's line settings.
+// Export tags: the plug-in tag that gives an object and everything below it
+// line settings of its own. Capture reads the nearest tag of every object
+// into the object's LineStyle.
 #pragma once
 
-#include "sdk/host_sdk.h"
-#include "core/export_settings.h"
+#include <cstdint>
 
-// Reads the first export tag (plug-in tag 1010814) of `object`, or of the
-// nearest ancestor that has one, into `settings`. False, and `settings`
-// unchanged, when neither the object nor any ancestor has one.
-bool readExportTags(ExportSettings& settings, const SceneObject* object);
+#include "core/export_settings.h"
+#include "sdk/host_sdk.h"
+
+constexpr int32_t kExportTagId = 1010814;
+
+// Keys of an export tag's settings.
+enum TagKey : int32_t {
+  kTagOutline = 1000,
+  kTagCrease = 1001,
+  kTagCreaseAngle = 1002,
+  kTagLineWidth = 1003,
+  kTagFlatEdges = 1004,
+  kTagLineColor = 1005,
+  kTagLineBrightness = 1006,
+};
+
+// Reads keys 1000 to 1006 of the tag's settings into `style` (a missing key
+// reads as 0, false, 0.0 or the zero vector, so a tag without brightness
+// draws black) and derives the packed line colour. The line width is held
+// to 0..20, as everywhere else.
+void ReadTagSettings(LineStyle& style, const SceneTag* tag);
+
+// Reads the first export tag of `object`, or of the nearest ancestor that
+// has one, into `style`. False, and `style` unchanged, when neither the
+// object nor any ancestor has one.
+bool readExportTags(LineStyle& style, const SceneObject* object);

@@ -89,15 +89,15 @@ const Cut& ChooseCut(const QuadrangleSplitRequest& request, const Point corners[
 
 // Outline and crease of the diagonal between the two triangles, by the same
 // tests that capture applies to the edges between host polygons.
-uint32_t DiagonalFlags(const ExportSettings& settings, const Point& eye, const Point& from,
+uint32_t DiagonalFlags(const LineStyle& settings, const Point& eye, const Point& from,
                        const Point& to, const Vector3d& n0, const Vector3d& n1) {
   uint32_t flags = 0;
-  if (settings.outlineLines != 0) {
+  if (settings.outlineLines) {
     const Point middle{(from.x + to.x) / 2.0, (from.y + to.y) / 2.0, (from.z + to.z) / 2.0, 1.0};
     const Vector3d sight = Normalised(middle - eye);
     if ((Dot(sight, n0) > 0.0) != (Dot(sight, n1) > 0.0)) flags |= EdgeOutline;
   }
-  if (settings.creaseLines != 0 &&
+  if (settings.creaseLines &&
       static_cast<float>(Dot(n0, n1)) <= std::cos(settings.creaseAngle)) {
     flags |= EdgeCrease;
   }
@@ -151,7 +151,7 @@ bool splitQuadrangle(const QuadrangleSplitRequest& request, BspPolygon& first, B
 
   const Cut& cut = ChooseCut(request, corners);
   const uint32_t diagonalFlags =
-      DiagonalFlags(request.object->settings, request.view->eye, corners[cut.diagonal[0]],
+      DiagonalFlags(request.object->lineStyle, request.view->eye, corners[cut.diagonal[0]],
                     corners[cut.diagonal[1]], TriangleNormal(corners, cut.triangles[0]),
                     TriangleNormal(corners, cut.triangles[1]));
   return MakeTriangle(quadrangle, cut.triangles[0], diagonalFlags, first) &&

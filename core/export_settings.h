@@ -1,23 +1,16 @@
-// ExportSettings: everything one export needs (frame range and rate, output
-// size and file, drawing style, back-face mode and the default line settings
-// of every object), with its storage in the host document and the packed
-// line colour derived from colour and brightness.
+// The export's options as the user chose them and the document stores them
+// (frame range and rate, output size and file, drawing style, back-face mode),
+// and LineStyle, the line settings of one object: the options hold the
+// defaults, an export tag on an object or an ancestor replaces them.
 //
-// The main dialog owns one record; each conversion thread holds a copy; the
-// renderer copies the line settings into every exported object, where an
-// export tag may replace them.
+// The main dialog owns one ExportSettings record and saves it in the host
+// document (shell/settings_storage.h); each conversion thread holds a copy;
+// each captured object holds its own LineStyle.
 #pragma once
 
 #include <cstdint>
 
 #include "sdk/host_sdk.h"
-
-class ConvThread;
-struct FrameExport;
-
-// Plug-in ID of the export command: also the key of the stored settings and
-// the ID of the end-of-job event.
-constexpr int32_t kVexmarkCommandId = 1010761;
 
 // Drawing styles.
 constexpr int32_t kStyleAllEdges = 10034;      // drawn edges, no hidden-surface removal
@@ -31,72 +24,33 @@ constexpr int32_t kBackFacesKeep = 10040;
 constexpr float kDefaultCreaseAngle = 1.0471976f;  // 60 degrees in radians
 constexpr int32_t kMaxLineWidth = 20;
 
-// Keys of the settings sub-container stored in the document's plug-in data.
-enum SettingsKey : int32_t {
-  kSettingsValid = 1000,  // holds 1 when the sub-container is valid
-  kSettingsFromFrame = 1001,
-  kSettingsToFrame = 1002,
-  kSettingsDrawingStyle = 1003,
-  kSettingsBackFaces = 1004,
-  kSettingsFrameRate = 1005,
-  kSettingsWidth = 1006,
-  kSettingsHeight = 1007,
-  kSettingsFileName = 1008,
-  kSettingsOutlineLines = 1009,
-  kSettingsCreaseLines = 1010,
-  kSettingsCreaseAngle = 1011,
-  kSettingsLineWidth = 1012,
-  kSettingsSkipCoplanarEdges = 1013,
-  kSettingsLineColor = 1014,
-  kSettingsLineBrightness = 1015,
+// Which lines of an object are drawn and how they look. The packed colour is
+// derived from colour and brightness (DeriveLineColour) whenever either is set.
+struct LineStyle {
+  bool outlineLines = true;   // outline edges: no neighbour, or the faces differ in facing
+  bool creaseLines = true;    // edges whose faces meet at more than creaseAngle
+  float creaseAngle = kDefaultCreaseAngle;  // radians
+  int32_t lineWidth = 0;                    // whole points, 0 to 20
+  bool skipCoplanarEdges = false;           // edges between nearly coplanar faces are not drawn
+  Vector lineColor{0, 0, 0};
+  float lineBrightness = 1.0f;
+  Vector lineColorScaled{0, 0, 0};       // lineColor x lineBrightness
+  uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
 };
 
 struct ExportSettings {
   int32_t fromFrame = 0;
   int32_t toFrame = 0;
-  int32_t currentFrame = 0;  // index of the frame being exported, from 0
   int32_t drawingStyle = kStyleAllEdges;
   int32_t backFaces = kBackFacesDrop;
   int32_t frameRate = 12;
   int32_t width = 320;
   int32_t height = 240;
   String fileName;
-
-  // Line settings: defaults for objects without an export tag.
-  int32_t outlineLines = 1;
-  int32_t creaseLines = 1;
-  float creaseAngle = kDefaultCreaseAngle;
-  int32_t lineWidth = 0;  // whole points, 0 to 20
-  int32_t skipCoplanarEdges = 0;
-  Vector lineColor{0, 0, 0};
-  float lineBrightness = 1.0f;
-  Vector lineColorScaled{0, 0, 0};       // lineColor x lineBrightness
-  uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
-
-  // The run in progress.
-  ConvThread* thread = nullptr;
-  BaseDocument* document = nullptr;  // the run's private document copy
-  FrameExport* frameExport = nullptr;
-
-  // Copying copies every field: numbers as they are, the file name as a
-  // string copy, the three run references as they are.
-  ExportSettings() = default;
-  ExportSettings(const ExportSettings&) = default;
-  ExportSettings& operator=(const ExportSettings&) = default;
+  LineStyle lines;  // for objects without an export tag
 };
 
 // lineColorScaled = lineColor x lineBrightness; lineRGBA = trunc(255 x scaled), A 255.
-void DeriveLineColour(ExportSettings& settings);
+void DeriveLineColour(LineStyle& style);
 // Clamps a typed line width into 0..20.
 int32_t ClampLineWidth(int32_t width);
-
-// Reads the settings stored in the active document; leaves the record as it
-// is when there is no active document or no valid stored settings.
-void LoadSettings(ExportSettings& settings);
-// Stores the settings in the active document's plug-in data.
-void SaveSettings(const ExportSettings& settings);
-
-// The same two operations on a given document (LoadSettings and SaveSettings
-// use the active one).
-bool LoadSettingsFrom(const BaseDocument* doc, ExportSettings& settings);
-bool SaveSettingsTo(BaseDocument* doc, const ExportSettings& settings);

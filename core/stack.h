@@ -1,7 +1,8 @@
 // Stack: the growable array that holds every list of the module, used both
 // as a stack (push and pop at the end) and as an indexed array; and
-// MemoryErrorFlag, the process-wide flag through which a failed growth
-// travels without exceptions.
+// MemoryErrorFlag, the flag through which a failed growth travels without
+// exceptions. The flag belongs to the export job bound to the calling thread
+// (core/job.h), so two runs on two threads never see each other's failures.
 //
 // Memory comes from the host allocator. A failed growth prints
 // "NO MEMORY: stack 237", sets the flag and leaves the stack as it was;
@@ -14,8 +15,9 @@
 
 #include "sdk/host_sdk.h"
 
-// The process-wide memory-error flag: 0 = no error. Set only by a failed
-// Stack growth; cleared only at the start of an export run.
+// The memory-error flag of the calling thread's job: 0 = no error. Set by a
+// failed Stack growth (or an allocation the caller could not make); cleared
+// at the start of an export run.
 struct MemoryErrorFlag {
   static void Set();
   static void Clear();

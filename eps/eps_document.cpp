@@ -3,8 +3,6 @@
 
 #include "eps/eps_bodies.h"
 #include "eps/eps_line.h"
-#include "core/export_settings.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -32,28 +30,11 @@ String Number(int64_t value) {
   return String::FromInt(value);
 }
 
-void WriteBody(EpsPage& page, HostFileWriter* file, int32_t style) {
-  switch (style) {
-    case kStyleAllEdges:
-    case kStyleVisibleEdges:
-      WriteOutlineBody(page, file);
-      break;
-    case kStyleEdgeLines:
-      WriteEdgeLineBody(page, file);
-      break;
-    case kStyleFilled:
-      WriteFullBody(page, file);
-      break;
-    default:
-      break;
-  }
-}
-
 }  // namespace
 
 String EpsFileName(const EpsPage& page, int32_t frame) {
-  const String& chosen = page.settings.fileName;
-  if (page.settings.fromFrame == page.settings.toFrame) return chosen;
+  const String& chosen = page.fileName;
+  if (page.fromFrame == page.toFrame) return chosen;
   const String bare = FilenameSetSuffix(chosen, "");
   // The suffix is appended, not set: in a name like "out.v2" setting it
   // would replace ".v2-<frame>" and send every frame to the same file.
@@ -74,8 +55,8 @@ int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& t
   Line(file, String("%%For: (") + name + ") (" + organisation + ")");
   Line(file, String("%%Title: (") + title + ")");
   Line(file, String("%%CreationDate: (") + date + ") (" + time + ")");
-  Line(file, String("%%BoundingBox: 0 0 ") + Number(page.settings.width) + " " +
-                 Number(page.settings.height));
+  Line(file, String("%%BoundingBox: 0 0 ") + Number(page.drawing.width) + " " +
+                 Number(page.drawing.height));
   Line(file, "%AI5_FileFormat 3.0");
   Line(file, "%%EndComments");
   return 1;
@@ -110,7 +91,7 @@ int32_t WriteTrailer(const EpsPage&, HostFileWriter* file) {
 // The file is written under a temporary name beside the final one and put in
 // place only when it is complete: a failed write, a stop request or a memory
 // failure leaves no half-written drawing and keeps an older file of that name.
-bool WriteEpsFile(EpsPage& page, int32_t style, int32_t frame) {
+bool WriteEpsFile(const EpsPage& page, int32_t frame) {
   const String fileName = EpsFileName(page, frame);
   const String partName = fileName + String(".part");
   HostFileWriter* file = HostNew<HostFileWriter>();
@@ -122,7 +103,7 @@ bool WriteEpsFile(EpsPage& page, int32_t style, int32_t frame) {
   }
   const String title = FilenameFilePart(fileName);
   WriteHeader(page, file, title);
-  WriteBody(page, file, style);
+  WriteDrawingBody(page, file);
   WriteTrailer(page, file);
   const bool closed = file->Close();
   HostDelete(file);
@@ -132,6 +113,6 @@ bool WriteEpsFile(EpsPage& page, int32_t style, int32_t frame) {
     if (!closed) ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
   }
-  ReportProgress(100, 100, 0, 100);
+  if (page.job != nullptr) ReportProgress(*page.job, 100, 100, 0, 100);
   return true;
 }

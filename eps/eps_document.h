@@ -13,13 +13,13 @@
 // suffix with "-", the frame index and ".ai" appended.
 String EpsFileName(const EpsPage& page, int32_t frame);
 
-// Writes the file of one frame: header, the body of `style` (10034 to 10037;
-// any other value writes none), trailer. Returns true when the file was
-// written completely: false when the file could not be opened (nothing is
-// written) or when a write or the close failed (the file is incomplete). A
-// user abort or a memory failure ends the body early, but the file is still
-// framed.
-bool WriteEpsFile(EpsPage& page, int32_t style, int32_t frame);
+// Writes the file of one frame: header, the drawing's compound paths,
+// trailer. The file is written under a temporary name and put in place only
+// when complete. Returns true when it was: false when the file could not be
+// opened, a write or the close failed, or a user abort or a memory failure
+// cut the writing short; no drawing is left behind then, and an older file
+// of the same name is kept.
+bool WriteEpsFile(const EpsPage& page, int32_t frame);
 
 // Everything from the first line to "%%EndSetup". Returns 1.
 int32_t WriteHeader(const EpsPage& page, HostFileWriter* file, const String& title);

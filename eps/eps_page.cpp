@@ -1,7 +1,5 @@
 #include "eps/eps_page.h"
 
-#include "core/progress.h"
-
 bool PageAborted(const EpsPage& page) {
-  return ExportCancelled(&page.settings);
+  return ExportCancelled(page.job);
 }

@@ -1,18 +1,20 @@
-// EpsPage: what the renderer hands the EPS writer for one frame: the line
-// groups of the picture and a copy of the export settings, whose conversion
-// thread is the source of user aborts during long writes.
+// EpsPage: what the EPS writer gets for one frame: the drawing, the chosen
+// output file and the export range (one file, or one per frame), and the job
+// that is the source of user aborts during long writes.
 #pragma once
 
-#include "core/stack.h"
-#include "lines/line_group.h"
-#include "core/export_settings.h"
+#include <cstdint>
+
+#include "core/job.h"
+#include "lines/drawing.h"
+#include "sdk/host_sdk.h"
 
 struct EpsPage {
-  Stack<LineGroup> elements;
-  // Read here: fromFrame and toFrame (the export range), width and height
-  // (page size in points), fileName (the chosen output file) and thread
-  // (the abort source).
-  ExportSettings settings;
+  Drawing drawing;  // its size is the page size in points
+  String fileName;  // the chosen output file
+  int32_t fromFrame = 0;
+  int32_t toFrame = 0;
+  ExportJob* job = nullptr;  // may be null
 };
 
 // True when the user asked the export that writes this page to stop.

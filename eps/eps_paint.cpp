@@ -22,7 +22,7 @@ int32_t WriteColour(HostFileWriter* file, const uint8_t colour[4], const char* o
 }
 
 String PointLine(const EpsPage& page, const Vec3& p, const char* operatorName) {
-  const double flippedY = static_cast<double>(page.settings.height) - p.y;
+  const double flippedY = static_cast<double>(page.drawing.height) - p.y;
   return FormatCoordinate(p.x) + " " + FormatCoordinate(flippedY) + " " + operatorName;
 }
 
@@ -58,7 +58,7 @@ int32_t WriteLineWidth(const EpsPage&, HostFileWriter* file, int32_t width) {
 }
 
 int32_t WritePath(const EpsPage& page, HostFileWriter* file, const EpsPath& path,
-                  const LineGroup& element) {
+                  const PathPaint& element) {
   const Stack<Vec3>& points = path.points;
   if (points.Empty()) return 1;
   WriteLine(file, PointLine(page, points[0], "m"), true);
@@ -70,7 +70,7 @@ int32_t WritePath(const EpsPage& page, HostFileWriter* file, const EpsPath& path
 }
 
 int32_t WritePathGroup(const EpsPage& page, HostFileWriter* file, const Stack<EpsPath>& paths,
-                       const LineGroup& element) {
+                       const PathPaint& element) {
   if (!AnyPoints(paths)) return 1;
   WriteLine(file, "*u", true);
   WriteLine(file, "0 XR", true);

@@ -6,7 +6,7 @@
 
 #include "core/stack.h"
 #include "eps/eps_page.h"
-#include "lines/line_group.h"
+#include "lines/drawing.h"
 #include "sdk/host_sdk.h"
 
 // A coordinate or width as text: rounded to single precision, as many digits
@@ -20,12 +20,12 @@ String FormatColourComponent(uint8_t byte);
 // by kind, every path, "*U". Writes nothing when no path has a point.
 // Returns 1.
 int32_t WritePathGroup(const EpsPage& page, HostFileWriter* file, const Stack<EpsPath>& paths,
-                       const LineGroup& element);
+                       const PathPaint& element);
 // One path: "m" for the first point, "l" for each further one, y flipped by
 // the page height, then "b" (fill and stroke), "f" (fill) or "S" (stroke).
 // An empty path writes nothing. Returns 1.
 int32_t WritePath(const EpsPage& page, HostFileWriter* file, const EpsPath& path,
-                  const LineGroup& element);
+                  const PathPaint& element);
 // "r g b Xa": the fill colour.
 int32_t WriteFillColour(const EpsPage& page, HostFileWriter* file, const uint8_t colour[4]);
 // "r g b XA": the stroke colour.

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "lines/edge_emitters.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -36,10 +35,10 @@ void AddToColorGroup(Stack<ColorGroup>& groups, const uint8_t color[4],
   }
 }
 
-void collectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups) {
+void collectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job) {
   Stack<EdgeSegment> nodeEdges;
   for (int32_t i = 0; i < net.nodes.Count() && MemoryErrorFlag::Test() == 0; ++i) {
-    if (i % kNodesPerProgress == 0) ReportProgressAgain();
+    if (i % kNodesPerProgress == 0) ReportProgressAgain(job);
     while (!nodeEdges.Empty()) nodeEdges.Pop();
     emitRegionEdges(net.nodes[i], nodeEdges);
     AddToColorGroup(groups, net.nodes[i].color, nodeEdges);

@@ -6,7 +6,6 @@
 #include "lines/direction_index.h"
 #include "lines/segment_overlap.h"
 #include "lines/segment_pool.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -173,14 +172,14 @@ void CancelShared(const Stack<CutPiece>& cuts, SegmentPool3D& pool) {
   if (MemoryErrorFlag::Test() == 0) resolve(pool);
 }
 
-bool Interrupted(const ExportSettings* job) {
+bool Interrupted(const ExportJob* job) {
   return MemoryErrorFlag::Test() != 0 || ExportCancelled(job);
 }
 
 }  // namespace
 
 void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vec3* corners, int32_t cornerCount,
-                     const ExportSettings* job) {
+                     const ExportJob* job) {
   Stack<CutPiece> cuts;
   if (!TakeCuts(pieces, cuts, corners, cornerCount) || Interrupted(job)) return;
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "core/job.h"
 #include "core/stack.h"
 #include "polygons/edge_piece.h"
 #include "core/vec3.h"
@@ -20,4 +21,4 @@ struct ExportSettings;
 // points of the host polygon. A stop request of `job` (may be null) or a
 // memory failure ends the work between steps.
 void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vec3* corners, int32_t cornerCount,
-                     const ExportSettings* job);
+                     const ExportJob* job);

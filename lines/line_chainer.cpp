@@ -5,7 +5,6 @@
 #include "lines/line_chainer.h"
 
 #include "lines/direction_index.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -55,17 +54,17 @@ struct Extension {
 
 class LineChainer {
  public:
-  LineChainer(const EpsPage& page, Stack<EdgeSegment>& segments, double tolerance)
-      : page_(page), segments_(segments), tolerance_(tolerance) {}
+  LineChainer(ExportJob* job, Stack<EdgeSegment>& segments, double tolerance)
+      : job_(job), segments_(segments), tolerance_(tolerance) {}
 
   void Run(Stack<EpsPath>& paths) {
     if (segments_.Empty()) return;
     if (!BuildIndex()) return;
     int32_t remaining = segments_.Count();
     int32_t next = 0;
-    while (remaining > 0 && !PageAborted(page_) && MemoryErrorFlag::Test() == 0) {
+    while (remaining > 0 && !ExportCancelled(job_) && MemoryErrorFlag::Test() == 0) {
       while (used_[next] != 0) ++next;
-      ReportProgressAgain();
+      ReportProgressAgain(job_);
       GrowingPath path(segments_[next].a, segments_[next].b);
       // A path that could not hold its first segment ends the chaining.
       if (MemoryErrorFlag::Test() != 0) return;
@@ -80,7 +79,7 @@ class LineChainer {
         }
         Take(extension.segment);
         --remaining;
-        if (++steps_ % kStepsPerProgress == 0) ReportProgressAgain();
+        if (++steps_ % kStepsPerProgress == 0) ReportProgressAgain(job_);
       }
       EpsPath finished;
       path.MoveTo(finished);
@@ -154,7 +153,7 @@ class LineChainer {
     while (segments_.Count() > kept) segments_.Pop();
   }
 
-  const EpsPage& page_;
+  ExportJob* job_;
   Stack<EdgeSegment>& segments_;
   double tolerance_;
   DirectionIndex index_;
@@ -165,7 +164,7 @@ class LineChainer {
 
 }  // namespace
 
-void ChainSegments(const EpsPage& page, Stack<EdgeSegment>& segments, Stack<EpsPath>& paths,
-                   double tolerance) {
-  LineChainer(page, segments, tolerance).Run(paths);
+void ChainSegments(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tolerance,
+                   ExportJob* job) {
+  LineChainer(job, segments, tolerance).Run(paths);
 }

@@ -6,7 +6,6 @@
 #include "capture/edge_neighbours.h"
 #include "lines/host_polygon.h"
 #include "lines/segment_overlap.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -86,7 +85,7 @@ void DistributePieces(MeshNode& node, Stack<EdgePiece>& pieces) {
 }  // namespace
 
 void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& fragments,
-              PiecesByPolygon& pieces) {
+              PiecesByPolygon& pieces, ExportJob* job) {
   EdgeNeighbourTable builtNeighbours;
   const PolygonNeighbours* service = NeighbourService(object, builtNeighbours);
   // Without memory the object ends anyway; sizing the nodes would only
@@ -101,7 +100,7 @@ void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& f
   }
 
   for (int32_t polygon = 0; polygon < polygonCount; ++polygon) {
-    if (polygon % kPolygonsPerProgress == 0) ReportProgressAgain();
+    if (polygon % kPolygonsPerProgress == 0) ReportProgressAgain(job);
     MeshNode& node = net.nodes[polygon];
     node.polygonIndex = polygon;
     HostPolygonOutline outline;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "polygons/bsp_polygon.h"
+#include "core/job.h"
 #include "core/stack.h"
 #include "polygons/edge_piece.h"
 #include "lines/segment_pool.h"
@@ -54,4 +55,4 @@ struct ObjNetz {
 // Refreshes the progress display every 1000 polygons. Memory failures are
 // reported (lines 23 and 27) and leave the memory-error flag set.
 void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& fragments,
-              PiecesByPolygon& pieces);
+              PiecesByPolygon& pieces, ExportJob* job = nullptr);

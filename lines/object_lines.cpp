@@ -9,7 +9,6 @@
 #include "lines/obj_netz.h"
 #include "lines/visible_pieces.h"
 #include "core/export_settings.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -23,8 +22,9 @@ using NodeEmitter = void (*)(const MeshNode& node, Stack<EdgeSegment>& out);
 // One object's run: its net, where its lines go, and how it is stopped.
 class ObjectDrawing {
  public:
-  ObjectDrawing(BSPPolyObj& object, const ObjNetz& net, Stack<LineGroup>& elements)
-      : object_(object), net_(net), elements_(elements) {}
+  ObjectDrawing(BSPPolyObj& object, const ObjNetz& net, Stack<LineGroup>& elements,
+                ExportJob& job)
+      : object_(object), net_(net), elements_(elements), job_(job) {}
 
   // Runs the stages of the style. False when a stop request or a memory
   // failure ended the run between two stages; a memory failure within a
@@ -48,7 +48,7 @@ class ObjectDrawing {
  private:
   bool DrawVisibleEdges() {
     HandOverAll(emitDrawnEdges, kDrawnEdgeKind);
-    if (object_.settings.outlineLines == 0) return true;
+    if (!object_.lineStyle.outlineLines) return true;
     if (Interrupted()) return false;
     HandOverAll(emitInnerPieces, kInnerEdgeKind);
     return true;
@@ -56,7 +56,7 @@ class ObjectDrawing {
 
   bool DrawEdgeLines() {
     Stack<ColorGroup> groups;
-    collectRegionEdges(net_, groups);
+    collectRegionEdges(net_, groups, &job_);
     for (int32_t g = 0; g < groups.Count(); ++g) {
       if (!HandOver(groups[g].segments, kInnerEdgeKind, kWhite)) break;
     }
@@ -65,8 +65,8 @@ class ObjectDrawing {
 
   bool DrawFilledRegions() {
     Stack<ColorGroup> groups;
-    collectRegionEdges(net_, groups);
-    const bool outlines = object_.settings.outlineLines != 0;
+    collectRegionEdges(net_, groups, &job_);
+    const bool outlines = object_.lineStyle.outlineLines;
     const int32_t regionKind = outlines ? kFillKind | kDrawnEdgeKind : kFillKind;
     for (int32_t g = 0; g < groups.Count(); ++g) {
       const ColorGroup& group = groups[g];
@@ -79,7 +79,7 @@ class ObjectDrawing {
 
   // The crease stage that ends styles 10036 and 10037.
   bool DrawCreases() {
-    if (object_.settings.creaseLines == 0) return true;
+    if (!object_.lineStyle.creaseLines) return true;
     if (Interrupted()) return false;
     HandOverAll(emitCreaseEdges, kCreaseKind);
     return true;
@@ -89,7 +89,7 @@ class ObjectDrawing {
   void HandOverAll(NodeEmitter emit, int32_t kind) {
     Stack<EdgeSegment> segments;
     for (int32_t i = 0; i < net_.nodes.Count() && MemoryErrorFlag::Test() == 0; ++i) {
-      if (i % kNodesPerProgress == 0) ReportProgressAgain();
+      if (i % kNodesPerProgress == 0) ReportProgressAgain(job_);
       emit(net_.nodes[i], segments);
     }
     HandOver(segments, kind, kWhite);
@@ -102,12 +102,13 @@ class ObjectDrawing {
   }
 
   bool Interrupted() const {
-    return MemoryErrorFlag::Test() != 0 || ExportCancelled(&object_.settings);
+    return MemoryErrorFlag::Test() != 0 || ExportCancelled(job_);
   }
 
   BSPPolyObj& object_;
   const ObjNetz& net_;
   Stack<LineGroup>& elements_;
+  ExportJob& job_;
 };
 
 // The visible fragments and the captured polygons are consumed.
@@ -122,24 +123,24 @@ LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uin
   LineGroupStyle style;
   style.kind = kind;
   std::memcpy(style.color, color, sizeof style.color);
-  std::memcpy(style.lineColor, object.settings.lineRGBA, sizeof style.lineColor);
-  const int32_t points = ClampLineWidth(object.settings.lineWidth);
+  std::memcpy(style.lineColor, object.lineStyle.lineRGBA, sizeof style.lineColor);
+  const int32_t points = ClampLineWidth(object.lineStyle.lineWidth);
   style.lineWidth = points == 0 ? kThinnestLine : points * kTwentiethsPerPoint;
   style.object = &object;
   return style;
 }
 
-bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements) {
-  const ExportSettings* job = &object.settings;
+bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& job) {
   PiecesByPolygon pieces;
   if (!collectVisiblePieces(object.fragments, object.mesh.polygonCount, pieces)) return false;
-  if (!cancelAllInnerCuts(object, pieces, job)) return false;
+  if (!cancelAllInnerCuts(object, pieces, &job)) return false;
 
   ObjNetz net;
-  buildNet(net, object, object.fragments, pieces);
+  buildNet(net, object, object.fragments, pieces, &job);
   if (MemoryErrorFlag::Test() != 0 || ExportCancelled(job)) return false;
 
-  if (!ObjectDrawing(object, net, elements).DrawStyle(object.settings.drawingStyle)) return false;
+  ObjectDrawing drawing(object, net, elements, job);
+  if (!drawing.DrawStyle(object.options->drawingStyle)) return false;
   ReleaseRendererPolygons(object);
   return MemoryErrorFlag::Test() == 0;
 }

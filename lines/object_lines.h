@@ -16,13 +16,14 @@
 #include <cstdint>
 
 #include "capture/bsp_poly_obj.h"
+#include "core/job.h"
 #include "core/stack.h"
 #include "lines/line_group.h"
 
 // Draws the object in the style of its settings' drawingStyle, with its line
-// settings (outline and crease options, line width and colour), into
-// `elements`, the element list of the frame's page. The stop test uses the
-// conversion thread of the object's settings.
+// style (outline and crease options, line width and colour), into
+// `elements`, the element list of the frame's page. The job is the source of
+// stop requests and keeps the progress display fresh.
 //
 // Once the last stage of the style has run, the object's renderer polygons
 // (visible fragments and captured polygons) are released. A stop request or
@@ -30,7 +31,7 @@
 // leaves them in it. The object net and every working list are freed in
 // every case. False when the object ended early or memory ran out in the
 // last stage.
-bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements);
+bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& job);
 
 // The paint style of the object's lines of `kind` with fill colour `color`:
 // the object's line colour, its line width in twentieths of a point (1, the

@@ -2,7 +2,6 @@
 // renderer's screen placement.
 #include "lines/page_projection.h"
 
-#include "core/progress.h"
 
 Vec3 ProjectPoint(const Vec3& p, const CameraMatrix& camera, float zoom, int32_t width,
                   int32_t height) {
@@ -23,7 +22,7 @@ Vec3 ProjectPoint(const Vec3& p, const CameraMatrix& camera, float zoom, int32_t
 }
 
 void ProjectPage(Stack<LineGroup>& elements, const CameraMatrix& camera, float zoom, int32_t width,
-                 int32_t height) {
+                 int32_t height, ExportJob* job) {
   for (int32_t e = 0; e < elements.Count(); ++e) {
     Stack<EpsPolygon>& polygons = elements[e].polygons;
     for (int32_t p = 0; p < polygons.Count(); ++p) {
@@ -32,7 +31,7 @@ void ProjectPage(Stack<LineGroup>& elements, const CameraMatrix& camera, float z
         segments[s].a = ProjectPoint(segments[s].a, camera, zoom, width, height);
         segments[s].b = ProjectPoint(segments[s].b, camera, zoom, width, height);
       }
-      ReportProgressAgain();
+      ReportProgressAgain(job);
     }
   }
 }

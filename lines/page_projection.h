@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/job.h"
 #include "core/stack.h"
 #include "lines/line_group.h"
 #include "core/vec3.h"
@@ -22,7 +23,7 @@ struct CameraMatrix {
 // place. Points in front of the camera (z > 0) are divided by their depth
 // and scaled by `zoom`; points at or behind it keep their unscaled x and y.
 void ProjectPage(Stack<LineGroup>& elements, const CameraMatrix& camera, float zoom, int32_t width,
-                 int32_t height);
+                 int32_t height, ExportJob* job = nullptr);
 
 // The projection of one point (exposed for the tests and the renderer).
 Vec3 ProjectPoint(const Vec3& p, const CameraMatrix& camera, float zoom, int32_t width,

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "core/progress.h"
 
 namespace {
 
@@ -169,12 +168,12 @@ float TurningMeasure(const Vec3& before, const Vec3& last, const EdgeSegment& le
   return ClampedAcos(d + 1.0f) * kDegreesPerRadian + 180.0f;
 }
 
-void ChainRegion(const EpsPage& page, Stack<EdgeSegment>& segments, Stack<EpsPath>& paths,
-                 double tolerance) {
+void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tolerance,
+                 ExportJob* job) {
   Stack<EpsPath> open;
   Stack<Continuation> found;
-  while (!segments.Empty() && !PageAborted(page) && MemoryErrorFlag::Test() == 0) {
-    ReportProgressAgain();
+  while (!segments.Empty() && !ExportCancelled(job) && MemoryErrorFlag::Test() == 0) {
+    ReportProgressAgain(job);
     EpsPath path;
     WalkPath(segments, path, tolerance, found);
     if (MemoryErrorFlag::Test() != 0) break;

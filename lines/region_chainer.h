@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/stack.h"
-#include "eps/eps_page.h"
+#include "core/job.h"
 #include "lines/line_group.h"
 
 // Chains `segments` (a working copy, each directed from a to b; used ones are
@@ -13,8 +13,10 @@
 // continuation when their start lies closer than `tolerance` to a path's
 // last point. Prints "nichts passendes" when several continuations exist
 // and none is nearly exact, "mehrere" when more than one is.
-void ChainRegion(const EpsPage& page, Stack<EdgeSegment>& segments, Stack<EpsPath>& paths,
-                 double tolerance);
+// The job (may be null) keeps the progress display fresh and is the source
+// of aborts.
+void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tolerance,
+                 ExportJob* job = nullptr);
 
 // The turning measure in degrees from the incoming direction (last point
 // towards the point before it) to a segment leaving the last point.

@@ -2,7 +2,6 @@
 #include "lines/segment_pool.h"
 
 #include "lines/segment_overlap.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -86,7 +85,7 @@ Partner FindPartner(SegmentPool<Segment>& pool, int32_t self, Stack<int32_t>& ca
   Partner best;
   double bestOffset = 0.0;
   for (int32_t k = 0; k < candidates.Count(); ++k) {
-    if (++examined % kCandidatesPerProgress == 0) ReportProgressAgain();
+    if (++examined % kCandidatesPerProgress == 0) ReportProgressAgain(pool.job);
     const int32_t j = candidates[k];
     if (j == self || j < 0 || j >= pool.segments.Count()) continue;
     const LineView b = ViewOf(pool.segments[j]);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "core/job.h"
 #include "core/stack.h"
 #include "lines/line_group.h"
 #include "lines/direction_index.h"
@@ -49,6 +50,7 @@ struct SegmentPool {
   int32_t cancel = 1;       // 1: cancel mode, 0: merge mode
   double tolerance = 1e-5;  // coordinates closer than this count as equal
   DirectionIndex index;
+  ExportJob* job = nullptr;  // keeps the progress display fresh; may be null
 };
 
 using SegmentPool3D = SegmentPool<Segment3D>;

@@ -3,7 +3,6 @@
 
 #include "lines/host_polygon.h"
 #include "lines/inner_cuts.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -45,10 +44,10 @@ bool collectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCou
 }
 
 bool cancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
-                        const ExportSettings* job) {
+                        ExportJob* job) {
   for (int32_t polygon = 0; polygon < pieces.Count(); ++polygon) {
     if (polygon % kPolygonsPerProgress == 0) {
-      ReportProgressAgain();
+      ReportProgressAgain(job);
       if (ExportCancelled(job)) return false;
     }
     if (pieces[polygon].Empty()) continue;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "polygons/bsp_polygon.h"
+#include "core/job.h"
 #include "core/stack.h"
 #include "polygons/edge_piece.h"
 
@@ -27,4 +28,4 @@ bool collectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCou
 // the progress display and makes the stop test of `job` every 1000 host
 // polygons. False when stopped or on memory failure.
 bool cancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
-                        const ExportSettings* job);
+                        ExportJob* job);

@@ -68,10 +68,9 @@ float ProjectedTriangleArea(const Point& a, const Point& b, const Point& c) {
 
 }  // namespace
 
-void MakeView(BspView& view, int32_t width, int32_t height, const ExportSettings* settings) {
+void MakeView(BspView& view, int32_t width, int32_t height) {
   view.width = width;
   view.height = height;
-  view.settings = settings;
   view.eye = Point{0.0, 0.0, 0.0, 1.0};
   view.inverse = WorldMatrix{};
   view.halfWidth = static_cast<float>(width / 2.0);

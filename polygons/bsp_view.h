@@ -12,7 +12,6 @@
 #include "core/geometry.h"
 #include "core/stack.h"
 
-struct ExportSettings;
 
 // What the view needs of the scene's camera, filled by the host-reading layer.
 struct CameraInput {
@@ -31,7 +30,6 @@ inline constexpr int32_t kFrustumPlanes = 5;
 struct BspView {
   int32_t width = 0;  // output size in pixels
   int32_t height = 0;
-  const ExportSettings* settings = nullptr;
   Point eye;  // camera position in world space
   CameraInput camera;
   WorldMatrix inverse;  // world to camera space; identity until a camera is set
@@ -44,8 +42,8 @@ struct BspView {
   Stack<BspPolygon> frustum;
 };
 
-// Output size and settings; zero eye, identity matrix, empty frustum.
-void MakeView(BspView& view, int32_t width, int32_t height, const ExportSettings* settings);
+// Output size; zero eye, identity matrix, empty frustum.
+void MakeView(BspView& view, int32_t width, int32_t height);
 
 // Eye, inverse matrix, focal scale and frustum from the camera. A singular
 // camera matrix leaves the identity. False when the frustum could not be

@@ -1,32 +1,36 @@
-// BSPRenderer: turns the document at its current time into one EPS page. It
-// takes a polygonised copy of the document, finds the camera, captures every
-// visible polygon object, welds nearly coincident corners of different
-// objects, builds and clips the polygons, runs the visibility passes, hands
-// the visible fragments to the edge-line stage of the drawing style, and
-// lets the EPS writer project and write the page.
+// BSPRenderer: one frame of an export, stage by stage.
 //
-// One renderer lives for one frame: construct, Prepare, Render, Release.
+//   capture     the scene's objects, their corners welded, become renderer
+//               polygons clipped to the view
+//   visibility  the passes leave every object its visible fragments
+//   lines       every object's lines of the drawing style, as line groups
+//   drawing     the line groups projected onto the page and chained into the
+//               compound paths of the style
+//   write       the EPS file of the frame
+//
+// RenderFrame runs all of them on a host document. Draw runs them from
+// capture to drawing on a scene captured already, so that tests and the
+// benchmark drive the same sequence on generated meshes (AddCapturedObject).
+//
+// One renderer lives for one frame: construct, Prepare, Render (or fill the
+// scene and Draw), Release.
 #pragma once
 
 #include <cstdint>
 
-#include "capture/bsp_poly_obj.h"
+#include "capture/captured_scene.h"
+#include "core/export_settings.h"
+#include "core/job.h"
+#include "lines/drawing.h"
 #include "polygons/bsp_view.h"
-#include "capture/host_capture.h"
 #include "sdk/host_sdk.h"
 
-inline constexpr char kRendererSource[] = "BSPRenderer";
-
-struct RendererReportLine {
-  static constexpr int32_t kView = 34;
-  static constexpr int32_t kPolygonDocument = 81;
-  static constexpr int32_t kCamera = 91;
-  static constexpr int32_t kObject = 235;
-  static constexpr int32_t kSnapSelection = 260;
+// The last stage Draw runs.
+enum class FrameStage : int32_t {
+  kVisibility,  // objects hold their visible fragments
+  kLines,       // `elements` holds the line groups in world space
+  kDrawing,     // `drawing` holds the page
 };
-
-// Corners of different objects closer than this are moved to their midpoint.
-inline constexpr double kSnapTolerance = 0.003;
 
 class BSPRenderer {
  public:
@@ -35,31 +39,47 @@ class BSPRenderer {
   BSPRenderer(const BSPRenderer&) = delete;
   BSPRenderer& operator=(const BSPRenderer&) = delete;
 
-  // Stores the settings and makes the view; 0 when it cannot be allocated.
-  int32_t Prepare(ExportSettings* settings);
-  // Renders the document at its current time and writes frame `frame`.
-  // Must not run after a failed Prepare.
+  // Keeps the options and the job (both must outlive the renderer) and makes
+  // the view; 0 when it cannot be allocated.
+  int32_t Prepare(const ExportSettings& options, ExportJob& job);
+  // Captures the document at its current time, draws it and writes frame
+  // `frame`. Nothing is written when nothing is in view, when the run is
+  // stopped or when memory runs out. Must not run after a failed Prepare.
   void Render(BaseDocument* document, int32_t frame);
-  // Releases the view, the captured objects and the polygonised copy.
+  // The stages from capture to `last` on the captured scene. False when
+  // nothing is in view, the camera cannot be set, or a stop request or a
+  // memory failure cut a stage short.
+  bool Draw(FrameStage last = FrameStage::kDrawing);
+  // Releases the view, the captured scene and everything drawn.
   void Release();
 
-  // The captured objects of the last Render (tests).
-  const Stack<BSPPolyObj*>& Objects() const { return objects_; }
+  // The stages that Draw runs, in its order; each false when it was cut
+  // short. Tests of one stage run those before it and inspect its input.
+  //
+  // The camera, the welded corners and every object's polygons, clipped to
+  // the view into `clipped`; false also when nothing is in view.
+  bool CaptureStage(Stack<BspPolygon>& clipped);
+  // Visible fragments in every object (the clipped list is used up).
+  bool VisibilityStage(Stack<BspPolygon>& clipped);
+  // Every object's lines into `elements` (world space).
+  bool LinesStage();
+  // `elements` projected onto the page, `drawing` built from them.
+  bool DrawingStage();
+
+  CapturedScene scene;
+  BspView* view = nullptr;
+  Stack<LineGroup> elements;
+  Drawing drawing;
 
  private:
-  void WalkScene(SceneObject* first, int32_t inheritedVisibility);
-  bool CaptureObject(SceneObject* object);
-  void SnapPoints();
-  bool Cancelled() const;
+  bool Prepared() const;  // a successful Prepare, so the view exists
+  bool Interrupted() const;
 
-  BspView* view_ = nullptr;
-  BaseDocument* document_ = nullptr;
-  BaseDocument* polygonDocument_ = nullptr;
-  Stack<BSPPolyObj*> objects_;
-  Stack<HostMeshSource*> sources_;  // what each object's MeshInput points into
-  ExportSettings* settings_ = nullptr;
+  const ExportSettings* options_ = nullptr;
+  ExportJob* job_ = nullptr;
 };
 
 // Runs one frame through a renderer, as the export step does; the frame is
 // skipped when the renderer or its view cannot be made.
-void RenderFrame(BaseDocument* document, int32_t frame, ExportSettings* settings);
+void RenderFrame(BaseDocument* document, int32_t frame, const ExportSettings& options,
+                 ExportJob& job);

@@ -1,8 +1,7 @@
 #include "shell/conv_thread.h"
 
 #include "core/stack.h"
-#include "shell/frame_export.h"
-#include "core/progress.h"
+#include "shell/settings_storage.h"
 
 namespace {
 
@@ -16,6 +15,8 @@ constexpr int32_t kAnimateFlags = 1;
 ConvThread::~ConvThread() { End(true); }
 
 void ConvThread::Main() {
+  // Every list built on this thread reports its failures to this job.
+  JobBinding binding(job);
   MemoryErrorFlag::Clear();
   SetMousePointer(kPointerBusy);
   const String prefix = LoadResourceString(kStatusPrefixString);
@@ -30,7 +31,7 @@ void ConvThread::Main() {
 
   // A rate below 1 would give a zero or negative step and the loops would
   // never reach their ends: refuse it and end the run cleanly.
-  if (job.frameRate < 1) {
+  if (settings.frameRate < 1) {
     ConsolePrint("Export refused: the export frame rate must be at least 1.");
     FinishRun();
     return;
@@ -41,29 +42,29 @@ void ConvThread::Main() {
     return;
   }
 
-  const Time from = Time::FromFrame(job.fromFrame, fps);
-  const Time to = Time::FromFrame(job.toFrame, fps);
-  const Time step(1, job.frameRate);
+  const Time from = Time::FromFrame(settings.fromFrame, fps);
+  const Time to = Time::FromFrame(settings.toFrame, fps);
+  const Time step(1, settings.frameRate);
 
-  job.frameExport = HostNew<FrameExport>();
-  if (job.frameExport == nullptr) {
+  frameExport_ = HostNew<FrameExport>();
+  if (frameExport_ == nullptr) {
     ConsolePrint("Export stopped: not enough memory to start the export.");
     FinishRun();
     return;
   }
-  job.frameExport->Init(&job);
+  frameExport_->Init(settings, job, renderer);
 
   PreRoll(start, from, step);
   ExportFrames(from, to, step, prefix);
 
-  HostDelete(job.frameExport);
-  job.frameExport = nullptr;
+  HostDelete(frameExport_);
+  frameExport_ = nullptr;
   FinishRun();
 }
 
 void ConvThread::PreRoll(const Time& start, const Time& from, const Time& step) {
   for (Time t = start; t < from; t = t + step) {
-    ReportProgressAgain();
+    ReportProgressAgain(job);
     SetTimeAndAnimate(t);
   }
 }
@@ -74,10 +75,9 @@ void ConvThread::ExportFrames(const Time& from, const Time& to, const Time& step
   for (Time t = from; t <= to; t = t + step) {
     StatusSetText(prefix + String::FromInt(index));
     SetTimeAndAnimate(t);
-    job.currentFrame = index;
-    job.frameExport->Run(index);
+    frameExport_->Run(index);
     ++index;
-    if (ExportCancelled(&job) || MemoryErrorFlag::Test() != 0) break;
+    if (ExportCancelled(job) || MemoryErrorFlag::Test() != 0) break;
   }
 }
 
@@ -89,7 +89,6 @@ void ConvThread::SetTimeAndAnimate(const Time& t) {
 // Frees the document copy, restores the status display and tells the dialog
 // that the run is over, whatever way it ended.
 void ConvThread::FinishRun() {
-  SetProgressJob(nullptr);  // the job goes away with this thread
   FreeDocument(job.document);
   job.document = nullptr;
   SetMousePointer(kPointerNormal);

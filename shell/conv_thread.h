@@ -7,22 +7,27 @@
 
 #include <cstdint>
 
-#include "sdk/host_sdk.h"
 #include "core/export_settings.h"
+#include "core/job.h"
+#include "sdk/host_sdk.h"
+#include "shell/frame_export.h"
 
 // Status prefix shown before the frame index, from the string table.
 constexpr int32_t kStatusPrefixString = 10108;
 
 class ConvThread : public Thread {
  public:
-  ConvThread() = default;
+  ConvThread() { job.thread = this; }
   // Waits for a still running Main before the job goes away.
   ~ConvThread() override;
 
   void Main() override;
 
-  // The thread's own copy of the dialog's settings, filled before Start.
-  ExportSettings job;
+  // Filled before Start: the thread's own copy of the dialog's options, the
+  // job with the document copy the thread now owns, and the frame renderer.
+  ExportSettings settings;
+  ExportJob job;
+  FrameRenderer renderer = &RenderFrame;
 
  private:
   // Steps from the document's start up to (not including) `from` without output.
@@ -31,4 +36,6 @@ class ConvThread : public Thread {
   void ExportFrames(const Time& from, const Time& to, const Time& step, const String& prefix);
   void SetTimeAndAnimate(const Time& t);
   void FinishRun();
+
+  FrameExport* frameExport_ = nullptr;
 };

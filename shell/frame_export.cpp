@@ -1,30 +1,18 @@
 #include "shell/frame_export.h"
 
-#include "shell/bsp_renderer.h"
-#include "core/export_settings.h"
-#include "core/progress.h"
-
-namespace {
-FrameRenderer gFrameRenderer = nullptr;
-}
-
-void SetFrameRenderer(FrameRenderer renderer) { gFrameRenderer = renderer; }
-FrameRenderer GetFrameRenderer() { return gFrameRenderer; }
-
-FrameExport::FrameExport() { ResetProgress(); }
-
-bool FrameExport::Init(ExportSettings* job) {
-  settings = job;
-  SetProgressJob(job);
+bool FrameExport::Init(const ExportSettings& options, ExportJob& run,
+                       FrameRenderer frameRenderer) {
+  settings = &options;
+  job = &run;
+  if (frameRenderer != nullptr) renderer = frameRenderer;
+  ResetProgress(run);
   return true;
 }
 
 void FrameExport::Run(int32_t frameIndex) {
-  document = settings != nullptr ? settings->document : nullptr;
+  if (settings == nullptr || job == nullptr) return;
+  document = job->document;
   frame = frameIndex;
-  if (gFrameRenderer != nullptr) {
-    gFrameRenderer(document, frame, settings);
-  } else {
-    RenderFrame(document, frame, settings);
-  }
+  job->frame = frameIndex;
+  renderer(document, frame, *settings, *job);
 }

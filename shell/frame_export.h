@@ -1,30 +1,33 @@
 // FrameExport: the per-frame step of an export. For each exported time the
 // conversion thread hands it the frame index; it has the frame rendered from
-// the document copy and written to that frame's file.
+// the job's document copy and written to that frame's file.
 #pragma once
 
 #include <cstdint>
 
+#include "core/export_settings.h"
+#include "core/job.h"
 #include "sdk/host_sdk.h"
 
-struct ExportSettings;
-
 // Renders one frame of `doc` (already at the frame's time) and writes its
-// file. By default the step runs the renderer driver (RenderFrame); tests of
-// the driver's stepping install a renderer of their own.
-using FrameRenderer = void (*)(BaseDocument* doc, int32_t frame, ExportSettings* settings);
-void SetFrameRenderer(FrameRenderer renderer);
-FrameRenderer GetFrameRenderer();
+// file. Exports run the frame driver (RenderFrame); tests of the driver's
+// stepping hand the thread a renderer of their own.
+using FrameRenderer = void (*)(BaseDocument* doc, int32_t frame, const ExportSettings& options,
+                               ExportJob& job);
+
+// The frame driver (shell/bsp_renderer.h).
+void RenderFrame(BaseDocument* document, int32_t frame, const ExportSettings& options,
+                 ExportJob& job);
 
 struct FrameExport {
   BaseDocument* document = nullptr;  // set from the job at every frame
   int32_t frame = 0;                 // index within the range, from 0
-  ExportSettings* settings = nullptr;
+  const ExportSettings* settings = nullptr;
+  ExportJob* job = nullptr;
+  FrameRenderer renderer = &RenderFrame;
 
-  // Resets the shared progress display.
-  FrameExport();
-  // Remembers the job and makes it the one the progress display polls.
-  bool Init(ExportSettings* job);
+  // Remembers the run and resets its progress display.
+  bool Init(const ExportSettings& options, ExportJob& run, FrameRenderer frameRenderer);
   // Exports one frame of the job's document at its current time.
   void Run(int32_t frameIndex);
 };

@@ -5,21 +5,10 @@
 
 #include <cstdint>
 
+#include "capture/export_tags.h"
 #include "sdk/ge_dialog.h"
 
-constexpr int32_t kExportTagId = 1010814;
 constexpr int32_t kTagLayout = 10050;
-
-// Keys of an export tag's settings.
-enum TagKey : int32_t {
-  kTagOutline = 1000,
-  kTagCrease = 1001,
-  kTagCreaseAngle = 1002,
-  kTagLineWidth = 1003,
-  kTagFlatEdges = 1004,
-  kTagLineColor = 1005,
-  kTagLineBrightness = 1006,
-};
 
 // Gadgets of the tag dialog.
 enum TagGadget : int32_t {

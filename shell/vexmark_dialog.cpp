@@ -4,8 +4,6 @@
 
 namespace {
 
-ExportSettings* gModuleSettings = nullptr;
-
 constexpr int32_t kFullRangeMin = -2147483647;
 constexpr int32_t kFullRangeMax = 2147483647;
 constexpr double kAngleLimitDegrees = 9e18;
@@ -39,23 +37,15 @@ String ReplaceHash(const String& text, const String& name) {
 
 }  // namespace
 
-ExportSettings* ModuleSettings() { return gModuleSettings; }
-
-VexmarkDialog::VexmarkDialog() {
-  settings_ = HostNew<ExportSettings>();
-  gModuleSettings = settings_;
-}
+VexmarkDialog::VexmarkDialog() { settings_ = HostNew<ExportSettings>(); }
 
 VexmarkDialog::~VexmarkDialog() {
-  if (settings_ != nullptr && settings_->thread != nullptr) {
-    // The module ends while an export runs: stop it and wait for it.
-    HostDelete(settings_->thread);
-    settings_->thread = nullptr;
-  }
-  if (settings_ != nullptr) DropDocumentCopy();
+  // The module ends while an export runs: stop it and wait for it.
+  HostDelete(thread_);
+  thread_ = nullptr;
+  DropDocumentCopy();
   HostDelete(settings_);
   settings_ = nullptr;
-  gModuleSettings = nullptr;
 }
 
 bool VexmarkDialog::CreateLayout() { return LoadDialogResource(kMainLayout); }
@@ -73,12 +63,13 @@ bool VexmarkDialog::InitValues() {
   SetInt(kGadgetStyle, s.drawingStyle);
   SetInt(kGadgetBackFaces, s.backFaces);
   LayoutRequest(kGadgetLayoutTarget, kLayoutRequest);
-  SetBool(kGadgetOutline, s.outlineLines != 0);
-  SetBool(kGadgetCrease, s.creaseLines != 0);
-  SetDegree(kGadgetCreaseAngle, s.creaseAngle, -kAngleLimitDegrees, kAngleLimitDegrees, 1.0);
-  SetInt(kGadgetLineWidth, s.lineWidth, 0, kMaxLineWidth, 1);
-  SetBool(kGadgetFlatEdges, s.skipCoplanarEdges != 0);
-  SetColorField(kGadgetLineColor, s.lineColor, s.lineBrightness, 1.0);
+  const LineStyle& l = s.lines;
+  SetBool(kGadgetOutline, l.outlineLines);
+  SetBool(kGadgetCrease, l.creaseLines);
+  SetDegree(kGadgetCreaseAngle, l.creaseAngle, -kAngleLimitDegrees, kAngleLimitDegrees, 1.0);
+  SetInt(kGadgetLineWidth, l.lineWidth, 0, kMaxLineWidth, 1);
+  SetBool(kGadgetFlatEdges, l.skipCoplanarEdges);
+  SetColorField(kGadgetLineColor, l.lineColor, l.lineBrightness, 1.0);
   return true;
 }
 
@@ -88,8 +79,8 @@ bool VexmarkDialog::CoreMessage(int32_t id, const BaseContainer& message) {
     Enable(kGadgetSettingsPart, true);
     // The thread posted the event as its last act; deleting it waits for
     // it to return.
-    HostDelete(settings_->thread);
-    settings_->thread = nullptr;
+    HostDelete(thread_);
+    thread_ = nullptr;
     SendMessage(kGadgetSettingsPart, kMessageClose);
   }
   return GeDialog::CoreMessage(id, message);
@@ -112,8 +103,8 @@ bool VexmarkDialog::Command(int32_t id, const BaseContainer&) {
       ChooseFile();
       break;
     case kGadgetCancel:
-      if (settings_ != nullptr && settings_->thread != nullptr && settings_->thread->IsRunning())
-        settings_->thread->End(false);
+      if (ExportRunning())
+        thread_->End(false);
       else
         Close();
       break;
@@ -126,9 +117,9 @@ bool VexmarkDialog::Command(int32_t id, const BaseContainer&) {
   return true;
 }
 
-bool VexmarkDialog::AskClose() {
-  return settings_ != nullptr && settings_->thread != nullptr && settings_->thread->IsRunning();
-}
+bool VexmarkDialog::AskClose() { return ExportRunning(); }
+
+bool VexmarkDialog::ExportRunning() const { return thread_ != nullptr && thread_->IsRunning(); }
 
 bool VexmarkDialog::Message(const BaseContainer& message) {
   if (message.Id() == kMessageClose) return true;
@@ -171,11 +162,11 @@ void VexmarkDialog::ChooseFile() {
 }
 
 void VexmarkDialog::Export() {
-  if (settings_ == nullptr || settings_->thread != nullptr) return;
+  if (settings_ == nullptr || thread_ != nullptr) return;
   ExportSettings& s = *settings_;
   DropDocumentCopy();
-  s.document = CopyDocument(GetActiveDocument());
-  if (s.document == nullptr) {
+  documentCopy_ = CopyDocument(GetActiveDocument());
+  if (documentCopy_ == nullptr) {
     ConsolePrint("Export not started: the scene could not be copied.");
     return;
   }
@@ -224,7 +215,7 @@ bool VexmarkDialog::ProposeFileName(bool& justChosen) {
 
 void VexmarkDialog::CompleteFileName() {
   ExportSettings& s = *settings_;
-  const BaseContainer doc = GetDocumentData(s.document, kDocumentSettings);
+  const BaseContainer doc = GetDocumentData(documentCopy_, kDocumentSettings);
   const String docFolder = doc.GetFilename(kDocFolder);
   String docName = doc.GetString(kDocName);
   if (docName.Empty()) docName = "untitled";  // a name is needed to write anything
@@ -244,23 +235,22 @@ bool VexmarkDialog::ConfirmOverwrite() {
 }
 
 void VexmarkDialog::ReadLineSettings() {
-  ExportSettings& s = *settings_;
+  LineStyle& l = settings_->lines;
   bool check = false;
-  if (GetBool(kGadgetOutline, check)) s.outlineLines = check ? 1 : 0;
-  if (GetBool(kGadgetCrease, check)) s.creaseLines = check ? 1 : 0;
+  if (GetBool(kGadgetOutline, check)) l.outlineLines = check;
+  if (GetBool(kGadgetCrease, check)) l.creaseLines = check;
   double angle = 0.0;
-  if (GetReal(kGadgetCreaseAngle, angle)) s.creaseAngle = static_cast<float>(angle);
+  if (GetReal(kGadgetCreaseAngle, angle)) l.creaseAngle = static_cast<float>(angle);
   int32_t width = 0;
-  if (GetInt(kGadgetLineWidth, width)) s.lineWidth = ClampLineWidth(width);
-  if (GetBool(kGadgetFlatEdges, check)) s.skipCoplanarEdges = check ? 1 : 0;
+  if (GetInt(kGadgetLineWidth, width)) l.lineWidth = ClampLineWidth(width);
+  if (GetBool(kGadgetFlatEdges, check)) l.skipCoplanarEdges = check;
   double brightness = 1.0;
-  if (GetColorField(kGadgetLineColor, s.lineColor, brightness))
-    s.lineBrightness = static_cast<float>(brightness);
-  DeriveLineColour(s);
+  if (GetColorField(kGadgetLineColor, l.lineColor, brightness))
+    l.lineBrightness = static_cast<float>(brightness);
+  DeriveLineColour(l);
 }
 
 void VexmarkDialog::StartExport() {
-  ExportSettings& s = *settings_;
   ConvThread* thread = HostNew<ConvThread>();
   if (thread == nullptr || !thread->Valid()) {
     HostDelete(thread);
@@ -268,16 +258,18 @@ void VexmarkDialog::StartExport() {
     DropDocumentCopy();
     return;
   }
-  s.thread = thread;
-  thread->job = s;
+  thread_ = thread;
+  thread->settings = *settings_;
+  thread->renderer = frameRenderer_;
   // The document copy now belongs to the thread.
-  s.document = nullptr;
+  thread->job.document = documentCopy_;
+  documentCopy_ = nullptr;
   if (!thread->Start()) {
     ConsolePrint("Export not started: the export thread could not be started.");
     FreeDocument(thread->job.document);
     thread->job.document = nullptr;
     HostDelete(thread);
-    s.thread = nullptr;
+    thread_ = nullptr;
     SetMousePointer(kPointerBusyOff);
     return;
   }
@@ -292,6 +284,6 @@ void VexmarkDialog::ShowButtonRow(int32_t row) {
 }
 
 void VexmarkDialog::DropDocumentCopy() {
-  FreeDocument(settings_->document);
-  settings_->document = nullptr;
+  FreeDocument(documentCopy_);
+  documentCopy_ = nullptr;
 }

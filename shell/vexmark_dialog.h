@@ -8,8 +8,12 @@
 
 #include <cstdint>
 
-#include "sdk/ge_dialog.h"
 #include "core/export_settings.h"
+#include "sdk/ge_dialog.h"
+#include "shell/frame_export.h"
+#include "shell/settings_storage.h"
+
+class ConvThread;
 
 // Gadgets and resources of the main dialog.
 enum VexmarkGadget : int32_t {
@@ -59,6 +63,12 @@ class VexmarkDialog : public GeDialog {
   void StartExport();
 
   ExportSettings* Settings() { return settings_; }
+  // The running export's thread, and the document copy made for an export
+  // that has not started yet (null when there is none).
+  const ConvThread* RunningThread() const { return thread_; }
+  const BaseDocument* DocumentCopy() const { return documentCopy_; }
+  // The frame renderer handed to every export thread (tests install their own).
+  void SetFrameRenderer(FrameRenderer renderer) { frameRenderer_ = renderer; }
 
  private:
   void TakeRenderSettings();
@@ -74,8 +84,10 @@ class VexmarkDialog : public GeDialog {
   // Releases the document copy of an export that did not start.
   void DropDocumentCopy();
 
-  ExportSettings* settings_ = nullptr;
-};
+  bool ExportRunning() const;
 
-// The settings record of the module's dialog (null while there is none).
-ExportSettings* ModuleSettings();
+  ExportSettings* settings_ = nullptr;        // the options shown, owned
+  BaseDocument* documentCopy_ = nullptr;      // made for an export until its thread takes it
+  ConvThread* thread_ = nullptr;              // the running export, owned
+  FrameRenderer frameRenderer_ = &RenderFrame;
+};

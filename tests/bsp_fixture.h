@@ -35,9 +35,9 @@ inline CameraInput StraightCamera() {
   return camera;
 }
 
-inline void MakeStraightView(BspView& view, const ExportSettings* settings, int32_t width = 100,
+inline void MakeStraightView(BspView& view, int32_t width = 100,
                              int32_t height = 100) {
-  MakeView(view, width, height, settings);
+  MakeView(view, width, height);
   SetCamera(view, StraightCamera());
 }
 

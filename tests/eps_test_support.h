@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "core/stack.h"
+#include "eps/eps_document.h"
 #include "eps/eps_page.h"
+#include "lines/drawing.h"
 #include "lines/line_group.h"
 #include "host_fixture.h"
 
@@ -32,6 +34,7 @@ class EpsTest : public HostTest {
   }
   void TearDown() override {
     page_.reset();  // its host memory goes back before the host is reset
+    elements_.Clear();
     MemoryErrorFlag::Clear();
     std::filesystem::remove_all(folder_);
     HostTest::TearDown();
@@ -75,19 +78,30 @@ class EpsTest : public HostTest {
 
   // A page of the given size that writes to `name` in the test's folder.
   void SetPage(int32_t width, int32_t height, const std::string& name) {
-    page_->settings.width = width;
-    page_->settings.height = height;
-    page_->settings.fileName = PathOf(name).c_str();
+    page_->drawing.width = width;
+    page_->drawing.height = height;
+    page_->fileName = PathOf(name).c_str();
   }
 
+  // Adds a list of page-space segments to the line groups of the page.
   void AddSegments(const std::vector<EdgeSegment>& segments, const LineGroupStyle& style) {
     Stack<EdgeSegment> list;
     for (const EdgeSegment& s : segments) list.Push(s);
-    ASSERT_TRUE(AddPolygon(page_->elements, list, style));
+    ASSERT_TRUE(AddPolygon(elements_, list, style));
+  }
+
+  // Builds the drawing of `style` from the line groups, as the frame driver
+  // does, and writes the page as the file of frame `frame`; false when
+  // either was cut short.
+  bool WritePage(int32_t style, int32_t frame = 0) {
+    page_->drawing.parts.Clear();
+    if (!BuildDrawing(elements_, style, page_->drawing, nullptr)) return false;
+    return WriteEpsFile(*page_, frame);
   }
 
   std::filesystem::path folder_;
   std::unique_ptr<EpsPage> page_;
+  Stack<LineGroup> elements_;
 };
 
 inline EdgeSegment PageSegment(double ax, double ay, double bx, double by) {

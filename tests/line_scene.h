@@ -1,8 +1,6 @@
 // A tiny scene for the edge-line tests: meshes with one colour per polygon,
-// captured through the real capture, run through the visibility passes of
-// the drawing style and then drawn into a page's line groups, the way the
-// renderer driver does it; plus readers for the segments that were handed
-// over.
+// run through the frame driver's stages up to the visibility stage or the
+// line stage; plus readers for the segments that were handed over.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,14 +10,11 @@
 #include <memory>
 #include <vector>
 
-#include "visibility/beam_tree.h"
-#include "polygons/bsp_view.h"
-#include "capture/capture.h"
-#include "visibility/passes.h"
-#include "lines/line_group.h"
-#include "host_fixture.h"
-#include "lines/object_lines.h"
+#include "capture/captured_scene.h"
 #include "core/export_settings.h"
+#include "host_fixture.h"
+#include "lines/line_group.h"
+#include "shell/bsp_renderer.h"
 
 using Rgb = std::array<float, 3>;
 
@@ -45,15 +40,6 @@ class LineScene {
     settings.backFaces = kBackFacesKeep;
     settings.width = 100;
     settings.height = 100;
-    MakeView(view, settings.width, settings.height, &settings);
-    CameraInput camera;
-    camera.lensLength = 36.0;
-    camera.filmWidth = 36.0;
-    SetCamera(view, camera);
-  }
-  ~LineScene() {
-    DestroyBeamTree(tree);
-    for (auto& mesh : meshes_) HostDelete(mesh->object);
   }
 
   ColouredMesh& Add(std::vector<Vector> points, std::vector<PolygonCorners> polygons,
@@ -66,9 +52,11 @@ class LineScene {
     return mesh;
   }
 
-  // Capture, clipping and the passes of the style; every object then holds
-  // its visible fragments.
-  void RenderFragments() {
+  // The frame driver's stages up to `last` on the meshes; afterwards every
+  // object holds its visible fragments, and after the line stage `elements`
+  // holds the line groups in world space.
+  void RenderUpTo(FrameStage last) {
+    ASSERT_NE(renderer_.Prepare(settings, job), 0);
     for (auto& mesh : meshes_) {
       mesh->neighbours.Build(mesh->polygons.data(), static_cast<int32_t>(mesh->polygons.size()));
       MeshInput input;
@@ -78,45 +66,35 @@ class LineScene {
       input.polygonCount = static_cast<int32_t>(mesh->polygons.size());
       input.neighbours = &mesh->neighbours;
       input.colours = mesh.get();
-      mesh->object = HostNew<BSPPolyObj>(settings, input);
+      mesh->object = AddCapturedObject(renderer_.scene, settings, settings.lines, input);
       ASSERT_NE(mesh->object, nullptr);
-      mesh->object->listIndex = objects.Count();
-      objects.Push(mesh->object);
-      Stack<BspPolygon> pass1;
-      ASSERT_TRUE(CaptureWorldPoints(*mesh->object));
-      BuildPolygons(*mesh->object, view, pass1);
-      ClipToFrustum(view, pass1, clipped);
     }
-    if (settings.drawingStyle == kStyleAllEdges) {
-      ASSERT_TRUE(HandBackWithoutHiddenSurfaceRemoval(view, clipped));
-    } else {
-      ASSERT_TRUE(RunOcclusionPass(view, tree, clipped));
-      ASSERT_TRUE(RunVisibilityPass(view, tree, objects));
-    }
+    CameraInput camera;
+    camera.lensLength = 36.0;
+    camera.filmWidth = 36.0;
+    renderer_.scene.camera = camera;
+    EXPECT_TRUE(renderer_.Draw(last));
   }
 
-  // The edge-line stage for every object, in order.
-  void DrawLines() {
-    for (int32_t i = 0; i < objects.Count(); ++i) {
-      EXPECT_TRUE(drawObjectLines(*objects[i], elements));
-    }
+  void RenderFragments() { RenderUpTo(FrameStage::kVisibility); }
+  // The line and drawing stages after RenderFragments: the page's drawing.
+  Drawing& DrawPage() {
+    EXPECT_TRUE(renderer_.LinesStage());
+    EXPECT_TRUE(renderer_.DrawingStage());
+    return renderer_.drawing;
   }
-
-  void Render() {
-    RenderFragments();
-    DrawLines();
-  }
+  void Render() { RenderUpTo(FrameStage::kLines); }
 
   BSPPolyObj& Object(size_t i) { return *meshes_[i]->object; }
+  Stack<BSPPolyObj*>& Objects() { return renderer_.scene.objects; }
+  Stack<LineGroup>& Elements() { return renderer_.elements; }
+  const BspView& View() const { return *renderer_.view; }
 
   ExportSettings settings;
-  BspView view;
-  Stack<BSPPolyObj*> objects;
-  Stack<BspPolygon> clipped;
-  BeamTree tree;
-  Stack<LineGroup> elements;
+  ExportJob job;
 
  private:
+  BSPRenderer renderer_;
   std::vector<std::unique_ptr<ColouredMesh>> meshes_;
 };
 

@@ -1,14 +1,16 @@
-// A small scene for the pass tests: generated meshes captured through the
-// real capture, clipped to the frustum, then run through pass 1 and pass 2
-// (or handed back, for style 10034), the way the renderer driver does it.
+// A small scene for the pass tests: generated meshes captured and clipped by
+// the frame driver's capture stage, then run through its visibility stage
+// (or through pass 1 and pass 2 one by one).
 #pragma once
 
 #include <memory>
 #include <vector>
 
-#include "capture/capture.h"
-#include "visibility/passes.h"
 #include "bsp_fixture.h"
+#include "capture/captured_scene.h"
+#include "shell/bsp_renderer.h"
+#include "visibility/beam_tree.h"
+#include "visibility/passes.h"
 
 struct TestObject : PolygonColours {
   std::vector<Vector> points;
@@ -27,13 +29,10 @@ class TestScene {
   explicit TestScene(int32_t width = 100, int32_t height = 100) {
     settings.drawingStyle = kStyleVisibleEdges;
     settings.backFaces = kBackFacesKeep;
-    MakeView(view, width, height, &settings);
-    SetCamera(view, StraightCamera());
+    settings.width = width;
+    settings.height = height;
   }
-  ~TestScene() {
-    DestroyBeamTree(tree);
-    for (auto& item : items_) HostDelete(item->object);
-  }
+  ~TestScene() { DestroyBeamTree(tree); }
 
   // A new object with these points and polygons (c == d: triangle).
   TestObject& Add(std::vector<Vector> points, std::vector<PolygonCorners> polygons) {
@@ -44,8 +43,10 @@ class TestScene {
     return item;
   }
 
-  // Captures every object and clips its polygons into the clipped list.
+  // Captures every object and runs the frame's capture stage: the clipped
+  // list then holds every polygon in view.
   void Capture() {
+    renderer_.Prepare(settings, job);
     for (auto& item : items_) {
       item->neighbours.Build(item->polygons.data(), static_cast<int32_t>(item->polygons.size()));
       MeshInput input;
@@ -55,32 +56,26 @@ class TestScene {
       input.polygonCount = static_cast<int32_t>(item->polygons.size());
       input.neighbours = &item->neighbours;
       input.colours = item.get();
-      item->object = HostNew<BSPPolyObj>(settings, input);
-      if (item->object == nullptr) continue;  // as the driver does: the object is left out
-      item->object->listIndex = objects.Count();
-      objects.Push(item->object);
-      Stack<BspPolygon> pass1;
-      if (CaptureWorldPoints(*item->object)) BuildPolygons(*item->object, view, pass1);
-      ClipToFrustum(view, pass1, clipped);
+      // As the driver does, an object that cannot be captured is left out.
+      item->object = AddCapturedObject(renderer_.scene, settings, settings.lines, input);
     }
+    renderer_.scene.camera = StraightCamera();
+    renderer_.CaptureStage(clipped);
   }
 
-  // The passes of the drawing style; false when they stopped early.
-  bool RunPasses() {
-    if (settings.drawingStyle == kStyleAllEdges) {
-      return HandBackWithoutHiddenSurfaceRemoval(view, clipped);
-    }
-    return RunOcclusionPass(view, tree, clipped) && RunVisibilityPass(view, tree, objects);
-  }
+  // The frame's visibility stage; false when it stopped early.
+  bool RunPasses() { return renderer_.VisibilityStage(clipped); }
 
+  const BspView& View() const { return *renderer_.view; }
+  Stack<BSPPolyObj*>& Objects() { return renderer_.scene.objects; }
   BSPPolyObj& Object(size_t i) { return *items_[i]->object; }
 
   ExportSettings settings;
-  BspView view;
-  Stack<BSPPolyObj*> objects;
+  ExportJob job;
   Stack<BspPolygon> clipped;
-  BeamTree tree;
+  BeamTree tree;  // for tests that run the passes one by one
 
  private:
+  BSPRenderer renderer_;
   std::vector<std::unique_ptr<TestObject>> items_;
 };

@@ -6,7 +6,7 @@
 
 #include "capture/bsp_poly_obj.h"
 #include "polygons/split.h"
-#include "core/progress.h"
+#include "core/job.h"
 
 namespace {
 
@@ -19,6 +19,7 @@ struct Insertion {
   Stack<DeferredInsert>* deferred;
   bool output;                    // output insertion (pass 2)
   Stack<BspPolygon>* outputList;  // pass 2 only; may be null
+  ExportJob* job;                 // progress and stop polls; may be null
 };
 
 void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth);
@@ -147,8 +148,7 @@ void InsertAtNode(const Insertion& how, BeamNode& node, BspPolygon& polygon, int
 void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth) {
   // A tick every 64 steps keeps the display and the stop poll fresh (a step
   // takes microseconds) without reading the host's clock at every node.
-  static uint32_t steps = 0;
-  if ((++steps & (kStepsPerTick - 1)) == 0) ReportProgressAgain();
+  if (how.job != nullptr) TickProgress(*how.job, kStepsPerTick);
   if (MemoryErrorFlag::Test() != 0) return;
   if (tree.root != nullptr) {
     if (how.deferred == nullptr || depth < kMaxInsertDepth) {
@@ -200,23 +200,24 @@ void DestroyBeamTree(BeamTree& tree) {
 }
 
 void InsertPolygon(BeamTree& tree, BspPolygon& polygon, const BspView& view,
-                   Stack<DeferredInsert>* deferred, int32_t depth) {
-  const Insertion how{view, deferred, false, nullptr};
+                   Stack<DeferredInsert>* deferred, int32_t depth, ExportJob* job) {
+  const Insertion how{view, deferred, false, nullptr, job};
   InsertIntoHandle(how, tree, polygon, depth);
 }
 
 void InsertPolygonWithOutput(BeamTree& tree, BspPolygon& polygon, const BspView& view,
                              Stack<DeferredInsert>* deferred, int32_t depth,
-                             Stack<BspPolygon>* output) {
-  const Insertion how{view, deferred, true, output};
+                             Stack<BspPolygon>* output, ExportJob* job) {
+  const Insertion how{view, deferred, true, output, job};
   InsertIntoHandle(how, tree, polygon, depth);
 }
 
 void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
-                          Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output) {
+                          Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output,
+                          ExportJob* job) {
   if (item.node == nullptr) return;
   const bool outputKind = item.kind == kDeferredOutput;
-  const Insertion how{view, deferred, outputKind, outputKind ? output : nullptr};
+  const Insertion how{view, deferred, outputKind, outputKind ? output : nullptr, job};
   InsertAtNode(how, *item.node, item.polygon, 0);
 }
 

@@ -15,6 +15,7 @@
 
 #include "polygons/bsp_polygon.h"
 #include "polygons/bsp_view.h"
+#include "core/job.h"
 #include "core/stack.h"
 
 struct BeamNode;
@@ -69,21 +70,23 @@ void DestroyBeamTree(BeamTree& tree);
 // Plain insertion (pass 1): records occlusion between `polygon` and the
 // polygons in the tree, and adds the visible pieces as new nodes. The
 // polygon's edges may be marked on beam planes. Without a deferred stack the
-// recursion is not bounded.
+// recursion is not bounded. With a job, the walk keeps its progress display
+// and stop poll fresh.
 void InsertPolygon(BeamTree& tree, BspPolygon& polygon, const BspView& view,
-                   Stack<DeferredInsert>* deferred, int32_t depth);
+                   Stack<DeferredInsert>* deferred, int32_t depth, ExportJob* job = nullptr);
 
 // Output insertion (pass 2): pieces that reach an empty place are appended
 // to `output` (when given) and become nodes; coplanar overlaps survive only
 // for the polygon with the smaller (object list index, polygon index).
 void InsertPolygonWithOutput(BeamTree& tree, BspPolygon& polygon, const BspView& view,
                              Stack<DeferredInsert>* deferred, int32_t depth,
-                             Stack<BspPolygon>* output);
+                             Stack<BspPolygon>* output, ExportJob* job = nullptr);
 
 // Resumes a deferred insertion at its node with depth 0; `output` is used
 // for kind-3 items.
 void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
-                          Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output);
+                          Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output,
+                          ExportJob* job = nullptr);
 
 // Hidden `hidden` by `occluder`, both taken through their origins: marks the
 // hidden polygon in its object and adds the occluder's origin to the hidden

@@ -1,6 +1,5 @@
 // Style 10034: every clipped polygon goes back to its object unfiltered.
 #include "visibility/passes.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -10,12 +9,13 @@ constexpr int32_t kProgressTo = 50;
 
 }  // namespace
 
-bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped) {
+bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped,
+                                         ExportJob& job) {
   const int32_t count = clipped.Count();
   bool cancelled = false;
   for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
-    ReportProgress(i, count, kProgressFrom, kProgressTo);
-    if (i % kCancelPollInterval == 0 && ExportCancelled(view.settings)) {
+    ReportProgress(job, i, count, kProgressFrom, kProgressTo);
+    if (i % kCancelPollInterval == 0 && ExportCancelled(job)) {
       cancelled = true;
       break;
     }

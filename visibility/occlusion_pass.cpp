@@ -1,7 +1,6 @@
 // Pass 1: the scene-wide beam tree that records occlusion.
 #include "visibility/passes.h"
 #include "visibility/poly_sort.h"
-#include "core/progress.h"
 
 namespace {
 
@@ -10,18 +9,19 @@ constexpr int32_t kProgressFrom = 0;
 constexpr int32_t kProgressTo = 25;
 
 // Resumes the plain insertions that ran out of depth, until none is left.
-void DrainPlainInsertions(const BspView& view, Stack<DeferredInsert>& deferred) {
+void DrainPlainInsertions(const BspView& view, Stack<DeferredInsert>& deferred, ExportJob& job) {
   while (!deferred.Empty() && MemoryErrorFlag::Test() == 0) {
     DeferredInsert item = deferred.Pop();
     if (item.node != nullptr && item.kind == kDeferredPlain) {
-      ResumeDeferredInsert(item, view, &deferred, nullptr);
+      ResumeDeferredInsert(item, view, &deferred, nullptr, &job);
     }
   }
 }
 
 }  // namespace
 
-bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped) {
+bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped,
+                      ExportJob& job) {
   const int32_t count = clipped.Count();
   Stack<SortEntry> entries;
   entries.Reserve(count);
@@ -33,8 +33,8 @@ bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon
   bool cancelled = false;
   Stack<DeferredInsert> deferred;
   for (int32_t k = 0; k < entries.Count() && MemoryErrorFlag::Test() == 0; ++k) {
-    ReportProgress(k, count, kProgressFrom, kProgressTo);
-    if (k % kCancelPollInterval == 0 && ExportCancelled(view.settings)) {
+    ReportProgress(job, k, count, kProgressFrom, kProgressTo);
+    if (k % kCancelPollInterval == 0 && ExportCancelled(job)) {
       cancelled = true;
       break;
     }
@@ -42,8 +42,8 @@ bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon
     // the copies that the insertion may mark.
     BspPolygon& polygon = *entries[k].polygon;
     if (!FacesViewer(polygon, view.eye)) Flip(polygon);
-    InsertPolygon(sceneTree, polygon, view, &deferred, 0);
-    DrainPlainInsertions(view, deferred);
+    InsertPolygon(sceneTree, polygon, view, &deferred, 0, &job);
+    DrainPlainInsertions(view, deferred, job);
   }
   deferred.Clear();
   entries.Clear();

@@ -14,6 +14,7 @@
 #include "visibility/beam_tree.h"
 #include "capture/bsp_poly_obj.h"
 #include "polygons/bsp_view.h"
+#include "core/job.h"
 #include "core/stack.h"
 
 // Text printed for a polygon that cannot be handed back to an object.
@@ -26,13 +27,16 @@ void ClipToFrustum(const BspView& view, Stack<BspPolygon>& pass1, Stack<BspPolyg
 
 // Pass 1 over the clipped list, which it releases. False when cancelled or
 // on memory failure.
-bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped);
+bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped,
+                      ExportJob& job);
 
 // Pass 2 over the objects; destroys the scene tree first and releases every
 // captured polygon's occluder list. False when cancelled or on memory
 // failure; the fragments appended so far stay.
-bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyObj*>& objects);
+bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyObj*>& objects,
+                       ExportJob& job);
 
 // Appends every clipped polygon, clipped again, to its object's fragments
 // and releases the list. False when cancelled or on memory failure.
-bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped);
+bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped,
+                                         ExportJob& job);

@@ -49,14 +49,17 @@ TestMesh Hinge(float topZ, Vector bottom) {
 
 struct Captured {
   ExportSettings settings;
+  ExportJob job;
   BspView view;
   Stack<BspPolygon> pass1;
   BSPPolyObj* object = nullptr;
 
-  Captured(TestMesh& mesh, const ExportSettings& objectSettings) {
-    MakeStraightView(view, &settings);
-    object = HostNew<BSPPolyObj>(objectSettings, mesh.Input());
-    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, pass1);
+  Captured(TestMesh& mesh, const ExportSettings& objectSettings,
+           QuadrangleSplitter splitter = nullptr)
+      : settings(objectSettings) {
+    MakeStraightView(view);
+    object = HostNew<BSPPolyObj>(settings, settings.lines, mesh.Input());
+    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, splitter, pass1, job);
   }
   ~Captured() { HostDelete(object); }
   const BspPolygon* Stored(int32_t polygonIndex) const {
@@ -86,7 +89,7 @@ TEST_F(CaptureTest, WorldPointsFollowTheObjectMatrix) {
   input.matrix.v1 = Vector3d{0, 2, 0};
   input.matrix.v2 = Vector3d{-1, 0, 0};
   ExportSettings settings;
-  BSPPolyObj object(settings, input);
+  BSPPolyObj object(settings, settings.lines, input);
   ASSERT_TRUE(CaptureWorldPoints(object));
   ASSERT_EQ(object.points.Count(), 4);
   const Point& p = object.points[2];  // (0, 1, 10)
@@ -120,9 +123,9 @@ TEST_F(CaptureTest, SharedEdgeFlagsFollowTheNeighbourAndTheObjectsOptions) {
   for (const Case& c : cases) {
     TestMesh mesh = Hinge(c.topZ, c.bottom);
     ExportSettings settings;
-    settings.creaseLines = c.crease;
-    settings.outlineLines = c.outline;
-    settings.skipCoplanarEdges = c.flat;
+    settings.lines.creaseLines = c.crease;
+    settings.lines.outlineLines = c.outline;
+    settings.lines.skipCoplanarEdges = c.flat;
     Captured captured(mesh, settings);
     const BspPolygon* a = captured.Stored(0);
     ASSERT_NE(a, nullptr) << c.name;
@@ -229,9 +232,7 @@ TEST_F(CaptureTest, QuadranglesAreOfferedToTheInstalledSplitter) {
     EXPECT_EQ(whole.object->polygons.Count(), 1);
     EXPECT_EQ(whole.object->polygons[0]->edges.Count(), 4);
   }
-  SetQuadrangleSplitter(&SplitAlongCorners0And2);
-  Captured split(mesh, settings);
-  SetQuadrangleSplitter(nullptr);
+  Captured split(mesh, settings, &SplitAlongCorners0And2);
   ASSERT_EQ(split.object->polygons.Count(), 2);
   for (int32_t i = 0; i < 2; ++i) {
     EXPECT_EQ(split.object->polygons[i]->edges.Count(), 3);
@@ -241,9 +242,10 @@ TEST_F(CaptureTest, QuadranglesAreOfferedToTheInstalledSplitter) {
 
 TEST_F(CaptureTest, FailuresAreReportedWithTheirLineNumbers) {
   ExportSettings settings;
+  ExportJob job;
   {
     TestMesh mesh = Hinge(11, {0, -1, 11});
-    BSPPolyObj object(settings, mesh.Input());
+    BSPPolyObj object(settings, settings.lines, mesh.Input());
     host::ConsoleCapture console;
     host::FailNthAllocation(1);  // the point table
     EXPECT_FALSE(CaptureWorldPoints(object));
@@ -252,7 +254,7 @@ TEST_F(CaptureTest, FailuresAreReportedWithTheirLineNumbers) {
   MemoryErrorFlag::Clear();
   {
     TestMesh mesh = Hinge(11, {0, -1, 11});
-    BSPPolyObj object(settings, mesh.Input());
+    BSPPolyObj object(settings, settings.lines, mesh.Input());
     host::ConsoleCapture console;
     host::FailNthAllocation(2);  // the marks
     EXPECT_TRUE(CaptureWorldPoints(object));
@@ -262,14 +264,14 @@ TEST_F(CaptureTest, FailuresAreReportedWithTheirLineNumbers) {
   MemoryErrorFlag::Clear();
   {
     TestMesh mesh = Hinge(11, {0, -1, 11});
-    BSPPolyObj object(settings, mesh.Input());
+    BSPPolyObj object(settings, settings.lines, mesh.Input());
     BspView view;
-    MakeStraightView(view, &settings);
+    MakeStraightView(view);
     ASSERT_TRUE(CaptureWorldPoints(object));
     Stack<BspPolygon> pass1;
     host::ConsoleCapture console;
     host::FailNthAllocation(1);  // the face-normal table
-    BuildPolygons(object, view, pass1);
+    BuildPolygons(object, view, nullptr, pass1, job);
     EXPECT_TRUE(console.Contains("NO MEMORY: BSPPolyObj 92"));
     EXPECT_EQ(object.polygons.Count(), 0);
   }
@@ -279,14 +281,14 @@ TEST_F(CaptureTest, FailuresAreReportedWithTheirLineNumbers) {
     MeshInput input = mesh.Input();
     input.neighbours = nullptr;
     ExportSettings noCreases = settings;
-    noCreases.outlineLines = 0;
-    BSPPolyObj object(noCreases, input);
+    noCreases.lines.outlineLines = false;
+    BSPPolyObj object(noCreases, noCreases.lines, input);
     BspView view;
-    MakeStraightView(view, &settings);
+    MakeStraightView(view);
     ASSERT_TRUE(CaptureWorldPoints(object));
     Stack<BspPolygon> pass1;
     host::ConsoleCapture console;
-    BuildPolygons(object, view, pass1);
+    BuildPolygons(object, view, nullptr, pass1, job);
     EXPECT_TRUE(console.Contains("NO MEMORY: BSPPolyObj 97"));
     ASSERT_EQ(object.polygons.Count(), 2);  // built on, without neighbours
     EXPECT_EQ(FlagsOfEdge(*object.polygons[0], mesh.points[1], mesh.points[0]),

@@ -215,7 +215,7 @@ TEST_F(ExportTagsTest, AnObjectTakesTheFirstExportTagOfItselfOrItsNearestAncesto
   host::AddTag(own, ExportTag(35, {1, 1, 1}, std::nullopt));
   HostObject& untagged = Object("Untagged");
 
-  ExportSettings inherited;
+  LineStyle inherited;
   ASSERT_TRUE(readExportTags(inherited, &child));
   EXPECT_EQ(inherited.outlineLines, 0);
   EXPECT_EQ(inherited.creaseLines, 1);
@@ -226,14 +226,14 @@ TEST_F(ExportTagsTest, AnObjectTakesTheFirstExportTagOfItselfOrItsNearestAncesto
                   inherited.lineRGBA[3]}),
             (Rgba{127, 63, 0, 255}));
 
-  ExportSettings tagged;
+  LineStyle tagged;
   ASSERT_TRUE(readExportTags(tagged, &own));
   EXPECT_EQ(tagged.lineWidth, 20) << "widths are held to 0..20";
   EXPECT_EQ((Rgba{tagged.lineRGBA[0], tagged.lineRGBA[1], tagged.lineRGBA[2], tagged.lineRGBA[3]}),
             (Rgba{0, 0, 0, 255}))
       << "a tag without brightness draws black whatever its colour";
 
-  ExportSettings defaults;
+  LineStyle defaults;
   defaults.lineWidth = 7;
   EXPECT_FALSE(readExportTags(defaults, &untagged));
   EXPECT_EQ(defaults.lineWidth, 7) << "an object without an export tag keeps its settings";

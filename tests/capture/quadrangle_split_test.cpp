@@ -24,10 +24,8 @@ class QuadrangleSplitTest : public HostTest {
   void SetUp() override {
     HostTest::SetUp();
     MemoryErrorFlag::Clear();
-    SetQuadrangleSplitter(&splitQuadrangle);
   }
   void TearDown() override {
-    SetQuadrangleSplitter(nullptr);
     host::ClearAllocationFaults();
     MemoryErrorFlag::Clear();
     HostTest::TearDown();
@@ -36,8 +34,8 @@ class QuadrangleSplitTest : public HostTest {
 
 // Camera at the origin looking along +z; at depth z the view spans
 // |x| <= z / 2 and |y| <= z / 2.
-void MakeCameraView(BspView& view, const ExportSettings* settings) {
-  MakeView(view, 100, 100, settings);
+void MakeCameraView(BspView& view) {
+  MakeView(view, 100, 100);
   CameraInput camera;
   camera.lensLength = 36.0;
   camera.filmWidth = 36.0;
@@ -73,18 +71,20 @@ struct Mesh : PolygonColours {
   }
 };
 
-// The mesh captured through the real capture, back faces kept.
+// The mesh captured through the real capture with the splitter, back faces
+// kept.
 struct Captured {
   ExportSettings settings;
+  ExportJob job;
   BspView view;
   Stack<BspPolygon> pass1;
   BSPPolyObj* object = nullptr;
 
   explicit Captured(Mesh& mesh) {
     settings.backFaces = kBackFacesKeep;
-    MakeCameraView(view, &settings);
-    object = HostNew<BSPPolyObj>(settings, mesh.Input());
-    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, pass1);
+    MakeCameraView(view);
+    object = HostNew<BSPPolyObj>(settings, settings.lines, mesh.Input());
+    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, &splitQuadrangle, pass1, job);
   }
   ~Captured() { HostDelete(object); }
 
@@ -196,14 +196,20 @@ TEST_F(QuadrangleSplitTest, FoldedQuadrangleIsCutAlongTheDiagonalTheNeighboursCo
   }
 }
 
-TEST_F(QuadrangleSplitTest, EveryExportInstallsTheSplitter) {
-  SetQuadrangleSplitter(nullptr);
+TEST_F(QuadrangleSplitTest, TheFrameDriverSplitsFoldedQuadrangles) {
   ExportSettings settings;
+  settings.backFaces = kBackFacesKeep;
+  settings.width = settings.height = 100;
+  ExportJob job;
   BSPRenderer renderer;
-  ASSERT_NE(renderer.Prepare(&settings), 0);
+  ASSERT_NE(renderer.Prepare(settings, job), 0);
   Mesh mesh(1);
-  Captured captured(mesh);
-  EXPECT_EQ(captured.OfHostPolygon(0).size(), 2u);
+  BSPPolyObj* object = AddCapturedObject(renderer.scene, settings, settings.lines, mesh.Input());
+  ASSERT_NE(object, nullptr);
+  renderer.scene.camera.lensLength = renderer.scene.camera.filmWidth = 36.0;
+  Stack<BspPolygon> clipped;
+  ASSERT_TRUE(renderer.CaptureStage(clipped));
+  EXPECT_EQ(object->polygons.Count(), 2);
 }
 
 // Direct calls: a quadrangle with these corners (host points 20 to 23),
@@ -241,8 +247,8 @@ class DirectSplitTest : public QuadrangleSplitTest {
 
   void SetUp() override {
     QuadrangleSplitTest::SetUp();
-    MakeCameraView(view_, &settings_);
-    object_ = HostNew<BSPPolyObj>(settings_, MeshInput{});
+    MakeCameraView(view_);
+    object_ = HostNew<BSPPolyObj>(settings_, settings_.lines, MeshInput{});
   }
   void TearDown() override {
     HostDelete(object_);
@@ -313,9 +319,9 @@ TEST_F(DirectSplitTest, DiagonalFlagsFollowTheFoldTheEyeAndTheObjectsOptions) {
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "eye x " << c.eye.x << ", outline " << c.outline
                                       << ", crease " << c.crease << " at " << c.creaseDegrees);
-    object_->settings.outlineLines = c.outline;
-    object_->settings.creaseLines = c.crease;
-    object_->settings.creaseAngle = static_cast<float>(c.creaseDegrees * kPi / 180.0);
+    object_->lineStyle.outlineLines = c.outline;
+    object_->lineStyle.creaseLines = c.crease;
+    object_->lineStyle.creaseAngle = static_cast<float>(c.creaseDegrees * kPi / 180.0);
     view_.eye = c.eye;
     MakeFolded();
     ASSERT_TRUE(Split());

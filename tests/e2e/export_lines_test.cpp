@@ -38,20 +38,20 @@ class ExportLinesTest : public HostTest {
   }
 
   // Exports the scene with `settings` (file name set here) and reads the file.
-  Drawing Export(ExportSettings settings) {
+  WrittenDrawing Export(ExportSettings settings) {
     const std::string file = folder_ / "frame.ai";
     settings.fileName = file.c_str();
     ExportFrame(doc_.get(), settings);
     EXPECT_TRUE(fs::exists(file)) << "style " << settings.drawingStyle;
-    const Drawing drawing = ReadDrawing(file);
+    const WrittenDrawing drawing = ReadDrawing(file);
     EXPECT_TRUE(drawing.framed);
     fs::remove(file);
     return drawing;
   }
-  Drawing Export(int32_t style) { return Export(FrameSettings(style, "")); }
+  WrittenDrawing Export(int32_t style) { return Export(FrameSettings(style, "")); }
 
   // How often the stretch from p to q (world points) is drawn.
-  static double TimesDrawn(const Drawing& drawing, HostVector p, HostVector q) {
+  static double TimesDrawn(const WrittenDrawing& drawing, HostVector p, HostVector q) {
     return drawing.Covered(OnPage(p), OnPage(q)) / Length(p, q);
   }
 
@@ -75,11 +75,11 @@ TEST_F(ExportLinesTest, SharedEdgeIsDrawnOnceAndOnlyWhereItIsSeen) {
   AddMesh(*doc_, "Card", {{-2.5f, -1.5f, 5}, {0, -1.5f, 5}, {0, 1.5f, 5}, {-2.5f, 1.5f, 5}},
           {{0, 1, 2, 3}}, {0.2f, 0.2f, 0.8f});
 
-  const Drawing all = Export(kStyleAllEdges);
+  const WrittenDrawing all = Export(kStyleAllEdges);
   EXPECT_NEAR(TimesDrawn(all, kP0, kP2), 1.0, 1e-3) << "without hidden-surface removal";
   EXPECT_NEAR(TimesDrawn(all, kP1, kP2), 1.0, 1e-3);
 
-  const Drawing visible = Export(kStyleVisibleEdges);
+  const WrittenDrawing visible = Export(kStyleVisibleEdges);
   EXPECT_NEAR(TimesDrawn(visible, kCentre, kP2), 1.0, 1e-3) << "the seen half, once";
   EXPECT_NEAR(TimesDrawn(visible, kP0, kCentre), 0.0, 1e-3) << "the hidden half";
   EXPECT_NEAR(TimesDrawn(visible, kP1, kP2), 1.0, 1e-3);
@@ -96,7 +96,7 @@ TEST_F(ExportLinesTest, RegionLinesSeparateColoursOnly) {
 
   for (const int32_t style : {kStyleEdgeLines, kStyleFilled}) {
     SCOPED_TRACE(style);
-    const Drawing drawing = Export(style);
+    const WrittenDrawing drawing = Export(style);
     EXPECT_NEAR(TimesDrawn(drawing, b, c), 0.0, 1e-3) << "between the two red triangles";
     EXPECT_GE(TimesDrawn(drawing, c, d), 1.0 - 1e-3) << "between red and blue";
     EXPECT_GE(TimesDrawn(drawing, a, b), 1.0 - 1e-3) << "the strip's outline";
@@ -117,9 +117,9 @@ TEST_F(ExportLinesTest, OptionsSwitchCreasesAndFlatEdgesOff) {
     for (const bool on : {true, false}) {
       SCOPED_TRACE(std::to_string(style) + (on ? " options on" : " options off"));
       ExportSettings settings = FrameSettings(style, "");
-      settings.creaseLines = on ? 1 : 0;
-      settings.skipCoplanarEdges = on ? 1 : 0;
-      const Drawing drawing = Export(settings);
+      settings.lines.creaseLines = on;
+      settings.lines.skipCoplanarEdges = on;
+      const WrittenDrawing drawing = Export(settings);
       const double ridge = TimesDrawn(drawing, r0, r1);
       const double diagonal = TimesDrawn(drawing, f0, f2);
       EXPECT_GE(TimesDrawn(drawing, f0, f1), 1.0 - 1e-3) << "the flat square's side";
@@ -171,8 +171,8 @@ TEST_F(ExportLinesTest, LineWidthAndColourComeFromSettingsOrTag) {
     }
     for (const int32_t style : kAllStyles) {
       ExportSettings settings = FrameSettings(style, "");
-      settings.lineWidth = c.settingsWidth;
-      const Drawing drawing = Export(settings);
+      settings.lines.lineWidth = c.settingsWidth;
+      const WrittenDrawing drawing = Export(settings);
       EXPECT_EQ(drawing.Widths(), std::set<std::string>{c.widthLine}) << style;
       ASSERT_FALSE(drawing.paths.empty());
       for (const PaintedPath& path : drawing.paths) EXPECT_EQ(path.stroke, c.strokeLine) << style;
@@ -203,7 +203,7 @@ TEST_F(ExportLinesTest, NearlyTouchingCornersOfTwoObjectsAreWelded) {
             {Triangle(0, 1, 2)}, {0.9f, 0.1f, 0.1f});
     AddMesh(*doc_, "Right", {{0.5f, 0.3f, 2}, {0.5f, -0.3f, 2}, {c.right, 0, 2}},
             {Triangle(0, 1, 2)}, {0.1f, 0.1f, 0.9f});
-    const Drawing drawing = Export(kStyleAllEdges);
+    const WrittenDrawing drawing = Export(kStyleAllEdges);
 
     std::set<double> tips;  // page x of the corners on the middle line
     for (const PagePoint& p : drawing.Corners())
@@ -281,7 +281,7 @@ TEST_F(ExportLinesTest, SwitchedOffObjectHidesItsUndefinedChildren) {
     indices[m.name] = object.index;
     sides.push_back({{x, -1, 10}, {x + 1, -1, 10}});
   }
-  const Drawing drawing = Export(kStyleAllEdges);
+  const WrittenDrawing drawing = Export(kStyleAllEdges);
   for (size_t i = 0; i < std::size(members); ++i)
     EXPECT_NEAR(TimesDrawn(drawing, sides[i].first, sides[i].second), members[i].drawn ? 1.0 : 0.0,
                 1e-3)

@@ -15,6 +15,7 @@
 #include "export_support.h"
 #include "host/import/load_scene.h"
 #include "shell/conv_thread.h"
+#include "shell/settings_storage.h"
 #include "shell/frame_export.h"
 
 namespace {
@@ -27,11 +28,12 @@ constexpr int32_t kStoppedFrame = 2;
 std::atomic<int64_t> gFailAfter{-1};    // let this many allocations succeed, then fail all
 std::atomic<int64_t> gAllocations{-1};  // counts the frame's allocations when >= 0
 
-void RenderWithFaults(BaseDocument* doc, int32_t frame, ExportSettings* settings) {
-  if (frame != kStoppedFrame) return RenderFrame(doc, frame, settings);
+void RenderWithFaults(BaseDocument* doc, int32_t frame, const ExportSettings& settings,
+                      ExportJob& job) {
+  if (frame != kStoppedFrame) return RenderFrame(doc, frame, settings, job);
   const int64_t before = host::GetMemoryStats().totalAllocations;
   if (gFailAfter >= 0) host::FailAllocationsAfter(gFailAfter);
-  RenderFrame(doc, frame, settings);
+  RenderFrame(doc, frame, settings, job);
   host::ClearAllocationFaults();
   if (gAllocations >= 0) gAllocations = host::GetMemoryStats().totalAllocations - before;
 }
@@ -49,7 +51,6 @@ class ExportRunTest : public HostTest {
     gAllocations = -1;
   }
   void TearDown() override {
-    SetFrameRenderer(nullptr);
     host::SetStatusListener(nullptr);
     host::ClearAllocationFaults();
     ResourcesFree();
@@ -65,11 +66,11 @@ class ExportRunTest : public HostTest {
     const int64_t documentsBefore = host::LiveDocuments();
     thread_ = HostNew<ConvThread>();
     ASSERT_NE(thread_, nullptr);
-    thread_->job = FrameSettings(style, folder_ / "spin.ai", 160, 120);
-    thread_->job.backFaces = kBackFacesDrop;
-    thread_->job.toFrame = to;
-    thread_->job.frameRate = 24;
-    thread_->job.thread = thread_;
+    thread_->settings = FrameSettings(style, folder_ / "spin.ai", 160, 120);
+    thread_->settings.backFaces = kBackFacesDrop;
+    thread_->settings.toFrame = to;
+    thread_->settings.frameRate = 24;
+    thread_->renderer = renderer_;
     thread_->job.document = CopyDocument(source_.get());
     int endEvents = 0;
     const int32_t token = host::AddEventListener(
@@ -108,6 +109,7 @@ class ExportRunTest : public HostTest {
 
   std::unique_ptr<HostDocument> source_;
   ConvThread* thread_ = nullptr;
+  FrameRenderer renderer_ = &RenderFrame;  // the frame renderer of the next export
   ScratchFolder folder_;
 };
 
@@ -164,7 +166,7 @@ TEST_F(ExportRunTest, StopDuringAFrameLeavesOnlyCompleteFiles) {
     host::SetStatusListener([&](const host::StatusState& status) {
       // Runs on the conversion thread; the percentage falls back when the
       // frame's progress starts.
-      if (stopped || thread_->job.currentFrame != kStoppedFrame || status.percent < 0) return;
+      if (stopped || thread_->job.frame != kStoppedFrame || status.percent < 0) return;
       if (status.percent == 100 || status.percent < threshold) return;
       fileWasThere = fs::exists(FrameFile(kStoppedFrame));
       thread_->End(false);
@@ -181,7 +183,7 @@ TEST_F(ExportRunTest, StopDuringAFrameLeavesOnlyCompleteFiles) {
 // frame ends: no file for that frame, none after it, the earlier ones
 // complete.
 TEST_F(ExportRunTest, MemoryRunningOutDuringAFrameEndsTheRunAfterIt) {
-  SetFrameRenderer(&RenderWithFaults);
+  renderer_ = &RenderWithFaults;
   gAllocations = 0;
   RunExport(kStyleFilled, 4);
   const int64_t allocations = gAllocations;
@@ -212,12 +214,12 @@ TEST_F(ExportRunTest, ObjectThatCannotBeCapturedLeavesNoDrawing) {
     fs::remove(folder_ / "frame.ai");
     host::ConsoleCapture console;
     host::FailNthAllocation(n);
-    ExportFrame(source_.get(), settings);
+    const ExportJob job = ExportFrame(source_.get(), settings);
     host::ClearAllocationFaults();
     if (!console.Contains("NO MEMORY: BSPRenderer 235")) continue;
     ++reports;
     EXPECT_FALSE(fs::exists(folder_ / "frame.ai")) << "allocation " << n;
-    EXPECT_EQ(MemoryErrorFlag::Test(), 1) << "the run ends after the frame";
+    EXPECT_TRUE(job.memoryFailed) << "the run ends after the frame";
   }
   EXPECT_GT(reports, 0) << "no allocation of the capture failed";
 }

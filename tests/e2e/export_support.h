@@ -26,7 +26,7 @@
 #include "host_fixture.h"
 #include "program_support.h"
 #include "core/export_settings.h"
-#include "core/progress.h"
+#include "core/job.h"
 
 namespace e2e {
 
@@ -123,13 +123,14 @@ inline ExportSettings FrameSettings(int32_t style, const std::string& file, int3
   return settings;
 }
 
-// Runs frame 0 through the renderer driver, as the export step does, with
-// a fresh progress display that polls these settings.
-inline void ExportFrame(HostDocument* doc, ExportSettings& settings) {
-  MemoryErrorFlag::Clear();
-  ResetProgress();
-  SetProgressJob(&settings);
-  RenderFrame(doc, 0, &settings);
+// Runs frame 0 through the renderer driver, as the export step does, with a
+// fresh job bound to this thread; returns the job as the frame left it.
+inline ExportJob ExportFrame(HostDocument* doc, const ExportSettings& settings) {
+  ExportJob job;
+  JobBinding binding(job);
+  ResetProgress(job);
+  RenderFrame(doc, 0, settings, job);
+  return job;
 }
 
 // ---------------------------------------------------------------- written files
@@ -158,7 +159,7 @@ struct PaintedPath {
   bool Closed() const { return paint == 'f' || paint == 'b'; }
 };
 
-struct Drawing {
+struct WrittenDrawing {
   std::vector<std::string> lines;  // without their CR LF
   std::vector<PaintedPath> paths;
   bool framed = false;  // the fixed first and last line, every line ending in CR LF
@@ -225,8 +226,8 @@ struct Drawing {
   }
 };
 
-inline Drawing ReadDrawing(const fs::path& file) {
-  Drawing drawing;
+inline WrittenDrawing ReadDrawing(const fs::path& file) {
+  WrittenDrawing drawing;
   const std::string text = ReadWhole(file);
   bool crlf = !text.empty();
   size_t start = 0;

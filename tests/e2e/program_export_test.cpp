@@ -108,7 +108,7 @@ TEST_F(ProgramExportTest, LineSettingsAndTagsGiveWidthAndColour) {
       Run({kStillLife, "--style", "edges", "--line-width", "3", "--line-color", "#ff8000",
            "--brightness", "0.5", "--tag", "Box:width=2,color=#0000ff", "-o", "lines.ai", "-q"});
   ASSERT_EQ(run.status, 0) << run.err;
-  const Drawing drawing = ReadDrawing(folder_ / "lines.ai");
+  const WrittenDrawing drawing = ReadDrawing(folder_ / "lines.ai");
   EXPECT_EQ(drawing.Widths(), (std::set<std::string>{"2 w", "3 w"}));
   std::set<std::string> strokes;
   for (const PaintedPath& path : drawing.paths) strokes.insert(path.stroke + " " + path.width);

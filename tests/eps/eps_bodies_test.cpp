@@ -25,7 +25,7 @@ class EpsBodiesTest : public EpsTest {
 
   // The lines between the setup and the trailer.
   std::vector<std::string> Body(int32_t style) {
-    EXPECT_TRUE(WriteEpsFile(*page_, style, 0));
+    EXPECT_TRUE(WritePage(style, 0));
     const std::vector<std::string> lines = Lines(ReadFile(PathOf("body.eps")));
     const auto begin = std::find(lines.begin(), lines.end(), "%%EndSetup");
     const auto end = std::find(lines.begin(), lines.end(), "%%PageTrailer");
@@ -117,7 +117,7 @@ TEST_F(EpsBodiesTest, MemoryFailureLeavesNoHalfWrittenFileAndKeepsTheOldOne) {
   const std::string old = ReadFile(PathOf("body.eps"));
   MemoryErrorFlag::Set();
   for (const int32_t style : {kStyleAllEdges, kStyleEdgeLines, kStyleFilled}) {
-    EXPECT_FALSE(WriteEpsFile(*page_, style, 0));
+    EXPECT_FALSE(WritePage(style, 0));
     EXPECT_EQ(ReadFile(PathOf("body.eps")), old);
     EXPECT_FALSE(std::filesystem::exists(PathOf("body.eps.part")));
   }
@@ -131,6 +131,7 @@ TEST_F(EpsBodiesTest, EveryAllocationFailureLeavesAFramedFileOrNone) {
   for (int64_t n = 1;; ++n) {
     MemoryErrorFlag::Clear();
     page_ = std::make_unique<EpsPage>();
+    elements_.Clear();
     SetPage(100, 100, "body.eps");
     std::vector<EdgeSegment> region = Rectangle(10, 10, 50, 50);
     const std::vector<EdgeSegment> right = Rectangle(50, 10, 90, 50);
@@ -142,7 +143,7 @@ TEST_F(EpsBodiesTest, EveryAllocationFailureLeavesAFramedFileOrNone) {
 
     const int64_t failedBefore = host::GetMemoryStats().failedAllocations;
     host::FailNthAllocation(n);
-    const bool written = WriteEpsFile(*page_, kStyleFilled, 0);
+    const bool written = WritePage(kStyleFilled, 0);
     const bool failed = host::GetMemoryStats().failedAllocations > failedBefore;
     host::ClearAllocationFaults();
 

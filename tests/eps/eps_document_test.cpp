@@ -53,7 +53,7 @@ const std::vector<std::string> kTrailer = {
 TEST_F(EpsDocumentTest, EmptyPageIsHeaderThenTrailerWithCrLf) {
   for (const int32_t style :
        {kStyleAllEdges, kStyleVisibleEdges, kStyleEdgeLines, kStyleFilled, 0}) {
-    ASSERT_TRUE(WriteEpsFile(*page_, style, 0));
+    ASSERT_TRUE(WritePage(style, 0));
     std::vector<std::string> expected = kHeader;
     expected.insert(expected.end(), kTrailer.begin(), kTrailer.end());
     EXPECT_EQ(Lines(ReadFile(PathOf("scene.eps"))), expected) << "style " << style;
@@ -61,10 +61,10 @@ TEST_F(EpsDocumentTest, EmptyPageIsHeaderThenTrailerWithCrLf) {
 }
 
 TEST_F(EpsDocumentTest, RangeWritesNumberedAiFilesOneFrameKeepsTheChosenName) {
-  page_->settings.fromFrame = 25;
-  page_->settings.toFrame = 30;
+  page_->fromFrame = 25;
+  page_->toFrame = 30;
   for (int32_t frame = 0; frame < 6; ++frame)
-    ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, frame));
+    ASSERT_TRUE(WritePage(kStyleAllEdges, frame));
   for (int32_t frame = 0; frame < 6; ++frame) {
     const std::string name = "scene-" + std::to_string(frame) + ".ai";
     const std::vector<std::string> lines = Lines(ReadFile(PathOf(name)));
@@ -73,25 +73,25 @@ TEST_F(EpsDocumentTest, RangeWritesNumberedAiFilesOneFrameKeepsTheChosenName) {
   }
   EXPECT_FALSE(std::filesystem::exists(PathOf("scene.eps")));
 
-  page_->settings.fromFrame = page_->settings.toFrame = 7;
-  page_->settings.fileName = PathOf("single").c_str();
-  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  page_->fromFrame = page_->toFrame = 7;
+  page_->fileName = PathOf("single").c_str();
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
   EXPECT_TRUE(std::filesystem::exists(PathOf("single")));
 }
 
 TEST_F(EpsDocumentTest, RangeNamesWithoutSuffixOrWithDotsInFolders) {
-  page_->settings.fromFrame = 0;
-  page_->settings.toFrame = 1;
-  page_->settings.fileName = "/a.b/scene";
+  page_->fromFrame = 0;
+  page_->toFrame = 1;
+  page_->fileName = "/a.b/scene";
   EXPECT_EQ(std::string(EpsFileName(*page_, 1).Text()), "/a.b/scene-1.ai");
-  page_->settings.fileName = "out.v2.eps";
+  page_->fileName = "out.v2.eps";
   EXPECT_EQ(std::string(EpsFileName(*page_, 12).Text()), "out.v2-12.ai");
 }
 
 TEST_F(EpsDocumentTest, OwnerRecordAndTitleAreWrittenAsTheyAre) {
   host::SetOwnerRecord("Ana (Inks)", "Zeichenb\xC3\xBCro");  // ü in UTF-8
   host::SetFixedLocalTime(HostDateTime{2031, 1, 2, 23, 59, 0});
-  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
   const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
   ASSERT_GE(lines.size(), 5u);
   EXPECT_EQ(lines[2], "%%For: (Ana (Inks)) (Zeichenb\xFCro)");  // ü in Latin-1
@@ -100,10 +100,10 @@ TEST_F(EpsDocumentTest, OwnerRecordAndTitleAreWrittenAsTheyAre) {
 
 TEST_F(EpsDocumentTest, WritingLeavesNoHostHandlesBehind) {
   host::SetOwnerRecord("Ana", "Inks");
-  page_->settings.fromFrame = 0;
-  page_->settings.toFrame = 2;
+  page_->fromFrame = 0;
+  page_->toFrame = 2;
   const host::LiveHandles before = host::GetLiveHandles();
-  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 1));
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 1));
   const host::LiveHandles after = host::GetLiveHandles();
   EXPECT_EQ(after.strings, before.strings);
   EXPECT_EQ(after.files, before.files);
@@ -111,7 +111,7 @@ TEST_F(EpsDocumentTest, WritingLeavesNoHostHandlesBehind) {
 
 TEST_F(EpsDocumentTest, LineBreaksInTextCannotStartLinesOfTheirOwn) {
   host::SetOwnerRecord("Ana\r\nshowpage", "");
-  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
   const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[2], "%%For: (Ana??showpage) ()");
@@ -120,7 +120,7 @@ TEST_F(EpsDocumentTest, LineBreaksInTextCannotStartLinesOfTheirOwn) {
 TEST_F(EpsDocumentTest, LongLinesAreCutToTheLineBuffer) {
   const std::string longName(600, 'n');
   host::SetOwnerRecord(longName, "");
-  ASSERT_TRUE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
   const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[2].size(), static_cast<size_t>(kMaxEpsLine));
@@ -135,13 +135,13 @@ TEST_F(EpsDocumentTest, WriteLineWithoutFileWritesNothing) {
 }
 
 TEST_F(EpsDocumentTest, UnopenableFileIsReportedAndWritesNothing) {
-  page_->settings.fileName = PathOf("missing-folder/scene.eps").c_str();
-  EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  page_->fileName = PathOf("missing-folder/scene.eps").c_str();
+  EXPECT_FALSE(WritePage(kStyleAllEdges, 0));
   EXPECT_FALSE(std::filesystem::exists(PathOf("missing-folder")));
 
-  page_->settings.fileName = PathOf("scene.eps").c_str();
+  page_->fileName = PathOf("scene.eps").c_str();
   host::FailNthAllocation(1);  // the file object
-  EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  EXPECT_FALSE(WritePage(kStyleAllEdges, 0));
   host::ClearAllocationFaults();
   EXPECT_FALSE(std::filesystem::exists(PathOf("scene.eps")));
 }
@@ -156,9 +156,9 @@ TEST_F(EpsDocumentTest, FailedWriteIsReported) {
   struct rlimit small = saved;
   small.rlim_cur = 200;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  page_->settings.fileName = PathOf("full.eps").c_str();
+  page_->fileName = PathOf("full.eps").c_str();
   host::ConsoleCapture console;
-  const bool written = WriteEpsFile(*page_, kStyleAllEdges, 0);
+  const bool written = WritePage(kStyleAllEdges, 0);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, savedHandler);
 
@@ -171,8 +171,8 @@ TEST_F(EpsDocumentTest, FailedWriteIsReported) {
 // A name that is not an ordinary file is never replaced.
 TEST_F(EpsDocumentTest, NeverReplacesADeviceOrFolder) {
   std::filesystem::create_directories(PathOf("folder.eps"));
-  page_->settings.fileName = PathOf("folder.eps").c_str();
-  EXPECT_FALSE(WriteEpsFile(*page_, kStyleAllEdges, 0));
+  page_->fileName = PathOf("folder.eps").c_str();
+  EXPECT_FALSE(WritePage(kStyleAllEdges, 0));
   EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder.eps")));
   EXPECT_FALSE(std::filesystem::exists(PathOf("folder.eps.part")));
 }

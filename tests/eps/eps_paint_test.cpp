@@ -22,8 +22,8 @@ class EpsPaintTest : public EpsTest {
     return path;
   }
 
-  LineGroup Group(uint32_t kind) const {
-    LineGroup group;
+  PathPaint Group(uint32_t kind) const {
+    PathPaint group;
     group.kind = kind;
     group.color[0] = 255;
     group.color[1] = 128;

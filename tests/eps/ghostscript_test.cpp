@@ -103,7 +103,7 @@ class GhostscriptTest : public EpsTest {
 
   // Writes the page in `style` and renders it with a margin around the page.
   Picture Render(int32_t style) {
-    EXPECT_TRUE(WriteEpsFile(*page_, style, 0));
+    EXPECT_TRUE(WritePage(style, 0));
     const std::string procset =
         std::string(VEXMARK_SOURCE_DIR) + "/tests/eps/data/vexmark_procset.ps";
     const std::string output = PathOf("picture.ppm");

@@ -16,6 +16,7 @@
 #include "capture/export_tags.h"
 #include "scene_files.h"
 #include "core/export_settings.h"
+#include "shell/settings_storage.h"
 #include "shell/tag_dialog.h"
 
 namespace {
@@ -44,7 +45,7 @@ class NativeFormatTest : public HostTest {
     settings.toFrame = 48;
     settings.drawingStyle = kStyleFilled;
     settings.fileName = "/out/shot.ai";
-    settings.lineColor = {0.25f, 0.5f, 1.0f};
+    settings.lines.lineColor = {0.25f, 0.5f, 1.0f};
     EXPECT_TRUE(SaveSettingsTo(doc.get(), settings));
 
     host::Scene& scene = doc->scene;
@@ -138,14 +139,14 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   EXPECT_EQ(settings.toFrame, 48);
   EXPECT_EQ(settings.drawingStyle, kStyleFilled);
   EXPECT_EQ(settings.fileName, "/out/shot.ai");
-  EXPECT_EQ(settings.lineRGBA[2], 255);
+  EXPECT_EQ(settings.lines.lineRGBA[2], 255);
 
   SceneObject* mesh = ObjectDown(GetFirstObject(doc.get()));
   ASSERT_EQ(ObjectName(mesh), "Mesh");
-  ExportSettings line;
+  LineStyle line;
   ASSERT_TRUE(readExportTags(line, mesh));
   EXPECT_EQ(line.lineWidth, 3);
-  EXPECT_EQ(line.outlineLines, 0);
+  EXPECT_FALSE(line.outlineLines);
   EXPECT_EQ(line.lineRGBA[0], 127);
 }
 

@@ -29,7 +29,7 @@ class ChainingTest : public EpsTest {
     Stack<EdgeSegment> segments;
     for (const EdgeSegment& s : input) segments.Push(s);
     Stack<EpsPath> paths;
-    ChainSegments(*page_, segments, paths, tolerance);
+    ChainSegments(segments, paths, tolerance);
     EXPECT_EQ(segments.Count(), 0);
     return paths;
   }
@@ -38,7 +38,7 @@ class ChainingTest : public EpsTest {
     Stack<EdgeSegment> segments;
     for (const EdgeSegment& s : input) segments.Push(s);
     Stack<EpsPath> paths;
-    ChainRegion(*page_, segments, paths, tolerance);
+    ChainRegion(segments, paths, tolerance);
     EXPECT_EQ(segments.Count(), 0);
     return paths;
   }

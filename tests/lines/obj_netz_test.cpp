@@ -30,7 +30,7 @@ class ObjNetzTest : public LineStageTest {
     input_.polygons = polygons_.data();
     input_.polygonCount = 4;
     input_.neighbours = &neighbours_;
-    object_ = HostNew<BSPPolyObj>(settings_, input_);
+    object_ = HostNew<BSPPolyObj>(settings_, settings_.lines, input_);
     ASSERT_TRUE(CaptureWorldPoints(*object_));
   }
   void TearDown() override {

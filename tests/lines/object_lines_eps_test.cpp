@@ -1,6 +1,7 @@
 // The edge-line stage through the EPS writer: a tiny scene rendered, drawn,
 // projected onto the page and written, then the file's paths read back.
 #include <cmath>
+#include <utility>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -63,27 +64,16 @@ class ObjectLinesEpsTest : public LineStageTest {
     LineStageTest::TearDown();
   }
 
-  // Draws every object of the rendered scene onto a page and writes it the
-  // way the renderer driver does.
+  // Runs the line and drawing stages on the rendered scene and writes the
+  // page the way the renderer driver does.
   WrittenFile Write(LineScene& scene) {
     const std::string path = (folder_ / "frame.ai").string();
     WrittenFile written;
     {
       EpsPage page;
-      page.settings = scene.settings;
-      page.settings.fileName = path.c_str();
-      for (int32_t i = 0; i < scene.objects.Count(); ++i) {
-        EXPECT_TRUE(drawObjectLines(*scene.objects[i], page.elements));
-      }
-      const WorldMatrix& m = scene.view.inverse;
-      CameraMatrix camera;
-      camera.offset = Vec3{m.off.x, m.off.y, m.off.z};
-      camera.v1 = Vec3{m.v1.x, m.v1.y, m.v1.z};
-      camera.v2 = Vec3{m.v2.x, m.v2.y, m.v2.z};
-      camera.v3 = Vec3{m.v3.x, m.v3.y, m.v3.z};
-      ProjectPage(page.elements, camera, scene.view.focalScale, scene.view.width,
-                  scene.view.height);
-      EXPECT_TRUE(WriteEpsFile(page, scene.settings.drawingStyle, 0));
+      page.drawing = std::move(scene.DrawPage());
+      page.fileName = path.c_str();
+      EXPECT_TRUE(WriteEpsFile(page, 0));
     }
     std::ifstream in(path, std::ios::binary);
     std::string line;
@@ -121,7 +111,7 @@ TEST_F(ObjectLinesEpsTest, SharedEdgeIsWrittenOnceWithTheObjectsLineWidth) {
   for (const Case& c : {Case{0, "0 w"}, Case{2, "2 w"}}) {
     SCOPED_TRACE(c.lineWidth);
     LineScene scene(kStyleAllEdges);
-    scene.settings.lineWidth = c.lineWidth;
+    scene.settings.lines.lineWidth = c.lineWidth;
     AddSquare(scene, {1, 0, 0}, {1, 0, 0});
     scene.RenderFragments();
     const WrittenFile file = Write(scene);

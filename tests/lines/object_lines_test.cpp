@@ -78,12 +78,12 @@ TEST_F(ObjectLinesTest, DrawnEdgesShowTheSharedEdgeOnceAndFlatEdgesOnlyOnRequest
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.style << " skip " << c.skipCoplanar);
     LineScene scene(c.style);
-    scene.settings.skipCoplanarEdges = c.skipCoplanar;
+    scene.settings.lines.skipCoplanarEdges = c.skipCoplanar;
     AddSquare(scene, kRed, kRed);
     scene.Render();
-    ASSERT_EQ(KindsOf(scene.elements), std::vector<uint32_t>{kDrawnEdgeKind});
-    ASSERT_EQ(scene.elements[0].polygons.Count(), 1) << "one list for the object";
-    const std::vector<EdgeSegment> drawn = SegmentsOfKind(scene.elements, kDrawnEdgeKind);
+    ASSERT_EQ(KindsOf(scene.Elements()), std::vector<uint32_t>{kDrawnEdgeKind});
+    ASSERT_EQ(scene.Elements()[0].polygons.Count(), 1) << "one list for the object";
+    const std::vector<EdgeSegment> drawn = SegmentsOfKind(scene.Elements(), kDrawnEdgeKind);
     EXPECT_NEAR(Diagonal(drawn), c.diagonal, 1e-6);
     EXPECT_NEAR(Border(drawn), 16.0, 1e-6);
     EXPECT_NEAR(TotalLength(drawn), 16.0 + c.diagonal, 1e-6);
@@ -94,21 +94,21 @@ TEST_F(ObjectLinesTest, HalfHiddenSharedEdgeIsDrawnOnceWhereVisibleWithTheCutsAs
   for (const int32_t outlines : {1, 0}) {
     SCOPED_TRACE(testing::Message() << "outlines " << outlines);
     LineScene scene(kStyleVisibleEdges);
-    scene.settings.outlineLines = outlines;
+    scene.settings.lines.outlineLines = outlines;
     AddSquare(scene, kRed, kRed);
     // In front, hiding the quarter x, y in 0..2 of the square.
     scene.Add({{0, 0, 5}, {1.5f, 0, 5}, {1.5f, 1.5f, 5}, {0, 1.5f, 5}}, {{0, 1, 2, 3}}, {kBlue});
     scene.Render();
     const BSPPolyObj& square = scene.Object(0);
 
-    const std::vector<EdgeSegment> drawn = SegmentsOf(scene.elements, kDrawnEdgeKind, square);
+    const std::vector<EdgeSegment> drawn = SegmentsOf(scene.Elements(), kDrawnEdgeKind, square);
     EXPECT_NEAR(CoveredLength(drawn, {-2, -2, 10}, {0, 0, 10}), kDiagonal / 2, 1e-6);
     EXPECT_NEAR(CoveredLength(drawn, {0, 0, 10}, {2, 2, 10}), 0.0, 1e-6);
     EXPECT_NEAR(TotalLength(drawn), 12.0 + kDiagonal / 2, 1e-6);
 
     // The boundary of the hidden quarter, once; the cuts between visible
     // pieces are gone.
-    const std::vector<EdgeSegment> inner = SegmentsOf(scene.elements, kInnerEdgeKind, square);
+    const std::vector<EdgeSegment> inner = SegmentsOf(scene.Elements(), kInnerEdgeKind, square);
     if (outlines == 0) {
       EXPECT_TRUE(inner.empty());
       continue;
@@ -135,14 +135,14 @@ TEST_F(ObjectLinesTest, RegionEdgesLeaveOutTheEdgeBetweenEqualColoursOnly) {
     LineScene scene(c.style);
     AddSquare(scene, kRed, c.upper);
     scene.Render();
-    const std::vector<EdgeSegment> lines = SegmentsOfKind(scene.elements, c.lineKind);
+    const std::vector<EdgeSegment> lines = SegmentsOfKind(scene.Elements(), c.lineKind);
     EXPECT_NEAR(Diagonal(lines), c.diagonal, 1e-6);
     EXPECT_NEAR(Border(lines), 16.0, 1e-6);
     EXPECT_NEAR(TotalLength(lines), 16.0 + c.diagonal, 1e-6);
     // One list per colour group.
     int32_t lists = 0;
-    for (int32_t e = 0; e < scene.elements.Count(); ++e) {
-      if (scene.elements[e].kind == c.lineKind) lists += scene.elements[e].polygons.Count();
+    for (int32_t e = 0; e < scene.Elements().Count(); ++e) {
+      if (scene.Elements()[e].kind == c.lineKind) lists += scene.Elements()[e].polygons.Count();
     }
     EXPECT_EQ(lists, c.diagonal > 0 ? 2 : 1);
   }
@@ -153,15 +153,15 @@ TEST_F(ObjectLinesTest, CreaseLinesAppearOnceAndOnlyWithTheCreaseOption) {
     for (const int32_t creases : {1, 0}) {
       SCOPED_TRACE(testing::Message() << style << " creases " << creases);
       LineScene scene(style);
-      scene.settings.creaseLines = creases;
+      scene.settings.lines.creaseLines = creases;
       AddFold(scene, kRed, kRed);
       scene.Render();
-      const std::vector<EdgeSegment> creaseLines = SegmentsOfKind(scene.elements, kCreaseKind);
+      const std::vector<EdgeSegment> creaseLines = SegmentsOfKind(scene.Elements(), kCreaseKind);
       EXPECT_NEAR(CoveredLength(creaseLines, kFoldFrom, kFoldTo), creases != 0 ? 4.0 : 0.0, 1e-6);
       EXPECT_NEAR(TotalLength(creaseLines), creases != 0 ? 4.0 : 0.0, 1e-6);
-      for (int32_t e = 0; e < scene.elements.Count(); ++e) {
-        if (scene.elements[e].kind == kCreaseKind) continue;
-        EXPECT_NEAR(CoveredLength(SegmentsOfKind(scene.elements, scene.elements[e].kind), kFoldFrom,
+      for (int32_t e = 0; e < scene.Elements().Count(); ++e) {
+        if (scene.Elements()[e].kind == kCreaseKind) continue;
+        EXPECT_NEAR(CoveredLength(SegmentsOfKind(scene.Elements(), scene.Elements()[e].kind), kFoldFrom,
                                   kFoldTo),
                     0.0, 1e-6)
             << "same colour on both sides: no region edge along the fold";
@@ -190,13 +190,13 @@ TEST_F(ObjectLinesTest, EachStyleHandsOverItsKindsInOrderWithTheirColours) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.style << " outlines " << c.outlines);
     LineScene scene(c.style);
-    scene.settings.outlineLines = c.outlines;
+    scene.settings.lines.outlineLines = c.outlines;
     AddFold(scene, kRed, kBlue);
     scene.Render();
-    ASSERT_EQ(KindsOf(scene.elements), c.kinds);
-    for (int32_t e = 0; e < scene.elements.Count(); ++e) {
-      for (int k = 0; k < 4; ++k) EXPECT_EQ(scene.elements[e].color[k], c.colours[e][k]) << e;
-      EXPECT_EQ(scene.elements[e].object, &scene.Object(0));
+    ASSERT_EQ(KindsOf(scene.Elements()), c.kinds);
+    for (int32_t e = 0; e < scene.Elements().Count(); ++e) {
+      for (int k = 0; k < 4; ++k) EXPECT_EQ(scene.Elements()[e].color[k], c.colours[e][k]) << e;
+      EXPECT_EQ(scene.Elements()[e].object, &scene.Object(0));
     }
   }
 }
@@ -208,16 +208,16 @@ TEST_F(ObjectLinesTest, LinesCarryTheObjectsWidthAndColour) {
   };
   for (const Case& c : {Case{0, 1}, Case{2, 40}, Case{20, 400}}) {
     LineScene scene(kStyleEdgeLines);
-    scene.settings.lineWidth = c.lineWidth;
-    scene.settings.lineRGBA[0] = 12;
-    scene.settings.lineRGBA[1] = 34;
+    scene.settings.lines.lineWidth = c.lineWidth;
+    scene.settings.lines.lineRGBA[0] = 12;
+    scene.settings.lines.lineRGBA[1] = 34;
     AddFold(scene, kRed, kRed);
     scene.Render();
-    ASSERT_EQ(scene.elements.Count(), 2);
+    ASSERT_EQ(scene.Elements().Count(), 2);
     for (int32_t e = 0; e < 2; ++e) {
-      EXPECT_EQ(scene.elements[e].lineWidth, c.styleWidth) << c.lineWidth;
-      EXPECT_EQ(scene.elements[e].lineColor[0], 12);
-      EXPECT_EQ(scene.elements[e].lineColor[1], 34);
+      EXPECT_EQ(scene.Elements()[e].lineWidth, c.styleWidth) << c.lineWidth;
+      EXPECT_EQ(scene.Elements()[e].lineColor[0], 12);
+      EXPECT_EQ(scene.Elements()[e].lineColor[1], 34);
     }
   }
 }
@@ -229,7 +229,7 @@ TEST_F(ObjectLinesTest, CompleteRunConsumesTheObjectsPolygons) {
   BSPPolyObj& square = scene.Object(0);
   ASSERT_EQ(square.fragments.Count(), 2);
   ASSERT_EQ(square.polygons.Count(), 2);
-  EXPECT_TRUE(drawObjectLines(square, scene.elements));
+  EXPECT_TRUE(drawObjectLines(square, scene.Elements(), scene.job));
   EXPECT_TRUE(square.fragments.Empty());
   EXPECT_TRUE(square.polygons.Empty());
 }
@@ -252,14 +252,14 @@ TEST_F(ObjectLinesTest, StopRequestEndsTheObjectWithItsPolygonsKept) {
   ASSERT_TRUE(thread->Start());
   thread->End(false);
   BSPPolyObj& square = scene.Object(0);
-  square.settings.thread = thread;
+  scene.job.thread = thread;
 
-  EXPECT_FALSE(drawObjectLines(square, scene.elements));
-  EXPECT_TRUE(scene.elements.Empty());
+  EXPECT_FALSE(drawObjectLines(square, scene.Elements(), scene.job));
+  EXPECT_TRUE(scene.Elements().Empty());
   EXPECT_EQ(square.fragments.Count(), 2);
   EXPECT_EQ(square.polygons.Count(), 2);
 
-  square.settings.thread = nullptr;
+  scene.job.thread = nullptr;
   thread->release = true;
   thread->End(true);
   HostDelete(thread);
@@ -281,7 +281,7 @@ TEST_F(ObjectLinesTest, AllocationFailureAnywhereEndsTheObjectCleanly) {
       LineScene scene(style);
       build(scene);
       const int64_t before = host::GetMemoryStats().totalAllocations;
-      ASSERT_TRUE(drawObjectLines(scene.Object(0), scene.elements));
+      ASSERT_TRUE(drawObjectLines(scene.Object(0), scene.Elements(), scene.job));
       allocations = host::GetMemoryStats().totalAllocations - before;
     }
     ASSERT_GT(allocations, 10);
@@ -291,7 +291,7 @@ TEST_F(ObjectLinesTest, AllocationFailureAnywhereEndsTheObjectCleanly) {
         build(scene);
         host::ConsoleCapture quiet;
         host::FailNthAllocation(n);
-        EXPECT_FALSE(drawObjectLines(scene.Object(0), scene.elements)) << "allocation " << n;
+        EXPECT_FALSE(drawObjectLines(scene.Object(0), scene.Elements(), scene.job)) << "allocation " << n;
         EXPECT_EQ(MemoryErrorFlag::Test(), 1) << "allocation " << n;
         host::ClearAllocationFaults();
       }

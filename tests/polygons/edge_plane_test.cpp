@@ -1,6 +1,8 @@
 // Edge planes through the eye and their sharing between neighbours.
 #include "polygons/edge_plane.h"
 
+#include "capture/object_edge_planes.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -47,7 +49,7 @@ TEST_F(EdgePlaneTest, EdgeAlongTheLineOfSightTakesThePlaneFacingTheReference) {
 
 TEST_F(EdgePlaneTest, NeighboursShareOnePlaneAlongTheirCommonEdge) {
   ExportSettings settings;
-  BSPPolyObj object(settings, MeshInput{});
+  BSPPolyObj object(settings, settings.lines, MeshInput{});
   // Two triangles over the quad 0-1-2-3 at z = 10, sharing corners 0 and 2;
   // the second one is stored facing away and is turned first.
   const std::vector<Point> points = {P(-1, -1, 10), P(1, -1.2, 10.5), P(1.1, 1, 10), P(-1, 1, 9.5)};

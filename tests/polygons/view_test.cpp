@@ -20,7 +20,7 @@ BspPolygon TriangleAround(const BspView& view, double x, double y, double z, dou
 TEST_F(ViewTest, CameraGivesEyeInverseFocalScaleAndAFrustumAroundThePicture) {
   ExportSettings settings;
   BspView view;
-  MakeView(view, 200, 100, &settings);
+  MakeView(view, 200, 100);
   CameraInput camera = StraightCamera();
   camera.lensLength = 50.0;
   camera.matrix.off = Vector3d{3, 4, -5};
@@ -56,7 +56,7 @@ TEST_F(ViewTest, CameraGivesEyeInverseFocalScaleAndAFrustumAroundThePicture) {
 TEST_F(ViewTest, PortraitFramesAreBoundedByThePageToo) {
   ExportSettings settings;
   BspView view;
-  MakeStraightView(view, &settings, 100, 200);
+  MakeStraightView(view, 100, 200);
   const double f = view.focalScale;
   const double z = 10.0;
   EXPECT_TRUE(InsideFrustum(view, TriangleAround(view, 49 * z / f, 99 * z / f, z, 1e-3)));
@@ -67,7 +67,7 @@ TEST_F(ViewTest, PortraitFramesAreBoundedByThePageToo) {
 TEST_F(ViewTest, PolygonStraddlingTheCameraPlaneIsCutThere) {
   ExportSettings settings;
   BspView view;
-  MakeStraightView(view, &settings);
+  MakeStraightView(view);
   // A long thin quad along the view axis, from behind the camera to z = 8.
   const BspPolygon quad =
       PolygonOf({P(-0.1, -0.2, -3), P(0.1, -0.2, -3), P(0.1, -0.2, 8), P(-0.1, -0.2, 8)});
@@ -88,7 +88,7 @@ TEST_F(ViewTest, PolygonStraddlingTheCameraPlaneIsCutThere) {
 TEST_F(ViewTest, PolygonLyingInAFrustumPlaneCountsAsOutside) {
   ExportSettings settings;
   BspView view;
-  MakeStraightView(view, &settings);
+  MakeStraightView(view);
   // In the right side plane x = z / 2, and in the camera plane z = 0.
   const BspPolygon onSide = PolygonOf({P(1, 0, 2), P(2, 1, 4), P(2, -1, 4)});
   const BspPolygon onCameraPlane = PolygonOf({P(-1, -1, 0), P(1, -1, 0), P(0, 1, 0)});
@@ -102,7 +102,7 @@ TEST_F(ViewTest, PolygonLyingInAFrustumPlaneCountsAsOutside) {
 TEST_F(ViewTest, EdgesOnAFrustumPlaneTakeItAsEdgePlane) {
   ExportSettings settings;
   BspView view;
-  MakeStraightView(view, &settings);
+  MakeStraightView(view);
   // Edge 0 runs along the right side plane; the rest lies inside.
   const BspPolygon triangle = PolygonOf({P(1, 0, 2), P(2, 0, 4), P(0, 0, 3)});
   BspPolygon out;
@@ -124,7 +124,7 @@ TEST_F(ViewTest, EdgesOnAFrustumPlaneTakeItAsEdgePlane) {
 TEST_F(ViewTest, ProjectedAreaUsesAtMostTheFirstFourCorners) {
   ExportSettings settings;
   BspView view;
-  MakeStraightView(view, &settings);  // focal scale 100
+  MakeStraightView(view);  // focal scale 100
   const BspPolygon square = PolygonOf({P(0, 0, 10), P(0, 2, 10), P(2, 2, 10), P(2, 0, 10)});
   EXPECT_NEAR(ProjectedArea(view, square), 400.0, 1e-3);
   const BspPolygon pentagon =
@@ -137,7 +137,7 @@ TEST_F(ViewTest, ProjectedAreaUsesAtMostTheFirstFourCorners) {
 TEST_F(ViewTest, SingularCameraLeavesTheIdentity) {
   ExportSettings settings;
   BspView view;
-  MakeView(view, 100, 100, &settings);
+  MakeView(view, 100, 100);
   CameraInput camera = StraightCamera();
   camera.matrix.off = Vector3d{1, 2, 3};
   camera.matrix.v3 = Vector3d{1, 0, 0};

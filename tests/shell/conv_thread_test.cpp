@@ -1,6 +1,7 @@
 // The export driver against the real host runtime: frame stepping with exact
 // times, pre-roll, stop requests, memory failures and the end-of-job event.
 #include "shell/conv_thread.h"
+#include "shell/settings_storage.h"
 
 #include <gtest/gtest.h>
 
@@ -24,14 +25,14 @@ struct RenderedFrame {
 // What the frame steps saw, written on the conversion thread.
 std::mutex gMutex;
 std::vector<RenderedFrame> gFrames;
-std::function<void(int32_t, ExportSettings*)> gOnFrame;
+std::function<void(int32_t, ExportJob&)> gOnFrame;
 
-void RecordFrame(BaseDocument* doc, int32_t frame, ExportSettings* settings) {
+void RecordFrame(BaseDocument* doc, int32_t frame, const ExportSettings&, ExportJob& job) {
   {
     std::lock_guard<std::mutex> lock(gMutex);
     gFrames.push_back({frame, GetDocumentTime(doc)});
   }
-  if (gOnFrame) gOnFrame(frame, settings);
+  if (gOnFrame) gOnFrame(frame, job);
 }
 
 class ConvThreadTest : public HostTest {
@@ -40,7 +41,6 @@ class ConvThreadTest : public HostTest {
     HostTest::SetUp();
     gFrames.clear();
     gOnFrame = nullptr;
-    SetFrameRenderer(&RecordFrame);
     ASSERT_TRUE(ResourcesLoad(VEXMARK_SOURCE_DIR));
     source_ = host::NewDocument();
     BaseContainer settings = GetDocumentData(source_, kDocumentSettings);
@@ -48,7 +48,6 @@ class ConvThreadTest : public HostTest {
     SetDocumentData(source_, kDocumentSettings, settings);
   }
   void TearDown() override {
-    SetFrameRenderer(nullptr);
     ResourcesFree();
     FreeDocument(source_);
     MemoryErrorFlag::Clear();
@@ -57,12 +56,14 @@ class ConvThreadTest : public HostTest {
 
   // Runs an export as the dialog does: a thread with a copy of the record and
   // a private document copy; waits for the end-of-job event.
-  void RunExport(const ExportSettings& settings) {
+  // A memory flag left set on the job must not survive the start.
+  void RunExport(const ExportSettings& settings, bool staleMemoryFlag = false) {
     const int64_t documentsBefore = host::LiveDocuments();
     ConvThread* thread = HostNew<ConvThread>();
     ASSERT_NE(thread, nullptr);
-    thread->job = settings;
-    thread->job.thread = thread;
+    thread->settings = settings;
+    thread->renderer = &RecordFrame;
+    thread->job.memoryFailed = staleMemoryFlag;
     thread->job.document = CopyDocument(source_);
     ASSERT_NE(thread->job.document, nullptr);
     endEvents_ = 0;
@@ -74,6 +75,7 @@ class ConvThreadTest : public HostTest {
       host::WaitAndDeliverEvents(50);
     host::RemoveEventListener(token);
     ASSERT_EQ(endEvents_, 1) << "the end-of-job event must arrive exactly once";
+    memoryFailed_ = thread->job.memoryFailed;
     HostDelete(thread);
     EXPECT_EQ(host::LiveDocuments(), documentsBefore) << "the document copy is freed";
     EXPECT_EQ(host::GetStatus().pointer, 2) << "the normal pointer is back";
@@ -87,6 +89,7 @@ class ConvThreadTest : public HostTest {
 
   BaseDocument* source_ = nullptr;
   int endEvents_ = 0;
+  bool memoryFailed_ = false;  // the memory flag of the last run's job
 };
 
 TEST_F(ConvThreadTest, StepsTheRangeWithExactTimes) {
@@ -152,8 +155,8 @@ TEST_F(ConvThreadTest, ReversedRangePreRollsButExportsNothing) {
 }
 
 TEST_F(ConvThreadTest, StopRequestEndsTheRunAfterTheCurrentFrame) {
-  gOnFrame = [](int32_t frame, ExportSettings* settings) {
-    if (frame == 2) settings->thread->End(false);
+  gOnFrame = [](int32_t frame, ExportJob& job) {
+    if (frame == 2) job.thread->End(false);
   };
   ExportSettings s;
   s.toFrame = 30;
@@ -165,7 +168,7 @@ TEST_F(ConvThreadTest, StopRequestEndsTheRunAfterTheCurrentFrame) {
 
 TEST_F(ConvThreadTest, FailedStackGrowthEndsTheRunAfterThatFrame) {
   host::ConsoleCapture console;
-  gOnFrame = [](int32_t frame, ExportSettings*) {
+  gOnFrame = [](int32_t frame, ExportJob&) {
     if (frame != 1) return;
     Stack<int> list;
     host::FailNthAllocation(1);
@@ -178,15 +181,14 @@ TEST_F(ConvThreadTest, FailedStackGrowthEndsTheRunAfterThatFrame) {
 
   EXPECT_EQ(FrameIndices(), (std::vector<int32_t>{0, 1}));
   EXPECT_TRUE(console.Contains("NO MEMORY: stack 237"));
-  EXPECT_EQ(MemoryErrorFlag::Test(), 1);
+  EXPECT_TRUE(memoryFailed_) << "the failure marks the run's job";
 }
 
 TEST_F(ConvThreadTest, MemoryFlagFromAnEarlierRunIsClearedAtTheStart) {
-  MemoryErrorFlag::Set();
   ExportSettings s;
   s.toFrame = 2;
   s.frameRate = 30;
-  RunExport(s);
+  RunExport(s, true);
   EXPECT_EQ(gFrames.size(), 3u);
 }
 
@@ -212,8 +214,8 @@ TEST_F(ConvThreadTest, UnallocatableFrameStepStillCleansUpAndPostsTheEndEvent) {
   const int64_t documentsBefore = host::LiveDocuments();
   ConvThread* thread = HostNew<ConvThread>();
   ASSERT_NE(thread, nullptr);
-  thread->job = s;
-  thread->job.thread = thread;
+  thread->settings = s;
+  thread->renderer = &RecordFrame;
   thread->job.document = CopyDocument(source_);
   int events = 0;
   const int32_t token =

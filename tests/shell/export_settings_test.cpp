@@ -1,5 +1,6 @@
 // Export settings: defaults, storage in the document, the packed colour.
 #include "core/export_settings.h"
+#include "shell/settings_storage.h"
 
 #include <gtest/gtest.h>
 
@@ -19,27 +20,27 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
   EXPECT_EQ(s.height, 240);
   EXPECT_EQ(s.drawingStyle, 10034);
   EXPECT_EQ(s.backFaces, 10039);
-  EXPECT_EQ(s.outlineLines, 1);
-  EXPECT_EQ(s.creaseLines, 1);
-  EXPECT_FLOAT_EQ(s.creaseAngle * 180.0f / 3.14159265f, 60.0f);
-  EXPECT_EQ(s.lineWidth, 0);
-  EXPECT_EQ(s.skipCoplanarEdges, 0);
-  EXPECT_FLOAT_EQ(s.lineBrightness, 1.0f);
+  EXPECT_EQ(s.lines.outlineLines, 1);
+  EXPECT_EQ(s.lines.creaseLines, 1);
+  EXPECT_FLOAT_EQ(s.lines.creaseAngle * 180.0f / 3.14159265f, 60.0f);
+  EXPECT_EQ(s.lines.lineWidth, 0);
+  EXPECT_EQ(s.lines.skipCoplanarEdges, 0);
+  EXPECT_FLOAT_EQ(s.lines.lineBrightness, 1.0f);
   EXPECT_TRUE(s.fileName.Empty());
-  EXPECT_EQ(s.lineRGBA[0] + s.lineRGBA[1] + s.lineRGBA[2], 0);
-  EXPECT_EQ(s.lineRGBA[3], 255);
+  EXPECT_EQ(s.lines.lineRGBA[0] + s.lines.lineRGBA[1] + s.lines.lineRGBA[2], 0);
+  EXPECT_EQ(s.lines.lineRGBA[3], 255);
 }
 
 TEST_F(ExportSettingsTest, ColourPacksByTruncation) {
   ExportSettings s;
-  s.lineColor = Vector{1.0f, 0.5f, 0.0f};
-  s.lineBrightness = 0.5f;
-  DeriveLineColour(s);
-  EXPECT_EQ(s.lineRGBA[0], 127);
-  EXPECT_EQ(s.lineRGBA[1], 63);
-  EXPECT_EQ(s.lineRGBA[2], 0);
-  EXPECT_EQ(s.lineRGBA[3], 255);
-  EXPECT_FLOAT_EQ(s.lineColorScaled.x, 0.5f);
+  s.lines.lineColor = Vector{1.0f, 0.5f, 0.0f};
+  s.lines.lineBrightness = 0.5f;
+  DeriveLineColour(s.lines);
+  EXPECT_EQ(s.lines.lineRGBA[0], 127);
+  EXPECT_EQ(s.lines.lineRGBA[1], 63);
+  EXPECT_EQ(s.lines.lineRGBA[2], 0);
+  EXPECT_EQ(s.lines.lineRGBA[3], 255);
+  EXPECT_FLOAT_EQ(s.lines.lineColorScaled.x, 0.5f);
 }
 
 TEST_F(ExportSettingsTest, LineWidthIsClampedToItsRange) {
@@ -59,13 +60,13 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   saved.width = 1920;
   saved.height = 1080;
   saved.fileName = "/tmp/scene.ai";
-  saved.outlineLines = 0;
-  saved.creaseLines = 0;
-  saved.creaseAngle = 0.5f;
-  saved.lineWidth = 3;
-  saved.skipCoplanarEdges = 1;
-  saved.lineColor = Vector{1.0f, 0.5f, 0.0f};
-  saved.lineBrightness = 0.5f;
+  saved.lines.outlineLines = 0;
+  saved.lines.creaseLines = 0;
+  saved.lines.creaseAngle = 0.5f;
+  saved.lines.lineWidth = 3;
+  saved.lines.skipCoplanarEdges = 1;
+  saved.lines.lineColor = Vector{1.0f, 0.5f, 0.0f};
+  saved.lines.lineBrightness = 0.5f;
   SaveSettings(saved);
 
   ExportSettings loaded;
@@ -78,15 +79,15 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   EXPECT_EQ(loaded.width, 1920);
   EXPECT_EQ(loaded.height, 1080);
   EXPECT_STREQ(loaded.fileName.Text(), "/tmp/scene.ai");
-  EXPECT_EQ(loaded.outlineLines, 0);
-  EXPECT_EQ(loaded.creaseLines, 0);
-  EXPECT_FLOAT_EQ(loaded.creaseAngle, 0.5f);
-  EXPECT_EQ(loaded.lineWidth, 3);
-  EXPECT_EQ(loaded.skipCoplanarEdges, 1);
-  EXPECT_FLOAT_EQ(loaded.lineColor.y, 0.5f);
-  EXPECT_FLOAT_EQ(loaded.lineBrightness, 0.5f);
-  EXPECT_EQ(loaded.lineRGBA[0], 127) << "the packed colour is derived on load";
-  EXPECT_EQ(loaded.lineRGBA[1], 63);
+  EXPECT_EQ(loaded.lines.outlineLines, 0);
+  EXPECT_EQ(loaded.lines.creaseLines, 0);
+  EXPECT_FLOAT_EQ(loaded.lines.creaseAngle, 0.5f);
+  EXPECT_EQ(loaded.lines.lineWidth, 3);
+  EXPECT_EQ(loaded.lines.skipCoplanarEdges, 1);
+  EXPECT_FLOAT_EQ(loaded.lines.lineColor.y, 0.5f);
+  EXPECT_FLOAT_EQ(loaded.lines.lineBrightness, 0.5f);
+  EXPECT_EQ(loaded.lines.lineRGBA[0], 127) << "the packed colour is derived on load";
+  EXPECT_EQ(loaded.lines.lineRGBA[1], 63);
 
   // Stored under the command's ID, marked valid.
   const BaseContainer data = GetDocumentData(GetActiveDocument(), kDocumentPluginData);

@@ -15,15 +15,15 @@
 #include "host_fixture.h"
 #include "shell/conv_thread.h"
 #include "shell/frame_export.h"
-#include "core/progress.h"
+#include "core/job.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 // A frame step that lasts until the export is asked to stop.
-void WaitForStop(BaseDocument*, int32_t, ExportSettings* settings) {
-  while (!ExportCancelled(settings)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+void WaitForStop(BaseDocument*, int32_t, const ExportSettings&, ExportJob& job) {
+  while (!ExportCancelled(job)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 class VexmarkDialogTest : public HostTest {
@@ -48,7 +48,6 @@ class VexmarkDialogTest : public HostTest {
   }
   void TearDown() override {
     HostDelete(dialog_);
-    SetFrameRenderer(nullptr);
     ResourcesFree();
     fs::remove_all(folder_);
     HostTest::TearDown();
@@ -56,9 +55,9 @@ class VexmarkDialogTest : public HostTest {
 
   // Waits for the end-of-job event and lets the dialog handle it.
   void WaitForEndOfJob() {
-    for (int i = 0; i < 200 && dialog_->Settings()->thread != nullptr; ++i)
+    for (int i = 0; i < 200 && dialog_->RunningThread() != nullptr; ++i)
       host::WaitAndDeliverEvents(50);
-    ASSERT_EQ(dialog_->Settings()->thread, nullptr) << "the end-of-job event never came";
+    ASSERT_EQ(dialog_->RunningThread(), nullptr) << "the end-of-job event never came";
   }
 
   fs::path folder_;
@@ -131,8 +130,8 @@ TEST_F(VexmarkDialogTest, EmptyFileNameProposesTheDocumentNameInItsFolder) {
   });
   ASSERT_TRUE(host::UserClick(window_, kGadgetExport));
   EXPECT_EQ(proposed, (folder_ / "scene.ai").string());
-  EXPECT_EQ(dialog_->Settings()->thread, nullptr) << "a cancelled selector starts nothing";
-  EXPECT_EQ(dialog_->Settings()->document, nullptr) << "the unused document copy is released";
+  EXPECT_EQ(dialog_->RunningThread(), nullptr) << "a cancelled selector starts nothing";
+  EXPECT_EQ(dialog_->DocumentCopy(), nullptr) << "the unused document copy is released";
   EXPECT_TRUE(host::PostedEvents().empty());
 }
 
@@ -145,17 +144,17 @@ TEST_F(VexmarkDialogTest, ExportCompletesTheNameSavesTheSettingsAndRuns) {
 
   const ExportSettings& s = *dialog_->Settings();
   EXPECT_STREQ(s.fileName.Text(), (folder_ / "drawing.ai").string().c_str());
-  EXPECT_EQ(s.lineWidth, 20) << "a typed 35 is clamped";
-  EXPECT_NEAR(s.creaseAngle, 0.7853982f, 1e-6);
+  EXPECT_EQ(s.lines.lineWidth, 20) << "a typed 35 is clamped";
+  EXPECT_NEAR(s.lines.creaseAngle, 0.7853982f, 1e-6);
   ExportSettings stored;
   ASSERT_TRUE(LoadSettingsFrom(GetActiveDocument(), stored));
-  EXPECT_EQ(stored.lineWidth, 20);
+  EXPECT_EQ(stored.lines.lineWidth, 20);
   EXPECT_STREQ(stored.fileName.Text(), s.fileName.Text());
 
   ASSERT_TRUE(host::UserSetInt(window_, kGadgetLineWidth, -3));
   ASSERT_TRUE(host::UserClick(window_, kGadgetExport));
   WaitForEndOfJob();
-  EXPECT_EQ(dialog_->Settings()->lineWidth, 0);
+  EXPECT_EQ(dialog_->Settings()->lines.lineWidth, 0);
 }
 
 TEST_F(VexmarkDialogTest, OverwriteQuestionNamesTheFileAndNoStartsNothing) {
@@ -175,15 +174,15 @@ TEST_F(VexmarkDialogTest, OverwriteQuestionNamesTheFileAndNoStartsNothing) {
   std::string expected = LoadResourceString(kOverwriteQuestionString).Text();
   expected.replace(expected.find('#'), 1, existing);
   EXPECT_EQ(asked, expected);
-  EXPECT_EQ(dialog_->Settings()->thread, nullptr);
+  EXPECT_EQ(dialog_->RunningThread(), nullptr);
   EXPECT_TRUE(host::PostedEvents().empty());
 }
 
 TEST_F(VexmarkDialogTest, StopWhileRunningKeepsTheRunningLayoutUntilTheEndEvent) {
-  SetFrameRenderer(&WaitForStop);
+  dialog_->SetFrameRenderer(&WaitForStop);
   ASSERT_TRUE(host::UserSetText(window_, kGadgetFileName, "long"));
   ASSERT_TRUE(host::UserClick(window_, kGadgetExport));
-  ASSERT_NE(dialog_->Settings()->thread, nullptr);
+  ASSERT_NE(dialog_->RunningThread(), nullptr);
   EXPECT_EQ(host::GroupButtons(window_, kGadgetButtonGroup), std::vector<int32_t>{2});
   EXPECT_FALSE(host::GadgetEnabled(window_, kGadgetSettingsPart));
   EXPECT_FALSE(host::GadgetEnabled(window_, kGadgetWidth)) << "disabled with its group";

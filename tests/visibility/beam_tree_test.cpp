@@ -17,7 +17,7 @@ class BeamTreeTest : public BspTest {
  protected:
   void SetUp() override {
     BspTest::SetUp();
-    MakeStraightView(view, &settings);
+    MakeStraightView(view);
   }
   void TearDown() override {
     DestroyBeamTree(tree);
@@ -82,7 +82,7 @@ TEST_F(BeamTreeTest, FirstPolygonBecomesTheRootWithItsEdgePlanesAsBeams) {
 
 TEST_F(BeamTreeTest, PolygonBehindANodeInsideItsBeamDisappearsAndRecordsIt) {
   ExportSettings objectSettings;
-  BSPPolyObj object(objectSettings, MeshInput{});
+  BSPPolyObj object(objectSettings, objectSettings.lines, MeshInput{});
   object.selection.Create(4);
   BspPolygon& front = Capture(Square(2, 10), &object, 0);
   BspPolygon& behind = Capture({P(-1, -1, 20), P(1, -1, 20), P(0, 1, 20)}, &object, 3);
@@ -194,16 +194,16 @@ TEST_F(BeamTreeTest, CoplanarOverlapIsRecordedBothWaysAndKeptByTheSmallerIndex) 
         c.twoObjects ? scene.Object(1).polygons[0] : scene.Object(0).polygons[0];
     const BspPolygon* rightSquare = scene.Object(0).polygons[c.twoObjects ? 0 : 1];
 
-    ASSERT_TRUE(RunOcclusionPass(scene.view, scene.tree, scene.clipped));
+    ASSERT_TRUE(RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job));
     ASSERT_EQ(leftSquare->occluders.Count(), 1);
     EXPECT_EQ(leftSquare->occluders[0], rightSquare);
     ASSERT_EQ(rightSquare->occluders.Count(), 1);
     EXPECT_EQ(rightSquare->occluders[0], leftSquare);
 
-    ASSERT_TRUE(RunVisibilityPass(scene.view, scene.tree, scene.objects));
+    ASSERT_TRUE(RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job));
     double area[2] = {0, 0};
-    for (int32_t o = 0; o < scene.objects.Count(); ++o) {
-      const Stack<BspPolygon>& fragments = scene.objects[o]->fragments;
+    for (int32_t o = 0; o < scene.Objects().Count(); ++o) {
+      const Stack<BspPolygon>& fragments = scene.Objects()[o]->fragments;
       for (int32_t i = 0; i < fragments.Count(); ++i) {
         const BspPolygon& f = fragments[i];
         const bool isLeft = c.twoObjects ? o == 1 : f.polygonIndex == 0;

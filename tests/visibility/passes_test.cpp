@@ -49,16 +49,16 @@ TEST_F(PassesTest, WithoutOverlapNothingIsRecordedAndFragmentsAreTheClippedPolyg
   scene.Capture();
   BSPPolyObj& object = scene.Object(0);
   ASSERT_EQ(object.polygons.Count(), 3);
-  ASSERT_TRUE(RunOcclusionPass(scene.view, scene.tree, scene.clipped));
+  ASSERT_TRUE(RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job));
   for (int32_t i = 0; i < 3; ++i) {
     EXPECT_TRUE(object.polygons[i]->occluders.Empty());
     EXPECT_FALSE(object.selection.IsSelected(i));
   }
-  ASSERT_TRUE(RunVisibilityPass(scene.view, scene.tree, scene.objects));
+  ASSERT_TRUE(RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job));
   ASSERT_EQ(object.fragments.Count(), 3);
   for (int32_t i = 0; i < 3; ++i) {
     BspPolygon expected;
-    ASSERT_EQ(Clip(scene.view, *object.polygons[i], expected, kFirstSidePlane), 1);
+    ASSERT_EQ(Clip(scene.View(), *object.polygons[i], expected, kFirstSidePlane), 1);
     const std::vector<Point> corners = CornersOf(object.fragments[i]);
     const std::vector<Point> wanted = CornersOf(expected);
     ASSERT_EQ(corners.size(), wanted.size());

@@ -169,12 +169,12 @@ TEST_F(VisibilityPropertyTest, FragmentsTileTheVisiblePartOfThePicture) {
     scene.Capture();
     ASSERT_TRUE(scene.RunPasses());
     ASSERT_EQ(MemoryErrorFlag::Test(), 0);
-    const double f = scene.view.focalScale;
+    const double f = scene.View().focalScale;
 
     std::vector<Fragment> fragments;
     double fragmentArea = 0.0;
-    for (int32_t o = 0; o < scene.objects.Count(); ++o) {
-      const Stack<BspPolygon>& list = scene.objects[o]->fragments;
+    for (int32_t o = 0; o < scene.Objects().Count(); ++o) {
+      const Stack<BspPolygon>& list = scene.Objects()[o]->fragments;
       for (int32_t i = 0; i < list.Count(); ++i) {
         Fragment fragment;
         fragment.object = o;

@@ -1,0 +1,186 @@
+// Reading a host document into the captured scene, and corner welding.
+#include "capture/captured_scene.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "capture/capture.h"
+#include "capture/export_tags.h"
+
+namespace {
+
+// One corner of an object in the snapping order: the corner and x + y + z.
+struct SnapEntry {
+  Point* point = nullptr;
+  double key = 0.0;
+};
+
+// The rounding sort: snap entries in ascending key order.
+struct RundungsSort {
+  bool operator()(const SnapEntry& a, const SnapEntry& b) const { return a.key < b.key; }
+};
+
+// Whether two objects may hold corners to weld: their bounding boxes,
+// grown by the snapping distance, overlap. Without the margin, corners that
+// nearly touch across a gap between the boxes would stay apart.
+bool BoxesWithinSnapReach(const BSPPolyObj& a, const BSPPolyObj& b) {
+  for (int axis = 0; axis < 3; ++axis)
+    if (a.boundsMax[axis] + kSnapTolerance < b.boundsMin[axis] ||
+        b.boundsMax[axis] + kSnapTolerance < a.boundsMin[axis])
+      return false;
+  return true;
+}
+
+double SquaredDistance(const Point& p, const Point& q) {
+  const double dx = p.x - q.x, dy = p.y - q.y, dz = p.z - q.z;
+  return dx * dx + dy * dy + dz * dz;
+}
+
+// Moves corners of `second` that lie within the tolerance of a corner of
+// `first` to their common midpoint. Both lists are sorted by key.
+void SnapPair(const Stack<SnapEntry>& first, const Stack<SnapEntry>& second) {
+  int32_t cursor = 0;
+  for (int32_t b = 0; b < first.Count(); ++b) {
+    const double key = first[b].key;
+    while (cursor < second.Count() && second[cursor].key + kSnapTolerance < key) ++cursor;
+    if (cursor >= second.Count()) return;
+    for (int32_t c = cursor; c < second.Count() && std::fabs(second[c].key - key) < kSnapTolerance;
+         ++c) {
+      Point& p = *first[b].point;
+      Point& q = *second[c].point;
+      if (SquaredDistance(p, q) >= kSnapTolerance * kSnapTolerance) continue;
+      const Point mid{(p.x + q.x) / 2.0, (p.y + q.y) / 2.0, (p.z + q.z) / 2.0, 1.0};
+      p = mid;
+      q = mid;
+    }
+  }
+}
+
+// Walks the object tree of the polygonised copy.
+class DocumentCapture {
+ public:
+  DocumentCapture(const ExportSettings& options, CapturedScene& scene, ExportJob& job)
+      : options_(options), scene_(scene), job_(job) {}
+
+  // Captures the visible polygon objects of a sibling chain and below.
+  void WalkScene(SceneObject* first, int32_t inheritedVisibility) {
+    for (SceneObject* object = first; object != nullptr; object = ObjectNext(object)) {
+      ReportProgressAgain(job_);
+      int32_t visibility = ObjectVisibility(object);
+      if (visibility == kVisibilityUndefined) visibility = inheritedVisibility;
+      if (visibility == kVisibilityOn && ObjectType(object) == kObjectPolygon &&
+          !CaptureObject(object)) {
+        ReportNoMemory(kRendererSource, RendererReportLine::kObject);
+        // Without the object the drawing would pass for complete: the frame
+        // is not written and the run ends after it.
+        MemoryErrorFlag::Set();
+        return;
+      }
+      WalkScene(ObjectDown(object), visibility);
+    }
+  }
+
+ private:
+  bool CaptureObject(SceneObject* object) {
+    HostMeshSource* source = HostNew<HostMeshSource>(object);
+    if (source == nullptr) return false;
+    MeshInput input;
+    if (!source->Load(object, input)) {
+      HostDelete(source);
+      return false;
+    }
+    // The source goes into its list first, so that Release frees it whatever
+    // happens to the object.
+    scene_.sources.Push(source);
+    if (MemoryErrorFlag::Test() != 0) {
+      HostDelete(source);
+      return false;
+    }
+    LineStyle lineStyle = options_.lines;
+    readExportTags(lineStyle, object);
+    return AddCapturedObject(scene_, options_, lineStyle, input) != nullptr;
+  }
+
+  const ExportSettings& options_;
+  CapturedScene& scene_;
+  ExportJob& job_;
+};
+
+}  // namespace
+
+void CapturedScene::Release() {
+  for (int32_t i = 0; i < objects.Count(); ++i) HostDelete(objects[i]);
+  for (int32_t i = 0; i < sources.Count(); ++i) HostDelete(sources[i]);
+  objects.Clear();
+  sources.Clear();
+  FreeDocument(polygonDocument);
+  polygonDocument = nullptr;
+}
+
+BSPPolyObj* AddCapturedObject(CapturedScene& scene, const ExportSettings& options,
+                              const LineStyle& lineStyle, const MeshInput& mesh) {
+  BSPPolyObj* captured = HostNew<BSPPolyObj>(options, lineStyle, mesh);
+  if (captured == nullptr) return nullptr;
+  captured->listIndex = scene.objects.Count();
+  scene.objects.Push(captured);
+  if (MemoryErrorFlag::Test() != 0) {
+    HostDelete(captured);
+    return nullptr;
+  }
+  CaptureWorldPoints(*captured);
+  return captured;
+}
+
+bool CaptureDocument(BaseDocument* document, const ExportSettings& options, CapturedScene& scene,
+                     ExportJob& job) {
+  scene.polygonDocument = PolygonizeDocument(document);
+  if (scene.polygonDocument == nullptr) {
+    ReportNoMemory(kRendererSource, RendererReportLine::kPolygonDocument);
+    return false;
+  }
+  SceneObject* camera = ViewLinkedCamera(document);
+  if (camera == nullptr) camera = ViewCamera(document);
+  if (camera == nullptr) {
+    ReportNoMemory(kRendererSource, RendererReportLine::kCamera);
+    return false;
+  }
+  scene.camera = ReadCamera(camera);
+  DocumentCapture(options, scene, job).WalkScene(GetFirstObject(scene.polygonDocument),
+                                                 kVisibilityOn);
+  return true;
+}
+
+void SnapPoints(CapturedScene& scene, ExportJob& job) {
+  Selection overlapping;
+  if (!overlapping.Create()) {
+    ReportNoMemory(kRendererSource, RendererReportLine::kSnapSelection);
+    return;
+  }
+  Stack<BSPPolyObj*>& objects = scene.objects;
+  const int32_t count = objects.Count();
+  Stack<Stack<SnapEntry>> lists;
+  if (lists.SetCount(count) != 0) return;
+  for (int32_t i = 0; i < count; ++i) {
+    ReportProgress(job, i, count, 10, 15);
+    if (ExportCancelled(job)) return;
+    Stack<Point>& points = objects[i]->points;
+    Stack<SnapEntry>& list = lists[i];
+    if (list.SetCount(points.Count()) != 0) return;
+    for (int32_t p = 0; p < points.Count(); ++p)
+      list[p] = SnapEntry{&points[p], points[p].x + points[p].y + points[p].z};
+    std::sort(list.Items(), list.Items() + list.Count(), RundungsSort());
+  }
+  for (int32_t i = 0; i < count; ++i) {
+    ReportProgress(job, i, count, 15, 20);
+    if (ExportCancelled(job)) return;
+    overlapping.DeselectAll();
+    for (int32_t k = i + 1; k < count; ++k)
+      if (BoxesWithinSnapReach(*objects[i], *objects[k])) overlapping.Select(k);
+    for (int32_t l = i + 1; l < count; ++l) {
+      if (!overlapping.IsSelected(l)) continue;
+      ReportProgressAgain(job);
+      if (ExportCancelled(job)) return;
+      SnapPair(lists[i], lists[l]);
+    }
+  }
+}

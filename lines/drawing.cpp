@@ -1,0 +1,248 @@
+// The drawing of each style, from the projected line groups.
+#include "lines/drawing.h"
+
+#include <cstring>
+#include <utility>
+
+#include "core/export_settings.h"
+#include "lines/keyed_pool_set.h"
+#include "lines/line_chainer.h"
+#include "lines/region_chainer.h"
+#include "lines/segment_pool.h"
+
+namespace {
+
+// Chaining tolerances in page units.
+constexpr double kOutlineTolerance = 0.0001;
+constexpr double kLineTolerance = 0.05;
+constexpr double kRegionTolerance = 0.5;
+// Segment pools of the styles.
+constexpr double kMergeTolerance = 0.001;
+constexpr double kCancelTolerance = 0.00001;
+
+using ElementFilter = bool (*)(uint32_t kind);
+
+bool IsDrawnEdge(uint32_t kind) {
+  return kind == kDrawnEdgeKind;
+}
+bool IsInnerEdge(uint32_t kind) {
+  return kind == kInnerEdgeKind;
+}
+bool IsCrease(uint32_t kind) {
+  return kind == kCreaseKind;
+}
+bool IsFilled(uint32_t kind) {
+  return (kind & kFillKind) != 0;
+}
+
+// One pass of a style over the polygons of the selected elements, with its
+// progress band.
+class StylePass {
+ public:
+  StylePass(const Stack<LineGroup>& elements, ElementFilter filter, int32_t fromPercent,
+            int32_t toPercent, ExportJob* job)
+      : filter_(filter), from_(fromPercent), to_(toPercent), job_(job) {
+    for (int32_t e = 0; e < elements.Count(); ++e) {
+      if (filter(elements[e].kind)) total_ += elements[e].polygons.Count();
+    }
+  }
+
+  bool Selects(const LineGroup& element) const { return filter_(element.kind); }
+
+  // Reports the next polygon; false when the user aborted.
+  bool NextPolygon() {
+    if (job_ == nullptr) return true;
+    ReportProgress(*job_, done_++, total_, from_, to_);
+    return !ExportCancelled(*job_);
+  }
+
+ private:
+  ElementFilter filter_;
+  int32_t from_;
+  int32_t to_;
+  ExportJob* job_;
+  int32_t total_ = 0;
+  int32_t done_ = 0;
+};
+
+// Runs `step` on every polygon of the elements the pass selects; false when
+// the drawing has to end (memory failure or abort).
+template <class Step>
+bool RunPass(Stack<LineGroup>& elements, StylePass pass, Step step) {
+  for (int32_t e = 0; e < elements.Count(); ++e) {
+    LineGroup& element = elements[e];
+    if (!pass.Selects(element)) continue;
+    if (MemoryErrorFlag::Test() != 0) return false;
+    for (int32_t p = 0; p < element.polygons.Count(); ++p) {
+      if (!pass.NextPolygon()) return false;
+      step(element, element.polygons[p]);
+    }
+  }
+  return MemoryErrorFlag::Test() == 0;
+}
+
+// A copy of the segments in the page plane (z = 0).
+Stack<EdgeSegment> Flattened(const Stack<EdgeSegment>& segments) {
+  Stack<EdgeSegment> flat = segments;
+  for (int32_t i = 0; i < flat.Count(); ++i) {
+    flat[i].a.z = 0.0;
+    flat[i].b.z = 0.0;
+  }
+  return flat;
+}
+
+// Replaces the polygon's segments by their flattened, resolved form.
+void ResolveInPlace(SegmentPoolPlain& pool, EpsPolygon& polygon) {
+  const Stack<EdgeSegment> flat = Flattened(polygon.segments);
+  for (int32_t i = 0; i < flat.Count(); ++i) pool.segments.Push(ToSegmentPlain(flat[i]));
+  if (MemoryErrorFlag::Test() == 0) resolve(pool);
+  Stack<EdgeSegment> resolved;
+  for (int32_t i = 0; i < pool.segments.Count(); ++i)
+    resolved.Push(ToEdgeSegment(pool.segments[i]));
+  pool.segments.Clear();
+  if (MemoryErrorFlag::Test() == 0) polygon.segments = resolved;
+}
+
+// Where the compound paths of one style go.
+class DrawingBuilder {
+ public:
+  DrawingBuilder(Drawing& drawing, ExportJob* job) : drawing_(drawing), job_(job) {}
+
+  // Chains a working copy of `segments` into one compound path in the
+  // element's paint.
+  void AddLines(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance) {
+    Stack<EpsPath> paths;
+    ChainSegments(segments, paths, tolerance, job_);
+    Add(element, paths);
+  }
+
+  // The same for a filled region's directed outline.
+  void AddRegion(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance) {
+    Stack<EpsPath> paths;
+    ChainRegion(segments, paths, tolerance, job_);
+    Add(element, paths);
+  }
+
+  ExportJob* Job() const { return job_; }
+
+ private:
+  void Add(const LineGroup& element, Stack<EpsPath>& paths) {
+    drawing_.parts.Push(DrawingPart{});
+    if (MemoryErrorFlag::Test() != 0) return;
+    DrawingPart& part = drawing_.parts[drawing_.parts.Count() - 1];
+    part.paint = PaintOf(element);
+    part.paths = std::move(paths);
+  }
+
+  Drawing& drawing_;
+  ExportJob* job_;
+};
+
+bool DrawOutlines(Stack<LineGroup>& elements, DrawingBuilder& out) {
+  return RunPass(elements, StylePass(elements, IsDrawnEdge, 75, 100, out.Job()),
+                 [&](const LineGroup& element, const EpsPolygon& polygon) {
+                   out.AddLines(element, polygon.segments, kOutlineTolerance);
+                 });
+}
+
+bool DrawEdgeLines(Stack<LineGroup>& elements, DrawingBuilder& out) {
+  KeyedPoolSet written;
+  SegmentPoolPlain pool;
+  pool.cancel = 0;
+  pool.tolerance = kMergeTolerance;
+  pool.job = out.Job();
+
+  const bool goOn = RunPass(elements, StylePass(elements, IsInnerEdge, 75, 87, out.Job()),
+                            [&](const LineGroup& element, EpsPolygon& polygon) {
+                              ResolveInPlace(pool, polygon);
+                              rememberSegments(written, polygon.object, polygon.segments);
+                              out.AddLines(element, polygon.segments, kLineTolerance);
+                            });
+  if (!goOn) return false;
+
+  return RunPass(elements, StylePass(elements, IsCrease, 87, 100, out.Job()),
+                 [&](const LineGroup& element, const EpsPolygon& polygon) {
+                   Stack<EdgeSegment> creases = Flattened(polygon.segments);
+                   forgetRemembered(written, polygon.object, creases);
+                   out.AddLines(element, creases, kLineTolerance);
+                 });
+}
+
+bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
+  KeyedPoolSet written;
+  SegmentPoolPlain pool;
+  pool.cancel = 1;
+  pool.tolerance = kCancelTolerance;
+  pool.job = out.Job();
+
+  // Regions: their outlines, with the edges shared inside a region cancelled.
+  bool goOn = RunPass(elements, StylePass(elements, IsFilled, 75, 83, out.Job()),
+                      [&](const LineGroup& element, EpsPolygon& polygon) {
+                        ResolveInPlace(pool, polygon);
+                        rememberSegments(written, polygon.object, polygon.segments);
+                        out.AddRegion(element, polygon.segments, kRegionTolerance);
+                      });
+  // Region edges and creases lose what a region outline already draws.
+  goOn = goOn && RunPass(elements, StylePass(elements, IsInnerEdge, 83, 87, out.Job()),
+                         [&](const LineGroup&, EpsPolygon& polygon) {
+                           ResolveInPlace(pool, polygon);
+                           forgetRemembered(written, polygon.object, polygon.segments);
+                           rememberSegments(written, polygon.object, polygon.segments);
+                         });
+  goOn = goOn && RunPass(elements, StylePass(elements, IsCrease, 87, 95, out.Job()),
+                         [&](const LineGroup&, EpsPolygon& polygon) {
+                           ResolveInPlace(pool, polygon);
+                           forgetRemembered(written, polygon.object, polygon.segments);
+                         });
+  if (!goOn) return false;
+
+  // What is left of them: one compound path per group.
+  const int32_t count = elements.Count();
+  for (int32_t e = 0; e < count; ++e) {
+    if (out.Job() != nullptr) {
+      ReportProgress(*out.Job(), e, count, 95, 100);
+      if (ExportCancelled(*out.Job())) return false;
+    }
+    const LineGroup& element = elements[e];
+    if (!IsInnerEdge(element.kind) && !IsCrease(element.kind)) continue;
+    Stack<EdgeSegment> gathered;
+    for (int32_t p = 0; p < element.polygons.Count(); ++p) {
+      const Stack<EdgeSegment> flat = Flattened(element.polygons[p].segments);
+      for (int32_t i = 0; i < flat.Count(); ++i) gathered.Push(flat[i]);
+    }
+    if (MemoryErrorFlag::Test() != 0) return false;
+    out.AddLines(element, gathered, kLineTolerance);
+  }
+  return true;
+}
+
+}  // namespace
+
+PathPaint PaintOf(const LineGroup& group) {
+  PathPaint paint;
+  paint.kind = group.kind;
+  std::memcpy(paint.color, group.color, sizeof paint.color);
+  std::memcpy(paint.lineColor, group.lineColor, sizeof paint.lineColor);
+  paint.lineWidth = group.lineWidth;
+  return paint;
+}
+
+bool BuildDrawing(Stack<LineGroup>& elements, int32_t style, Drawing& drawing, ExportJob* job) {
+  DrawingBuilder out(drawing, job);
+  bool complete = true;
+  switch (style) {
+    case kStyleAllEdges:
+    case kStyleVisibleEdges:
+      complete = DrawOutlines(elements, out);
+      break;
+    case kStyleEdgeLines:
+      complete = DrawEdgeLines(elements, out);
+      break;
+    case kStyleFilled:
+      complete = DrawFilledRegions(elements, out);
+      break;
+    default:
+      break;
+  }
+  return complete && MemoryErrorFlag::Test() == 0 && !ExportCancelled(job);
+}

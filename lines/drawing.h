@@ -1,0 +1,55 @@
+// The drawing of one frame: the picture as page-space paths with their paint,
+// in the order they are put down, grouped into compound paths as the drawing
+// style needs them. It is what every writer of a file format gets, and it
+// knows nothing of any format.
+//
+// BuildDrawing makes it from the projected line groups of a frame: which
+// groups a style shows, in which order, after which clean-up of lines that
+// two groups share, chained into as few paths as possible.
+#pragma once
+
+#include <cstdint>
+
+#include "core/job.h"
+#include "core/stack.h"
+#include "lines/line_group.h"
+
+// How a compound path is painted: filled when `kind` has kFillKind, stroked
+// when it has any of the line kinds.
+struct PathPaint {
+  uint32_t kind = 0;
+  uint8_t color[4] = {0, 0, 0, 0};      // fill colour RGBA
+  uint8_t lineColor[4] = {0, 0, 0, 0};  // stroke colour RGBA
+  int32_t lineWidth = 0;                // twentieths of a point; 0 and 1: thinnest
+};
+
+// One compound path: paths painted alike.
+struct DrawingPart {
+  PathPaint paint;
+  Stack<EpsPath> paths;
+};
+
+struct Drawing {
+  int32_t width = 0;  // page size in points; y grows downward from the top edge
+  int32_t height = 0;
+  Stack<DrawingPart> parts;  // in drawing order
+};
+
+// The paint of a line group.
+PathPaint PaintOf(const LineGroup& group);
+
+// Fills `drawing.parts` from the projected line groups in the way of `style`
+// (10034 to 10037; any other value draws nothing):
+//  - 10034, 10035: every polygon of the drawn-edge groups (kind 2) as its own
+//    compound path of chained lines;
+//  - 10036: the region edge lines (kind 16), each polygon merged into
+//    non-overlapping strokes, then the creases (kind 8) without the
+//    stretches that an edge line of the same object already drew;
+//  - 10037: the filled regions (kind bit 1) as closed outlines with their
+//    inner shared edges cancelled; then the region edges (kind 16) and
+//    creases (kind 8) that no region outline of the same object covers, one
+//    compound path per group.
+// Segments are compared in the page plane; the groups' segments are resolved
+// in place. Progress runs from 75 to 100 %. False when a stop request or a
+// memory failure cut the drawing short.
+bool BuildDrawing(Stack<LineGroup>& elements, int32_t style, Drawing& drawing, ExportJob* job);

@@ -1,0 +1,65 @@
+// Storage of the export settings in a document's plug-in data.
+#include "shell/settings_storage.h"
+
+namespace {
+constexpr int32_t kValidMark = 1;
+}  // namespace
+
+bool LoadSettingsFrom(const BaseDocument* doc, ExportSettings& s) {
+  if (doc == nullptr) return false;
+  const BaseContainer data = GetDocumentData(doc, kDocumentPluginData);
+  const BaseContainer stored = data.GetContainer(kVexmarkCommandId);
+  if (!stored.Valid() || stored.GetInt(kSettingsValid) != kValidMark) return false;
+
+  LineStyle& l = s.lines;
+  s.fromFrame = stored.GetInt(kSettingsFromFrame, s.fromFrame);
+  s.toFrame = stored.GetInt(kSettingsToFrame, s.toFrame);
+  s.drawingStyle = stored.GetInt(kSettingsDrawingStyle, s.drawingStyle);
+  s.backFaces = stored.GetInt(kSettingsBackFaces, s.backFaces);
+  s.frameRate = stored.GetInt(kSettingsFrameRate, s.frameRate);
+  s.width = stored.GetInt(kSettingsWidth, s.width);
+  s.height = stored.GetInt(kSettingsHeight, s.height);
+  s.fileName = stored.GetString(kSettingsFileName, s.fileName);
+  l.outlineLines = stored.GetBool(kSettingsOutlineLines, l.outlineLines);
+  l.creaseLines = stored.GetBool(kSettingsCreaseLines, l.creaseLines);
+  l.creaseAngle = static_cast<float>(stored.GetReal(kSettingsCreaseAngle, l.creaseAngle));
+  l.lineWidth = stored.GetInt(kSettingsLineWidth, l.lineWidth);
+  l.skipCoplanarEdges = stored.GetBool(kSettingsSkipCoplanarEdges, l.skipCoplanarEdges);
+  l.lineColor = stored.GetVector(kSettingsLineColor, l.lineColor);
+  l.lineBrightness = static_cast<float>(stored.GetReal(kSettingsLineBrightness, l.lineBrightness));
+  DeriveLineColour(l);
+  return true;
+}
+
+bool SaveSettingsTo(BaseDocument* doc, const ExportSettings& s) {
+  if (doc == nullptr) return false;
+  BaseContainer data = GetDocumentData(doc, kDocumentPluginData);
+  if (!data.Valid()) data = BaseContainer(0);
+  BaseContainer stored(kVexmarkCommandId);
+  if (!data.Valid() || !stored.Valid()) return false;
+
+  const LineStyle& l = s.lines;
+  stored.SetInt(kSettingsValid, kValidMark);
+  stored.SetInt(kSettingsFromFrame, s.fromFrame);
+  stored.SetInt(kSettingsToFrame, s.toFrame);
+  stored.SetInt(kSettingsDrawingStyle, s.drawingStyle);
+  stored.SetInt(kSettingsBackFaces, s.backFaces);
+  stored.SetInt(kSettingsFrameRate, s.frameRate);
+  stored.SetInt(kSettingsWidth, s.width);
+  stored.SetInt(kSettingsHeight, s.height);
+  stored.SetString(kSettingsFileName, s.fileName);
+  stored.SetBool(kSettingsOutlineLines, l.outlineLines);
+  stored.SetBool(kSettingsCreaseLines, l.creaseLines);
+  stored.SetReal(kSettingsCreaseAngle, l.creaseAngle);
+  stored.SetInt(kSettingsLineWidth, l.lineWidth);
+  stored.SetBool(kSettingsSkipCoplanarEdges, l.skipCoplanarEdges);
+  stored.SetVector(kSettingsLineColor, l.lineColor);
+  stored.SetReal(kSettingsLineBrightness, l.lineBrightness);
+
+  data.SetContainer(kVexmarkCommandId, stored);
+  return SetDocumentData(doc, kDocumentPluginData, data);
+}
+
+void LoadSettings(ExportSettings& s) { LoadSettingsFrom(GetActiveDocument(), s); }
+
+void SaveSettings(const ExportSettings& s) { SaveSettingsTo(GetActiveDocument(), s); }
