@@ -3,15 +3,11 @@
 #include <iomanip>
 
 #include "app/scene_setup.h"
+#include "host/api/vexmark_ids.h"
 
 namespace app {
 namespace {
 
-constexpr int32_t kDocFps = 1001;
-constexpr int32_t kRenderFrom = 5017;
-constexpr int32_t kRenderTo = 5018;
-constexpr int32_t kRenderFps = 5020;
-constexpr int32_t kExportTagId = 1010814;
 constexpr double kPi = 3.14159265358979323846;
 
 const char* TypeName(int32_t type) {
