@@ -23,7 +23,7 @@ std::string TagText(const host::Scene& scene, const HostTag& tag) {
   switch (tag.type) {
     case kTagTexture: {
       const HostMaterial* material = scene.Material(tag.material);
-      const std::string* restriction = tag.data.Find<std::string>(1006);
+      const std::string* restriction = tag.data.Find<std::string>(kTextureRestriction);
       std::string text = "material " + (material ? "'" + material->name + "'" : "(none)");
       if (restriction != nullptr && !restriction->empty()) text += " on '" + *restriction + "'";
       return text;
@@ -91,8 +91,8 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
   out << "materials:\n";
   for (const auto& material : scene.materials) {
     out << "  " << material->name;
-    const host::MaterialChannel& colour = material->channels[0];
-    const HostVector* rgb = colour.data.Find<HostVector>(1000);
+    const host::MaterialChannel& colour = material->channels[kChannelColor];
+    const HostVector* rgb = colour.data.Find<HostVector>(kChannelColorKey);
     if (colour.enabled && rgb != nullptr)
       out << ": colour " << rgb->x << " " << rgb->y << " " << rgb->z;
     out << "\n";
