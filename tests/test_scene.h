@@ -1,6 +1,6 @@
 // A small scene for the pass tests: generated meshes captured through the
 // real capture, clipped to the frustum, then run through pass 1 and pass 2
-// (or handed back, for style 10034), the way the renderer driver does it.
+// (or handed back, for style kStyleAllEdges), the way the renderer driver does it.
 #pragma once
 
 #include <memory>

@@ -17,8 +17,8 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
   EXPECT_EQ(s.frameRate, 12);
   EXPECT_EQ(s.width, 320);
   EXPECT_EQ(s.height, 240);
-  EXPECT_EQ(s.drawingStyle, 10034);
-  EXPECT_EQ(s.backFaces, 10039);
+  EXPECT_EQ(s.drawingStyle, kStyleAllEdges);
+  EXPECT_EQ(s.backFaces, kBackFacesDrop);
   EXPECT_EQ(s.outlineLines, 1);
   EXPECT_EQ(s.creaseLines, 1);
   EXPECT_FLOAT_EQ(s.creaseAngle * 180.0f / 3.14159265f, 60.0f);
@@ -92,8 +92,8 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   const BaseContainer data = GetDocumentData(GetActiveDocument(), kDocumentPluginData);
   const BaseContainer stored = data.GetContainer(kVexmarkCommandId);
   ASSERT_TRUE(stored.Valid());
-  EXPECT_EQ(stored.GetInt(1000), 1);
-  EXPECT_EQ(stored.GetInt(1006), 1920);
+  EXPECT_EQ(stored.GetInt(kSettingsValid), 1);
+  EXPECT_EQ(stored.GetInt(kSettingsWidth), 1920);
 }
 
 TEST_F(ExportSettingsTest, SavingKeepsOtherPluginDataAndTouchesOnlyTheActiveDocument) {
