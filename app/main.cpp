@@ -18,6 +18,7 @@
 #include "app/options.h"
 #include "app/progress_display.h"
 #include "app/scene_setup.h"
+#include "host/api/vexmark_ids.h"
 #include "host/module_loader.h"
 #include "host/runtime.h"
 #include "host/ui.h"
@@ -26,7 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int32_t kCommandId = 1010761;
 constexpr int kExitWritten = 0;
 constexpr int kExitNotWritten = 1;
 constexpr int kExitUsage = 2;
@@ -193,13 +193,13 @@ int RunExport(const app::Options& options) {
 
   bool ended = false;
   const int32_t token = host::AddEventListener([&](const host::SpecialEvent& e) {
-    if (e.id == kCommandId) ended = true;
+    if (e.id == kVexmarkCommandId) ended = true;
   });
   int status = kExitNotWritten;
-  if (!host::ExecuteCommand(kCommandId)) {
+  if (!host::ExecuteCommand(kVexmarkCommandId)) {
     error = "the export dialog did not open";
   } else {
-    dialog = host::FindOpenDialog(kCommandId);
+    dialog = host::FindOpenDialog(kVexmarkCommandId);
     // Started before the export's thread, so that the thread leaves Ctrl-C
     // to it.
     InterruptWatcher interrupts;
@@ -214,7 +214,7 @@ int RunExport(const app::Options& options) {
       while (!ended) {
         host::WaitAndDeliverEvents(100);
         if (interrupts.Interrupted() && !stopAsked) {
-          host::UserClick(dialog, 2);  // the dialog's stop command
+          host::UserClick(dialog, kGadgetCancel);  // the dialog's stop command
           stopAsked = true;
           display.Finish();
           if (!options.quiet)

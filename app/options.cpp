@@ -6,6 +6,8 @@
 #include <map>
 #include <sstream>
 
+#include "host/api/vexmark_ids.h"
+
 namespace app {
 namespace {
 
@@ -38,14 +40,16 @@ bool ParseSwitch(const std::string& text, bool& value) {
 }
 
 bool ParseStyle(const std::string& text, int32_t& style) {
-  static const std::map<std::string, int32_t> names = {
-      {"edges", 10034}, {"visible", 10035}, {"lines", 10036}, {"filled", 10037}};
+  static const std::map<std::string, int32_t> names = {{"edges", kStyleAllEdges},
+                                                       {"visible", kStyleVisibleEdges},
+                                                       {"lines", kStyleEdgeLines},
+                                                       {"filled", kStyleFilled}};
   const auto it = names.find(text);
   if (it != names.end()) {
     style = it->second;
     return true;
   }
-  return ParseInt(text, style) && style >= 10034 && style <= 10037;
+  return ParseInt(text, style) && style >= kStyleAllEdges && style <= kStyleFilled;
 }
 
 // "#RRGGBB" to components in 0..1.
@@ -180,8 +184,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       o.preset = v;
     } else if (arg == "--back-faces") {
       if (!take(arg, v)) return false;
-      if (v == "drop") o.backFaces = 10039;
-      else if (v == "keep") o.backFaces = 10040;
+      if (v == "drop") o.backFaces = kBackFacesDrop;
+      else if (v == "keep") o.backFaces = kBackFacesKeep;
       else return bad(arg, v, "drop or keep");
     } else if (arg == "--outline" || arg == "--crease" || arg == "--flat-edges") {
       bool on = false;

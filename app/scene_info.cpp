@@ -3,15 +3,11 @@
 #include <iomanip>
 
 #include "app/scene_setup.h"
+#include "host/api/vexmark_ids.h"
 
 namespace app {
 namespace {
 
-constexpr int32_t kDocFps = 1001;
-constexpr int32_t kRenderFrom = 5017;
-constexpr int32_t kRenderTo = 5018;
-constexpr int32_t kRenderFps = 5020;
-constexpr int32_t kExportTagId = 1010814;
 constexpr double kPi = 3.14159265358979323846;
 
 const char* TypeName(int32_t type) {
@@ -27,7 +23,7 @@ std::string TagText(const host::Scene& scene, const HostTag& tag) {
   switch (tag.type) {
     case kTagTexture: {
       const HostMaterial* material = scene.Material(tag.material);
-      const std::string* restriction = tag.data.Find<std::string>(1006);
+      const std::string* restriction = tag.data.Find<std::string>(kTextureRestriction);
       std::string text = "material " + (material ? "'" + material->name + "'" : "(none)");
       if (restriction != nullptr && !restriction->empty()) text += " on '" + *restriction + "'";
       return text;
@@ -95,8 +91,8 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
   out << "materials:\n";
   for (const auto& material : scene.materials) {
     out << "  " << material->name;
-    const host::MaterialChannel& colour = material->channels[0];
-    const HostVector* rgb = colour.data.Find<HostVector>(1000);
+    const host::MaterialChannel& colour = material->channels[kChannelColor];
+    const HostVector* rgb = colour.data.Find<HostVector>(kChannelColorKey);
     if (colour.enabled && rgb != nullptr)
       out << ": colour " << rgb->x << " " << rgb->y << " " << rgb->z;
     out << "\n";

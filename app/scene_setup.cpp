@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "host/api/vexmark_ids.h"
 #include "host/import/load_scene.h"
 #include "host/ui.h"
 
@@ -11,18 +12,6 @@ namespace app {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int32_t kExportTagId = 1010814;
-constexpr int32_t kDocFolderKey = 1012;
-constexpr int32_t kDocNameKey = 1013;
-
-// Gadgets of the export tag's dialog, by the --tag key that sets them.
-constexpr int32_t kTagOutline = 10052;
-constexpr int32_t kTagCrease = 10053;
-constexpr int32_t kTagAngle = 10054;
-constexpr int32_t kTagWidth = 10055;
-constexpr int32_t kTagFlat = 10056;
-constexpr int32_t kTagColour = 10057;
 
 HostObject* FindObject(host::Scene& scene, const std::string& name, int32_t type = -1) {
   for (const auto& object : scene.objects)
@@ -51,22 +40,27 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
     const double number = std::strtod(value.c_str(), &end);
     const bool isNumber = !value.empty() && *end == '\0' && std::isfinite(number);
     bool applied = false;
-    if (key == "outline" && ParseSwitch(value, on)) applied = host::UserSetCheck(d, kTagOutline, on);
-    else if (key == "crease" && ParseSwitch(value, on)) applied = host::UserSetCheck(d, kTagCrease, on);
-    else if (key == "flat" && ParseSwitch(value, on)) applied = host::UserSetCheck(d, kTagFlat, on);
-    else if (key == "angle" && isNumber) applied = host::UserSetReal(d, kTagAngle, number);
+    if (key == "outline" && ParseSwitch(value, on))
+      applied = host::UserSetCheck(d, kTagGadgetOutline, on);
+    else if (key == "crease" && ParseSwitch(value, on))
+      applied = host::UserSetCheck(d, kTagGadgetCrease, on);
+    else if (key == "flat" && ParseSwitch(value, on))
+      applied = host::UserSetCheck(d, kTagGadgetFlatEdges, on);
+    else if (key == "angle" && isNumber)
+      applied = host::UserSetReal(d, kTagGadgetCreaseAngle, number);
     else if (key == "width" && isNumber && number >= 0 && number <= 20 && number == std::floor(number))
-      applied = host::UserSetInt(d, kTagWidth, static_cast<int32_t>(number));
+      applied = host::UserSetInt(d, kTagGadgetLineWidth, static_cast<int32_t>(number));
     else if (key == "brightness" && isNumber && number >= 0 && number <= 1) {
       double brightness = 1.0;
-      const HostVector colour = host::GadgetColor(d, kTagColour, &brightness).value_or(HostVector{});
-      applied = host::UserSetColor(d, kTagColour, colour, number);
+      const HostVector colour =
+          host::GadgetColor(d, kTagGadgetLineColor, &brightness).value_or(HostVector{});
+      applied = host::UserSetColor(d, kTagGadgetLineColor, colour, number);
     } else if (key == "color" && value.size() == 7 && value[0] == '#') {
       const long rgb = std::strtol(value.c_str() + 1, &end, 16);
       if (*end == '\0') {
         double brightness = 1.0;
-        host::GadgetColor(d, kTagColour, &brightness);
-        applied = host::UserSetColor(d, kTagColour,
+        host::GadgetColor(d, kTagGadgetLineColor, &brightness);
+        applied = host::UserSetColor(d, kTagGadgetLineColor,
                                      HostVector{((rgb >> 16) & 255) / 255.0f,
                                                 ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f},
                                      brightness);
@@ -97,10 +91,10 @@ HostDocument* LoadSceneFile(const std::string& path, std::string& error) {
   if (doc == nullptr) return nullptr;
   // The document's folder and name decide where a drawing goes by default.
   const fs::path absolute = fs::absolute(path);
-  if (doc->settings.Find<host::FileName>(kDocFolderKey) == nullptr)
-    doc->settings.Set(kDocFolderKey, host::FileName{absolute.parent_path().string()});
-  const std::string* name = doc->settings.Find<std::string>(kDocNameKey);
-  if (name == nullptr || name->empty()) doc->settings.Set(kDocNameKey, absolute.stem().string());
+  if (doc->settings.Find<host::FileName>(kDocFolder) == nullptr)
+    doc->settings.Set(kDocFolder, host::FileName{absolute.parent_path().string()});
+  const std::string* name = doc->settings.Find<std::string>(kDocName);
+  if (name == nullptr || name->empty()) doc->settings.Set(kDocName, absolute.stem().string());
   return doc;
 }
 

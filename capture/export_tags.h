@@ -8,18 +8,7 @@
 #include "core/export_settings.h"
 #include "sdk/host_sdk.h"
 
-constexpr int32_t kExportTagId = 1010814;
-
-// Keys of an export tag's settings.
-enum TagKey : int32_t {
-  kTagOutline = 1000,
-  kTagCrease = 1001,
-  kTagCreaseAngle = 1002,
-  kTagLineWidth = 1003,
-  kTagFlatEdges = 1004,
-  kTagLineColor = 1005,
-  kTagLineBrightness = 1006,
-};
+// The tag ID and its settings keys: host/api/vexmark_ids.h.
 
 // Reads keys 1000 to 1006 of the tag's settings into `style` (a missing key
 // reads as 0, false, 0.0 or the zero vector, so a tag without brightness

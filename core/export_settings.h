@@ -12,14 +12,7 @@
 
 #include "sdk/host_sdk.h"
 
-// Drawing styles.
-constexpr int32_t kStyleAllEdges = 10034;      // drawn edges, no hidden-surface removal
-constexpr int32_t kStyleVisibleEdges = 10035;  // drawn edges after hidden-surface removal
-constexpr int32_t kStyleEdgeLines = 10036;     // colour-region edge lines and creases
-constexpr int32_t kStyleFilled = 10037;        // filled colour regions with edges and creases
-// Back-face modes.
-constexpr int32_t kBackFacesDrop = 10039;
-constexpr int32_t kBackFacesKeep = 10040;
+// Drawing styles and back-face modes: host/api/vexmark_ids.h.
 
 constexpr float kDefaultCreaseAngle = 1.0471976f;  // 60 degrees in radians
 constexpr int32_t kMaxLineWidth = 20;

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "host/api/vexmark_ids.h"
 #include "host/exact_time.h"
 #include "host/runtime.h"
 #include "host/services.h"
@@ -32,14 +33,6 @@ namespace {
 constexpr int64_t kDefaultFps = 30;
 constexpr int64_t kDefaultWidth = 320;
 constexpr int64_t kDefaultHeight = 240;
-constexpr int32_t kKeyTime = 1000;
-constexpr int32_t kKeyFps = 1001;
-constexpr int32_t kKeyStartTime = 1002;
-constexpr int32_t kKeyRenderWidth = 5008;
-constexpr int32_t kKeyRenderHeight = 5009;
-constexpr int32_t kKeyRenderFrom = 5017;
-constexpr int32_t kKeyRenderTo = 5018;
-constexpr int32_t kKeyRenderFps = 5020;
 
 std::mutex gMutex;
 HostDocument* gActive = nullptr;
@@ -79,11 +72,11 @@ int32_t DocSetData(HostDocument* doc, int32_t kind, const HostContainer* data) {
 }
 
 void DocSetTime(HostDocument* doc, HostTime time) {
-  if (doc != nullptr) doc->settings.Set(kKeyTime, ReduceTime(time));
+  if (doc != nullptr) doc->settings.Set(kDocTime, ReduceTime(time));
 }
 
 HostTime DocGetTime(const HostDocument* doc) {
-  const HostTime* time = doc != nullptr ? doc->settings.Find<HostTime>(kKeyTime) : nullptr;
+  const HostTime* time = doc != nullptr ? doc->settings.Find<HostTime>(kDocTime) : nullptr;
   return time != nullptr ? *time : HostTime{0, 1};
 }
 
@@ -127,14 +120,14 @@ void EvaluateAnimation(HostDocument& doc) {
 
 HostDocument* NewDocument() {
   auto* doc = new HostDocument;
-  doc->settings.Set(kKeyTime, HostTime{0, 1});
-  doc->settings.Set(kKeyFps, kDefaultFps);
-  doc->settings.Set(kKeyStartTime, HostTime{0, 1});
-  doc->renderSettings.Set(kKeyRenderWidth, kDefaultWidth);
-  doc->renderSettings.Set(kKeyRenderHeight, kDefaultHeight);
-  doc->renderSettings.Set(kKeyRenderFrom, HostTime{0, 1});
-  doc->renderSettings.Set(kKeyRenderTo, HostTime{0, 1});
-  doc->renderSettings.Set(kKeyRenderFps, kDefaultFps);
+  doc->settings.Set(kDocTime, HostTime{0, 1});
+  doc->settings.Set(kDocFps, kDefaultFps);
+  doc->settings.Set(kDocStartTime, HostTime{0, 1});
+  doc->renderSettings.Set(kRenderWidth, kDefaultWidth);
+  doc->renderSettings.Set(kRenderHeight, kDefaultHeight);
+  doc->renderSettings.Set(kRenderFrom, HostTime{0, 1});
+  doc->renderSettings.Set(kRenderTo, HostTime{0, 1});
+  doc->renderSettings.Set(kRenderFps, kDefaultFps);
   return doc;
 }
 

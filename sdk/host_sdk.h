@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "host/api/host_api.h"
+#include "host/api/vexmark_ids.h"
 #include "host/api/host_scene_api.h"
 
 // Binds the module to the host's table; called once at init. The table is
@@ -180,19 +181,7 @@ class BaseContainer {
 
 // ---------------------------------------------------------------- documents
 
-// Document setting keys (data kind 0).
-constexpr int32_t kDocTime = 1000;
-constexpr int32_t kDocFps = 1001;
-constexpr int32_t kDocStartTime = 1002;
-constexpr int32_t kDocFolder = 1012;
-constexpr int32_t kDocName = 1013;
-// Render setting keys (data kind 2).
-constexpr int32_t kRenderWidth = 5008;
-constexpr int32_t kRenderHeight = 5009;
-constexpr int32_t kRenderFrom = 5017;
-constexpr int32_t kRenderTo = 5018;
-constexpr int32_t kRenderFps = 5020;
-constexpr int32_t kRenderFile = 5041;
+// Document and render setting keys: host/api/vexmark_ids.h.
 
 // Documents are host objects; the module holds plain pointers to them.
 using BaseDocument = HostDocument;

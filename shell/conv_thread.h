@@ -12,9 +12,6 @@
 #include "sdk/host_sdk.h"
 #include "shell/frame_export.h"
 
-// Status prefix shown before the frame index, from the string table.
-constexpr int32_t kStatusPrefixString = 10108;
-
 class ConvThread : public Thread {
  public:
   ConvThread() { job.thread = this; }

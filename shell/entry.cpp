@@ -13,10 +13,6 @@
 
 namespace {
 
-constexpr int32_t kCommandNameString = 10106;
-constexpr int32_t kCommandHelpString = 10107;
-constexpr int32_t kTagNameString = 10110;
-constexpr int32_t kTagHelpString = 10111;
 constexpr int32_t kCommandState = 0x40000000;
 constexpr size_t kModulePathSize = 1024;
 

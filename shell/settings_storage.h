@@ -8,29 +8,7 @@
 #include "core/export_settings.h"
 #include "sdk/host_sdk.h"
 
-// Plug-in ID of the export command: also the key of the stored settings and
-// the ID of the end-of-job event.
-constexpr int32_t kVexmarkCommandId = 1010761;
-
-// Keys of the settings sub-container stored in the document's plug-in data.
-enum SettingsKey : int32_t {
-  kSettingsValid = 1000,  // holds 1 when the sub-container is valid
-  kSettingsFromFrame = 1001,
-  kSettingsToFrame = 1002,
-  kSettingsDrawingStyle = 1003,
-  kSettingsBackFaces = 1004,
-  kSettingsFrameRate = 1005,
-  kSettingsWidth = 1006,
-  kSettingsHeight = 1007,
-  kSettingsFileName = 1008,
-  kSettingsOutlineLines = 1009,
-  kSettingsCreaseLines = 1010,
-  kSettingsCreaseAngle = 1011,
-  kSettingsLineWidth = 1012,
-  kSettingsSkipCoplanarEdges = 1013,
-  kSettingsLineColor = 1014,
-  kSettingsLineBrightness = 1015,
-};
+// The command ID and the keys: host/api/vexmark_ids.h.
 
 // Reads the settings stored in the active document; leaves the record as it
 // is when there is no active document or no valid stored settings.

@@ -8,17 +8,7 @@
 #include "capture/export_tags.h"
 #include "sdk/ge_dialog.h"
 
-constexpr int32_t kTagLayout = 10050;
-
-// Gadgets of the tag dialog.
-enum TagGadget : int32_t {
-  kTagGadgetOutline = 10052,
-  kTagGadgetCrease = 10053,
-  kTagGadgetCreaseAngle = 10054,
-  kTagGadgetLineWidth = 10055,
-  kTagGadgetFlatEdges = 10056,
-  kTagGadgetLineColor = 10057,
-};
+// The layout and gadget IDs: host/api/vexmark_ids.h.
 
 class TagDialog : public GeModalDialog {
  public:

@@ -15,34 +15,7 @@
 
 class ConvThread;
 
-// Gadgets and resources of the main dialog.
-enum VexmarkGadget : int32_t {
-  kGadgetExport = 1,
-  kGadgetCancel = 2,
-  kMainLayout = 10001,
-  kGadgetSettingsPart = 10002,  // disabled while an export runs
-  kGadgetButtonGroup = 10003,
-  kGadgetLayoutTarget = 10005,
-  kGadgetFromRenderSettings = 10007,
-  kGadgetFromFrame = 10008,
-  kGadgetToFrame = 10009,
-  kGadgetWidth = 10010,
-  kGadgetHeight = 10011,
-  kGadgetPictureSize = 10012,
-  kGadgetFrameRate = 10032,
-  kGadgetStyle = 10033,
-  kGadgetBackFaces = 10038,
-  kGadgetChooseFile = 10041,
-  kGadgetFileName = 10042,
-  kGadgetOutline = 10044,
-  kGadgetCrease = 10045,
-  kGadgetCreaseAngle = 10046,
-  kGadgetLineWidth = 10047,
-  kGadgetFlatEdges = 10048,
-  kGadgetLineColor = 10049,
-};
-
-constexpr int32_t kOverwriteQuestionString = 10112;
+// The layout, gadget and string IDs: host/api/vexmark_ids.h.
 // The message ID 'clos' as a four-character code.
 constexpr int32_t kMessageClose = 0x636C6F73;
 constexpr int32_t kLayoutRequest = 26;

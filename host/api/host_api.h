@@ -45,9 +45,9 @@ struct HostDateTime {
 
 // Kinds of a document's data containers.
 enum HostDocumentData : int32_t {
-  kDocumentSettings = 0,  // 1000 time, 1001 fps, 1002 start time, 1012 folder, 1013 name
+  kDocumentSettings = 0,  // keys kDoc* in host/api/vexmark_ids.h
   kDocumentPluginData = 1,
-  kDocumentRenderSettings = 2,  // 5008 width, 5009 height, 5017/5018 range (times), 5020 fps, 5041 file
+  kDocumentRenderSettings = 2,  // keys kRender* in host/api/vexmark_ids.h
 };
 
 // Hooks a thread handle calls on the new thread.

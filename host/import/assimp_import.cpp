@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/api/vexmark_ids.h"
 #include "host/exact_time.h"
 #include "host/file_names.h"
 #include "host/import/animation_import.h"
@@ -21,15 +22,6 @@
 
 namespace host::import {
 namespace {
-
-constexpr int32_t kKeyTime = 1000;
-constexpr int32_t kKeyFps = 1001;
-constexpr int32_t kKeyStartTime = 1002;
-constexpr int32_t kKeyRenderWidth = 5008;
-constexpr int32_t kKeyRenderHeight = 5009;
-constexpr int32_t kKeyRenderFrom = 5017;
-constexpr int32_t kKeyRenderTo = 5018;
-constexpr int32_t kKeyRenderFps = 5020;
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
   if (from.empty()) return;
@@ -55,8 +47,8 @@ std::string FailureReason(const std::string& path, std::string message) {
 }
 
 double PictureAspect(const HostDocument& doc) {
-  const int64_t* width = doc.renderSettings.Find<int64_t>(kKeyRenderWidth);
-  const int64_t* height = doc.renderSettings.Find<int64_t>(kKeyRenderHeight);
+  const int64_t* width = doc.renderSettings.Find<int64_t>(kRenderWidth);
+  const int64_t* height = doc.renderSettings.Find<int64_t>(kRenderHeight);
   if (width == nullptr || height == nullptr || *width <= 0 || *height <= 0) return 4.0 / 3.0;
   return static_cast<double>(*width) / static_cast<double>(*height);
 }
@@ -212,12 +204,12 @@ class NodeConverter {
 void ApplyTiming(const AnimationTiming& timing, HostDocument& doc) {
   const int64_t fps = timing.fps;
   const HostTime start = ReduceTime({timing.firstFrame, fps});
-  doc.settings.Set(kKeyFps, fps);
-  doc.settings.Set(kKeyStartTime, start);
-  doc.settings.Set(kKeyTime, start);
-  doc.renderSettings.Set(kKeyRenderFrom, start);
-  doc.renderSettings.Set(kKeyRenderTo, ReduceTime({timing.lastFrame, fps}));
-  doc.renderSettings.Set(kKeyRenderFps, fps);
+  doc.settings.Set(kDocFps, fps);
+  doc.settings.Set(kDocStartTime, start);
+  doc.settings.Set(kDocTime, start);
+  doc.renderSettings.Set(kRenderFrom, start);
+  doc.renderSettings.Set(kRenderTo, ReduceTime({timing.lastFrame, fps}));
+  doc.renderSettings.Set(kRenderFps, fps);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <memory>
 
+#include "host/api/vexmark_ids.h"
 #include "host/file_names.h"
 #include "host/import/assimp_import.h"
 #include "host/import/default_camera.h"
@@ -19,11 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using import::ImportReport;
-
-constexpr int32_t kKeyFolder = 1012;
-constexpr int32_t kKeyName = 1013;
-constexpr int32_t kKeyRenderWidth = 5008;
-constexpr int32_t kKeyRenderHeight = 5009;
 
 std::string Lowercase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -80,8 +76,8 @@ bool HasCamera(const Scene& scene) {
 }
 
 double PictureAspect(const HostDocument& doc) {
-  const int64_t* width = doc.renderSettings.Find<int64_t>(kKeyRenderWidth);
-  const int64_t* height = doc.renderSettings.Find<int64_t>(kKeyRenderHeight);
+  const int64_t* width = doc.renderSettings.Find<int64_t>(kRenderWidth);
+  const int64_t* height = doc.renderSettings.Find<int64_t>(kRenderHeight);
   if (width == nullptr || height == nullptr || *width <= 0 || *height <= 0) return 4.0 / 3.0;
   return static_cast<double>(*width) / static_cast<double>(*height);
 }
@@ -131,8 +127,8 @@ HostDocument* LoadScene(const std::string& path, std::string& error) {
   }
   std::error_code ignored;
   const std::string absolute = fs::absolute(path, ignored).string();
-  doc->settings.Set(kKeyFolder, FileName{FolderPart(absolute)});
-  doc->settings.Set(kKeyName, FilePart(absolute));
+  doc->settings.Set(kDocFolder, FileName{FolderPart(absolute)});
+  doc->settings.Set(kDocName, FilePart(absolute));
   EvaluateAnimation(*doc);
   return doc.release();
 }

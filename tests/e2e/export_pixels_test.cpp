@@ -167,7 +167,7 @@ TEST_F(ExportPixelsTest, StillLifeIsNotMirrored) {
 
 // The line styles draw nothing where no edge is, and the hidden-line
 // styles nothing where only hidden edges are; the visible edges are all
-// drawn in style 10035.
+// drawn in style kStyleVisibleEdges.
 TEST_F(ExportPixelsTest, LinesLieOnTheEdgesThatAViewerSees) {
   const std::unique_ptr<HostDocument> doc = LoadExample("still-life.gltf");
   ASSERT_NE(doc, nullptr);

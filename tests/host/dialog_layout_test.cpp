@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/api/vexmark_ids.h"
+
 namespace {
 
 host::LayoutParseResult Parse(const std::string& text) {
@@ -59,7 +61,9 @@ TEST(DialogLayoutTest, ReportsTheFirstBadLine) {
 }
 
 TEST(DialogLayoutTest, TheModuleLayoutsParse) {
-  for (const char* name : {"10001.dlg", "10050.dlg"}) {
+  const int32_t layouts[] = {kMainLayout, kTagLayout};
+  for (const int32_t layout : layouts) {
+    const std::string name = std::to_string(layout) + ".dlg";
     std::ifstream in(std::string(VEXMARK_SOURCE_DIR) + "/res/dialogs/" + name);
     ASSERT_TRUE(in) << name;
     const auto result = host::ParseDialogLayout(in);

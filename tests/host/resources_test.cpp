@@ -6,6 +6,7 @@
 #include <string>
 
 #include "host_fixture.h"
+#include "host/api/vexmark_ids.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ class HostResourceTest : public HostTest {
 
 TEST_F(HostResourceTest, TheShippedTableHasTheFramePrefix) {
   ASSERT_TRUE(ResourcesLoad(VEXMARK_SOURCE_DIR));
-  EXPECT_EQ(LoadResourceString(10108), "Vexmark frame ");
+  EXPECT_EQ(LoadResourceString(kStatusPrefixString), "Vexmark frame ");
 }
 
 TEST_F(HostResourceTest, ParsesEntriesCommentsAndEscapes) {

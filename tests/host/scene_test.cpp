@@ -9,6 +9,7 @@
 
 #include "host/document.h"
 #include "host_fixture.h"
+#include "host/api/vexmark_ids.h"
 
 namespace {
 
@@ -112,9 +113,9 @@ TEST_F(HostSceneTest, TagsComeInOrderWithWhatEachKindCarries) {
   host::AddTag(mesh, host::TextureTag(material, ""));
   host::AddTag(mesh, host::SelectionTag("Top", {1, 3}));
   host::AddTag(mesh, host::TextureTag(host::kNoIndex, "Top"));
-  HostContainer settings(1010814);
-  settings.Set(1003, int64_t{4});
-  host::AddTag(mesh, host::PluginTag(1010814, settings));
+  HostContainer settings(kExportTagId);
+  settings.Set(kTagLineWidth, int64_t{4});
+  host::AddTag(mesh, host::PluginTag(kExportTagId, settings));
 
   SceneObject* object = GetFirstObject(doc_);
   ASSERT_EQ(ObjectTagCount(object), 4);
@@ -146,13 +147,13 @@ TEST_F(HostSceneTest, TagsComeInOrderWithWhatEachKindCarries) {
 
   SceneTag* plugin = ObjectTag(object, 3);
   EXPECT_EQ(TagType(plugin), kTagPlugin);
-  EXPECT_EQ(TagPluginId(plugin), 1010814);
+  EXPECT_EQ(TagPluginId(plugin), kExportTagId);
   BaseContainer data = TagData(plugin);
-  EXPECT_EQ(data.GetInt(1003), 4);
-  data.SetInt(1003, 7);
-  EXPECT_EQ(TagData(plugin).GetInt(1003), 4) << "tag data is handed out as a copy";
+  EXPECT_EQ(data.GetInt(kTagLineWidth), 4);
+  data.SetInt(kTagLineWidth, 7);
+  EXPECT_EQ(TagData(plugin).GetInt(kTagLineWidth), 4) << "tag data is handed out as a copy";
   ASSERT_TRUE(SetTagData(plugin, data));
-  EXPECT_EQ(TagData(plugin).GetInt(1003), 7);
+  EXPECT_EQ(TagData(plugin).GetInt(kTagLineWidth), 7);
 }
 
 TEST_F(HostSceneTest, MaterialsGiveTheirChannelsAndSettings) {

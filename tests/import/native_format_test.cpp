@@ -122,7 +122,8 @@ TEST_F(NativeFormatTest, ASavedDocumentLoadsBackEqual) {
 
   // The comparison does see a change.
   loaded->scene.objects[1]->tags[3].data.Set(kTagLineWidth, int64_t{4});
-  EXPECT_EQ(host::DocumentDifference(*original, *loaded), "objects[1].tags[3].data[1003]");
+  EXPECT_EQ(host::DocumentDifference(*original, *loaded),
+            "objects[1].tags[3].data[" + std::to_string(kTagLineWidth) + "]");
 }
 
 TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {

@@ -10,22 +10,22 @@
 #include <string>
 
 #include "host/api/module_entry.h"
+#include "host/api/vexmark_ids.h"
 #include "host/container.h"
 #include "host/module_loader.h"
+#include "host/runtime.h"
 #include "host/ui.h"
-#include "host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int32_t kCommandId = 1010761;
-constexpr int32_t kTagId = 1010814;
-
-class ModuleEntryTest : public HostTest {
+// Host side only: the module under test runs from its loaded file, which
+// binds to the host's table itself.
+class ModuleEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
+    host::ResetForTest();
     static int copies = 0;
     folder_ = fs::temp_directory_path() /
               ("vexmark-module-" + std::to_string(::getpid()) + "-" + std::to_string(++copies));
@@ -36,7 +36,7 @@ class ModuleEntryTest : public HostTest {
   void TearDown() override {
     module_.reset();
     fs::remove_all(folder_);
-    HostTest::TearDown();
+    host::ResetForTest();
   }
 
   host::LoadedModule& Load() {
@@ -81,15 +81,15 @@ TEST_F(ModuleEntryTest, StartsRegistersAndEndsAfterAsManyEndsAsInits) {
   EXPECT_EQ(module.Init(), 1) << "a second init only counts";
   ASSERT_EQ(module.Start(), 1);
 
-  const host::RegisteredPlugin* command = host::FindPlugin(kCommandId);
+  const host::RegisteredPlugin* command = host::FindPlugin(kVexmarkCommandId);
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(command->kind, 7);
   EXPECT_EQ(command->moduleVersion, 7300);
   EXPECT_NE(command->command.icon, nullptr);
   ASSERT_TRUE(host::BitmapSize(command->command.icon).has_value());
   EXPECT_EQ(host::BitmapSize(command->command.icon)->width, 32);
-  EXPECT_EQ(host::CommandState(kCommandId), 0x40000000);
-  const host::RegisteredPlugin* tag = host::FindPlugin(kTagId);
+  EXPECT_EQ(host::CommandState(kVexmarkCommandId), 0x40000000);
+  const host::RegisteredPlugin* tag = host::FindPlugin(kExportTagId);
   ASSERT_NE(tag, nullptr);
   EXPECT_EQ(tag->kind, 10);
   EXPECT_EQ(tag->tag.visible, 1);
@@ -97,8 +97,8 @@ TEST_F(ModuleEntryTest, StartsRegistersAndEndsAfterAsManyEndsAsInits) {
 
   // The command opens the main dialog.
   host::SetActiveDocument(host::NewDocument());
-  ASSERT_TRUE(host::ExecuteCommand(kCommandId));
-  EXPECT_NE(host::FindOpenDialog(kCommandId), nullptr);
+  ASSERT_TRUE(host::ExecuteCommand(kVexmarkCommandId));
+  EXPECT_NE(host::FindOpenDialog(kVexmarkCommandId), nullptr);
 
   const host::LiveHandles before = host::GetLiveHandles();
   EXPECT_EQ(module.End(), 1);
@@ -113,23 +113,23 @@ TEST_F(ModuleEntryTest, TagCallbacksGiveNewTagsTheDefaults) {
   ASSERT_EQ(module.Init(), 1);
   ASSERT_EQ(module.Start(), 1);
   HostContainer settings(0);
-  ASSERT_TRUE(host::InitTagSettings(kTagId, &settings));
-  EXPECT_EQ(*settings.Find<bool>(1000), true);
-  EXPECT_EQ(*settings.Find<bool>(1001), true);
-  EXPECT_NEAR(*settings.Find<double>(1002), 1.0471976, 1e-6);
-  EXPECT_EQ(*settings.Find<int64_t>(1003), 0);
-  EXPECT_EQ(*settings.Find<bool>(1004), false);
-  EXPECT_EQ(*settings.Find<double>(1006), 1.0);
+  ASSERT_TRUE(host::InitTagSettings(kExportTagId, &settings));
+  EXPECT_EQ(*settings.Find<bool>(kTagOutline), true);
+  EXPECT_EQ(*settings.Find<bool>(kTagCrease), true);
+  EXPECT_NEAR(*settings.Find<double>(kTagCreaseAngle), 1.0471976, 1e-6);
+  EXPECT_EQ(*settings.Find<int64_t>(kTagLineWidth), 0);
+  EXPECT_EQ(*settings.Find<bool>(kTagFlatEdges), false);
+  EXPECT_EQ(*settings.Find<double>(kTagLineBrightness), 1.0);
   module.End();
 }
 
 TEST_F(ModuleEntryTest, EmptyTagNameStartsWithTheCommandOnly) {
-  SetString(10110, "");
+  SetString(kTagNameString, "");
   host::LoadedModule& module = Load();
   ASSERT_EQ(module.Init(), 1);
   EXPECT_EQ(module.Start(), 1);
-  EXPECT_NE(host::FindPlugin(kCommandId), nullptr);
-  EXPECT_EQ(host::FindPlugin(kTagId), nullptr);
+  EXPECT_NE(host::FindPlugin(kVexmarkCommandId), nullptr);
+  EXPECT_EQ(host::FindPlugin(kExportTagId), nullptr);
   module.End();
 }
 
@@ -139,7 +139,7 @@ TEST_F(ModuleEntryTest, MissingIconsFollowTheirRules) {
     host::LoadedModule& module = Load();
     ASSERT_EQ(module.Init(), 1);
     EXPECT_EQ(module.Start(), 1) << "the command's icon is optional";
-    const host::RegisteredPlugin* command = host::FindPlugin(kCommandId);
+    const host::RegisteredPlugin* command = host::FindPlugin(kVexmarkCommandId);
     ASSERT_NE(command, nullptr);
     EXPECT_EQ(command->command.icon, nullptr);
     module.End();
@@ -157,7 +157,7 @@ TEST_F(ModuleEntryTest, MissingResourcesFailTheStart) {
   host::LoadedModule& module = Load();
   ASSERT_EQ(module.Init(), 1);
   EXPECT_EQ(module.Start(), 0);
-  EXPECT_EQ(host::FindPlugin(kCommandId), nullptr);
+  EXPECT_EQ(host::FindPlugin(kVexmarkCommandId), nullptr);
   module.End();
 }
 

@@ -93,8 +93,8 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   const BaseContainer data = GetDocumentData(GetActiveDocument(), kDocumentPluginData);
   const BaseContainer stored = data.GetContainer(kVexmarkCommandId);
   ASSERT_TRUE(stored.Valid());
-  EXPECT_EQ(stored.GetInt(1000), 1);
-  EXPECT_EQ(stored.GetInt(1006), 1920);
+  EXPECT_EQ(stored.GetInt(kSettingsValid), 1);
+  EXPECT_EQ(stored.GetInt(kSettingsWidth), 1920);
 }
 
 TEST_F(ExportSettingsTest, SavingKeepsOtherPluginDataAndTouchesOnlyTheActiveDocument) {

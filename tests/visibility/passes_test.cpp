@@ -1,5 +1,5 @@
 // The passes as the renderer driver runs them: scenes without overlap, the
-// hand-back of style 10034, and allocation failure at every allocation.
+// hand-back of style kStyleAllEdges, and allocation failure at every allocation.
 #include "visibility/passes.h"
 
 #include <gtest/gtest.h>
