@@ -43,7 +43,7 @@ pictures: build
 	bash tools/make_pictures.sh $(BUILD)
 
 format:
-	find host shell scene bsp eps app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \
+	find host sdk core polygons capture visibility lines eps shell app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \
 	  | xargs -r clang-format -i
 
 clean:
