@@ -38,7 +38,7 @@ struct MeshInput {
   int32_t pointCount = 0;
   const PolygonCorners* polygons = nullptr;
   int32_t polygonCount = 0;
-  WorldMatrix matrix;  // the object's global matrix
+  AffineMap matrix;  // the object's global matrix
   // Null when the neighbour structure could not be built: edges then have
   // no neighbours.
   const PolygonNeighbours* neighbours = nullptr;

@@ -31,7 +31,7 @@ int32_t CornerIndices(const PolygonCorners& polygon, int32_t indices[4]) {
   indices[1] = polygon.b;
   indices[2] = polygon.c;
   indices[3] = polygon.d;
-  return polygon.c == polygon.d ? 3 : 4;
+  return CornerCount(polygon);
 }
 
 // The plane a triangle or quadrilateral made from these corners would get.

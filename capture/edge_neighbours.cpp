@@ -34,7 +34,7 @@ int32_t PolygonAcross(const PolygonNeighbours& neighbours, int32_t polygon, int3
 
 int32_t PolygonEdgeCorners(const PolygonCorners& polygon, int32_t from[4], int32_t to[4]) {
   const int32_t corners[4] = {polygon.a, polygon.b, polygon.c, polygon.d};
-  const int32_t count = polygon.c == polygon.d ? 3 : 4;
+  const int32_t count = CornerCount(polygon);
   for (int32_t i = 0; i < count; ++i) {
     from[i] = corners[i];
     to[i] = corners[(i + 1) % count];

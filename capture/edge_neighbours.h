@@ -9,15 +9,9 @@
 
 #include <cstdint>
 
+#include "core/geometry.h"
 #include "core/stack.h"
 
-// The corners of a host polygon: four point indices; c == d for a triangle.
-struct PolygonCorners {
-  int32_t a = 0;
-  int32_t b = 0;
-  int32_t c = 0;
-  int32_t d = 0;
-};
 
 class PolygonNeighbours {
  public:

@@ -16,9 +16,9 @@ bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
   return true;
 }
 
-WorldMatrix GlobalWorldMatrix(const SceneObject* object) {
+AffineMap GlobalWorldMatrix(const SceneObject* object) {
   const Matrix m = ObjectGlobalMatrix(object);
-  return WorldMatrix{Widen(m.off), Widen(m.v1), Widen(m.v2), Widen(m.v3)};
+  return AffineMap{Widen(m.off), Widen(m.v1), Widen(m.v2), Widen(m.v3)};
 }
 
 CameraInput ReadCamera(const SceneObject* camera) {

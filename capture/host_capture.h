@@ -39,7 +39,7 @@ struct HostMeshSource {
 };
 
 // The widened global matrix of a host object.
-WorldMatrix GlobalWorldMatrix(const SceneObject* object);
+AffineMap GlobalWorldMatrix(const SceneObject* object);
 
 // The camera parameters of a host camera object.
 CameraInput ReadCamera(const SceneObject* camera);

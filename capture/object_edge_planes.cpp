@@ -8,7 +8,7 @@ namespace {
 
 // Corner pair of edge i of a captured polygon, from its host point indices.
 void EdgeCornerPair(const BspPolygon& polygon, int32_t i, int32_t& from, int32_t& to) {
-  const int32_t count = polygon.IsTriangle() ? 3 : 4;
+  const int32_t count = polygon.CornerCount();
   from = polygon.corners[i];
   to = polygon.corners[(i + 1) % count];
 }
@@ -16,7 +16,7 @@ void EdgeCornerPair(const BspPolygon& polygon, int32_t i, int32_t& from, int32_t
 // The edge of `polygon` between the two corners, in either direction; -1
 // when it has none.
 int32_t FindEdgeWithCorners(const BspPolygon& polygon, int32_t a, int32_t b) {
-  const int32_t count = polygon.IsTriangle() ? 3 : 4;
+  const int32_t count = polygon.CornerCount();
   for (int32_t i = 0; i < count && i < polygon.edges.Count(); ++i) {
     int32_t from = 0;
     int32_t to = 0;

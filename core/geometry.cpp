@@ -93,7 +93,7 @@ Plane FitPlane(const Point* corners, int32_t count, const Point& centroid) {
 }
 
 // The axes are the columns of A; A^-1 = adj(A) / det(A), offset -A^-1·off.
-bool Invert(const WorldMatrix& m, WorldMatrix& inverse) {
+bool Invert(const AffineMap& m, AffineMap& inverse) {
   const Vector3d& c1 = m.v1;
   const Vector3d& c2 = m.v2;
   const Vector3d& c3 = m.v3;
@@ -103,7 +103,7 @@ bool Invert(const WorldMatrix& m, WorldMatrix& inverse) {
   const Vector3d r1 = Cross(c2, c3) * (1.0 / det);
   const Vector3d r2 = Cross(c3, c1) * (1.0 / det);
   const Vector3d r3 = Cross(c1, c2) * (1.0 / det);
-  WorldMatrix result;
+  AffineMap result;
   result.v1 = Vector3d{r1.x, r2.x, r3.x};
   result.v2 = Vector3d{r1.y, r2.y, r3.y};
   result.v3 = Vector3d{r1.z, r2.z, r3.z};

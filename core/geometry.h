@@ -60,6 +60,20 @@ inline Vector3d Cross(const Vector3d& u, const Vector3d& v) {
 inline double Length(const Vector3d& v) {
   return std::sqrt(Dot(v, v));
 }
+inline double LengthSquared(const Vector3d& v) {
+  return Dot(v, v);
+}
+inline double DistanceSquared(const Vector3d& u, const Vector3d& v) {
+  return LengthSquared(u - v);
+}
+inline Vector3d Midpoint(const Vector3d& u, const Vector3d& v) {
+  return Vector3d{(u.x + v.x) * 0.5, (u.y + v.y) * 0.5, (u.z + v.z) * 0.5};
+}
+// True when every coordinate of u and v differs by at most `tolerance`.
+inline bool SameWithin(const Vector3d& u, const Vector3d& v, double tolerance) {
+  return std::fabs(u.x - v.x) <= tolerance && std::fabs(u.y - v.y) <= tolerance &&
+         std::fabs(u.z - v.z) <= tolerance;
+}
 // v divided by its length; the zero vector stays zero.
 inline Vector3d Normalised(const Vector3d& v) {
   const double length = Length(v);
@@ -80,17 +94,30 @@ inline bool IsFinite(const Point& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+// The corners of a host polygon: four point indices; c == d for a triangle.
+struct PolygonCorners {
+  int32_t a = 0;
+  int32_t b = 0;
+  int32_t c = 0;
+  int32_t d = 0;
+};
+
+// 3 for a triangle, else 4.
+inline int32_t CornerCount(const PolygonCorners& polygon) {
+  return polygon.c == polygon.d ? 3 : 4;
+}
+
 // An affine map given by its offset and three axis vectors (the host's
 // matrix, widened): p maps to off + v1·p.x + v2·p.y + v3·p.z. Identity by
 // default.
-struct WorldMatrix {
+struct AffineMap {
   Vector3d off;
   Vector3d v1{1.0, 0.0, 0.0};
   Vector3d v2{0.0, 1.0, 0.0};
   Vector3d v3{0.0, 0.0, 1.0};
 };
 
-inline Point Transform(const WorldMatrix& m, const Point& p) {
+inline Point Transform(const AffineMap& m, const Point& p) {
   return Point{m.off.x + p.x * m.v1.x + p.y * m.v2.x + p.z * m.v3.x,
                m.off.y + p.x * m.v1.y + p.y * m.v2.y + p.z * m.v3.y,
                m.off.z + p.x * m.v1.z + p.y * m.v2.z + p.z * m.v3.z, 1.0};
@@ -98,7 +125,7 @@ inline Point Transform(const WorldMatrix& m, const Point& p) {
 
 // The inverse map; false (and `inverse` untouched) when the axes are
 // linearly dependent.
-bool Invert(const WorldMatrix& m, WorldMatrix& inverse);
+bool Invert(const AffineMap& m, AffineMap& inverse);
 
 // Signed distance of p from the plane.
 inline double Distance(const Plane& plane, const Point& p) {

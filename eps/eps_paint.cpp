@@ -21,7 +21,7 @@ int32_t WriteColour(HostFileWriter* file, const uint8_t colour[4], const char* o
   return WriteLine(file, text, true);
 }
 
-String PointLine(const EpsPage& page, const Vec3& p, const char* operatorName) {
+String PointLine(const EpsPage& page, const Vector3d& p, const char* operatorName) {
   const double flippedY = static_cast<double>(page.drawing.height) - p.y;
   return FormatCoordinate(p.x) + " " + FormatCoordinate(flippedY) + " " + operatorName;
 }
@@ -59,7 +59,7 @@ int32_t WriteLineWidth(const EpsPage&, HostFileWriter* file, int32_t width) {
 
 int32_t WritePath(const EpsPage& page, HostFileWriter* file, const EpsPath& path,
                   const PathPaint& element) {
-  const Stack<Vec3>& points = path.points;
+  const Stack<Vector3d>& points = path.points;
   if (points.Empty()) return 1;
   WriteLine(file, PointLine(page, points[0], "m"), true);
   for (int32_t i = 1; i < points.Count(); ++i)

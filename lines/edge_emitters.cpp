@@ -45,7 +45,7 @@ void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighb
 }
 
 bool SameEnds(const Segment3D& a, const Segment3D& b) {
-  const auto same = [](const Vec3& p, const Vec3& q) {
+  const auto same = [](const Vector3d& p, const Vector3d& q) {
     return p.x == q.x && p.y == q.y && p.z == q.z;
   };
   return (same(a.p0, b.p0) && same(a.p1, b.p1)) || (same(a.p0, b.p1) && same(a.p1, b.p0));

@@ -7,14 +7,14 @@ bool ReadHostPolygon(const BSPPolyObj& object, int32_t polygon, HostPolygonOutli
   const PolygonCorners& host = mesh.polygons[polygon];
   if (host.a == host.b) return false;
   const int32_t indices[4] = {host.a, host.b, host.c, host.d};
-  const int32_t count = host.c == host.d ? 3 : 4;
+  const int32_t count = CornerCount(host);
   for (int32_t k = 0; k < count; ++k) {
     const int32_t index = indices[k];
     if (index < 0 || index >= object.points.Count()) return false;
     const Point& p = object.points[index];
     if (!IsFinite(p)) return false;
     outline.pointIndices[k] = index;
-    outline.corners[k] = Vec3{p.x, p.y, p.z};
+    outline.corners[k] = Vector3d{p.x, p.y, p.z};
   }
   outline.cornerCount = count;
   return true;

@@ -6,12 +6,12 @@
 #include <cstdint>
 
 #include "capture/bsp_poly_obj.h"
-#include "core/vec3.h"
+#include "core/geometry.h"
 
 struct HostPolygonOutline {
   int32_t cornerCount = 0;  // 3 for a triangle (c == d), else 4
   int32_t pointIndices[4] = {0, 0, 0, 0};
-  Vec3 corners[4];  // world space
+  Vector3d corners[4];  // world space
 };
 
 // Fills `outline` for host polygon `polygon` of the object. False when the

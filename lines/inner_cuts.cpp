@@ -14,27 +14,27 @@ constexpr double kCutTolerance = 1e-5;
 constexpr double kStraightDot = -0.999;
 
 struct CutPiece {
-  Vec3 start;
-  Vec3 end;
+  Vector3d start;
+  Vector3d end;
   uint32_t flags = 0;
   bool freeStart = false;  // the start is no corner of the host polygon
   bool freeEnd = false;
   bool joined = false;  // absorbed into another piece
 };
 
-bool IsCorner(const Vec3& p, const Vec3* corners, int32_t cornerCount) {
+bool IsCorner(const Vector3d& p, const Vector3d* corners, int32_t cornerCount) {
   for (int32_t c = 0; c < cornerCount; ++c) {
     if (SameWithin(p, corners[c], kCutTolerance)) return true;
   }
   return false;
 }
 
-double DistanceKey(const Vec3& p) {
+double DistanceKey(const Vector3d& p) {
   return Length(p);
 }
 
 // Moves the pieces without EdgeOriginal into `cuts`, last piece first.
-bool TakeCuts(Stack<EdgePiece>& pieces, Stack<CutPiece>& cuts, const Vec3* corners,
+bool TakeCuts(Stack<EdgePiece>& pieces, Stack<CutPiece>& cuts, const Vector3d* corners,
               int32_t cornerCount) {
   Stack<EdgePiece> originals;
   for (int32_t k = pieces.Count() - 1; k >= 0; --k) {
@@ -58,7 +58,7 @@ bool TakeCuts(Stack<EdgePiece>& pieces, Stack<CutPiece>& cuts, const Vec3* corne
 
 // `before` ends where `after` starts, and the two run on in one straight line.
 bool ContinuesStraight(const CutPiece& before, const CutPiece& after) {
-  if (Dot(Unit(after.end - after.start), Unit(before.start - before.end)) >= kStraightDot) {
+  if (Dot(Normalised(after.end - after.start), Normalised(before.start - before.end)) >= kStraightDot) {
     return false;
   }
   const LineView farEnds{before.start, after.end, after.end - before.start,
@@ -123,7 +123,7 @@ class CutJoiner {
 
   // A live piece other than i whose free end (atItsEnd) or free start meets
   // `point` and that continues piece i straight; -1 when none.
-  int32_t FindPartner(int32_t i, const Vec3& point, bool atItsEnd) {
+  int32_t FindPartner(int32_t i, const Vector3d& point, bool atItsEnd) {
     while (!candidates_.Empty()) candidates_.Pop();
     index_.candidates(DistanceKey(point), candidates_);
     for (int32_t k = 0; k < candidates_.Count(); ++k) {
@@ -178,7 +178,7 @@ bool Interrupted(const ExportJob* job) {
 
 }  // namespace
 
-void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vec3* corners, int32_t cornerCount,
+void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vector3d* corners, int32_t cornerCount,
                      const ExportJob* job) {
   Stack<CutPiece> cuts;
   if (!TakeCuts(pieces, cuts, corners, cornerCount) || Interrupted(job)) return;

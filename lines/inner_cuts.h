@@ -10,7 +10,7 @@
 #include "core/job.h"
 #include "core/stack.h"
 #include "polygons/edge_piece.h"
-#include "core/vec3.h"
+#include "core/geometry.h"
 
 struct ExportSettings;
 
@@ -20,5 +20,5 @@ struct ExportSettings;
 // what survives with EdgeInnerBoundary set. `corners` are the 3 or 4 corner
 // points of the host polygon. A stop request of `job` (may be null) or a
 // memory failure ends the work between steps.
-void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vec3* corners, int32_t cornerCount,
+void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vector3d* corners, int32_t cornerCount,
                      const ExportJob* job);

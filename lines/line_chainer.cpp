@@ -10,7 +10,7 @@ namespace {
 
 constexpr int32_t kStepsPerProgress = 100;
 
-double DistanceKey(const Vec3& p) {
+double DistanceKey(const Vector3d& p) {
   return Length(p);
 }
 
@@ -19,20 +19,20 @@ double DistanceKey(const Vec3& p) {
 // appended after it.
 class GrowingPath {
  public:
-  GrowingPath(const Vec3& a, const Vec3& b) {
+  GrowingPath(const Vector3d& a, const Vector3d& b) {
     back_.Push(a);
     back_.Push(b);
   }
-  const Vec3& First() const { return front_.Empty() ? back_[0] : front_[front_.Count() - 1]; }
-  const Vec3& Second() const {
+  const Vector3d& First() const { return front_.Empty() ? back_[0] : front_[front_.Count() - 1]; }
+  const Vector3d& Second() const {
     const int32_t n = front_.Count();
     if (n >= 2) return front_[n - 2];
     return n == 1 ? back_[0] : back_[1];
   }
-  const Vec3& Last() const { return back_[back_.Count() - 1]; }
-  const Vec3& BeforeLast() const { return back_[back_.Count() - 2]; }
-  void Prepend(const Vec3& p) { front_.Push(p); }
-  void Append(const Vec3& p) { back_.Push(p); }
+  const Vector3d& Last() const { return back_[back_.Count() - 1]; }
+  const Vector3d& BeforeLast() const { return back_[back_.Count() - 2]; }
+  void Prepend(const Vector3d& p) { front_.Push(p); }
+  void Append(const Vector3d& p) { back_.Push(p); }
 
   void MoveTo(EpsPath& path) const {
     path.points.Reserve(front_.Count() + back_.Count());
@@ -41,14 +41,14 @@ class GrowingPath {
   }
 
  private:
-  Stack<Vec3> front_;
-  Stack<Vec3> back_;
+  Stack<Vector3d> front_;
+  Stack<Vector3d> back_;
 };
 
 struct Extension {
   int32_t segment = -1;
   bool atFront = false;
-  Vec3 point;            // the segment's far end, which joins the path
+  Vector3d point;            // the segment's far end, which joins the path
   double measure = 0.0;  // -1 is a straight continuation
 };
 
@@ -111,12 +111,12 @@ class LineChainer {
     index_.removeEntry(DistanceKey(segments_[i].b), i);
   }
 
-  bool Matches(const Vec3& p, const Vec3& q) const { return SameWithin(p, q, tolerance_); }
+  bool Matches(const Vector3d& p, const Vector3d& q) const { return SameWithin(p, q, tolerance_); }
 
   // Looks at the segments near `end`; `inward` is the path's direction from
   // that end into the path. Keeps the first match unless a later one is
   // strictly straighter.
-  void Consider(const Vec3& end, const Vec3& inward, bool atFront, Extension& best, bool& found) {
+  void Consider(const Vector3d& end, const Vector3d& inward, bool atFront, Extension& best, bool& found) {
     while (!candidates_.Empty()) candidates_.Pop();
     index_.candidates(DistanceKey(end), candidates_);
     for (int32_t k = 0; k < candidates_.Count(); ++k) {
@@ -124,9 +124,9 @@ class LineChainer {
       if (used_[c] != 0) continue;
       const EdgeSegment& s = segments_[c];
       if (Matches(s.a, end))
-        Offer(Extension{c, atFront, s.b, Dot(inward, Unit(s.b - s.a))}, best, found);
+        Offer(Extension{c, atFront, s.b, Dot(inward, Normalised(s.b - s.a))}, best, found);
       if (Matches(s.b, end))
-        Offer(Extension{c, atFront, s.a, Dot(inward, Unit(s.a - s.b))}, best, found);
+        Offer(Extension{c, atFront, s.a, Dot(inward, Normalised(s.a - s.b))}, best, found);
     }
   }
 
@@ -139,8 +139,8 @@ class LineChainer {
 
   bool FindExtension(const GrowingPath& path, Extension& best) {
     bool found = false;
-    Consider(path.First(), Unit(path.Second() - path.First()), true, best, found);
-    Consider(path.Last(), Unit(path.BeforeLast() - path.Last()), false, best, found);
+    Consider(path.First(), Normalised(path.Second() - path.First()), true, best, found);
+    Consider(path.Last(), Normalised(path.BeforeLast() - path.Last()), false, best, found);
     return found;
   }
 

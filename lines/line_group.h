@@ -6,14 +6,14 @@
 #include <cstdint>
 
 #include "core/stack.h"
-#include "core/vec3.h"
+#include "core/geometry.h"
 
 // A line segment from a (start) to b (end). World coordinates when the
 // edge-line stage emits it; page units after the projection (x right, y down
 // from the top edge, z the camera depth).
 struct EdgeSegment {
-  Vec3 a;
-  Vec3 b;
+  Vector3d a;
+  Vector3d b;
 };
 
 // Paint kinds. A group is filled when bit kFillKind is set and stroked when
@@ -53,7 +53,7 @@ struct LineGroup {
 
 // A chained run of points; first and last may coincide.
 struct EpsPath {
-  Stack<Vec3> points;
+  Stack<Vector3d> points;
 };
 
 // Adds one segment list with its style to the element list: appended as a new

@@ -52,7 +52,7 @@ void CopyColours(ObjNetz& net, const Stack<BspPolygon>& fragments) {
   }
 }
 
-bool EndLiesOnEdge(const Vec3& p, const Segment3D& edge) {
+bool EndLiesOnEdge(const Vector3d& p, const Segment3D& edge) {
   return SameWithin(p, edge.p0, kOnEdgeTolerance) || SameWithin(p, edge.p1, kOnEdgeTolerance) ||
          Inside(ViewOf(edge), p, kOnEdgeTolerance);
 }

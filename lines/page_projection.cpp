@@ -2,10 +2,9 @@
 // renderer's screen placement.
 #include "lines/page_projection.h"
 
-
-Vec3 ProjectPoint(const Vec3& p, const CameraMatrix& camera, float zoom, int32_t width,
-                  int32_t height) {
-  const Vec3 c = camera.offset + camera.v1 * p.x + camera.v2 * p.y + camera.v3 * p.z;
+Vector3d ProjectPoint(const Vector3d& p, const AffineMap& cameraFromWorld, float zoom,
+                      int32_t width, int32_t height) {
+  const Point c = Transform(cameraFromWorld, AsPoint(p));
   float x = static_cast<float>(c.x);
   float y = static_cast<float>(c.y);
   if (c.z > 0.0) {
@@ -18,18 +17,18 @@ Vec3 ProjectPoint(const Vec3& p, const CameraMatrix& camera, float zoom, int32_t
   const float halfHeight = static_cast<float>(height) * 0.5f;
   const float pageX = halfWidth + x;
   const float pageY = static_cast<float>(height) - (halfHeight + y);
-  return Vec3{pageX, pageY, c.z};
+  return Vector3d{pageX, pageY, c.z};
 }
 
-void ProjectPage(Stack<LineGroup>& elements, const CameraMatrix& camera, float zoom, int32_t width,
-                 int32_t height, ExportJob* job) {
+void ProjectPage(Stack<LineGroup>& elements, const AffineMap& cameraFromWorld, float zoom,
+                 int32_t width, int32_t height, ExportJob* job) {
   for (int32_t e = 0; e < elements.Count(); ++e) {
     Stack<EpsPolygon>& polygons = elements[e].polygons;
     for (int32_t p = 0; p < polygons.Count(); ++p) {
       Stack<EdgeSegment>& segments = polygons[p].segments;
       for (int32_t s = 0; s < segments.Count(); ++s) {
-        segments[s].a = ProjectPoint(segments[s].a, camera, zoom, width, height);
-        segments[s].b = ProjectPoint(segments[s].b, camera, zoom, width, height);
+        segments[s].a = ProjectPoint(segments[s].a, cameraFromWorld, zoom, width, height);
+        segments[s].b = ProjectPoint(segments[s].b, cameraFromWorld, zoom, width, height);
       }
       ReportProgressAgain(job);
     }

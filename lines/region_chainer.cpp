@@ -27,7 +27,7 @@ void EraseAt(Stack<T>& stack, int32_t position) {
 }
 
 bool IsClosed(const EpsPath& path) {
-  const Stack<Vec3>& p = path.points;
+  const Stack<Vector3d>& p = path.points;
   return p.Count() >= 2 && SameWithin(p[0], p[p.Count() - 1], kClosed);
 }
 
@@ -39,7 +39,7 @@ struct Continuation {
 
 // The continuation of a path ending at `last` (coming from `before`); -1
 // when no segment starts near `last`.
-int32_t ChooseContinuation(const Stack<EdgeSegment>& segments, const Vec3& before, const Vec3& last,
+int32_t ChooseContinuation(const Stack<EdgeSegment>& segments, const Vector3d& before, const Vector3d& last,
                            double tolerance, Stack<Continuation>& found) {
   while (!found.Empty()) found.Pop();
   for (int32_t i = 0; i < segments.Count(); ++i) {
@@ -80,7 +80,7 @@ void WalkPath(Stack<EdgeSegment>& segments, EpsPath& path, double tolerance,
   path.points.Push(segments[0].b);
   EraseAt(segments, 0);
   while (!IsClosed(path) && MemoryErrorFlag::Test() == 0) {
-    const Stack<Vec3>& p = path.points;
+    const Stack<Vector3d>& p = path.points;
     const int32_t next =
         ChooseContinuation(segments, p[p.Count() - 2], p[p.Count() - 1], tolerance, found);
     if (next < 0) return;
@@ -90,8 +90,8 @@ void WalkPath(Stack<EdgeSegment>& segments, EpsPath& path, double tolerance,
 }
 
 // `run` in the direction that starts at its end `startAtFront` chooses.
-Stack<Vec3> Oriented(const Stack<Vec3>& run, bool startAtFront) {
-  Stack<Vec3> oriented;
+Stack<Vector3d> Oriented(const Stack<Vector3d>& run, bool startAtFront) {
+  Stack<Vector3d> oriented;
   for (int32_t k = 0; k < run.Count(); ++k) {
     oriented.Push(run[startAtFront ? k : run.Count() - 1 - k]);
   }
@@ -100,8 +100,8 @@ Stack<Vec3> Oriented(const Stack<Vec3>& run, bool startAtFront) {
 
 // `first` followed by `second`; a point of `second` that repeats the last
 // point of `first` is left out, one within the tolerance bridges the gap.
-Stack<Vec3> Concatenated(const Stack<Vec3>& first, const Stack<Vec3>& second) {
-  Stack<Vec3> joined = first;
+Stack<Vector3d> Concatenated(const Stack<Vector3d>& first, const Stack<Vector3d>& second) {
+  Stack<Vector3d> joined = first;
   const bool repeats = SameWithin(first[first.Count() - 1], second[0], kClosed);
   for (int32_t k = repeats ? 1 : 0; k < second.Count(); ++k) joined.Push(second[k]);
   return joined;
@@ -110,7 +110,7 @@ Stack<Vec3> Concatenated(const Stack<Vec3>& first, const Stack<Vec3>& second) {
 // Joins `tail` to `head` at the touching ends: at head's end or start, and
 // at tail's start or end.
 void Join(EpsPath& head, const EpsPath& tail, bool atHeadEnd, bool atTailStart) {
-  const Stack<Vec3> joined = atHeadEnd
+  const Stack<Vector3d> joined = atHeadEnd
                                  ? Concatenated(head.points, Oriented(tail.points, atTailStart))
                                  : Concatenated(Oriented(tail.points, !atTailStart), head.points);
   if (MemoryErrorFlag::Test() == 0) head.points = joined;
@@ -122,15 +122,15 @@ void Join(EpsPath& head, const EpsPath& tail, bool atHeadEnd, bool atTailStart) 
 void JoinOpenPaths(Stack<EpsPath>& open, Stack<EpsPath>& paths, double tolerance) {
   while (!open.Empty() && MemoryErrorFlag::Test() == 0) {
     EpsPath& first = open[0];
-    const Vec3 head = first.points[0];
-    const Vec3 tail = first.points[first.points.Count() - 1];
+    const Vector3d head = first.points[0];
+    const Vector3d tail = first.points[first.points.Count() - 1];
     int32_t best = -1;
     bool bestAtEnd = false;
     bool bestAtStart = false;
     double bestDistance = 0.0;
     for (int32_t k = 1; k < open.Count(); ++k) {
-      const Stack<Vec3>& q = open[k].points;
-      const Vec3 ends[2] = {q[0], q[q.Count() - 1]};
+      const Stack<Vector3d>& q = open[k].points;
+      const Vector3d ends[2] = {q[0], q[q.Count() - 1]};
       for (int atEnd = 1; atEnd >= 0; --atEnd) {
         for (int atStart = 1; atStart >= 0; --atStart) {
           const double d2 = DistanceSquared(atEnd ? tail : head, atStart ? ends[0] : ends[1]);
@@ -158,10 +158,10 @@ void JoinOpenPaths(Stack<EpsPath>& open, Stack<EpsPath>& paths, double tolerance
 
 }  // namespace
 
-float TurningMeasure(const Vec3& before, const Vec3& last, const EdgeSegment& leaving) {
-  const Vec3 incoming = before - last;
-  const Vec3 outgoing = leaving.b - leaving.a;
-  const float d = static_cast<float>(Dot(Unit(incoming), Unit(outgoing)));
+float TurningMeasure(const Vector3d& before, const Vector3d& last, const EdgeSegment& leaving) {
+  const Vector3d incoming = before - last;
+  const Vector3d outgoing = leaving.b - leaving.a;
+  const float d = static_cast<float>(Dot(Normalised(incoming), Normalised(outgoing)));
   const float k = static_cast<float>(outgoing.y * incoming.x - outgoing.x * incoming.y);
   if (k > 0.0f) return ClampedAcos(d) * kDegreesPerRadian;
   if (d >= 0.0f) return 360.0f - ClampedAcos(1.0f - d) * kDegreesPerRadian;

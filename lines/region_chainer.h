@@ -20,4 +20,4 @@ void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tol
 
 // The turning measure in degrees from the incoming direction (last point
 // towards the point before it) to a segment leaving the last point.
-float TurningMeasure(const Vec3& before, const Vec3& last, const EdgeSegment& leaving);
+float TurningMeasure(const Vector3d& before, const Vector3d& last, const EdgeSegment& leaving);

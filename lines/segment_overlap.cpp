@@ -12,17 +12,17 @@ constexpr double kParallelDot = 0.9;
 constexpr double kSameDirectionDot = 0.99;
 
 double DirectionDot(const LineView& a, const LineView& b) {
-  return Dot(Unit(a.dir), Unit(b.dir));
+  return Dot(Normalised(a.dir), Normalised(b.dir));
 }
 
 // Position of p along s: 0 at p0, 1 at p1.
-double Parameter(const LineView& s, const Vec3& p) {
+double Parameter(const LineView& s, const Vector3d& p) {
   if (s.lengthSquared < kPointLengthSquared) return 0.0;
   return Dot(s.dir, p - s.p0) / s.lengthSquared;
 }
 
 // An end that lies inside the other segment moves halfway onto that line.
-Vec3 OntoLine(const LineView& s, const Vec3& p) {
+Vector3d OntoLine(const LineView& s, const Vector3d& p) {
   return Midpoint(p, Foot(s, p));
 }
 
@@ -77,7 +77,7 @@ int32_t FirstMatchingCase(const EndTests& e, bool sameDirection, PartialRule rul
 
 class PieceList {
  public:
-  void Add(const Vec3& p0, const Vec3& p1, Coverage coverage) {
+  void Add(const Vector3d& p0, const Vector3d& p1, Coverage coverage) {
     result_.pieces[result_.count++] = Piece{p0, p1, coverage};
   }
   OverlapPieces Result() const { return result_; }
@@ -88,16 +88,16 @@ class PieceList {
 
 }  // namespace
 
-Vec3 Foot(const LineView& s, const Vec3& p) {
+Vector3d Foot(const LineView& s, const Vector3d& p) {
   if (s.lengthSquared < kPointLengthSquared) return s.p0;
   return s.p0 + s.dir * Parameter(s, p);
 }
 
-bool OnLine(const LineView& s, const Vec3& p, double tolerance) {
+bool OnLine(const LineView& s, const Vector3d& p, double tolerance) {
   return SameWithin(p, Foot(s, p), tolerance);
 }
 
-bool Inside(const LineView& s, const Vec3& p, double tolerance) {
+bool Inside(const LineView& s, const Vector3d& p, double tolerance) {
   if (!OnLine(s, p, tolerance)) return false;
   if (SameWithin(p, s.p0, tolerance) || SameWithin(p, s.p1, tolerance)) return false;
   const double u = Parameter(s, p);
@@ -136,8 +136,8 @@ OverlapPieces SplitOverlap(int32_t overlapCase, const LineView& a, const LineVie
       break;
     case 3: {  // b inside a
       const bool b0First = Parameter(a, b.p0) <= Parameter(a, b.p1);
-      const Vec3 nearEnd = OntoLine(a, b0First ? b.p0 : b.p1);
-      const Vec3 farEnd = OntoLine(a, b0First ? b.p1 : b.p0);
+      const Vector3d nearEnd = OntoLine(a, b0First ? b.p0 : b.p1);
+      const Vector3d farEnd = OntoLine(a, b0First ? b.p1 : b.p0);
       list.Add(a.p0, nearEnd, kOnlyA);
       list.Add(nearEnd, farEnd, kBoth);
       list.Add(farEnd, a.p1, kOnlyA);
@@ -145,8 +145,8 @@ OverlapPieces SplitOverlap(int32_t overlapCase, const LineView& a, const LineVie
     }
     case 4: {  // a inside b
       const bool a0First = Parameter(b, a.p0) <= Parameter(b, a.p1);
-      const Vec3 inner0 = OntoLine(b, a.p0);
-      const Vec3 inner1 = OntoLine(b, a.p1);
+      const Vector3d inner0 = OntoLine(b, a.p0);
+      const Vector3d inner1 = OntoLine(b, a.p1);
       list.Add(b.p0, a0First ? inner0 : inner1, kOnlyB);
       list.Add(inner0, inner1, kBoth);
       list.Add(a0First ? inner1 : inner0, b.p1, kOnlyB);

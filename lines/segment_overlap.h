@@ -5,13 +5,13 @@
 
 #include <cstdint>
 
-#include "core/vec3.h"
+#include "core/geometry.h"
 
 // The geometry of one segment as the tests need it.
 struct LineView {
-  Vec3 p0;
-  Vec3 p1;
-  Vec3 dir;                    // p1 - p0
+  Vector3d p0;
+  Vector3d p1;
+  Vector3d dir;                    // p1 - p0
   double lengthSquared = 0.0;  // of dir
 };
 
@@ -21,11 +21,11 @@ LineView ViewOf(const Segment& s) {
 }
 
 // The perpendicular foot of p on the line of s (s.p0 for a point-like s).
-Vec3 Foot(const LineView& s, const Vec3& p);
+Vector3d Foot(const LineView& s, const Vector3d& p);
 // p lies on the line of s: every coordinate within `tolerance` of its foot.
-bool OnLine(const LineView& s, const Vec3& p, double tolerance);
+bool OnLine(const LineView& s, const Vector3d& p, double tolerance);
 // p lies on s strictly between its ends, at least 1e-5 from each.
-bool Inside(const LineView& s, const Vec3& p, double tolerance);
+bool Inside(const LineView& s, const Vector3d& p, double tolerance);
 // The unit directions have a dot product above 0.9 or below -0.9.
 bool Parallel(const LineView& a, const LineView& b);
 // The unit directions have a dot product above 0.99.
@@ -46,8 +46,8 @@ int32_t OverlapCase(const LineView& a, const LineView& b, double tolerance, Part
 enum class Coverage { kOnlyA, kOnlyB, kBoth };
 
 struct Piece {
-  Vec3 p0;
-  Vec3 p1;
+  Vector3d p0;
+  Vector3d p1;
   Coverage coverage = Coverage::kBoth;
 };
 

@@ -15,7 +15,7 @@ template <>
 struct Layout<Segment3D> {
   static constexpr PartialRule kRule = PartialRule::kByDirection;
   static constexpr int32_t kIndexFactor = 1;
-  static Segment3D Piece(const Segment3D& a, const Vec3& p0, const Vec3& p1) {
+  static Segment3D Piece(const Segment3D& a, const Vector3d& p0, const Vector3d& p1) {
     return MakeSegment3D(p0, p1, a.value, 1);
   }
 };
@@ -24,7 +24,7 @@ template <>
 struct Layout<SegmentPlain> {
   static constexpr PartialRule kRule = PartialRule::kByInnerEnd;
   static constexpr int32_t kIndexFactor = 2;
-  static SegmentPlain Piece(const SegmentPlain&, const Vec3& p0, const Vec3& p1) {
+  static SegmentPlain Piece(const SegmentPlain&, const Vector3d& p0, const Vector3d& p1) {
     return MakeSegmentPlain(p0, p1);
   }
 };
@@ -121,10 +121,10 @@ void ReplacePair(SegmentPool<Segment>& pool, int32_t i, const Partner& partner) 
 
 }  // namespace
 
-Segment3D MakeSegment3D(const Vec3& p0, const Vec3& p1, int32_t value, int32_t owned) {
+Segment3D MakeSegment3D(const Vector3d& p0, const Vector3d& p1, int32_t value, bool owned) {
   Segment3D s;
-  static_cast<Vec3&>(s.p0) = p0;
-  static_cast<Vec3&>(s.p1) = p1;
+  static_cast<Vector3d&>(s.p0) = p0;
+  static_cast<Vector3d&>(s.p1) = p1;
   s.value = value;
   s.dir = p1 - p0;
   s.lengthSquared = LengthSquared(s.dir);
@@ -132,7 +132,7 @@ Segment3D MakeSegment3D(const Vec3& p0, const Vec3& p1, int32_t value, int32_t o
   return s;
 }
 
-SegmentPlain MakeSegmentPlain(const Vec3& p0, const Vec3& p1) {
+SegmentPlain MakeSegmentPlain(const Vector3d& p0, const Vector3d& p1) {
   SegmentPlain s;
   s.p0 = p0;
   s.p1 = p1;
@@ -149,7 +149,7 @@ EdgeSegment ToEdgeSegment(const SegmentPlain& segment) {
   return EdgeSegment{segment.p0, segment.p1};
 }
 
-double DirectionKey(const Vec3& dir, double lengthSquared) {
+double DirectionKey(const Vector3d& dir, double lengthSquared) {
   if (!(lengthSquared > 0.0)) return 0.0;
   return std::fabs(dir.x / std::sqrt(lengthSquared));
 }

@@ -12,42 +12,37 @@
 
 #include <cstdint>
 
+#include "core/geometry.h"
 #include "core/job.h"
 #include "core/stack.h"
-#include "lines/line_group.h"
 #include "lines/direction_index.h"
-#include "core/vec3.h"
-
-// A point with its homogeneous w, always 1.
-struct Point4 : Vec3 {
-  double w = 1.0;
-};
+#include "lines/line_group.h"
 
 struct Segment3D {
-  Point4 p0;
-  Point4 p1;
+  Vector3d p0;
+  Vector3d p1;
   int32_t value = 0;
-  Vec3 dir;                    // p1 - p0
+  Vector3d dir;                // p1 - p0
   double lengthSquared = 0.0;  // of dir
-  int32_t owned = 0;           // 1 when the pool made it
+  bool owned = false;          // made by the pool
 };
 
 struct SegmentPlain {
-  Vec3 p0;
-  Vec3 p1;
-  Vec3 dir;
+  Vector3d p0;
+  Vector3d p1;
+  Vector3d dir;
   double lengthSquared = 0.0;
 };
 
-Segment3D MakeSegment3D(const Vec3& p0, const Vec3& p1, int32_t value, int32_t owned);
-SegmentPlain MakeSegmentPlain(const Vec3& p0, const Vec3& p1);
+Segment3D MakeSegment3D(const Vector3d& p0, const Vector3d& p1, int32_t value, bool owned);
+SegmentPlain MakeSegmentPlain(const Vector3d& p0, const Vector3d& p1);
 SegmentPlain ToSegmentPlain(const EdgeSegment& segment);
 EdgeSegment ToEdgeSegment(const SegmentPlain& segment);
 
 template <class Segment>
 struct SegmentPool {
   Stack<Segment> segments;  // scanned by position; new pieces go to the end
-  int32_t cancel = 1;       // 1: cancel mode, 0: merge mode
+  bool cancel = true;       // true: cancel mode, false: merge mode
   double tolerance = 1e-5;  // coordinates closer than this count as equal
   DirectionIndex index;
   ExportJob* job = nullptr;  // keeps the progress display fresh; may be null
@@ -65,4 +60,4 @@ template <class Segment>
 void subtract(const SegmentPool<Segment>& pool, Stack<EdgeSegment>& list);
 
 // The index key of a segment: |x| of its unit direction, 0 when it has no length.
-double DirectionKey(const Vec3& dir, double lengthSquared);
+double DirectionKey(const Vector3d& dir, double lengthSquared);

@@ -12,8 +12,8 @@ bool BelongsToObject(const BspPolygon& fragment, int32_t polygonCount) {
   return fragment.polygonIndex >= 0 && fragment.polygonIndex < polygonCount;
 }
 
-Vec3 AsVec3(const Point& p) {
-  return Vec3{p.x, p.y, p.z};
+Vector3d AsVec3(const Point& p) {
+  return Vector3d{p.x, p.y, p.z};
 }
 
 }  // namespace

@@ -63,7 +63,11 @@ struct BspPolygon {
   ~BspPolygon() = default;
 
   int32_t EdgeCount() const { return edges.Count(); }
-  bool IsTriangle() const { return corners[2] == corners[3]; }
+  // 3 for a triangle (host corners c == d), else 4.
+  int32_t CornerCount() const {
+    return ::CornerCount(PolygonCorners{corners[0], corners[1], corners[2], corners[3]});
+  }
+  bool IsTriangle() const { return CornerCount() == 3; }
 };
 
 // Appends the polygon to the list, taking over its edges instead of copying

@@ -72,7 +72,7 @@ void MakeView(BspView& view, int32_t width, int32_t height) {
   view.width = width;
   view.height = height;
   view.eye = Point{0.0, 0.0, 0.0, 1.0};
-  view.inverse = WorldMatrix{};
+  view.cameraFromWorld = AffineMap{};
   view.halfWidth = static_cast<float>(width / 2.0);
   view.halfHeight = static_cast<float>(height / 2.0);
   view.frustum.Clear();
@@ -83,7 +83,7 @@ bool SetCamera(BspView& view, const CameraInput& camera) {
   view.perspective = camera.projection == 0 ? 1 : 0;
   if (view.perspective == 0) view.zoom = static_cast<float>(camera.zoom);
   view.eye = AsPoint(camera.matrix.off);
-  Invert(camera.matrix, view.inverse);
+  Invert(camera.matrix, view.cameraFromWorld);
   view.focalScale = camera.filmWidth != 0.0
                         ? static_cast<float>(camera.lensLength * view.width / camera.filmWidth)
                         : 0.0f;
@@ -91,7 +91,7 @@ bool SetCamera(BspView& view, const CameraInput& camera) {
 }
 
 Point ToCameraSpace(const BspView& view, const Point& world) {
-  return Transform(view.inverse, world);
+  return Transform(view.cameraFromWorld, world);
 }
 
 int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, int32_t firstPlane) {

@@ -3,7 +3,7 @@
 // two things the renderer does with them: clipping polygons to the frustum
 // and measuring a polygon's projected area for the drawing order.
 //
-// The EPS projection reads `inverse`, `focalScale`, `width` and `height`.
+// The EPS projection reads `cameraFromWorld`, `focalScale`, `width` and `height`.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,7 @@
 
 // What the view needs of the scene's camera, filled by the host-reading layer.
 struct CameraInput {
-  WorldMatrix matrix;      // the camera's global matrix; it looks along v3
+  AffineMap matrix;      // the camera's global matrix; it looks along v3
   int32_t projection = 0;  // 0: perspective
   double lensLength = 36.0;
   double filmWidth = 36.0;
@@ -32,7 +32,7 @@ struct BspView {
   int32_t height = 0;
   Point eye;  // camera position in world space
   CameraInput camera;
-  WorldMatrix inverse;  // world to camera space; identity until a camera is set
+  AffineMap cameraFromWorld;  // world to camera space; identity until a camera is set
   float halfWidth = 0.0f;
   float halfHeight = 0.0f;
   float focalScale = 0.0f;  // pixels per unit at unit depth
@@ -45,7 +45,7 @@ struct BspView {
 // Output size; zero eye, identity matrix, empty frustum.
 void MakeView(BspView& view, int32_t width, int32_t height);
 
-// Eye, inverse matrix, focal scale and frustum from the camera. A singular
+// Eye, world-to-camera map, focal scale and frustum from the camera. A singular
 // camera matrix leaves the identity. False when the frustum could not be
 // allocated (the memory-error flag is then set).
 bool SetCamera(BspView& view, const CameraInput& camera);

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/vec3.h"
+#include "core/geometry.h"
 
 // One bit per property of a polygon edge.
 enum EdgeFlag : uint32_t {
@@ -17,7 +17,7 @@ enum EdgeFlag : uint32_t {
 
 // A visible piece of a fragment edge, from start to end, in world space.
 struct EdgePiece {
-  Vec3 start;
-  Vec3 end;
+  Vector3d start;
+  Vector3d end;
   uint32_t flags = 0;
 };

@@ -11,15 +11,6 @@
 #include "visibility/beam_tree.h"
 #include "visibility/passes.h"
 
-namespace {
-
-CameraMatrix PageCamera(const WorldMatrix& m) {
-  return CameraMatrix{Vec3{m.off.x, m.off.y, m.off.z}, Vec3{m.v1.x, m.v1.y, m.v1.z},
-                      Vec3{m.v2.x, m.v2.y, m.v2.z}, Vec3{m.v3.x, m.v3.y, m.v3.z}};
-}
-
-}  // namespace
-
 BSPRenderer::~BSPRenderer() { Release(); }
 
 int32_t BSPRenderer::Prepare(const ExportSettings& options, ExportJob& job) {
@@ -112,7 +103,7 @@ bool BSPRenderer::LinesStage() {
 
 bool BSPRenderer::DrawingStage() {
   if (!Prepared()) return false;
-  ProjectPage(elements, PageCamera(view->inverse), view->focalScale, view->width, view->height,
+  ProjectPage(elements, view->cameraFromWorld, view->focalScale, view->width, view->height,
               job_);
   drawing.width = options_->width;
   drawing.height = options_->height;

@@ -121,12 +121,12 @@ inline std::vector<uint32_t> KindsOf(const Stack<LineGroup>& elements) {
 // How much of the stretch from `from` to `to` the segments cover, summed
 // over all segments that lie on it: the stretch's length when it is drawn
 // once, twice that when it is drawn twice.
-inline double CoveredLength(const std::vector<EdgeSegment>& segments, const Vec3& from,
-                            const Vec3& to) {
+inline double CoveredLength(const std::vector<EdgeSegment>& segments, const Vector3d& from,
+                            const Vector3d& to) {
   constexpr double kTolerance = 1e-6;
-  const Vec3 axis = Unit(to - from);
+  const Vector3d axis = Normalised(to - from);
   const double length = Length(to - from);
-  const auto onStretch = [&](const Vec3& p, double& t) {
+  const auto onStretch = [&](const Vector3d& p, double& t) {
     t = Dot(p - from, axis);
     return Length(from + axis * t - p) < kTolerance && t > -kTolerance && t < length + kTolerance;
   };

@@ -53,12 +53,12 @@ TEST(PlaneFitTest, ExactTriangleIsTakenAsItIsAndCollinearCornersGiveAZeroNormal)
 }
 
 TEST(MatrixTest, InverseUndoesTheMapAndASingularMatrixIsRefused) {
-  WorldMatrix m;
+  AffineMap m;
   m.off = Vector3d{1, -2, 3};
   m.v1 = Vector3d{0, 2, 0};
   m.v2 = Vector3d{-1, 0, 0.5};
   m.v3 = Vector3d{0, 0, 3};
-  WorldMatrix inverse;
+  AffineMap inverse;
   ASSERT_TRUE(Invert(m, inverse));
   const Point p = P(0.3, -7, 2.5);
   const Point back = Transform(inverse, Transform(m, p));
@@ -66,9 +66,9 @@ TEST(MatrixTest, InverseUndoesTheMapAndASingularMatrixIsRefused) {
   EXPECT_NEAR(back.y, p.y, 1e-12);
   EXPECT_NEAR(back.z, p.z, 1e-12);
 
-  WorldMatrix singular = m;
+  AffineMap singular = m;
   singular.v3 = Vector3d{0, 4, 0};
-  WorldMatrix untouched;
+  AffineMap untouched;
   EXPECT_FALSE(Invert(singular, untouched));
   EXPECT_EQ(untouched.v1.x, 1.0);
   EXPECT_EQ(untouched.off.x, 0.0);

@@ -16,9 +16,9 @@ class EpsPaintTest : public EpsTest {
     SetPage(400, 300, "unused.eps");
   }
 
-  static EpsPath Path(const std::vector<Vec3>& points) {
+  static EpsPath Path(const std::vector<Vector3d>& points) {
     EpsPath path;
-    for (const Vec3& p : points) path.points.Push(p);
+    for (const Vector3d& p : points) path.points.Push(p);
     return path;
   }
 

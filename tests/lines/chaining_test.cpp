@@ -132,7 +132,7 @@ TEST_F(ChainingTest, RegionChainerBridgesSmallGapsAndClosesEveryPath) {
   const Stack<EpsPath> paths = ChainRegions(input, 0.5);
   int32_t points = 0;
   for (int32_t i = 0; i < paths.Count(); ++i) {
-    const Stack<Vec3>& p = paths[i].points;
+    const Stack<Vector3d>& p = paths[i].points;
     EXPECT_TRUE(SameWithin(p[0], p[p.Count() - 1], 0.00001)) << "path " << i;
     points += p.Count();
   }
@@ -154,8 +154,8 @@ TEST_F(ChainingTest, TurningMeasureOfTheWaysOutOfACorner) {
     EdgeSegment out;
     float measure;
   };
-  const Vec3 before{-1, 0, 0};
-  const Vec3 last{0, 0, 0};
+  const Vector3d before{-1, 0, 0};
+  const Vector3d last{0, 0, 0};
   const std::vector<Way> ways = {
       {Seg(0, 0, 0, -1), 90.0f},  {Seg(0, 0, 1, 0), 270.0f},   {Seg(0, 0, 0, 1), 360.0f},
       {Seg(0, 0, -1, -1), 45.0f}, {Seg(0, 0, -1, 1), 287.03f},
@@ -167,21 +167,21 @@ TEST_F(ChainingTest, TurningMeasureOfTheWaysOutOfACorner) {
 }
 
 TEST_F(ChainingTest, ProjectionDividesByDepthOnlyInFrontOfTheCamera) {
-  CameraMatrix camera;
-  camera.offset = Vec3{0, 0, 0};
-  const Vec3 front = ProjectPoint({1, 2, 4}, camera, 2.0f, 300, 200);
+  AffineMap camera;
+  camera.off = Vector3d{0, 0, 0};
+  const Vector3d front = ProjectPoint({1, 2, 4}, camera, 2.0f, 300, 200);
   EXPECT_DOUBLE_EQ(front.x, 150.0 + 0.5);
   EXPECT_DOUBLE_EQ(front.y, 200.0 - (100.0 + 1.0));
   EXPECT_DOUBLE_EQ(front.z, 4.0);
-  const Vec3 behind = ProjectPoint({1, 2, -4}, camera, 2.0f, 300, 200);
+  const Vector3d behind = ProjectPoint({1, 2, -4}, camera, 2.0f, 300, 200);
   EXPECT_DOUBLE_EQ(behind.x, 151.0);
   EXPECT_DOUBLE_EQ(behind.y, 98.0);
   EXPECT_DOUBLE_EQ(behind.z, -4.0);
 
   // The whole page: axes and offset of the camera apply to every end point.
-  camera.offset = Vec3{0, 0, 10};
-  camera.v1 = Vec3{0, 1, 0};
-  camera.v2 = Vec3{1, 0, 0};
+  camera.off = Vector3d{0, 0, 10};
+  camera.v1 = Vector3d{0, 1, 0};
+  camera.v2 = Vector3d{1, 0, 0};
   Stack<LineGroup> elements;
   Stack<EdgeSegment> segments;
   segments.Push(EdgeSegment{{0, 0, 0}, {10, 0, 0}});

@@ -14,8 +14,8 @@ namespace {
 constexpr uint32_t kDrawn = EdgeOriginal | EdgeDrawn;
 constexpr uint32_t kCrease = EdgeOriginal | EdgeCrease;
 
-const Vec3 kA{0, 0, 0};
-const Vec3 kB{4, 0, 0};
+const Vector3d kA{0, 0, 0};
+const Vector3d kB{4, 0, 0};
 
 // Stretch x0..x1 of the shared edge A-B (y = z = 0) with its flags.
 struct Stretch {
@@ -30,16 +30,16 @@ class TwoNodes : public LineStageTest {
  protected:
   void SetUp() override {
     LineStageTest::SetUp();
-    Shape(n_, 0, kA, kB, Vec3{0, 4, 0});
-    Shape(m_, 1, kB, kA, Vec3{0, -4, 0});
+    Shape(n_, 0, kA, kB, Vector3d{0, 4, 0});
+    Shape(m_, 1, kB, kA, Vector3d{0, -4, 0});
     n_.neighbours[0] = &m_;
     m_.neighbours[0] = &n_;
   }
 
-  static void Shape(MeshNode& node, int32_t index, Vec3 p0, Vec3 p1, Vec3 p2) {
+  static void Shape(MeshNode& node, int32_t index, Vector3d p0, Vector3d p1, Vector3d p2) {
     node.vertexCount = 3;
     node.polygonIndex = index;
-    const Vec3 corners[3] = {p0, p1, p2};
+    const Vector3d corners[3] = {p0, p1, p2};
     for (int k = 0; k < 3; ++k)
       node.edges[k] = MakeSegment3D(corners[k], corners[(k + 1) % 3], 0, 0);
   }
@@ -48,8 +48,8 @@ class TwoNodes : public LineStageTest {
   static void Put(MeshNode& node, const std::vector<Stretch>& stretches) {
     const bool reversed = node.edges[0].p0.x > node.edges[0].p1.x;
     for (const Stretch& s : stretches) {
-      const Vec3 from{reversed ? s.x1 : s.x0, 0, 0};
-      const Vec3 to{reversed ? s.x0 : s.x1, 0, 0};
+      const Vector3d from{reversed ? s.x1 : s.x0, 0, 0};
+      const Vector3d to{reversed ? s.x0 : s.x1, 0, 0};
       node.edgePieces[0].Push(EdgePiece{from, to, s.flags});
     }
   }
@@ -114,8 +114,8 @@ TEST_F(TwoNodes, SharedEdgeRuleEmitsWhatBothShowOnce) {
     SCOPED_TRACE(c.what);
     MeshNode n;
     MeshNode m;
-    Shape(n, c.nIndex, kA, kB, Vec3{0, 4, 0});
-    Shape(m, 1, kB, kA, Vec3{0, -4, 0});
+    Shape(n, c.nIndex, kA, kB, Vector3d{0, 4, 0});
+    Shape(m, 1, kB, kA, Vector3d{0, -4, 0});
     n.neighbours[0] = &m;
     m.neighbours[0] = c.mutual ? &n : nullptr;
     Put(n, c.n);
@@ -154,7 +154,7 @@ TEST_F(TwoNodes, SharedEdgeIsFoundByItsCornersWhenNeighboursShareSeveralEdges) {
   // lists the other across all three edges.
   MeshNode n;
   MeshNode m;
-  const Vec3 c{0, 4, 0};
+  const Vector3d c{0, 4, 0};
   Shape(n, 0, kA, kB, c);
   Shape(m, 1, kA, c, kB);
   for (int k = 0; k < 3; ++k) {

@@ -11,9 +11,9 @@ namespace {
 class InnerCutsTest : public HostTest {
  protected:
   // The unit square scaled by 2, corners counter-clockwise.
-  const Vec3 corners_[4] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}};
+  const Vector3d corners_[4] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}};
 
-  void Add(Vec3 start, Vec3 end, uint32_t flags) { pieces_.Push(EdgePiece{start, end, flags}); }
+  void Add(Vector3d start, Vector3d end, uint32_t flags) { pieces_.Push(EdgePiece{start, end, flags}); }
 
   std::vector<EdgePiece> WithFlag(uint32_t flag) const {
     std::vector<EdgePiece> found;
@@ -75,7 +75,7 @@ TEST_F(InnerCutsTest, CutAlongAHiddenPartSurvivesAsOneInnerBoundary) {
 
 TEST_F(InnerCutsTest, CollinearCutsMeetingAtACornerStayApart) {
   // A cut along the diagonal in two pieces that meet at corner (2, 2).
-  const Vec3 triangle[3] = {{0, 0, 0}, {2, 2, 0}, {4, 0, 0}};
+  const Vector3d triangle[3] = {{0, 0, 0}, {2, 2, 0}, {4, 0, 0}};
   Add({0, 0, 0}, {2, 2, 0}, kCut);
   Add({2, 2, 0}, {4, 4, 0}, kCut);
   cancelInnerCuts(pieces_, triangle, 3, nullptr);

@@ -34,8 +34,8 @@ void AddFold(LineScene& scene, Rgb left, Rgb right) {
             {left, right});
 }
 
-const Vec3 kFoldFrom{0, -2, 10};
-const Vec3 kFoldTo{0, 2, 10};
+const Vector3d kFoldFrom{0, -2, 10};
+const Vector3d kFoldTo{0, 2, 10};
 
 double Border(const std::vector<EdgeSegment>& segments) {
   return CoveredLength(segments, {-2, -2, 10}, {2, -2, 10}) +

@@ -135,9 +135,8 @@ TEST_F(SegmentPoolTest, MergedEndsAreAveragedAndPiecesCarryTheFirstValue) {
   EXPECT_DOUBLE_EQ(s.p0.x, 0.0004);
   EXPECT_DOUBLE_EQ(s.p0.y, 0.0002);
   EXPECT_DOUBLE_EQ(s.p1.x, 2.0001);
-  EXPECT_DOUBLE_EQ(s.p0.w, 1.0);
   EXPECT_EQ(s.value, 5);
-  EXPECT_EQ(s.owned, 1);
+  EXPECT_TRUE(s.owned);
   EXPECT_DOUBLE_EQ(s.dir.x, s.p1.x - s.p0.x);
   EXPECT_DOUBLE_EQ(s.lengthSquared, s.dir.x * s.dir.x + s.dir.y * s.dir.y);
 }
@@ -158,11 +157,11 @@ TEST_F(SegmentPoolTest, LeavesSegmentsOnOtherLinesOrDirectionsAlone) {
 TEST_F(SegmentPoolTest, CancelsSharedEdgesOfAFanOfTriangles) {
   SegmentPoolPlain pool;
   pool.cancel = 1;
-  const Vec3 centre{0, 0, 0};
-  const Vec3 rim[4] = {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
+  const Vector3d centre{0, 0, 0};
+  const Vector3d rim[4] = {{1, 0, 0}, {0, 1, 0}, {-1, 0, 0}, {0, -1, 0}};
   for (int k = 0; k < 4; ++k) {
-    const Vec3& a = rim[k];
-    const Vec3& b = rim[(k + 1) % 4];
+    const Vector3d& a = rim[k];
+    const Vector3d& b = rim[(k + 1) % 4];
     pool.segments.Push(MakeSegmentPlain(centre, a));
     pool.segments.Push(MakeSegmentPlain(a, b));
     pool.segments.Push(MakeSegmentPlain(b, centre));

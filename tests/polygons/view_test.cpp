@@ -12,7 +12,7 @@ using ViewTest = BspTest;
 
 // A small triangle around the camera-space point (X, Y, Z).
 BspPolygon TriangleAround(const BspView& view, double x, double y, double z, double size) {
-  const WorldMatrix& m = view.camera.matrix;
+  const AffineMap& m = view.camera.matrix;
   return PolygonOf({Transform(m, P(x - size, y - size, z)), Transform(m, P(x, y + size, z)),
                     Transform(m, P(x + size, y - size, z))});
 }
