@@ -1,5 +1,5 @@
 // The EPS file of one frame as a whole: its name, the fixed header with the
-// comment block and the setup, the body chosen by the drawing style, and
+// comment block and the setup, the body with the drawing's compound paths, and
 // the trailer.
 #pragma once
 

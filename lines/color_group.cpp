@@ -35,7 +35,7 @@ void AddToColorGroup(Stack<ColorGroup>& groups, const uint8_t color[4],
   }
 }
 
-void collectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job) {
+void CollectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job) {
   Stack<EdgeSegment> nodeEdges;
   for (int32_t i = 0; i < net.nodes.Count() && MemoryErrorFlag::Test() == 0; ++i) {
     if (i % kNodesPerProgress == 0) ReportProgressAgain(job);

@@ -24,4 +24,4 @@ void AddToColorGroup(Stack<ColorGroup>& groups, const uint8_t color[4],
 // The region edges of every node, in node order, each into the group of the
 // node's colour; the groups keep the order of their colours' first
 // appearance. Refreshes the progress display every 1000 nodes.
-void collectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job = nullptr);
+void CollectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job = nullptr);

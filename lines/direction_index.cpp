@@ -33,7 +33,7 @@ void DirectionIndex::widen(double key) {
   if (!(width >= kMinWidth)) width = kMinWidth;
 }
 
-int32_t DirectionIndex::bucketOf(double key) const {
+int32_t DirectionIndex::BucketOf(double key) const {
   const double step = width >= kMinWidth ? width : kMinWidth;
   const double position = std::trunc((key - minKey) / step);
   // Compared as reals so that far-away or undefined keys cannot overflow.
@@ -44,7 +44,7 @@ int32_t DirectionIndex::bucketOf(double key) const {
 
 void DirectionIndex::insert(double key, int32_t segmentIndex) {
   if (bucketCount == 0) return;
-  int32_t b = bucketOf(key);
+  int32_t b = BucketOf(key);
   if (b < 0) b = 0;
   if (b >= bucketCount) b = bucketCount - 1;
   Stack<int32_t>& bucket = buckets[b];
@@ -53,7 +53,7 @@ void DirectionIndex::insert(double key, int32_t segmentIndex) {
 }
 
 void DirectionIndex::candidates(double key, Stack<int32_t>& out) const {
-  const int32_t b = bucketOf(key);
+  const int32_t b = BucketOf(key);
   if (b >= 0 && b < bucketCount) AppendBucket(buckets[b], out);
   const double step = width >= kMinWidth ? width : kMinWidth;
   const int32_t neighbour = (b + 0.5) * step + minKey >= key ? b - 1 : b + 1;
@@ -73,9 +73,9 @@ void DirectionIndex::remove(int32_t segmentIndex) {
   }
 }
 
-void DirectionIndex::removeEntry(double key, int32_t segmentIndex) {
+void DirectionIndex::RemoveEntry(double key, int32_t segmentIndex) {
   if (bucketCount == 0) return;
-  int32_t b = bucketOf(key);
+  int32_t b = BucketOf(key);
   if (b < 0) b = 0;
   if (b >= bucketCount) b = bucketCount - 1;
   Stack<int32_t>& bucket = buckets[b];

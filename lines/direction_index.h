@@ -4,7 +4,7 @@
 //
 // Use: reset, widen with every key, then insert. The buckets hold segment
 // positions; `remove` follows an order-preserving erase from the segment
-// array by renumbering, `removeEntry` drops one entry and keeps positions.
+// array by renumbering, `RemoveEntry` drops one entry and keeps positions.
 #pragma once
 
 #include <cstdint>
@@ -31,10 +31,10 @@ struct DirectionIndex {
   void remove(int32_t segmentIndex);
   // Deletes the first entry `segmentIndex` from the bucket of `key`; other
   // entries keep their numbers.
-  void removeEntry(double key, int32_t segmentIndex);
+  void RemoveEntry(double key, int32_t segmentIndex);
 
  private:
   // Bucket of a key, or -1 when it lies before the grid, bucketCount when
   // it lies after it.
-  int32_t bucketOf(double key) const;
+  int32_t BucketOf(double key) const;
 };

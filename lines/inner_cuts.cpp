@@ -99,7 +99,7 @@ class CutJoiner {
     if (j < 0) return false;
     const CutPiece q = cuts_[j];
     Absorb(j);
-    index_.removeEntry(DistanceKey(p.start), i);
+    index_.RemoveEntry(DistanceKey(p.start), i);
     p.start = q.start;
     p.flags = q.flags;
     p.freeStart = q.freeStart;
@@ -114,7 +114,7 @@ class CutJoiner {
     if (j < 0) return false;
     const CutPiece q = cuts_[j];
     Absorb(j);
-    index_.removeEntry(DistanceKey(p.end), i);
+    index_.RemoveEntry(DistanceKey(p.end), i);
     p.end = q.end;
     p.freeEnd = q.freeEnd;
     index_.insert(DistanceKey(p.end), i);
@@ -144,8 +144,8 @@ class CutJoiner {
 
   void Absorb(int32_t j) {
     cuts_[j].joined = true;
-    index_.removeEntry(DistanceKey(cuts_[j].start), j);
-    index_.removeEntry(DistanceKey(cuts_[j].end), j);
+    index_.RemoveEntry(DistanceKey(cuts_[j].start), j);
+    index_.RemoveEntry(DistanceKey(cuts_[j].end), j);
   }
 
   void Compact() {

@@ -1,5 +1,5 @@
 // KeyedPoolSet: per object, the segments already written, so that a later
-// line group of the same object can leave them out (the EPS bodies use it to
+// line group of the same object can leave them out (the drawing styles use it to
 // draw an edge that is both an edge line and a crease only once).
 #pragma once
 

@@ -107,8 +107,8 @@ class LineChainer {
 
   void Take(int32_t i) {
     used_[i] = 1;
-    index_.removeEntry(DistanceKey(segments_[i].a), i);
-    index_.removeEntry(DistanceKey(segments_[i].b), i);
+    index_.RemoveEntry(DistanceKey(segments_[i].a), i);
+    index_.RemoveEntry(DistanceKey(segments_[i].b), i);
   }
 
   bool Matches(const Vector3d& p, const Vector3d& q) const { return SameWithin(p, q, tolerance_); }

@@ -1,4 +1,4 @@
-// The line records between the edge-line stage and the EPS writer: segments,
+// The line records between the edge-line stage and the drawing: segments,
 // the paint style handed with every segment list, and the line groups of a
 // page (one per distinct paint style) that AddPolygon collects.
 #pragma once

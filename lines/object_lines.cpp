@@ -56,7 +56,7 @@ class ObjectDrawing {
 
   bool DrawEdgeLines() {
     Stack<ColorGroup> groups;
-    collectRegionEdges(net_, groups, &job_);
+    CollectRegionEdges(net_, groups, &job_);
     for (int32_t g = 0; g < groups.Count(); ++g) {
       if (!HandOver(groups[g].segments, kInnerEdgeKind, kWhite)) break;
     }
@@ -65,7 +65,7 @@ class ObjectDrawing {
 
   bool DrawFilledRegions() {
     Stack<ColorGroup> groups;
-    collectRegionEdges(net_, groups, &job_);
+    CollectRegionEdges(net_, groups, &job_);
     const bool outlines = object_.lineStyle.outlineLines;
     const int32_t regionKind = outlines ? kFillKind | kDrawnEdgeKind : kFillKind;
     for (int32_t g = 0; g < groups.Count(); ++g) {
@@ -132,8 +132,8 @@ LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uin
 
 bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& job) {
   PiecesByPolygon pieces;
-  if (!collectVisiblePieces(object.fragments, object.mesh.polygonCount, pieces)) return false;
-  if (!cancelAllInnerCuts(object, pieces, &job)) return false;
+  if (!CollectVisiblePieces(object.fragments, object.mesh.polygonCount, pieces)) return false;
+  if (!CancelAllInnerCuts(object, pieces, &job)) return false;
 
   ObjNetz net;
   buildNet(net, object, object.fragments, pieces, &job);

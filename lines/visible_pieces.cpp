@@ -18,7 +18,7 @@ Vector3d AsVec3(const Point& p) {
 
 }  // namespace
 
-bool collectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCount,
+bool CollectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCount,
                           PiecesByPolygon& pieces) {
   int32_t largest = -1;
   for (int32_t f = 0; f < fragments.Count(); ++f) {
@@ -43,7 +43,7 @@ bool collectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCou
   return true;
 }
 
-bool cancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
+bool CancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
                         ExportJob* job) {
   for (int32_t polygon = 0; polygon < pieces.Count(); ++polygon) {
     if (polygon % kPolygonsPerProgress == 0) {

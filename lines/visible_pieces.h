@@ -21,11 +21,11 @@ using PiecesByPolygon = Stack<Stack<EdgePiece>>;
 // one and appends every fragment edge to the list of its host polygon.
 // Fragments that name no host polygon below `polygonCount` belong to no
 // polygon of the object and are left out. False on memory failure.
-bool collectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCount,
+bool CollectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCount,
                           PiecesByPolygon& pieces);
 
 // Cancels the inner cuts of every host polygon that has pieces. Refreshes
 // the progress display and makes the stop test of `job` every 1000 host
 // polygons. False when stopped or on memory failure.
-bool cancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
+bool CancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
                         ExportJob* job);

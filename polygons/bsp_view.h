@@ -3,7 +3,7 @@
 // two things the renderer does with them: clipping polygons to the frustum
 // and measuring a polygon's projected area for the drawing order.
 //
-// The EPS projection reads `cameraFromWorld`, `focalScale`, `width` and `height`.
+// The page projection reads `cameraFromWorld`, `focalScale`, `width` and `height`.
 #pragma once
 
 #include <cstdint>

@@ -1,20 +1,33 @@
 #!/usr/bin/env bash
-# The module folders may include host/api headers but no host implementation
-# header, and no standard containers, streams, threads or files.
+# The module's layout rules, run as a test:
+#  - the module's folders are stages, listed here from the bottom up; a
+#    folder includes only folders below it (sdk only host/api);
+#  - no module folder includes a host implementation header (only host/api/);
+#  - no module folder includes a standard container, stream, thread or file
+#    header: those come from the host.
 set -u
 root=${1:-.}
 cd "$root" || exit 2
+stages=(sdk core polygons capture visibility lines eps shell)
 status=0
-for dir in sdk core polygons capture visibility lines eps shell; do
+fail() {
+  echo "$1"
+  echo "$2"
+  status=1
+}
+for ((rank = 0; rank < ${#stages[@]}; ++rank)); do
+  dir=${stages[$rank]}
   [ -d "$dir" ] || continue
   bad=$(grep -rnE '#include\s*["<]host/' "$dir" | grep -v 'host/api/')
-  if [ -n "$bad" ]; then
-    echo "module code includes a host implementation header:"; echo "$bad"; status=1
-  fi
+  [ -n "$bad" ] && fail "module code includes a host implementation header:" "$bad"
   bad=$(grep -rnE '#include\s*<(vector|map|unordered_map|set|list|deque|string|sstream|fstream|iostream|thread|mutex|functional|memory)>' "$dir")
-  if [ -n "$bad" ]; then
-    echo "module code includes a standard container, stream or thread header:"; echo "$bad"; status=1
-  fi
+  [ -n "$bad" ] && fail "module code includes a standard container, stream or thread header:" "$bad"
+  for ((upper = rank; upper < ${#stages[@]}; ++upper)); do
+    above=${stages[$upper]}
+    [ "$above" = "$dir" ] && continue
+    bad=$(grep -rnE "#include\s*\"$above/" "$dir")
+    [ -n "$bad" ] && fail "$dir/ includes $above/, a stage above it:" "$bad"
+  done
 done
 [ $status -eq 0 ] && echo "layout ok"
 exit $status

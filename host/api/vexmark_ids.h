@@ -110,6 +110,6 @@ enum TagGadget : int32_t {
 constexpr int32_t kCommandNameString = 10106;
 constexpr int32_t kCommandHelpString = 10107;
 constexpr int32_t kStatusPrefixString = 10108;  // shown before the frame index
-constexpr int32_t kTagNameString = 10110;       // empty: the module registers no tag
+constexpr int32_t kTagNameString = 10110;
 constexpr int32_t kTagHelpString = 10111;
 constexpr int32_t kOverwriteQuestionString = 10112;  // '#' stands for the file name

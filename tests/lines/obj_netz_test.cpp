@@ -57,7 +57,7 @@ class ObjNetzTest : public LineStageTest {
 
   void Build(ObjNetz& net) {
     PiecesByPolygon pieces;
-    ASSERT_TRUE(collectVisiblePieces(object_->fragments, input_.polygonCount, pieces));
+    ASSERT_TRUE(CollectVisiblePieces(object_->fragments, input_.polygonCount, pieces));
     buildNet(net, *object_, object_->fragments, pieces);
   }
 
