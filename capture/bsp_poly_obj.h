@@ -70,7 +70,7 @@ struct BSPPolyObj {
   Stack<Point> points;          // host points in world space
   double boundsMin[3] = {kBoundsUnset, kBoundsUnset, kBoundsUnset};
   double boundsMax[3] = {-kBoundsUnset, -kBoundsUnset, -kBoundsUnset};
-  int32_t boundsValid = 0;
+  bool boundsValid = false;
   PolygonSelection selection;  // host polygons involved in any occlusion
   int32_t listIndex = 0;       // position in the renderer's object list
 

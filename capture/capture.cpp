@@ -165,7 +165,7 @@ bool CaptureWorldPoints(BSPPolyObj& object) {
       if (coordinates[axis] < object.boundsMin[axis]) object.boundsMin[axis] = coordinates[axis];
       if (coordinates[axis] > object.boundsMax[axis]) object.boundsMax[axis] = coordinates[axis];
     }
-    object.boundsValid = 1;
+    object.boundsValid = true;
   }
   if (!object.selection.Create(mesh.polygonCount)) {
     ReportNoMemory(kPolyObjSource, PolyObjReportLine::kSelection);

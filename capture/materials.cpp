@@ -36,10 +36,10 @@ void ReadStandardMaterial(const SceneMaterial* material, MaterialRecord& record)
   }
   if (MaterialChannelEnabled(material, kChannelLuminance) &&
       ReadChannel(material, kChannelLuminance, record.luminance)) {
-    record.hasLuminance = 1;
+    record.hasLuminance = true;
   }
   if (MaterialChannelEnabled(material, kChannel8)) {
-    record.hasChannel8 = 1;
+    record.hasChannel8 = true;
     const BaseContainer own = MaterialData(material);
     record.channel8ParamA =
         static_cast<float>(own.GetReal(kChannel8ParamAKey, record.channel8ParamA));
@@ -48,7 +48,7 @@ void ReadStandardMaterial(const SceneMaterial* material, MaterialRecord& record)
   }
   if (MaterialChannelEnabled(material, kChannel9) &&
       ReadChannel(material, kChannel9, record.channel9Color)) {
-    record.hasChannel9 = 1;
+    record.hasChannel9 = true;
   }
 }
 
@@ -156,7 +156,7 @@ bool collectMaterials(ObjectMaterials& record) {
     }
     ReadStandardMaterial(material, *restricted);
     restricted->selection.CopyFrom(TagSelection(selection));
-    restricted->wholeObject = 0;
+    restricted->wholeObject = false;
     if (!Append(record, restricted)) complete = false;
   }
   return complete;
@@ -165,7 +165,7 @@ bool collectMaterials(ObjectMaterials& record) {
 const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t polygon) {
   for (int32_t i = record.materials.Count() - 1; i >= 0; --i) {
     const MaterialRecord* material = record.materials[i];
-    if (material->wholeObject == 1 || material->selection.IsSelected(polygon)) return material;
+    if (material->wholeObject || material->selection.IsSelected(polygon)) return material;
   }
   return nullptr;
 }

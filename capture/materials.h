@@ -18,16 +18,16 @@
 struct MaterialRecord {
   Vector color{0.5f, 0.5f, 0.5f};  // channel 0: colour x brightness
   Vector luminance{0, 0, 0};       // channel 1: colour x brightness
-  int32_t hasLuminance = 0;
-  int32_t hasChannel8 = 0;
+  bool hasLuminance = false;
+  bool hasChannel8 = false;
   float channel8ParamA = 0.5f;  // material setting 1016
   float channel8ParamB = 0.5f;  // material setting 1017
-  int32_t hasChannel9 = 0;
+  bool hasChannel9 = false;
   Vector channel9Color{0, 0, 0};
   float angleCosine;  // cosine of 70 degrees
   int32_t reserved[3] = {0, 0, 0};
   Selection selection;      // the polygons a restricted material applies to
-  int32_t wholeObject = 1;  // 1: every polygon; 0: only those in `selection`
+  bool wholeObject = true;  // every polygon, or only those in `selection`
 
   MaterialRecord();
 };

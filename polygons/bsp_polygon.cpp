@@ -120,7 +120,7 @@ void ComputeShape(BspPolygon& polygon) {
       if (coordinates[axis] > polygon.boundsMax[axis]) polygon.boundsMax[axis] = coordinates[axis];
     }
   }
-  polygon.boundsValid = 1;
+  polygon.boundsValid = true;
 }
 
 void ComputePlane(BspPolygon& polygon) {
@@ -171,7 +171,7 @@ void Flip(BspPolygon& polygon) {
     edge.edgePlane = Negated(edge.edgePlane);
   }
   polygon.plane = Negated(polygon.plane);
-  polygon.flipped = polygon.flipped != 0 ? 0 : 1;
+  polygon.flipped = !polygon.flipped;
   int32_t* corners = polygon.corners;
   if (polygon.IsTriangle()) {
     const int32_t b = corners[1];

@@ -49,11 +49,11 @@ struct BspPolygon {
   uint8_t colour[4] = {0, 0, 0, 255};
   Stack<BspPolygon*> occluders;  // distinct polygons found to hide part of this one
   BspPolygon* origin = nullptr;  // the captured polygon this copy descends from
-  int32_t flipped = 0;
+  bool flipped = false;
   int32_t corners[4] = {0, 0, 0, 0};  // host point indices a, b, c, d; d = c for a triangle
   double boundsMin[3] = {kBoundsUnset, kBoundsUnset, kBoundsUnset};
   double boundsMax[3] = {-kBoundsUnset, -kBoundsUnset, -kBoundsUnset};
-  int32_t boundsValid = 0;
+  bool boundsValid = false;
 
   BspPolygon() = default;
   BspPolygon(const BspPolygon& other);

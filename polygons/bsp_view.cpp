@@ -80,8 +80,8 @@ void MakeView(BspView& view, int32_t width, int32_t height) {
 
 bool SetCamera(BspView& view, const CameraInput& camera) {
   view.camera = camera;
-  view.perspective = camera.projection == 0 ? 1 : 0;
-  if (view.perspective == 0) view.zoom = static_cast<float>(camera.zoom);
+  view.perspective = camera.projection == 0;
+  if (!view.perspective) view.zoom = static_cast<float>(camera.zoom);
   view.eye = AsPoint(camera.matrix.off);
   Invert(camera.matrix, view.cameraFromWorld);
   view.focalScale = camera.filmWidth != 0.0

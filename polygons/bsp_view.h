@@ -36,7 +36,7 @@ struct BspView {
   float halfWidth = 0.0f;
   float halfHeight = 0.0f;
   float focalScale = 0.0f;  // pixels per unit at unit depth
-  int32_t perspective = 1;
+  bool perspective = true;
   float zoom = 1.0f;
   // Front sides face out of the view volume; the inside is behind all five.
   Stack<BspPolygon> frustum;

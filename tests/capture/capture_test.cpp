@@ -96,7 +96,7 @@ TEST_F(CaptureTest, WorldPointsFollowTheObjectMatrix) {
   EXPECT_EQ(p.x, 0.0);
   EXPECT_EQ(p.y, 2.0);
   EXPECT_EQ(p.z, 13.0);
-  EXPECT_EQ(object.boundsValid, 1);
+  EXPECT_TRUE(object.boundsValid);
   EXPECT_EQ(object.boundsMin[0], 0.0);
   EXPECT_EQ(object.boundsMax[2], 14.0);
   EXPECT_TRUE(object.selection.Exists());
@@ -172,7 +172,7 @@ TEST_F(CaptureTest, BackFacesAreDroppedOrTurnedAndOutsideOrDegeneratePolygonsSki
       EXPECT_EQ(captured.object->polygons.Count(), 1);
     } else {
       ASSERT_NE(b, nullptr);
-      EXPECT_EQ(b->flipped, 1);
+      EXPECT_TRUE(b->flipped);
       EXPECT_TRUE(FacesViewer(*b, captured.view.eye));
       EXPECT_EQ(std::vector<int32_t>(b->corners, b->corners + 4),
                 (std::vector<int32_t>{0, 3, 1, 1}));

@@ -217,11 +217,11 @@ TEST_F(ExportTagsTest, AnObjectTakesTheFirstExportTagOfItselfOrItsNearestAncesto
 
   LineStyle inherited;
   ASSERT_TRUE(readExportTags(inherited, &child));
-  EXPECT_EQ(inherited.outlineLines, 0);
-  EXPECT_EQ(inherited.creaseLines, 1);
+  EXPECT_FALSE(inherited.outlineLines);
+  EXPECT_TRUE(inherited.creaseLines);
   EXPECT_FLOAT_EQ(inherited.creaseAngle, 0.5f);
   EXPECT_EQ(inherited.lineWidth, 3) << "the first export tag of the ancestor";
-  EXPECT_EQ(inherited.skipCoplanarEdges, 1);
+  EXPECT_TRUE(inherited.skipCoplanarEdges);
   EXPECT_EQ((Rgba{inherited.lineRGBA[0], inherited.lineRGBA[1], inherited.lineRGBA[2],
                   inherited.lineRGBA[3]}),
             (Rgba{127, 63, 0, 255}));

@@ -15,7 +15,7 @@ TEST_F(PolygonTest, MakingComputesCentroidRadiusBoundsAndPlane) {
   EXPECT_DOUBLE_EQ(square.centroid.y, 1.0);
   EXPECT_DOUBLE_EQ(square.centroid.z, 4.0);
   EXPECT_DOUBLE_EQ(square.radius, std::sqrt(2.0));
-  EXPECT_EQ(square.boundsValid, 1);
+  EXPECT_TRUE(square.boundsValid);
   EXPECT_EQ(square.boundsMin[0], 0.0);
   EXPECT_EQ(square.boundsMax[1], 2.0);
   EXPECT_EQ(square.boundsMin[2], 4.0);
@@ -63,7 +63,7 @@ TEST_F(PolygonTest, FlipReversesTheBoundaryAndTwiceRestoresIt) {
     const BspPolygon original = polygon;
 
     Flip(polygon);
-    EXPECT_EQ(polygon.flipped, 1);
+    EXPECT_TRUE(polygon.flipped);
     ExpectPlaneNear(polygon.plane, Negated(original.plane), 0.0);
     const int32_t n = polygon.edges.Count();
     EXPECT_TRUE(SamePosition(polygon.edges[0].start, original.edges[0].start));
@@ -83,7 +83,7 @@ TEST_F(PolygonTest, FlipReversesTheBoundaryAndTwiceRestoresIt) {
     EXPECT_TRUE(ClosedHeadToTail(polygon));
 
     Flip(polygon);
-    EXPECT_EQ(polygon.flipped, 0);
+    EXPECT_FALSE(polygon.flipped);
     for (int32_t i = 0; i < n; ++i) {
       EXPECT_TRUE(SamePosition(polygon.edges[i].start, original.edges[i].start));
       ExpectPlaneNear(polygon.edges[i].edgePlane, original.edges[i].edgePlane, 0.0);
