@@ -1,6 +1,9 @@
 // `vexmark info SCENE`: what a scene holds, as the exporter sees it.
+#include <algorithm>
 #include <cmath>
 #include <iomanip>
+#include <utility>
+#include <vector>
 
 #include "app/scene_setup.h"
 #include "host/api/vexmark_ids.h"
@@ -38,19 +41,40 @@ std::string TagText(const host::Scene& scene, const HostTag& tag) {
   }
 }
 
+// Indentation shows the hierarchy up to this depth; deeper objects carry
+// their depth as a number instead, so that the output of a deep chain grows
+// with the object count, not with its square.
+constexpr int kMaxIndentDepth = 16;
+
 void PrintObject(const host::Scene& scene, const HostObject& object, int depth, std::ostream& out) {
-  out << std::string(2 * depth + 2, ' ') << object.name << " (" << TypeName(object.type);
+  const int indent = std::min(depth, kMaxIndentDepth);
+  out << std::string(2 * indent + 2, ' ');
+  if (depth > kMaxIndentDepth) out << "[" << depth << "] ";
+  out << object.name << " (" << TypeName(object.type);
   if (object.type == kObjectPolygon)
     out << ", " << object.points.size() << " points, " << object.polygons.size() << " polygons";
   if (object.visibility == kVisibilityOff) out << ", hidden";
   out << ")\n";
   for (const HostTag& tag : object.tags)
-    out << std::string(2 * depth + 6, ' ') << TagText(scene, tag) << "\n";
-  for (int32_t child = object.firstChild; child != host::kNoIndex;) {
-    const HostObject* c = scene.Object(child);
-    if (c == nullptr) break;
-    PrintObject(scene, *c, depth + 1, out);
-    child = c->nextSibling;
+    out << std::string(2 * indent + 6, ' ') << TagText(scene, tag) << "\n";
+}
+
+// Every object of the tree in depth-first order (an object, its children,
+// then its next sibling), with a list of its own instead of recursion, so
+// that a deep hierarchy cannot exhaust the stack. The walk is bounded by
+// the object count, so a damaged tree cannot loop.
+void PrintObjects(const host::Scene& scene, std::ostream& out) {
+  std::vector<std::pair<int32_t, int>> pending{{scene.firstObject, 0}};  // object, depth
+  size_t printed = 0;
+  while (!pending.empty() && printed < scene.objects.size()) {
+    const auto [index, depth] = pending.back();
+    pending.pop_back();
+    const HostObject* object = scene.Object(index);
+    if (object == nullptr) continue;
+    PrintObject(scene, *object, depth, out);
+    ++printed;
+    pending.emplace_back(object->nextSibling, depth);
+    pending.emplace_back(object->firstChild, depth + 1);
   }
 }
 
@@ -71,12 +95,7 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
   const host::Scene& scene = doc->scene;
   out << path << "\n";
   out << "objects:\n";
-  for (int32_t index = scene.firstObject; index != host::kNoIndex;) {
-    const HostObject* object = scene.Object(index);
-    if (object == nullptr) break;
-    PrintObject(scene, *object, 0, out);
-    index = object->nextSibling;
-  }
+  PrintObjects(scene, out);
   out << "cameras:\n";
   for (const auto& object : scene.objects) {
     if (object->type != kObjectCamera) continue;

@@ -56,28 +56,41 @@ void SnapPair(const Stack<SnapEntry>& first, const Stack<SnapEntry>& second) {
   }
 }
 
+// An object still to visit and the visibility its parent passes on.
+struct PendingObject {
+  SceneObject* object = nullptr;
+  int32_t inheritedVisibility = kVisibilityOn;
+};
+
 // Walks the object tree of the polygonised copy.
 class DocumentCapture {
  public:
   DocumentCapture(const ExportSettings& options, CapturedScene& scene, ExportJob& job)
       : options_(options), scene_(scene), job_(job) {}
 
-  // Captures the visible polygon objects of a sibling chain and below.
-  void WalkScene(SceneObject* first, int32_t inheritedVisibility) {
-    for (SceneObject* object = first; object != nullptr; object = ObjectNext(object)) {
+  // Captures the visible polygon objects of a sibling chain and below, in
+  // depth-first order (an object, its children, then its next sibling).
+  // The walk keeps its own list of what is left, so that a deep hierarchy
+  // cannot exhaust the thread's stack. False when an object could not be
+  // captured for lack of memory.
+  bool WalkScene(SceneObject* first, int32_t inheritedVisibility) {
+    Stack<PendingObject> pending;
+    pending.Push(PendingObject{first, inheritedVisibility});
+    while (!pending.Empty() && MemoryErrorFlag::Test() == 0) {
+      const PendingObject next = pending.Pop();
+      SceneObject* object = next.object;
+      if (object == nullptr) continue;
       ReportProgressAgain(job_);
       int32_t visibility = ObjectVisibility(object);
-      if (visibility == kVisibilityUndefined) visibility = inheritedVisibility;
+      if (visibility == kVisibilityUndefined) visibility = next.inheritedVisibility;
       if (visibility == kVisibilityOn && ObjectType(object) == kObjectPolygon &&
           !CaptureObject(object)) {
-        ReportNoMemory(kRendererSource, RendererReportLine::kObject);
-        // Without the object the drawing would pass for complete: the frame
-        // is not written and the run ends after it.
-        MemoryErrorFlag::Set();
-        return;
+        return false;
       }
-      WalkScene(ObjectDown(object), visibility);
+      pending.Push(PendingObject{ObjectNext(object), next.inheritedVisibility});
+      pending.Push(PendingObject{ObjectDown(object), visibility});
     }
+    return MemoryErrorFlag::Test() == 0;
   }
 
  private:
@@ -145,8 +158,13 @@ bool CaptureDocument(BaseDocument* document, const ExportSettings& options, Capt
     return false;
   }
   scene.camera = ReadCamera(camera);
-  DocumentCapture(options, scene, job).WalkScene(GetFirstObject(scene.polygonDocument),
-                                                 kVisibilityOn);
+  if (!DocumentCapture(options, scene, job)
+           .WalkScene(GetFirstObject(scene.polygonDocument), kVisibilityOn)) {
+    ReportNoMemory(kRendererSource, RendererReportLine::kObject);
+    // Without the object the drawing would pass for complete: the frame is
+    // not written and the run ends after it.
+    MemoryErrorFlag::Set();
+  }
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include "host/file_names.h"
 #include "host/import/assimp_import.h"
 #include "host/import/default_camera.h"
+#include "host/import/large_stack.h"
 #include "host/import/native_format.h"
 #include "host/runtime.h"
 
@@ -98,7 +99,8 @@ HostDocument* LoadScene(const std::string& path, std::string& error) {
   ImportReport report;
   std::unique_ptr<HostDocument> doc;
   try {
-    doc = ReadSceneFile(path, report);
+    // Importers may recurse once per hierarchy level: give them room.
+    import::RunOnLargeStack([&] { doc = ReadSceneFile(path, report); });
   } catch (const std::bad_alloc&) {
     report.Fail("not enough memory to read the scene");
   } catch (const std::exception& e) {
