@@ -34,6 +34,8 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 // already names the file: on one line, without the path.
 std::string FailureReason(const std::string& path, std::string message) {
   const std::string kind = "not a valid ." + Suffix(path) + " file";
+  // The importer turns its own allocation failures into this text.
+  if (message.find("bad_alloc") != std::string::npos) return "not enough memory to read the scene";
   if (message.empty() || message.rfind("No suitable reader found", 0) == 0) {
     return kind + " (it may be damaged or cut short)";
   }

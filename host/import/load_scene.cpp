@@ -14,6 +14,7 @@
 #include "host/import/default_camera.h"
 #include "host/import/large_stack.h"
 #include "host/import/native_format.h"
+#include "host/import/size_claims.h"
 #include "host/runtime.h"
 
 namespace host {
@@ -56,6 +57,13 @@ std::unique_ptr<HostDocument> ReadSceneFile(const std::string& path, ImportRepor
     report.Fail("unsupported file type '." + suffix +
                 "' (Vexmark reads .vxm, .gltf, .glb, .obj, .fbx, .dae, .ply, .stl, .3ds and "
                 "the other formats of Assimp)");
+    return nullptr;
+  }
+  // Counts the header claims are checked before the importer reserves
+  // memory for them.
+  const std::string damage = import::CheckClaimedSizes(path);
+  if (!damage.empty()) {
+    report.Fail("not a valid ." + suffix + " file: " + damage);
     return nullptr;
   }
   return import::ImportWithAssimp(path, report);

@@ -100,6 +100,34 @@ TEST_F(BadInputTest, CorruptAndTruncatedFilesOfEachKindAreRefused) {
   }
 }
 
+// Tiny files whose headers claim huge counts are refused as damaged at once,
+// before anything is reserved for the claimed counts.
+TEST_F(BadInputTest, HeadersClaimingMoreThanTheFileHoldsAreRefusedAsDamaged) {
+  std::string glb = std::string("glTF\x02\0\0\0", 8) + std::string("\x40\0\0\0", 4) +
+                    std::string("\xf0\xff\xff\xff", 4) + "JSON" + std::string(44, ' ');
+  std::string stl(80, ' ');
+  stl += std::string("\xff\xff\xff\x7f", 4) + std::string(50, '\0');
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"huge-binary.ply",
+       "ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\nproperty float x\n"
+       "property float y\nproperty float z\nelement face 1\nproperty list uchar int "
+       "vertex_indices\nend_header\n" +
+           std::string(64, '\0')},
+      {"huge-ascii.ply",
+       "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+       "property float z\nelement face 2000000000\nproperty list uchar int vertex_indices\n"
+       "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
+      {"huge-chunk.glb", glb},
+      {"huge.stl", stl},
+      {"huge.off", "OFF\n2000000000 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
+  };
+  for (const Case& c : cases) ExpectRefused(Write(c.name, c.bytes), "damaged: the header claims");
+}
+
 TEST_F(BadInputTest, PolygonsWithCoordinatesThatAreNotFiniteAreDroppedAndCounted) {
   const float nan = std::nanf("");
   const float inf = std::numeric_limits<float>::infinity();
@@ -127,12 +155,13 @@ TEST_F(BadInputTest, ScenesWithoutPolygonsAreReportedAsEmpty) {
   const char* const empty = "the scene is empty: it holds no polygons";
   ExpectRefused(Write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"), empty);
   ExpectRefused(Write("lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n"), empty);
-  // A PLY file cut short in its data: what remains holds no faces.
+  // A PLY file cut short in its data holds less than its header claims: it
+  // is refused as damaged before the importer reads it.
   ExpectRefused(Write("cut.ply",
                       "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
                       "property float y\nproperty float z\nelement face 1\n"
                       "property list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n"),
-                empty);
+                "damaged: the header claims 4 vertex elements");
 }
 
 }  // namespace

@@ -1,0 +1,174 @@
+// Header claims of PLY, GLB, STL and OFF files against the file's size.
+#include "host/import/size_claims.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace host::import {
+namespace {
+
+// Headers longer than this are not headers: the reader gives up checking
+// and leaves the file to the importer.
+constexpr size_t kMaxHeaderBytes = 1 << 16;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string SuffixOf(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos ? "" : Lower(name.substr(dot + 1));
+}
+
+std::string Damaged(const std::string& what, uint64_t claimed, const std::string& unit,
+                    uint64_t size) {
+  return "damaged: the header claims " + std::to_string(claimed) + " " + what + ", which need " +
+         "more than the file's " + std::to_string(size) + " bytes" +
+         (unit.empty() ? "" : " (" + unit + ")");
+}
+
+// Bytes of one property of a binary PLY; 0 for an unknown type.
+uint64_t PlyTypeBytes(const std::string& type) {
+  if (type == "char" || type == "uchar" || type == "int8" || type == "uint8") return 1;
+  if (type == "short" || type == "ushort" || type == "int16" || type == "uint16") return 2;
+  if (type == "int" || type == "uint" || type == "float" || type == "int32" ||
+      type == "uint32" || type == "float32")
+    return 4;
+  if (type == "double" || type == "float64") return 8;
+  return 0;
+}
+
+struct PlyElement {
+  std::string name;
+  uint64_t count = 0;
+  uint64_t bytes = 0;  // least bytes of one element in the body
+};
+
+std::string CheckPly(std::ifstream& in, uint64_t size) {
+  std::string line;
+  bool binary = false;
+  size_t headerBytes = 0;
+  std::vector<PlyElement> elements;
+  while (std::getline(in, line)) {
+    headerBytes += line.size() + 1;
+    if (headerBytes > kMaxHeaderBytes) return "";
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream words(line);
+    std::string keyword;
+    words >> keyword;
+    if (keyword == "format") {
+      std::string format;
+      words >> format;
+      binary = format.rfind("binary", 0) == 0;
+    } else if (keyword == "element") {
+      PlyElement element;
+      words >> element.name >> element.count;
+      if (!words) return "";
+      elements.push_back(element);
+    } else if (keyword == "property" && !elements.empty()) {
+      std::string type;
+      words >> type;
+      // A list holds at least its count; an ASCII value at least one digit
+      // and a separator.
+      const uint64_t bytes = type == "list" ? [&] {
+        std::string countType;
+        words >> countType;
+        return PlyTypeBytes(countType);
+      }()
+                                            : PlyTypeBytes(type);
+      elements.back().bytes += binary ? bytes : 2;
+    } else if (keyword == "end_header") {
+      // An ASCII file may end its last value without a separator.
+      const uint64_t body = (size > headerBytes ? size - headerBytes : 0) + (binary ? 0 : 1);
+      uint64_t need = 0;
+      for (const PlyElement& e : elements) {
+        if (e.bytes == 0) continue;
+        if (e.count > body / e.bytes || need > body - e.count * e.bytes)
+          return Damaged(e.name + " elements", e.count, "", size);
+        need += e.count * e.bytes;
+      }
+      return "";
+    }
+  }
+  return "";
+}
+
+std::string CheckGlb(std::ifstream& in, uint64_t size) {
+  unsigned char header[20];
+  if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return "";
+  uint32_t magic = 0, total = 0, chunkLength = 0;
+  std::memcpy(&magic, header, 4);
+  std::memcpy(&total, header + 8, 4);
+  std::memcpy(&chunkLength, header + 12, 4);
+  if (magic != 0x46546C67) return "";  // "glTF": otherwise a text glTF by another name
+  if (total > size)
+    return "damaged: the header claims " + std::to_string(total) + " bytes, the file holds " +
+           std::to_string(size);
+  if (chunkLength > size - sizeof header)
+    return "damaged: the header claims a JSON chunk of " + std::to_string(chunkLength) +
+           " bytes, the file holds " + std::to_string(size);
+  return "";
+}
+
+std::string CheckStl(std::ifstream& in, uint64_t size) {
+  char header[84];
+  if (!in.read(header, sizeof header)) return "";
+  // An ASCII STL starts with "solid" and holds text after it.
+  if (std::strncmp(header, "solid", 5) == 0) {
+    for (size_t i = 5; i < sizeof header; ++i) {
+      if (header[i] == '\n' || header[i] == '\r') return "";
+    }
+  }
+  uint32_t count = 0;
+  std::memcpy(&count, header + 80, 4);
+  constexpr uint64_t kTriangleBytes = 50;
+  if (static_cast<uint64_t>(count) * kTriangleBytes > size - sizeof header)
+    return Damaged("triangles", count, "50 bytes each", size);
+  return "";
+}
+
+std::string CheckOff(std::ifstream& in, uint64_t size) {
+  std::string keyword;
+  if (!(in >> keyword) || keyword.find("OFF") == std::string::npos) return "";
+  // Comments may sit between the keyword and the counts.
+  std::string line;
+  uint64_t vertices = 0, faces = 0;
+  while (std::getline(in, line)) {
+    const size_t start = line.find_first_not_of(" \t\r");
+    if (start == std::string::npos || line[start] == '#') continue;
+    std::istringstream counts(line);
+    if (!(counts >> vertices >> faces)) return "";
+    break;
+  }
+  // A vertex takes at least "0 0 0\n", a face "3 0 1 2\n".
+  constexpr uint64_t kVertexBytes = 6, kFaceBytes = 8;
+  if (vertices > size / kVertexBytes) return Damaged("vertices", vertices, "", size);
+  if (faces > size / kFaceBytes || vertices * kVertexBytes + faces * kFaceBytes > size)
+    return Damaged("faces", faces, "", size);
+  return "";
+}
+
+}  // namespace
+
+std::string CheckClaimedSizes(const std::string& path) {
+  std::error_code error;
+  const uint64_t size = std::filesystem::file_size(path, error);
+  if (error) return "";
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "";
+  const std::string suffix = SuffixOf(path);
+  if (suffix == "ply") return CheckPly(in, size);
+  if (suffix == "glb") return CheckGlb(in, size);
+  if (suffix == "stl") return CheckStl(in, size);
+  if (suffix == "off") return CheckOff(in, size);
+  return "";
+}
+
+}  // namespace host::import
