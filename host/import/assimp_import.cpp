@@ -4,7 +4,11 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <utility>
@@ -214,6 +218,34 @@ void ApplyTiming(const AnimationTiming& timing, HostDocument& doc) {
   doc.renderSettings.Set(kRenderFps, fps);
 }
 
+// Opens only ordinary files. A companion file that a scene names (a material
+// library, a buffer) could be a FIFO, which would block the import forever,
+// or a device; such a name is refused and kept for the message.
+class OrdinaryFilesOnly final : public Assimp::DefaultIOSystem {
+ public:
+  explicit OrdinaryFilesOnly(std::string& refused) : refused_(refused) {}
+
+  // The default test opens the file to see whether it exists.
+  bool Exists(const char* file) const override {
+    return Refuse(file) ? false : DefaultIOSystem::Exists(file);
+  }
+
+  Assimp::IOStream* Open(const char* file, const char* mode) override {
+    return Refuse(file) ? nullptr : DefaultIOSystem::Open(file, mode);
+  }
+
+ private:
+  // True, remembering the name, for a file that exists but is not ordinary.
+  bool Refuse(const char* file) const {
+    struct stat status;
+    if (file == nullptr || ::stat(file, &status) != 0 || S_ISREG(status.st_mode)) return false;
+    if (refused_.empty()) refused_ = file;
+    return true;
+  }
+
+  std::string& refused_;
+};
+
 }  // namespace
 
 bool AssimpReadsSuffix(const std::string& path) {
@@ -225,10 +257,17 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
   Assimp::Importer importer;
   // FBX pivots would otherwise become helper nodes that carry the animation.
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+  std::string refusedCompanion;
+  importer.SetIOHandler(new OrdinaryFilesOnly(refusedCompanion));
   // No post-processing: polygons stay as the file has them, and the
   // conversion checks every index itself rather than letting Assimp's
   // validation refuse files with harmless gaps (a mesh of points only).
   const aiScene* source = importer.ReadFile(path, 0);
+  if (!refusedCompanion.empty()) {
+    report.Fail("the file refers to '" + std::filesystem::path(refusedCompanion).filename().string() +
+                "', which is not a regular file");
+    return nullptr;
+  }
   if (source == nullptr) {
     report.Fail(FailureReason(path, importer.GetErrorString()));
     return nullptr;

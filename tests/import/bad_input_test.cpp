@@ -2,6 +2,7 @@
 // reason, leaves no document behind and never crashes; coordinates that are
 // not finite numbers are dropped with a warning that counts them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -126,6 +127,33 @@ TEST_F(BadInputTest, HeadersClaimingMoreThanTheFileHoldsAreRefusedAsDamaged) {
       {"huge.off", "OFF\n2000000000 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
   };
   for (const Case& c : cases) ExpectRefused(Write(c.name, c.bytes), "damaged: the header claims");
+}
+
+// A companion file that is not an ordinary file (a FIFO would block the
+// import forever) makes the scene refused, naming the companion.
+TEST_F(BadInputTest, CompanionFilesThatAreNotOrdinaryFilesAreRefused) {
+  ASSERT_EQ(::mkfifo((folder_ + "/fifo.mtl").c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo((folder_ + "/fifo.bin").c_str(), 0600), 0);
+  std::filesystem::create_directory(folder_ + "/folder.mtl");
+  const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+  const std::string gltf =
+      R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],)"
+      R"("meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],"accessors":[{"bufferView":0,)"
+      R"("componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}],)"
+      R"("bufferViews":[{"buffer":0,"byteLength":36}],"buffers":[{"byteLength":36,"uri":"fifo.bin"}]})";
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* companion;
+  } cases[] = {
+      {"fifo-library.obj", "mtllib fifo.mtl\n" + triangle, "fifo.mtl"},
+      {"folder-library.obj", "mtllib folder.mtl\n" + triangle, "folder.mtl"},
+      {"fifo-buffer.gltf", gltf, "fifo.bin"},
+  };
+  for (const auto& c : cases) {
+    ExpectRefused(Write(c.name, c.bytes),
+                  std::string("refers to '") + c.companion + "', which is not a regular file");
+  }
 }
 
 TEST_F(BadInputTest, PolygonsWithCoordinatesThatAreNotFiniteAreDroppedAndCounted) {
