@@ -115,16 +115,17 @@ bool MakeHostPolygon(BSPPolyObj& object, const BspView& view, const Stack<Plane>
 
 // Keeps a polygon that faces the viewer; one that faces away is turned and
 // kept when the object keeps back faces, dropped otherwise. A polygon whose
-// copy cannot be allocated is dropped.
+// copy cannot be allocated sets the memory-error flag: the drawing would
+// lack it.
 void StoreIfVisible(BSPPolyObj& object, const BspView& view, BspPolygon& polygon) {
   if (!FacesViewer(polygon, view.eye)) {
     if (object.options->backFaces != kBackFacesKeep) return;
     Flip(polygon);
   }
   BspPolygon* stored = HostNew<BspPolygon>(polygon);
-  if (stored == nullptr) return;
-  if (stored->edges.Count() != polygon.edges.Count()) {
+  if (stored == nullptr || stored->edges.Count() != polygon.edges.Count()) {
     HostDelete(stored);
+    MemoryErrorFlag::Set();
     return;
   }
   object.polygons.Push(stored);

@@ -43,9 +43,12 @@ bool HostMeshSource::Load(const SceneObject* object, MeshInput& input) {
     const HostPolygon& p = hostPolygons[i];
     polygons[i] = PolygonCorners{p.a, p.b, p.c, p.d};
   }
-  // Polygons whose material record could not be built draw in the grey of
-  // the records that were.
-  collectMaterials(materials);
+  // Without all its material records the object would draw some polygons in
+  // the wrong colour: it cannot be captured.
+  if (!collectMaterials(materials)) {
+    MemoryErrorFlag::Set();
+    return false;
+  }
 
   input.points = points.Items();
   input.pointCount = pointCount;

@@ -95,7 +95,10 @@ bool WriteEpsFile(const EpsPage& page, int32_t frame) {
   const String fileName = EpsFileName(page, frame);
   const String partName = fileName + String(".part");
   HostFileWriter* file = HostNew<HostFileWriter>();
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    MemoryErrorFlag::Set();  // the frame has no file: the run must not pass for complete
+    return false;
+  }
   if (!file->Open(partName)) {
     HostDelete(file);
     ConsolePrint((String("Cannot write ") + fileName).Text());

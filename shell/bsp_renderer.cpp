@@ -19,6 +19,7 @@ int32_t BSPRenderer::Prepare(const ExportSettings& options, ExportJob& job) {
   view = HostNew<BspView>();
   if (view == nullptr) {
     ReportNoMemory(kRendererSource, RendererReportLine::kView);
+    MemoryErrorFlag::Set();
     return 0;
   }
   MakeView(*view, options.width, options.height);
@@ -120,8 +121,13 @@ void BSPRenderer::Release() {
 
 void RenderFrame(BaseDocument* document, int32_t frame, const ExportSettings& options,
                  ExportJob& job) {
+  // Without a renderer or its view the frame has no file: the memory flag
+  // ends the run and tells the program it is incomplete.
   BSPRenderer* renderer = HostNew<BSPRenderer>();
-  if (renderer == nullptr) return;  // the frame is skipped
+  if (renderer == nullptr) {
+    MemoryErrorFlag::Set();
+    return;
+  }
   if (renderer->Prepare(options, job) != 0) renderer->Render(document, frame);
   renderer->Release();
   HostDelete(renderer);

@@ -1,0 +1,71 @@
+// Every allocation of a small whole export fails once in turn: the export
+// never crashes, frees everything it allocated, and either writes no drawing
+// (with the job's memory flag set) or writes the drawing exactly as it is
+// without a failure. A drawing with parts missing never passes for complete.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "export_support.h"
+
+namespace {
+
+using namespace e2e;
+
+class ExportMemorySweepTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    host::SetFixedLocalTime(HostDateTime{2026, 12, 10, 12, 0, 0});
+    doc_.reset(host::NewDocument());
+    AddCamera(*doc_);
+    // A two-coloured square in front of a triangle it partly hides.
+    HostObject& square = AddMesh(*doc_, "Square",
+                                 {{-1, -1, 5}, {1, -1, 5}, {1, 1, 5}, {-1, 1, 5}},
+                                 {Triangle(0, 1, 2), Triangle(0, 2, 3)}, {0.9f, 0.2f, 0.2f});
+    PaintPolygons(*doc_, square, {1}, {0.2f, 0.2f, 0.9f});
+    AddMesh(*doc_, "Behind", {{0, 0, 8}, {3, 0, 8}, {0, 3, 8}}, {Triangle(0, 1, 2)},
+            {0.2f, 0.8f, 0.2f});
+  }
+  void TearDown() override {
+    host::ClearAllocationFaults();
+    host::SetFixedLocalTime(std::nullopt);
+    doc_.reset();
+    HostTest::TearDown();
+  }
+
+  std::unique_ptr<HostDocument> doc_;
+  ScratchFolder folder_;
+};
+
+TEST_F(ExportMemorySweepTest, EveryFailedAllocationLeavesNoDrawingOrTheWholeDrawing) {
+  for (const int32_t style : {kStyleVisibleEdges, kStyleFilled}) {
+    SCOPED_TRACE("style " + std::to_string(style));
+    const std::string file = folder_ / "frame.ai";
+    const ExportSettings settings = FrameSettings(style, file, 120, 100);
+
+    const int64_t liveBefore = host::GetMemoryStats().liveBlocks;
+    const int64_t before = host::GetMemoryStats().totalAllocations;
+    ASSERT_FALSE(ExportFrame(doc_.get(), settings).memoryFailed);
+    const int64_t allocations = host::GetMemoryStats().totalAllocations - before;
+    const std::string reference = ReadWhole(file);
+    ASSERT_NE(reference.find("%%EOF"), std::string::npos);
+    ASSERT_GT(allocations, 50);
+
+    for (int64_t n = 1; n <= allocations; ++n) {
+      fs::remove(file);
+      host::ConsoleCapture quiet;
+      host::FailNthAllocation(n);
+      const ExportJob job = ExportFrame(doc_.get(), settings);
+      host::ClearAllocationFaults();
+      ASSERT_EQ(host::GetMemoryStats().liveBlocks, liveBefore) << "allocation " << n << " leaks";
+      if (fs::exists(file)) {
+        EXPECT_EQ(ReadWhole(file), reference) << "allocation " << n << ": a drawing with parts missing";
+      } else {
+        EXPECT_TRUE(job.memoryFailed) << "allocation " << n << ": no drawing, but no memory failure";
+      }
+    }
+  }
+}
+
+}  // namespace
