@@ -7,6 +7,7 @@
 #include <string>
 
 #include "export_support.h"
+#include "host/import/load_scene.h"
 
 namespace {
 
@@ -38,33 +39,52 @@ class ExportMemorySweepTest : public HostTest {
   ScratchFolder folder_;
 };
 
+// Fails every allocation of one export of `doc` in turn and checks what is
+// left: no leak, and either the whole drawing or no drawing and the flag.
+void SweepAllocations(HostDocument* doc, const ExportSettings& settings) {
+  const std::string file = settings.fileName.Text();
+  const int64_t liveBefore = host::GetMemoryStats().liveBlocks;
+  const int64_t before = host::GetMemoryStats().totalAllocations;
+  ASSERT_FALSE(ExportFrame(doc, settings).memoryFailed);
+  const int64_t allocations = host::GetMemoryStats().totalAllocations - before;
+  const std::string reference = ReadWhole(file);
+  ASSERT_NE(reference.find("%%EOF"), std::string::npos);
+  ASSERT_GT(allocations, 50);
+
+  for (int64_t n = 1; n <= allocations; ++n) {
+    fs::remove(file);
+    host::ConsoleCapture quiet;
+    host::FailNthAllocation(n);
+    const ExportJob job = ExportFrame(doc, settings);
+    host::ClearAllocationFaults();
+    ASSERT_EQ(host::GetMemoryStats().liveBlocks, liveBefore) << "allocation " << n << " leaks";
+    if (fs::exists(file)) {
+      EXPECT_EQ(ReadWhole(file), reference) << "allocation " << n << ": a drawing with parts missing";
+    } else {
+      EXPECT_TRUE(job.memoryFailed) << "allocation " << n << ": no drawing, but no memory failure";
+    }
+  }
+}
+
 TEST_F(ExportMemorySweepTest, EveryFailedAllocationLeavesNoDrawingOrTheWholeDrawing) {
   for (const int32_t style : {kStyleVisibleEdges, kStyleFilled}) {
     SCOPED_TRACE("style " + std::to_string(style));
-    const std::string file = folder_ / "frame.ai";
-    const ExportSettings settings = FrameSettings(style, file, 120, 100);
+    SweepAllocations(doc_.get(), FrameSettings(style, folder_ / "frame.ai", 120, 100));
+  }
+}
 
-    const int64_t liveBefore = host::GetMemoryStats().liveBlocks;
-    const int64_t before = host::GetMemoryStats().totalAllocations;
-    ASSERT_FALSE(ExportFrame(doc_.get(), settings).memoryFailed);
-    const int64_t allocations = host::GetMemoryStats().totalAllocations - before;
-    const std::string reference = ReadWhole(file);
-    ASSERT_NE(reference.find("%%EOF"), std::string::npos);
-    ASSERT_GT(allocations, 50);
-
-    for (int64_t n = 1; n <= allocations; ++n) {
-      fs::remove(file);
-      host::ConsoleCapture quiet;
-      host::FailNthAllocation(n);
-      const ExportJob job = ExportFrame(doc_.get(), settings);
-      host::ClearAllocationFaults();
-      ASSERT_EQ(host::GetMemoryStats().liveBlocks, liveBefore) << "allocation " << n << " leaks";
-      if (fs::exists(file)) {
-        EXPECT_EQ(ReadWhole(file), reference) << "allocation " << n << ": a drawing with parts missing";
-      } else {
-        EXPECT_TRUE(job.memoryFailed) << "allocation " << n << ": no drawing, but no memory failure";
-      }
-    }
+// The bundled still life: export tags, selections with their own materials,
+// quadrangles for the splitter, corners to weld.
+TEST_F(ExportMemorySweepTest, TheStillLifeToo) {
+  std::string error;
+  std::unique_ptr<HostDocument> stillLife(
+      host::LoadScene(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.vxm", error));
+  ASSERT_NE(stillLife, nullptr) << error;
+  for (const int32_t style : {kStyleEdgeLines, kStyleFilled}) {
+    SCOPED_TRACE("style " + std::to_string(style));
+    ExportSettings settings = FrameSettings(style, folder_ / "frame.ai", 200, 150);
+    settings.backFaces = kBackFacesDrop;
+    SweepAllocations(stillLife.get(), settings);
   }
 }
 
