@@ -262,6 +262,16 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
   // No post-processing: polygons stay as the file has them, and the
   // conversion checks every index itself rather than letting Assimp's
   // validation refuse files with harmless gaps (a mesh of points only).
+  std::optional<GltfDetails> gltf;
+  if (IsGltfFile(path)) {
+    gltf = ReadGltfDetails(path);
+    const std::string extension = gltf ? UnsupportedRequiredExtension(*gltf) : "";
+    if (!extension.empty()) {
+      report.Fail("the file requires the glTF extension " + extension +
+                  ", which Vexmark cannot read");
+      return nullptr;
+    }
+  }
   const aiScene* source = importer.ReadFile(path, 0);
   if (!refusedCompanion.empty()) {
     report.Fail("the file refers to '" + std::filesystem::path(refusedCompanion).filename().string() +
@@ -279,10 +289,8 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
     return nullptr;
   }
 
-  std::optional<GltfDetails> gltf;
-  if (IsGltfFile(path)) {
-    gltf = ReadGltfDetails(path);
-    if (!gltf) report.Warn("the glTF camera and interpolation details could not be read");
+  if (IsGltfFile(path) && !gltf) {
+    report.Warn("the glTF camera and interpolation details could not be read");
   }
   std::unique_ptr<HostDocument> doc(NewDocument());
   NodeConverter nodes(*source, *doc, gltf ? &*gltf : nullptr, report);

@@ -101,6 +101,15 @@ bool IsGltfFile(const std::string& path) {
   return suffix == "gltf" || suffix == "glb";
 }
 
+std::string UnsupportedRequiredExtension(const GltfDetails& details) {
+  for (const std::string& name : details.extensionsRequired) {
+    const bool harmless = name.rfind("KHR_materials_", 0) == 0 || name == "KHR_texture_transform" ||
+                          name == "KHR_lights_punctual";
+    if (!harmless) return name;
+  }
+  return "";
+}
+
 std::optional<GltfDetails> ReadGltfDetails(const std::string& path) {
   const std::optional<std::string> text = JsonText(path);
   if (!text) return std::nullopt;
@@ -112,6 +121,9 @@ std::optional<GltfDetails> ReadGltfDetails(const std::string& path) {
       details.cameras.push_back(camera.is_object() ? ReadCamera(camera) : GltfCamera{});
     }
     ReadInterpolations(root, details);
+    for (const json& name : root.value("extensionsRequired", json::array())) {
+      if (name.is_string()) details.extensionsRequired.push_back(name.get<std::string>());
+    }
   } catch (const json::exception&) {
     return std::nullopt;  // a member of an unexpected type
   }

@@ -26,7 +26,15 @@ struct GltfDetails {
   // node's name as Assimp gives it and the path ("translation", "rotation",
   // "scale").
   std::map<std::pair<std::string, std::string>, std::string> interpolation;
+  // The extensions a reader must understand to read the file right.
+  std::vector<std::string> extensionsRequired;
 };
+
+// The first of the file's required extensions that Vexmark cannot honour
+// (they change the geometry, as mesh compression does); empty when there is
+// none. Extensions of materials, texture placement and lights change nothing
+// that Vexmark draws.
+std::string UnsupportedRequiredExtension(const GltfDetails& details);
 
 // True for the suffixes .gltf and .glb.
 bool IsGltfFile(const std::string& path);

@@ -134,24 +134,52 @@ std::string CheckStl(std::ifstream& in, uint64_t size) {
   return "";
 }
 
+// The next line that holds data: not blank and not a comment.
+bool NextDataLine(std::ifstream& in, std::string& line) {
+  while (std::getline(in, line)) {
+    const size_t start = line.find_first_not_of(" \t\r");
+    if (start != std::string::npos && line[start] != '#') return true;
+  }
+  return false;
+}
+
 std::string CheckOff(std::ifstream& in, uint64_t size) {
   std::string keyword;
   if (!(in >> keyword) || keyword.find("OFF") == std::string::npos) return "";
-  // Comments may sit between the keyword and the counts.
   std::string line;
+  std::getline(in, line);  // the rest of the keyword's line
+  if (line.find("BINARY") != std::string::npos) return "";
   uint64_t vertices = 0, faces = 0;
-  while (std::getline(in, line)) {
-    const size_t start = line.find_first_not_of(" \t\r");
-    if (start == std::string::npos || line[start] == '#') continue;
-    std::istringstream counts(line);
-    if (!(counts >> vertices >> faces)) return "";
-    break;
+  std::istringstream counts(line);
+  if (!(counts >> vertices >> faces)) {
+    // Comments may sit between the keyword and the counts.
+    if (!NextDataLine(in, line)) return "";
+    std::istringstream next(line);
+    if (!(next >> vertices >> faces)) return "";
   }
   // A vertex takes at least "0 0 0\n", a face "3 0 1 2\n".
   constexpr uint64_t kVertexBytes = 6, kFaceBytes = 8;
   if (vertices > size / kVertexBytes) return Damaged("vertices", vertices, "", size);
   if (faces > size / kFaceBytes || vertices * kVertexBytes + faces * kFaceBytes > size)
     return Damaged("faces", faces, "", size);
+  // The importer quietly mends a face that names a vertex the file lacks,
+  // so the faces are checked here.
+  for (uint64_t v = 0; v < vertices; ++v) {
+    if (!NextDataLine(in, line)) return "";
+  }
+  for (uint64_t f = 0; f < faces; ++f) {
+    if (!NextDataLine(in, line)) return "";
+    std::istringstream face(line);
+    int64_t corners = 0;
+    face >> corners;
+    for (int64_t k = 0; k < corners; ++k) {
+      int64_t index = 0;
+      if (!(face >> index)) break;
+      if (index < 0 || static_cast<uint64_t>(index) >= vertices)
+        return "damaged: face " + std::to_string(f + 1) + " names vertex " +
+               std::to_string(index) + ", but the file has only " + std::to_string(vertices) + " vertices";
+    }
+  }
   return "";
 }
 

@@ -10,7 +10,9 @@ namespace host::import {
 
 // Why the file's header claims more than the file can hold ("damaged: ...");
 // empty when the claims fit, or when the format has no such claims. Reads
-// only the header. Covers binary and ASCII PLY, GLB, binary STL and OFF.
+// only the header, except for ASCII OFF, whose face indices are checked
+// against its vertex count. Covers binary and ASCII PLY, GLB, binary STL and
+// OFF.
 std::string CheckClaimedSizes(const std::string& path);
 
 }  // namespace host::import

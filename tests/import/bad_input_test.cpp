@@ -156,6 +156,32 @@ TEST_F(BadInputTest, CompanionFilesThatAreNotOrdinaryFilesAreRefused) {
   }
 }
 
+// Files the importer would take with something quietly changed: a glTF that
+// requires an extension that changes its geometry, an OFF face that names a
+// vertex the file lacks. Harmless required extensions are accepted.
+TEST_F(BadInputTest, FilesThatWouldBeReadWronglyAreRefused) {
+  scene_files::GltfWriter draco = Triangles({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
+  draco.doc["extensionsUsed"] = {"KHR_draco_mesh_compression"};
+  draco.doc["extensionsRequired"] = {"KHR_draco_mesh_compression"};
+  ExpectRefused(Write("draco.gltf", draco.Gltf()),
+                "requires the glTF extension KHR_draco_mesh_compression");
+  ExpectRefused(Write("draco.glb", draco.Glb()),
+                "requires the glTF extension KHR_draco_mesh_compression");
+  ExpectRefused(Write("index.off", "OFF\n# a comment\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n"
+                                   "3 0 1 2\n3 1 3 9\n"),
+                "face 2 names vertex 9, but the file has only 4 vertices");
+
+  scene_files::GltfWriter unlit = Triangles({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
+  unlit.doc["extensionsUsed"] = {"KHR_materials_unlit"};
+  unlit.doc["extensionsRequired"] = {"KHR_materials_unlit"};
+  std::string error;
+  EXPECT_NE(scene_files::Load(Write("unlit.gltf", unlit.Gltf()), error), nullptr) << error;
+  EXPECT_NE(scene_files::Load(Write("fine.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"),
+                              error),
+            nullptr)
+      << error;
+}
+
 TEST_F(BadInputTest, PolygonsWithCoordinatesThatAreNotFiniteAreDroppedAndCounted) {
   const float nan = std::nanf("");
   const float inf = std::numeric_limits<float>::infinity();
