@@ -11,9 +11,13 @@ constexpr int32_t kSpinAfterMs = 30000;
 constexpr int32_t kPointerBusy = 3;
 
 // The job whose flag MemoryErrorFlag stands for on this thread, and the flag
-// of a thread that works outside any job (a dialog's lists, a test).
-thread_local ExportJob* tBoundJob = nullptr;
-thread_local bool tUnboundFlag = false;
+// of a thread that works outside any job (a dialog's lists, a test). Every
+// list operation reads them, so they use the initial-exec model: a plain
+// offset from the thread pointer instead of a lookup call per read. The
+// dynamic loader sets aside room for this much in modules it loads later.
+#define VEXMARK_FAST_TLS __attribute__((tls_model("initial-exec")))
+VEXMARK_FAST_TLS thread_local ExportJob* tBoundJob = nullptr;
+VEXMARK_FAST_TLS thread_local bool tUnboundFlag = false;
 
 bool& CurrentFlag() { return tBoundJob != nullptr ? tBoundJob->memoryFailed : tUnboundFlag; }
 
