@@ -16,6 +16,7 @@
 
 #include "app/dialog_options.h"
 #include "app/options.h"
+#include "app/printable.h"
 #include "app/progress_display.h"
 #include "app/scene_setup.h"
 #include "host/api/vexmark_ids.h"
@@ -80,7 +81,7 @@ fs::path ProgramFolder() {
 }
 
 int Fail(int status, const std::string& message) {
-  std::cerr << "vexmark: " << message << "\n";
+  std::cerr << "vexmark: " << app::Printable(message) << "\n";
   return status;
 }
 

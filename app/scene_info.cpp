@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/printable.h"
 #include "app/scene_setup.h"
 #include "host/api/vexmark_ids.h"
 
@@ -50,13 +51,13 @@ void PrintObject(const host::Scene& scene, const HostObject& object, int depth, 
   const int indent = std::min(depth, kMaxIndentDepth);
   out << std::string(2 * indent + 2, ' ');
   if (depth > kMaxIndentDepth) out << "[" << depth << "] ";
-  out << object.name << " (" << TypeName(object.type);
+  out << Printable(object.name) << " (" << TypeName(object.type);
   if (object.type == kObjectPolygon)
     out << ", " << object.points.size() << " points, " << object.polygons.size() << " polygons";
   if (object.visibility == kVisibilityOff) out << ", hidden";
   out << ")\n";
   for (const HostTag& tag : object.tags)
-    out << std::string(2 * indent + 6, ' ') << TagText(scene, tag) << "\n";
+    out << std::string(2 * indent + 6, ' ') << Printable(TagText(scene, tag)) << "\n";
 }
 
 // Every object of the tree in depth-first order (an object, its children,
@@ -89,11 +90,11 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
   std::string error;
   HostDocument* doc = LoadSceneFile(path, error);
   if (doc == nullptr) {
-    err << "vexmark: " << error << "\n";
+    err << "vexmark: " << Printable(error) << "\n";
     return 2;
   }
   const host::Scene& scene = doc->scene;
-  out << path << "\n";
+  out << Printable(path) << "\n";
   out << "objects:\n";
   PrintObjects(scene, out);
   out << "cameras:\n";
@@ -101,7 +102,7 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
     if (object->type != kObjectCamera) continue;
     const host::CameraParams& c = object->camera;
     const double fov = 2.0 * std::atan(c.filmWidth / 2.0 / c.lens) * 180.0 / kPi;
-    out << "  " << object->name << ": "
+    out << "  " << Printable(object->name) << ": "
         << (c.projection == kProjectionPerspective ? "perspective" : "parallel") << ", lens "
         << c.lens << " mm, film " << c.filmWidth << " mm (" << std::fixed << std::setprecision(1)
         << fov << " degrees across)" << std::defaultfloat << std::setprecision(6)
@@ -109,7 +110,7 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
   }
   out << "materials:\n";
   for (const auto& material : scene.materials) {
-    out << "  " << material->name;
+    out << "  " << Printable(material->name);
     const host::MaterialChannel& colour = material->channels[kChannelColor];
     const HostVector* rgb = colour.data.Find<HostVector>(kChannelColorKey);
     if (colour.enabled && rgb != nullptr)

@@ -73,3 +73,31 @@ TEST_F(ProgramUsageTest, UnreadableScenesAreRefusedNamingTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names in a scene are bytes the file chose: control characters and bytes
+// that are not UTF-8 are printed as '?', well-formed UTF-8 as it is.
+TEST(ProgramNamesTest, NamesFromTheSceneArePrintedSafely) {
+  const fs::path folder = fs::temp_directory_path() / ("vexmark-names-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const struct {
+    std::string name;
+    std::string shown;
+  } cases[] = {
+      {"Bad\x1b[31mColour", "Bad?[31mColour"},
+      {"Broken\xff\xfe", "Broken??"},
+      {"Overlong\xc0\xaf", "Overlong??"},
+      {"Caf\xc3\xa9", "Caf\xc3\xa9"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(folder / "names.obj") << "o " << c.name << "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const ProgramRun run = RunProgram({"info", "names.obj"}, folder);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("  " + c.shown + " (mesh"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+  }
+  fs::remove_all(folder);
+}
+
+}  // namespace
