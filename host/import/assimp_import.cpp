@@ -271,6 +271,11 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
                   ", which Vexmark cannot read");
       return nullptr;
     }
+    if (gltf && gltf->nodeDepth > kMaxNodeDepth) {
+      report.Fail("the node hierarchy is " + std::to_string(gltf->nodeDepth) +
+                  " levels deep; Vexmark reads at most " + std::to_string(kMaxNodeDepth));
+      return nullptr;
+    }
   }
   const aiScene* source = importer.ReadFile(path, 0);
   if (!refusedCompanion.empty()) {

@@ -1,5 +1,6 @@
 #include "host/import/gltf_details.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -94,6 +95,42 @@ void ReadInterpolations(const json& root, GltfDetails& details) {
   }
 }
 
+// The depth of the node tree, walked with a list of its own (a chain of
+// nodes may be deeper than any call stack). A node reached twice, as in a
+// damaged file whose children form a cycle, is not walked again.
+size_t NodeDepth(const json& root) {
+  const json nodes = root.value("nodes", json::array());
+  if (!nodes.is_array() || nodes.empty()) return 0;
+  std::vector<bool> seen(nodes.size(), false);
+  std::vector<bool> isChild(nodes.size(), false);
+  for (const json& node : nodes) {
+    if (!node.is_object()) continue;
+    for (const json& child : node.value("children", json::array())) {
+      if (child.is_number_unsigned() && child.get<size_t>() < nodes.size())
+        isChild[child.get<size_t>()] = true;
+    }
+  }
+  size_t deepest = 0;
+  std::vector<std::pair<size_t, size_t>> pending;  // node, its depth
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    if (!isChild[i]) pending.emplace_back(i, 1);
+  }
+  while (!pending.empty()) {
+    const auto [index, depth] = pending.back();
+    pending.pop_back();
+    if (seen[index]) continue;
+    seen[index] = true;
+    deepest = std::max(deepest, depth);
+    const json& node = nodes[index];
+    if (!node.is_object()) continue;
+    for (const json& child : node.value("children", json::array())) {
+      if (child.is_number_unsigned() && child.get<size_t>() < nodes.size())
+        pending.emplace_back(child.get<size_t>(), depth + 1);
+    }
+  }
+  return deepest;
+}
+
 }  // namespace
 
 bool IsGltfFile(const std::string& path) {
@@ -124,6 +161,7 @@ std::optional<GltfDetails> ReadGltfDetails(const std::string& path) {
     for (const json& name : root.value("extensionsRequired", json::array())) {
       if (name.is_string()) details.extensionsRequired.push_back(name.get<std::string>());
     }
+    details.nodeDepth = NodeDepth(root);
   } catch (const json::exception&) {
     return std::nullopt;  // a member of an unexpected type
   }

@@ -28,7 +28,14 @@ struct GltfDetails {
   std::map<std::pair<std::string, std::string>, std::string> interpolation;
   // The extensions a reader must understand to read the file right.
   std::vector<std::string> extensionsRequired;
+  // Levels of the deepest node below a scene root (1 for a root alone).
+  size_t nodeDepth = 0;
 };
+
+// The deepest node hierarchy the importer is handed: its recursion, one call
+// per level, then fits the stack that files are read on (large_stack.h)
+// with room to spare.
+inline constexpr size_t kMaxNodeDepth = 100000;
 
 // The first of the file's required extensions that Vexmark cannot honour
 // (they change the geometry, as mesh compression does); empty when there is

@@ -88,4 +88,14 @@ TEST_F(DeepSceneTest, ADeepChainIsListedExportedSavedAndReadAgain) {
   EXPECT_EQ(ReadWhole(folder_ / "again.ai").find("%%EOF") != std::string::npos, true);
 }
 
+// Deeper than the importer's stack is sure to hold: refused in one line,
+// before the importer starts.
+TEST_F(DeepSceneTest, AHierarchyDeeperThanTheLimitIsRefusedInOneLine) {
+  std::ofstream(folder_ / "deeper.gltf") << DeepChainGltf(100001);
+  const ProgramRun run = RunProgram({"info", "deeper.gltf"}, folder_);
+  EXPECT_EQ(run.status, 2);
+  ASSERT_EQ(run.ErrLines().size(), 1u) << run.err;
+  EXPECT_NE(run.err.find("levels deep; Vexmark reads at most 100000"), std::string::npos) << run.err;
+}
+
 }  // namespace
