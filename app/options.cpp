@@ -3,7 +3,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstdint>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "host/api/vexmark_ids.h"
@@ -98,7 +100,7 @@ std::string UsageText() {
          "stored from its last export, else the defaults.\n"
          "\n"
          "  -o, --output FILE        the drawing's file (suffix .ai; frames get -0, -1, ...)\n"
-         "  --style STYLE            edges, visible, lines, filled (or 10034..10037)\n"
+         "  --style STYLE            edges, visible, lines or filled\n"
          "  --from N, --to N         the frame range in the scene's frames\n"
          "  --fps N                  exported frames per second\n"
          "  --size WxH               the picture size in pixels\n"
@@ -123,7 +125,29 @@ std::string UsageText() {
 }
 
 bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  // "--name=value" is the same as "--name value"; after "--" every argument
+  // is a scene file, even one whose name starts with '-'.
+  static const std::set<std::string> kFlags = {"--help", "--version", "--quiet", "--yes",
+                                               "--render-settings"};
+  std::vector<std::string> args;
+  size_t firstPlain = SIZE_MAX;  // index in args of the first argument after "--"
+  for (int k = 1; k < argc; ++k) {
+    const std::string arg = argv[k];
+    const size_t equals = arg.find('=');
+    if (firstPlain == SIZE_MAX && arg == "--") {
+      firstPlain = args.size();
+    } else if (firstPlain == SIZE_MAX && arg.rfind("--", 0) == 0 && equals != std::string::npos) {
+      const std::string name = arg.substr(0, equals);
+      if (kFlags.count(name) != 0) {
+        error = name + " takes no value";
+        return false;
+      }
+      args.push_back(name);
+      args.push_back(arg.substr(equals + 1));
+    } else {
+      args.push_back(arg);
+    }
+  }
   size_t i = 0;
   if (!args.empty() && args[0] == "info") {
     o.command = "info";
@@ -146,7 +170,13 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
     std::string v;
-    if (arg == "--help" || arg == "-h") {
+    if (i >= firstPlain) {
+      if (!o.scene.empty()) {
+        error = "more than one scene given: '" + o.scene + "' and '" + arg + "'";
+        return false;
+      }
+      o.scene = arg;
+    } else if (arg == "--help" || arg == "-h") {
       o.help = true;
     } else if (arg == "--version") {
       o.version = true;

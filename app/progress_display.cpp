@@ -7,7 +7,7 @@ namespace app {
 void ProgressDisplay::Show(const host::StatusState& status) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (mode_ == Mode::kQuiet) return;
-  const int percent = status.percent < 0 ? 0 : status.percent;
+  int percent = status.percent < 0 ? 0 : status.percent;
   if (mode_ == Mode::kLines) {
     // One line whenever a new frame starts.
     if (!status.text.empty() && status.text != lastText_) {
@@ -17,7 +17,12 @@ void ProgressDisplay::Show(const host::StatusState& status) {
     return;
   }
   if (status.text.empty() && status.percent < 0) return;  // cleared at the end
-  if (status.text == lastText_ && percent == lastPercent_ && !status.spinning) return;
+  // The stages of one frame report in bands that overlap (corner welding,
+  // then capture, then the passes from 0 % again): within a frame the bar
+  // only grows; a new frame's text starts it afresh.
+  const bool sameFrame = status.text.empty() || status.text == lastText_;
+  if (sameFrame && percent < lastPercent_) percent = lastPercent_;
+  if (sameFrame && percent == lastPercent_ && !status.spinning) return;
   lastText_ = status.text.empty() ? lastText_ : status.text;
   lastPercent_ = percent;
   constexpr int kWidth = 30;

@@ -2,6 +2,10 @@
 // status 2 for every usage error and unreadable scene.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+
 #include <unistd.h>
 
 #include "program_support.h"
@@ -97,6 +101,61 @@ TEST(ProgramNamesTest, NamesFromTheSceneArePrintedSafely) {
     EXPECT_NE(run.out.find("  " + c.shown + " (mesh"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
   }
+  fs::remove_all(folder);
+}
+
+// "--name=value" spells "--name value", "--" ends the options, and the
+// help names styles by word only.
+TEST(ProgramSpellingTest, EqualsSignsAndTheEndOfOptions) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("vexmark-spelling-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  fs::copy_file(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf", folder / "-odd.gltf");
+  const ProgramRun run = RunProgram(
+      {"--style=filled", "--size=200x150", "--output=x.ai", "--quiet", "--", "-odd.gltf"}, folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(folder / "x.ai"));
+  const ProgramRun flag = RunProgram({"--yes=1", "-odd.gltf"}, folder);
+  EXPECT_EQ(flag.status, 2);
+  EXPECT_EQ(flag.err, "vexmark: --yes takes no value\n");
+  const ProgramRun help = RunProgram({"--help"}, folder);
+  EXPECT_EQ(help.out.find("1003"), std::string::npos) << "no internal style numbers";
+  fs::remove_all(folder);
+}
+
+// On a terminal the progress bar of a frame only grows, although the stages
+// report in overlapping bands. The program runs under script(1) so that its
+// stderr is a terminal.
+TEST(ProgramProgressTest, TheBarOfAFrameNeverRunsBackwards) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("vexmark-progress-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const fs::path typescript = folder / "typescript.txt";
+  const std::string command = "cd " + Quote(folder.string()) + " && script -qec " +
+                              Quote(Quote(VEXMARK_PROGRAM_PATH) + " " +
+                                    Quote(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf") +
+                                    " --from 0 --to 2 -o s.ai --yes") +
+                              " /dev/null > " + Quote(typescript.string()) + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::string text = ReadWhole(typescript);
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  std::istringstream lines(text);
+  std::string frame;
+  int last = -1;
+  int bars = 0;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t open = line.find('[');
+    const size_t percentSign = line.rfind('%');
+    if (open == std::string::npos || percentSign == std::string::npos || percentSign < 3) continue;
+    const std::string text = line.substr(0, open);
+    const int percent = std::atoi(line.substr(percentSign - 3, 3).c_str());
+    if (text != frame) last = -1;
+    EXPECT_GE(percent, last) << line;
+    frame = text;
+    last = percent;
+    ++bars;
+  }
+  EXPECT_GT(bars, 10) << text;
   fs::remove_all(folder);
 }
 
