@@ -280,4 +280,21 @@ TEST_F(ProgramExportTest, InterruptStopsAfterTheCurrentFrame) {
   EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) + " complete file"));
 }
 
+// Stored values that no export can use are refused when the scene is read.
+TEST_F(ProgramExportTest, StoredDrawingStyleOutOfRangeIsRefused) {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  AddMesh(*doc, "Square", {{-2, -2, 10}, {2, -2, 10}, {2, 2, 10}, {-2, 2, 10}}, {{0, 1, 2, 3}},
+          {1, 0, 0});
+  HostContainer stored(kVexmarkCommandId);
+  stored.Set(kSettingsValid, int64_t{1});
+  stored.Set(kSettingsDrawingStyle, int64_t{999});
+  doc->pluginData.Set(kVexmarkCommandId, host::NestedContainer(stored));
+  const std::string scene = SaveScene(*doc, "style.vxm");
+  const ProgramRun run = Run({scene, "-o", "style.ai", "-q"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(SaysInOneLine(run, "the drawing style 999 is not between 10034 and 10037"));
+  EXPECT_EQ(Drawings(), std::set<std::string>{"style.vxm"});
+}
+
 }  // namespace

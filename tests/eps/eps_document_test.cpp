@@ -89,13 +89,25 @@ TEST_F(EpsDocumentTest, RangeNamesWithoutSuffixOrWithDotsInFolders) {
 }
 
 TEST_F(EpsDocumentTest, OwnerRecordAndTitleAreWrittenAsTheyAre) {
-  host::SetOwnerRecord("Ana (Inks)", "Zeichenb\xC3\xBCro");  // ü in UTF-8
+  host::SetOwnerRecord("Ana Inks", "Zeichenb\xC3\xBCro");  // ü in UTF-8
   host::SetFixedLocalTime(HostDateTime{2031, 1, 2, 23, 59, 0});
   ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
   const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
   ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ(lines[2], "%%For: (Ana (Inks)) (Zeichenb\xFCro)");  // ü in Latin-1
+  EXPECT_EQ(lines[2], "%%For: (Ana Inks) (Zeichenb\xFCro)");  // ü in Latin-1
   EXPECT_EQ(lines[4], "%%CreationDate: (2.1.2031) (23:59:0)");
+}
+
+// Parentheses and backslashes in a file name or the owner record are
+// escaped, so that the PostScript string ends where it should.
+TEST_F(EpsDocumentTest, TitleAndOwnerAreEscapedAsPostScriptStrings) {
+  host::SetOwnerRecord("Ana \\ (Inks", "a)b");
+  SetPage(320, 240, "cut) (x\\y.eps");
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
+  const std::vector<std::string> lines = Lines(ReadFile(PathOf("cut) (x\\y.eps")));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[2], "%%For: (Ana \\\\ \\(Inks) (a\\)b)");
+  EXPECT_EQ(lines[3], "%%Title: (cut\\) \\(x\\\\y.eps)");
 }
 
 TEST_F(EpsDocumentTest, WritingLeavesNoHostHandlesBehind) {
