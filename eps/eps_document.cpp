@@ -111,15 +111,17 @@ int32_t WriteTrailer(const EpsPage&, HostFileWriter* file) {
   return 1;
 }
 
-// The file is written under a temporary name beside the final one and put in
-// place only when it is complete: a failed write, a stop request or a memory
-// failure leaves no half-written drawing and keeps an older file of that name.
+// The file is written under a new temporary name beside the final one (the
+// host makes it exclusively, so no existing file or link is ever written
+// through) and put in place only when it is complete: a failed write, a stop
+// request or a memory failure leaves no half-written drawing and keeps an
+// older file of that name.
 bool WriteEpsFile(const EpsPage& page, int32_t frame) {
   const String fileName = EpsFileName(page, frame);
-  const String partName = fileName + String(".part");
+  String partName;
   HostFileWriter* file = HostNew<HostFileWriter>();
   if (file == nullptr) return false;
-  if (!file->Open(partName)) {
+  if (!file->OpenTemporary(fileName, partName)) {
     HostDelete(file);
     ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
@@ -131,9 +133,14 @@ bool WriteEpsFile(const EpsPage& page, int32_t frame) {
   const bool closed = file->Close();
   HostDelete(file);
   const bool complete = closed && MemoryErrorFlag::Test() == 0 && !PageAborted(page);
-  if (!complete || !FileRename(partName, fileName)) {
+  if (!complete) {
     FileDelete(partName);
     if (!closed) ConsolePrint((String("Cannot write ") + fileName).Text());
+    return false;
+  }
+  if (!FileRename(partName, fileName)) {
+    FileDelete(partName);
+    ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
   }
   if (page.job != nullptr) ReportProgress(*page.job, 100, 100, 0, 100);

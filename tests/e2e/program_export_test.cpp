@@ -280,6 +280,22 @@ TEST_F(ProgramExportTest, InterruptStopsAfterTheCurrentFrame) {
   EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) + " complete file"));
 }
 
+// Drawings go to a new temporary file: a link planted at the old fixed
+// temporary name does not get its target written, and a user's own file of
+// that name is left alone.
+TEST_F(ProgramExportTest, PlantedFilesAtTheOldTemporaryNameAreLeftAlone) {
+  std::ofstream(folder_ / "victim.txt") << "precious";
+  fs::create_symlink(folder_ / "victim.txt", folder_ / "out.ai.part");
+  std::ofstream(folder_ / "mine.ai.part") << "the user's own file";
+  ASSERT_EQ(Run({kStillLife, "-o", "out.ai", "-q"}).status, 0);
+  ASSERT_EQ(Run({kStillLife, "-o", "mine.ai", "-q"}).status, 0);
+  EXPECT_EQ(ReadWhole(folder_ / "victim.txt"), "precious");
+  EXPECT_TRUE(fs::is_symlink(folder_ / "out.ai.part"));
+  EXPECT_EQ(ReadWhole(folder_ / "mine.ai.part"), "the user's own file");
+  EXPECT_EQ(Drawings(), (std::set<std::string>{"victim.txt", "out.ai.part", "mine.ai.part",
+                                               "out.ai", "mine.ai"}));
+}
+
 // Stored values that no export can use are refused when the scene is read.
 TEST_F(ProgramExportTest, StoredDrawingStyleOutOfRangeIsRefused) {
   std::unique_ptr<HostDocument> doc(host::NewDocument());

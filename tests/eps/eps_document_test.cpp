@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -176,8 +177,13 @@ TEST_F(EpsDocumentTest, FailedWriteIsReported) {
 
   EXPECT_FALSE(written);
   EXPECT_FALSE(std::filesystem::exists(PathOf("full.eps")));
-  EXPECT_FALSE(std::filesystem::exists(PathOf("full.eps.part")));
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf("")))
+    EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos)
+        << "no temporary file is left: " << entry.path();
   EXPECT_TRUE(console.Contains("Cannot write " + PathOf("full.eps")));
+  ASSERT_EQ(host::FileFailures().size(), 1u);
+  EXPECT_EQ(host::FileFailures()[0].path, PathOf("full.eps"));
+  EXPECT_EQ(host::FileFailures()[0].error, EFBIG);
 }
 
 // A name that is not an ordinary file is never replaced.
@@ -186,7 +192,9 @@ TEST_F(EpsDocumentTest, NeverReplacesADeviceOrFolder) {
   page_->fileName = PathOf("folder.eps").c_str();
   EXPECT_FALSE(WritePage(kStyleAllEdges, 0));
   EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder.eps")));
-  EXPECT_FALSE(std::filesystem::exists(PathOf("folder.eps.part")));
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf("")))
+    EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos)
+        << "no temporary file is left: " << entry.path();
 }
 
 }  // namespace
