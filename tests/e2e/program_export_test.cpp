@@ -1,6 +1,8 @@
 // The program exporting for real: its options reach the written files, it
-// refuses to replace files without --yes, its exit status says whether a
-// drawing was written, and Ctrl-C stops it after the frame in progress.
+// refuses to replace files without --yes,
+// its exit status says whether every drawing was written and why not, and
+// Ctrl-C stops it, discarding the frame in progress; no signal leaves a
+// temporary file behind.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,7 +24,9 @@ const std::string kTurntable = std::string(VEXMARK_SOURCE_DIR) + "/examples/turn
 
 class ProgramExportTest : public HostTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) { return RunProgram(args, folder_.Path()); }
+  ProgramRun Run(const std::vector<std::string>& args, const std::string& shell = "") {
+    return RunProgram(args, folder_.Path(), shell);
+  }
 
   // The drawings in the folder (the program's own output files aside).
   std::set<std::string> Drawings() const {
@@ -247,37 +251,102 @@ std::unique_ptr<HostDocument> Ball(int segments, int rings) {
   return doc;
 }
 
-// Ctrl-C during a long range: the frame in progress is finished or dropped,
-// no further frame starts, and the program says how many files it wrote.
-TEST_F(ProgramExportTest, InterruptStopsAfterTheCurrentFrame) {
+// The names in `folder` that hold ".part": temporary files left behind.
+std::vector<std::string> TemporaryFiles(const ScratchFolder& folder) {
+  std::vector<std::string> left;
+  for (const std::string& file : folder.Files())
+    if (file.find(".part") != std::string::npos) left.push_back(file);
+  return left;
+}
+
+// Signals during a long range, at several moments of a frame: the first
+// Ctrl-C discards the frame in progress and keeps the frames before it; a
+// second Ctrl-C, SIGTERM and SIGHUP end the program at once. None of them
+// leaves a temporary file behind.
+TEST_F(ProgramExportTest, InterruptsKeepWholeFramesAndLeaveNoTemporaryFile) {
   const std::string ball = SaveScene(*Ball(64, 32), "ball.vxm");
-  RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style", "filled",
-                          "-o", "frame.ai", "-q"},
-                         folder_.Path());
-  ASSERT_TRUE(program.Started());
-  // The frames written so far; a frame in the writing is not one of them.
-  const auto frames = [&] {
-    std::set<std::string> files;
-    for (const std::string& file : Drawings())
-      if (file.rfind("frame-", 0) == 0) files.insert(file);
-    return files;
+  struct Case {
+    const char* name;
+    std::vector<int> signals;
+    int delayMs;  // after the first frame is in place; -1: before any frame
+    int status;
   };
-  size_t before = 0;
-  for (int waited = 0; waited < 2000 && before == 0; ++waited) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    for (const std::string& file : frames()) before += file.find(".part") == std::string::npos;
+  const Case cases[] = {
+      {"Ctrl-C as a frame is put in place", {SIGINT}, 0, 1},
+      {"Ctrl-C early in a frame", {SIGINT}, 10, 1},
+      {"Ctrl-C within a frame", {SIGINT}, 40, 1},
+      {"Ctrl-C later in a frame", {SIGINT}, 90, 1},
+      {"Ctrl-C twice", {SIGINT, SIGINT}, 40, 128 + SIGINT},
+      {"SIGTERM", {SIGTERM}, 40, 128 + SIGTERM},
+      {"SIGHUP", {SIGHUP}, 40, 128 + SIGHUP},
+      {"SIGTERM before the first frame", {SIGTERM}, -1, 128 + SIGTERM},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style",
+                            "filled", "-o", "frame.ai", "-q"},
+                           folder.Path());
+    ASSERT_TRUE(program.Started());
+    // The frames in place so far; temporary files start with a dot.
+    const auto frames = [&] {
+      std::set<std::string> files;
+      for (const std::string& file : folder.Files())
+        if (file.rfind("frame-", 0) == 0) files.insert(file);
+      return files;
+    };
+    size_t before = 0;
+    if (c.delayMs >= 0) {
+      for (int waited = 0; waited < 4000 && before == 0; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        before = frames().size();
+      }
+      ASSERT_GT(before, 0u) << "no frame was written";
+      std::this_thread::sleep_for(std::chrono::milliseconds(c.delayMs));
+      before = frames().size();
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    // A second Ctrl-C soon after the first, while the stop is on its way.
+    for (size_t i = 0; i < c.signals.size(); ++i) {
+      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      program.Signal(c.signals[i]);
+    }
+    ProgramRun run;
+    ASSERT_TRUE(program.Wait(30, run)) << "the program did not stop";
+
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(TemporaryFiles(folder), std::vector<std::string>{});
+    const std::set<std::string> files = frames();
+    for (const std::string& file : files)
+      EXPECT_TRUE(ReadDrawing(folder / file).framed) << file;
+    if (c.status == 1) {
+      // The frame that was running may have been put in place before the
+      // stop reached it; no frame after it starts.
+      EXPECT_GE(files.size(), before);
+      EXPECT_LE(files.size(), before + 1);
+      EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) +
+                                         " complete file(s) written, the frame in progress "
+                                         "discarded"));
+    }
   }
-  ASSERT_GT(before, 0u) << "no frame was written";
+}
+
+// Without -q the first Ctrl-C says what happens to the frames.
+TEST_F(ProgramExportTest, InterruptMessageSaysTheFrameInProgressIsDiscarded) {
+  const std::string ball = SaveScene(*Ball(64, 32), "ball.vxm");
+  RunningProgram program({ball, "--to", "3000", "--fps", "30", "-o", "frame.ai"}, folder_.Path());
+  ASSERT_TRUE(program.Started());
+  for (int waited = 0; waited < 4000 && !fs::exists(folder_ / "frame-0.ai"); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   program.Signal(SIGINT);
   ProgramRun run;
-  ASSERT_TRUE(program.Wait(30, run)) << "the program did not stop";
-
+  ASSERT_TRUE(program.Wait(30, run));
   EXPECT_EQ(run.status, 1);
-  const std::set<std::string> files = frames();
-  EXPECT_GE(files.size(), before);
-  EXPECT_LE(files.size(), before + 1);
-  for (const std::string& file : files) EXPECT_TRUE(ReadDrawing(folder_ / file).framed) << file;
-  EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) + " complete file"));
+  EXPECT_NE(run.err.find("vexmark: stopping: the frame in progress is discarded, the frames "
+                         "before it are kept"),
+            std::string::npos)
+      << run.err;
 }
 
 // Drawings go to a new temporary file: a link planted at the old fixed
@@ -294,6 +363,41 @@ TEST_F(ProgramExportTest, PlantedFilesAtTheOldTemporaryNameAreLeftAlone) {
   EXPECT_EQ(ReadWhole(folder_ / "mine.ai.part"), "the user's own file");
   EXPECT_EQ(Drawings(), (std::set<std::string>{"victim.txt", "out.ai.part", "mine.ai.part",
                                                "out.ai", "mine.ai"}));
+}
+
+// A frame that cannot be written fails the run: one line gives how many
+// failed and the first cause as the system said it, and nothing
+// half-written is left.
+TEST_F(ProgramExportTest, FramesThatCannotBeWrittenFailTheRunWithTheirCause) {
+  const std::string longName = std::string(300, 'n') + ".ai";
+  struct Case {
+    const char* name;
+    std::string shell;
+    std::vector<std::string> args;
+    std::string words;
+  };
+  const Case cases[] = {
+      // A file-size limit fails the writes part way, as a full disk would.
+      {"full disk",
+       "trap '' XFSZ; ulimit -f 2",
+       {kTurntable, "--from", "0", "--to", "2", "--fps", "24", "-o", "full.ai"},
+       "3 drawing(s) could not be written (0 complete file(s) written); the first: " +
+           (folder_ / "full-0.ai") + ": file too large"},
+      {"name too long",
+       "",
+       {kStillLife, "-o", longName},
+       "1 drawing(s) could not be written (0 complete file(s) written); the first: " +
+           (folder_ / longName) + ": file name too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = c.args;
+    args.push_back("-q");
+    const ProgramRun run = Run(args, c.shell);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(SaysInOneLine(run, c.words));
+    EXPECT_EQ(Drawings(), std::set<std::string>{});
+  }
 }
 
 // Stored values that no export can use are refused when the scene is read.
