@@ -138,6 +138,19 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   return found;
 }
 
+// How many files the dialog's frame range writes: from the first to the
+// last frame (document frames at the scene's rate) at the export rate.
+int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
+  const int64_t from = host::GadgetInt(dialog, kGadgetFromFrame).value_or(0);
+  const int64_t to = host::GadgetInt(dialog, kGadgetToFrame).value_or(0);
+  const int64_t rate = host::GadgetInt(dialog, kGadgetFrameRate).value_or(1);
+  const int64_t* stored = doc.settings.Find<int64_t>(kDocFps);
+  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : 30;
+  if (to < from || rate < 1) return 1;
+  const __int128 steps = static_cast<__int128>(to - from) * rate / fps;
+  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
+}
+
 // The one line that says why an export did not end well; empty when it did.
 std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory,
                           bool stopped) {
@@ -241,6 +254,10 @@ int RunExport(const app::Options& options) {
     const int64_t failedAllocations = host::GetMemoryStats().failedAllocations;
     interrupts.SetExporting(true);
     if (!app::ApplyDialogOptions(options, dialog, error)) {
+      status = kExitUsage;
+    } else if (FramesToWrite(dialog, *doc) > kMaxExportFrames) {
+      error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
+              " files; choose a shorter range or a lower --fps";
       status = kExitUsage;
     } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutput(dialog))) ||
                !app::PressExport(dialog)) {

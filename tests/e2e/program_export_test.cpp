@@ -400,6 +400,22 @@ TEST_F(ProgramExportTest, FramesThatCannotBeWrittenFailTheRunWithTheirCause) {
   }
 }
 
+TEST_F(ProgramExportTest, RangesOfMoreThanAHundredThousandFilesAreRefused) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--to", "1000000000"},
+      {"--to", "1", "--fps", "1000000000"},
+      {"--from", "-2147483648", "--to", "2147483647", "--fps", "2147483647"},
+  };
+  for (const auto& range : cases) {
+    std::vector<std::string> args = {kStillLife, "-o", "many.ai", "-q"};
+    args.insert(args.end(), range.begin(), range.end());
+    const ProgramRun run = Run(args);
+    EXPECT_EQ(run.status, 2) << range[1];
+    EXPECT_TRUE(SaysInOneLine(run, "more than 100000 files")) << range[1];
+  }
+  EXPECT_EQ(Drawings(), std::set<std::string>{});
+}
+
 // Stored values that no export can use are refused when the scene is read.
 TEST_F(ProgramExportTest, StoredDrawingStyleOutOfRangeIsRefused) {
   std::unique_ptr<HostDocument> doc(host::NewDocument());
