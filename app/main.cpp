@@ -3,6 +3,7 @@
 // its dialog), sets the dialog's gadgets from the options, presses export and
 // runs the host's event loop until the end-of-job event.
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -138,6 +139,32 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   return found;
 }
 
+// Whether the scene may be saved to `target`: never over anything but an
+// ordinary file, never over the scene being read (by file identity, so that
+// another spelling of the same path is caught too), and over another
+// existing file only with --yes or the user's yes at a terminal.
+bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool yes,
+                      std::string& error) {
+  struct stat link {};
+  if (::lstat(target.c_str(), &link) != 0) return true;  // nothing there yet
+  if (!S_ISREG(link.st_mode)) {
+    error = "--save-scene: " + target + " is not an ordinary file; not replaced";
+    return false;
+  }
+  struct stat read {};
+  if (::stat(scene.c_str(), &read) == 0 && read.st_dev == link.st_dev &&
+      read.st_ino == link.st_ino) {
+    error = "--save-scene: " + target + " is the scene being read; not replaced";
+    return false;
+  }
+  bool declined = false;
+  if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == 7) {
+    error = "--save-scene: " + target + " exists; not replaced (use --yes to replace it)";
+    return false;
+  }
+  return true;
+}
+
 // How many files the dialog's frame range writes: from the first to the
 // last frame (document frames at the scene's rate) at the export rate.
 int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
@@ -192,6 +219,8 @@ int RunExport(const app::Options& options) {
   host::SetActiveDocument(doc);
   if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
   if (options.output && !OutputFolderUsable(*options.output, error))
+    return Fail(kExitNotWritten, error);
+  if (options.saveScene && !SceneSaveAllowed(scenePath, *options.saveScene, options.yes, error))
     return Fail(kExitNotWritten, error);
 
   const std::string modulePath = (folder / "vexmark_module.so").string();

@@ -1,9 +1,12 @@
 // The program exporting for real: its options reach the written files, it
-// refuses to replace files without --yes,
+// refuses to replace files without --yes (drawings and saved scenes alike),
 // its exit status says whether every drawing was written and why not, and
 // Ctrl-C stops it, discarding the frame in progress; no signal leaves a
 // temporary file behind.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cmath>
 #include <csignal>
@@ -414,6 +417,61 @@ TEST_F(ProgramExportTest, RangesOfMoreThanAHundredThousandFilesAreRefused) {
     EXPECT_TRUE(SaysInOneLine(run, "more than 100000 files")) << range[1];
   }
   EXPECT_EQ(Drawings(), std::set<std::string>{});
+}
+
+// --save-scene follows the drawing's rules: an existing file is replaced
+// only with --yes, only an ordinary file is ever replaced, and never the
+// scene being read, however its name is spelt.
+TEST_F(ProgramExportTest, SavedScenesFollowTheDrawingsRules) {
+  fs::copy_file(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.vxm",
+                folder_ / "scene.vxm");
+  const std::string scene = ReadWhole(folder_ / "scene.vxm");
+  fs::create_directories(folder_ / "sub");
+  fs::create_hard_link(folder_ / "scene.vxm", folder_ / "alias.vxm");
+  for (const std::string& target :
+       {std::string("scene.vxm"), std::string("./scene.vxm"), std::string("sub/../scene.vxm"),
+        folder_ / "scene.vxm", std::string("alias.vxm")}) {
+    const ProgramRun run =
+        Run({"scene.vxm", "--save-scene", target, "--yes", "--style", "edges", "-o", "out.ai", "-q"});
+    EXPECT_EQ(run.status, 1) << target;
+    EXPECT_TRUE(SaysInOneLine(run, "is the scene being read")) << target;
+  }
+  EXPECT_EQ(ReadWhole(folder_ / "scene.vxm"), scene);
+
+  // Things that are not ordinary files, --yes or not.
+  fs::create_directories(folder_ / "folder.vxm");
+  ASSERT_EQ(::mkfifo((folder_ / "fifo.vxm").c_str(), 0644), 0);
+  fs::create_symlink(folder_ / "alias.vxm", folder_ / "link.vxm");
+  std::vector<std::string> targets = {"folder.vxm", "fifo.vxm", "link.vxm"};
+  // A device node like /dev/null (made here, so that a fault cannot harm
+  // the real one), where the system lets us make one.
+  if (::mknod((folder_ / "null.vxm").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    targets.push_back("null.vxm");
+  for (const std::string& target : targets) {
+    const ProgramRun run = Run({"scene.vxm", "--save-scene", target, "--yes", "-o", "out.ai", "-q"});
+    EXPECT_EQ(run.status, 1) << target;
+    EXPECT_TRUE(SaysInOneLine(run, "is not an ordinary file")) << target;
+  }
+  EXPECT_TRUE(fs::is_directory(folder_ / "folder.vxm"));
+  EXPECT_TRUE(fs::is_fifo(folder_ / "fifo.vxm"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.vxm"));
+  if (fs::exists(fs::symlink_status(folder_ / "null.vxm"))) {
+    EXPECT_TRUE(fs::is_character_file(folder_ / "null.vxm"));
+  }
+  EXPECT_EQ(ReadWhole(folder_ / "scene.vxm"), scene);
+  EXPECT_FALSE(fs::exists(folder_ / "out.ai")) << "refused before anything is written";
+
+  // An existing ordinary file: only with --yes.
+  std::ofstream(folder_ / "other.vxm") << "an older scene";
+  const ProgramRun refused = Run({"scene.vxm", "--save-scene", "other.vxm", "-o", "out.ai", "-q"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(SaysInOneLine(refused, "--yes"));
+  EXPECT_EQ(ReadWhole(folder_ / "other.vxm"), "an older scene");
+  const ProgramRun replaced =
+      Run({"scene.vxm", "--save-scene", "other.vxm", "--yes", "-o", "out.ai", "-q"});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(Run({"other.vxm", "-o", "again.ai", "-q"}).status, 0);
+  EXPECT_EQ(TemporaryFiles(folder_), std::vector<std::string>{});
 }
 
 // Stored values that no export can use are refused when the scene is read.
