@@ -179,8 +179,7 @@ int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
 }
 
 // The one line that says why an export did not end well; empty when it did.
-std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory,
-                          bool stopped) {
+std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory, bool stopped) {
   const std::vector<host::FileFailure> failures = host::FileFailures();
   const std::string complete = std::to_string(written.size()) + " complete file(s) written";
   if (!failures.empty())

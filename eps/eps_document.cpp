@@ -74,8 +74,8 @@ int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& t
 
   Line(file, "%!PS-Adobe-3.0");
   Line(file, "%%Creator: Vexmark Orvel 2002");
-  Line(file, String("%%For: (") + PostScriptText(name) + ") (" + PostScriptText(organisation) +
-                 ")");
+  Line(file,
+       String("%%For: (") + PostScriptText(name) + ") (" + PostScriptText(organisation) + ")");
   Line(file, String("%%Title: (") + PostScriptText(title) + ")");
   Line(file, String("%%CreationDate: (") + date + ") (" + time + ")");
   Line(file, String("%%BoundingBox: 0 0 ") + Number(page.drawing.width) + " " +

@@ -3,15 +3,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 #include "host/file_names.h"
 #include "host/handles.h"

@@ -27,15 +27,15 @@ constexpr size_t kKeptNameBytes = 200;
 constexpr int kAttempts = 100;
 
 std::string RandomTag() {
-  static const char kLetters[] =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   unsigned char bytes[6] = {};
   if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
     // No random source: the time and the process still make a fresh name,
     // and O_EXCL keeps a clash harmless.
     static unsigned counter = 0;
     const unsigned seed = static_cast<unsigned>(getpid()) * 2654435761u + ++counter;
-    for (size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<unsigned char>(seed >> (i * 5));
+    for (size_t i = 0; i < sizeof bytes; ++i)
+      bytes[i] = static_cast<unsigned char>(seed >> (i * 5));
   }
   std::string tag;
   for (unsigned char b : bytes) tag += kLetters[b % (sizeof kLetters - 1)];
@@ -59,8 +59,8 @@ int CreateTemporaryFile(const std::string& target, std::string& name) {
   }
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const std::string candidate = ComposePath(folder, "." + kept + "." + RandomTag() + ".part");
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0666);
+    const int fd =
+        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0) {
       gLive.insert(candidate);
       name = candidate;

@@ -227,8 +227,7 @@ void CheckStoredSettings(const HostDocument& doc) {
     CheckStoredInt(settings, kSettingsDrawingStyle, kStyleAllEdges, kStyleFilled,
                    "pluginData: the drawing style");
     CheckStoredInt(settings, kSettingsWidth, 1, kMaxPictureSize, "pluginData: the picture width");
-    CheckStoredInt(settings, kSettingsHeight, 1, kMaxPictureSize,
-                   "pluginData: the picture height");
+    CheckStoredInt(settings, kSettingsHeight, 1, kMaxPictureSize, "pluginData: the picture height");
   }
   CheckStoredInt(doc.renderSettings, kRenderWidth, 1, kMaxPictureSize,
                  "renderSettings: the picture width");

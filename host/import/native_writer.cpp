@@ -144,8 +144,10 @@ bool SaveNativeFile(const HostDocument& doc, const std::string& path, std::strin
   int error = 0;
   for (size_t done = 0; done < text.size() && error == 0;) {
     const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-    if (wrote > 0) done += static_cast<size_t>(wrote);
-    else if (wrote < 0 && errno != EINTR) error = errno;
+    if (wrote > 0)
+      done += static_cast<size_t>(wrote);
+    else if (wrote < 0 && errno != EINTR)
+      error = errno;
   }
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && !CommitTemporaryFile(partial, path)) error = errno;

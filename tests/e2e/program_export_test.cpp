@@ -4,7 +4,6 @@
 // Ctrl-C stops it, discarding the frame in progress; no signal leaves a
 // temporary file behind.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -287,8 +286,8 @@ TEST_F(ProgramExportTest, InterruptsKeepWholeFramesAndLeaveNoTemporaryFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchFolder folder;
-    RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style",
-                            "filled", "-o", "frame.ai", "-q"},
+    RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style", "filled",
+                            "-o", "frame.ai", "-q"},
                            folder.Path());
     ASSERT_TRUE(program.Started());
     // The frames in place so far; temporary files start with a dot.
@@ -321,8 +320,7 @@ TEST_F(ProgramExportTest, InterruptsKeepWholeFramesAndLeaveNoTemporaryFile) {
     EXPECT_EQ(run.status, c.status) << run.err;
     EXPECT_EQ(TemporaryFiles(folder), std::vector<std::string>{});
     const std::set<std::string> files = frames();
-    for (const std::string& file : files)
-      EXPECT_TRUE(ReadDrawing(folder / file).framed) << file;
+    for (const std::string& file : files) EXPECT_TRUE(ReadDrawing(folder / file).framed) << file;
     if (c.status == 1) {
       // The frame that was running may have been put in place before the
       // stop reached it; no frame after it starts.
@@ -431,8 +429,8 @@ TEST_F(ProgramExportTest, SavedScenesFollowTheDrawingsRules) {
   for (const std::string& target :
        {std::string("scene.vxm"), std::string("./scene.vxm"), std::string("sub/../scene.vxm"),
         folder_ / "scene.vxm", std::string("alias.vxm")}) {
-    const ProgramRun run =
-        Run({"scene.vxm", "--save-scene", target, "--yes", "--style", "edges", "-o", "out.ai", "-q"});
+    const ProgramRun run = Run(
+        {"scene.vxm", "--save-scene", target, "--yes", "--style", "edges", "-o", "out.ai", "-q"});
     EXPECT_EQ(run.status, 1) << target;
     EXPECT_TRUE(SaysInOneLine(run, "is the scene being read")) << target;
   }
@@ -448,7 +446,8 @@ TEST_F(ProgramExportTest, SavedScenesFollowTheDrawingsRules) {
   if (::mknod((folder_ / "null.vxm").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
     targets.push_back("null.vxm");
   for (const std::string& target : targets) {
-    const ProgramRun run = Run({"scene.vxm", "--save-scene", target, "--yes", "-o", "out.ai", "-q"});
+    const ProgramRun run =
+        Run({"scene.vxm", "--save-scene", target, "--yes", "-o", "out.ai", "-q"});
     EXPECT_EQ(run.status, 1) << target;
     EXPECT_TRUE(SaysInOneLine(run, "is not an ordinary file")) << target;
   }

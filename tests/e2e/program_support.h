@@ -43,8 +43,8 @@ inline ProgramRun RunProgram(const std::vector<std::string>& args,
                              const std::filesystem::path& folder, const std::string& shell = "") {
   const std::filesystem::path out = folder / "stdout.txt";
   const std::filesystem::path err = folder / "stderr.txt";
-  std::string command = "cd " + Quote(folder.string()) + " && " + (shell.empty() ? "" : shell + "; ") +
-                        "exec " + Quote(VEXMARK_PROGRAM_PATH);
+  std::string command = "cd " + Quote(folder.string()) + " && " +
+                        (shell.empty() ? "" : shell + "; ") + "exec " + Quote(VEXMARK_PROGRAM_PATH);
   for (const std::string& arg : args) command += " " + Quote(arg);
   command += " < /dev/null > " + Quote(out.string()) + " 2> " + Quote(err.string());
   const int raw = std::system(command.c_str());
