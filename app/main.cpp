@@ -3,6 +3,7 @@
 // its dialog), sets the dialog's gadgets from the options, presses export and
 // runs the host's event loop until the end-of-job event.
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -22,6 +23,7 @@
 #include "host/api/vexmark_ids.h"
 #include "host/module_loader.h"
 #include "host/runtime.h"
+#include "host/temporary_files.h"
 #include "host/ui.h"
 
 namespace {
@@ -35,16 +37,22 @@ constexpr int kExitUsage = 2;
 // Posted when Ctrl-C is pressed, to wake the event loop at once.
 constexpr int32_t kInterruptEvent = 1;
 
-// Takes Ctrl-C while it lives: the signal is blocked in this thread and in
-// every thread started after it, and a thread of its own waits for it and
-// wakes the event loop, so that the stop is asked for while the frame in
-// progress still runs. A second Ctrl-C leaves at once.
+// True while the program waits for the user's answer at the terminal.
+std::atomic<bool> gAsking{false};
+
+// Takes Ctrl-C, SIGTERM and SIGHUP while it lives: the signals are blocked in
+// this thread and in every thread started after it, and a thread of its own
+// waits for them. The first Ctrl-C during an export wakes the event loop, so
+// that the stop is asked for while the frame in progress still runs; any
+// other of these signals (a second Ctrl-C, Ctrl-C outside an export or at a
+// question, SIGTERM, SIGHUP) removes the temporary files still open and ends the program at once
+// with status 128 + the signal's number.
 class InterruptWatcher {
  public:
   InterruptWatcher() {
-    sigemptyset(&interrupt_);
-    sigaddset(&interrupt_, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &interrupt_, &previous_);
+    sigemptyset(&signals_);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals_, signal);
+    pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
     watcher_ = std::thread([this] { Watch(); });
   }
   ~InterruptWatcher() {
@@ -55,21 +63,29 @@ class InterruptWatcher {
   InterruptWatcher(const InterruptWatcher&) = delete;
   InterruptWatcher& operator=(const InterruptWatcher&) = delete;
 
+  // While an export runs, the first Ctrl-C asks it to stop.
+  void SetExporting(bool exporting) { exporting_ = exporting; }
   bool Interrupted() const { return count_ > 0; }
 
  private:
   void Watch() {
     const timespec tick{0, 20 * 1000 * 1000};
     while (!done_) {
-      if (sigtimedwait(&interrupt_, nullptr, &tick) != SIGINT) continue;
-      if (++count_ >= 2) _exit(130);
-      host::Table()->postSpecialEvent(kInterruptEvent, 0, 0);
+      const int signal = sigtimedwait(&signals_, nullptr, &tick);
+      if (signal <= 0) continue;
+      if (signal == SIGINT && exporting_ && !gAsking && ++count_ == 1) {
+        host::Table()->postSpecialEvent(kInterruptEvent, 0, 0);
+        continue;
+      }
+      host::RemoveTemporaryFilesForExit();
+      _exit(128 + signal);
     }
   }
 
-  sigset_t interrupt_;
+  sigset_t signals_;
   sigset_t previous_;
   std::atomic<bool> done_{false};
+  std::atomic<bool> exporting_{false};
   std::atomic<int> count_{0};
   std::thread watcher_;
 };
@@ -91,7 +107,9 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
     std::cerr << text << " [y/N] " << std::flush;
     std::string answer;
+    gAsking = true;
     std::getline(std::cin, answer);
+    gAsking = false;
     if (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) return 6;
   }
   declined = true;
@@ -122,6 +140,58 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   return found;
 }
 
+// Whether the scene may be saved to `target`: never over anything but an
+// ordinary file, never over the scene being read (by file identity, so that
+// another spelling of the same path is caught too), and over another
+// existing file only with --yes or the user's yes at a terminal.
+bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool yes,
+                      std::string& error) {
+  struct stat link {};
+  if (::lstat(target.c_str(), &link) != 0) return true;  // nothing there yet
+  if (!S_ISREG(link.st_mode)) {
+    error = "--save-scene: " + target + " is not an ordinary file; not replaced";
+    return false;
+  }
+  struct stat read {};
+  if (::stat(scene.c_str(), &read) == 0 && read.st_dev == link.st_dev &&
+      read.st_ino == link.st_ino) {
+    error = "--save-scene: " + target + " is the scene being read; not replaced";
+    return false;
+  }
+  bool declined = false;
+  if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == 7) {
+    error = "--save-scene: " + target + " exists; not replaced (use --yes to replace it)";
+    return false;
+  }
+  return true;
+}
+
+// How many files the dialog's frame range writes: from the first to the
+// last frame (document frames at the scene's rate) at the export rate.
+int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
+  const int64_t from = host::GadgetInt(dialog, kGadgetFromFrame).value_or(0);
+  const int64_t to = host::GadgetInt(dialog, kGadgetToFrame).value_or(0);
+  const int64_t rate = host::GadgetInt(dialog, kGadgetFrameRate).value_or(1);
+  const int64_t* stored = doc.settings.Find<int64_t>(kDocFps);
+  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : 30;
+  if (to < from || rate < 1) return 1;
+  const __int128 steps = static_cast<__int128>(to - from) * rate / fps;
+  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
+}
+
+// The one line that says why an export did not end well; empty when it did.
+std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory, bool stopped) {
+  const std::vector<host::FileFailure> failures = host::FileFailures();
+  const std::string complete = std::to_string(written.size()) + " complete file(s) written";
+  if (!failures.empty())
+    return std::to_string(failures.size()) + " drawing(s) could not be written (" + complete +
+           "); the first: " + failures[0].path + ": " + host::FileErrorText(failures[0].error);
+  if (outOfMemory) return "not enough memory: the export stopped early; " + complete;
+  if (written.empty()) return "no drawing was written";
+  if (stopped) return "stopped; " + complete + ", the frame in progress discarded";
+  return "";
+}
+
 // Whether the folder that `output` names exists, so that the export can
 // write there; otherwise `error` says what is wrong with it.
 bool OutputFolderUsable(const std::string& output, std::string& error) {
@@ -142,11 +212,15 @@ int RunExport(const app::Options& options) {
       options.scene.empty() ? app::BundledExample(folder.string()) : options.scene;
   if (scenePath.empty())
     return Fail(kExitUsage, "no scene given and the bundled example is not installed");
+  // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
+  InterruptWatcher interrupts;
   HostDocument* doc = app::LoadSceneFile(scenePath, error);
   if (doc == nullptr) return Fail(kExitUsage, error);
   host::SetActiveDocument(doc);
   if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
   if (options.output && !OutputFolderUsable(*options.output, error))
+    return Fail(kExitNotWritten, error);
+  if (options.saveScene && !SceneSaveAllowed(scenePath, *options.saveScene, options.yes, error))
     return Fail(kExitNotWritten, error);
 
   const std::string modulePath = (folder / "vexmark_module.so").string();
@@ -201,10 +275,18 @@ int RunExport(const app::Options& options) {
     error = "the export dialog did not open";
   } else {
     dialog = host::FindOpenDialog(kVexmarkCommandId);
-    // Started before the export's thread, so that the thread leaves Ctrl-C
-    // to it.
-    InterruptWatcher interrupts;
+    // The module's lines carry the program's prefix; its "Cannot write"
+    // lines are summed up in one line at the end instead.
+    host::SetConsoleSink([](const std::string& line) {
+      if (line.rfind("Cannot write ", 0) != 0) std::cerr << "vexmark: " << line << "\n";
+    });
+    const int64_t failedAllocations = host::GetMemoryStats().failedAllocations;
+    interrupts.SetExporting(true);
     if (!app::ApplyDialogOptions(options, dialog, error)) {
+      status = kExitUsage;
+    } else if (FramesToWrite(dialog, *doc) > kMaxExportFrames) {
+      error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
+              " files; choose a shorter range or a lower --fps";
       status = kExitUsage;
     } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutput(dialog))) ||
                !app::PressExport(dialog)) {
@@ -219,21 +301,20 @@ int RunExport(const app::Options& options) {
           stopAsked = true;
           display.Finish();
           if (!options.quiet)
-            std::cerr << "vexmark: stopping after the current frame (Ctrl-C again to quit now)\n";
+            std::cerr << "vexmark: stopping: the frame in progress is discarded, the frames "
+                         "before it are kept (Ctrl-C again to quit now)\n";
         }
       }
       display.Finish();
       const std::vector<std::string> written = host::WrittenFiles();
       if (!options.quiet)
         for (const std::string& file : written) std::cout << file << "\n";
-      if (written.empty()) {
-        error = "no drawing was written";
-      } else if (stopAsked) {
-        error = "stopped; " + std::to_string(written.size()) + " complete file(s) written";
-      } else {
-        status = kExitWritten;
-      }
+      const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
+      error = ExportTrouble(written, outOfMemory, stopAsked);
+      if (error.empty()) status = kExitWritten;
     }
+    interrupts.SetExporting(false);
+    host::SetConsoleSink(nullptr);
   }
   host::RemoveEventListener(token);
   host::SetStatusListener(nullptr);

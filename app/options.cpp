@@ -71,7 +71,8 @@ bool ParseColour(const std::string& text, std::vector<double>& rgb) {
 bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
   const size_t x = text.find_first_of("xX");
   return x != std::string::npos && ParseInt(text.substr(0, x), width) &&
-         ParseInt(text.substr(x + 1), height) && width > 0 && height > 0;
+         ParseInt(text.substr(x + 1), height) && width > 0 && height > 0 &&
+         width <= kMaxPictureSize && height <= kMaxPictureSize;
 }
 
 // OBJECT:key=value,key=value
@@ -206,7 +207,9 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     } else if (arg == "--size") {
       int32_t w = 0, h = 0;
       if (!take(arg, v)) return false;
-      if (!ParseSize(v, w, h)) return bad(arg, v, "a size like 1920x1080");
+      if (!ParseSize(v, w, h))
+        return bad(arg, v,
+                   "a size like 1920x1080 (1 to " + std::to_string(kMaxPictureSize) + " each)");
       o.width = w;
       o.height = h;
     } else if (arg == "--preset") {

@@ -30,6 +30,28 @@ String Number(int64_t value) {
   return String::FromInt(value);
 }
 
+// `text` as the inside of a PostScript string: a backslash goes before each
+// parenthesis and backslash, so that a file name cannot end the string early
+// (line breaks are replaced by WriteLine).
+String PostScriptText(const String& text) {
+  String escaped;
+  const char* raw = text.Text();
+  int32_t start = 0;
+  bool changed = false;
+  for (int32_t i = 0; raw[i] != '\0'; ++i) {
+    const char c = raw[i];
+    const char* replacement = c == '(' ? "\\(" : c == ')' ? "\\)" : c == '\\' ? "\\\\" : nullptr;
+    if (replacement == nullptr) continue;
+    escaped += text.Sub(start, i - start);
+    escaped += String(replacement);
+    start = i + 1;
+    changed = true;
+  }
+  if (!changed) return text;
+  escaped += text.Sub(start, text.Length() - start);
+  return escaped;
+}
+
 }  // namespace
 
 String EpsFileName(const EpsPage& page, int32_t frame) {
@@ -52,8 +74,9 @@ int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& t
 
   Line(file, "%!PS-Adobe-3.0");
   Line(file, "%%Creator: Vexmark Orvel 2002");
-  Line(file, String("%%For: (") + name + ") (" + organisation + ")");
-  Line(file, String("%%Title: (") + title + ")");
+  Line(file,
+       String("%%For: (") + PostScriptText(name) + ") (" + PostScriptText(organisation) + ")");
+  Line(file, String("%%Title: (") + PostScriptText(title) + ")");
   Line(file, String("%%CreationDate: (") + date + ") (" + time + ")");
   Line(file, String("%%BoundingBox: 0 0 ") + Number(page.drawing.width) + " " +
                  Number(page.drawing.height));
@@ -88,18 +111,20 @@ int32_t WriteTrailer(const EpsPage&, HostFileWriter* file) {
   return 1;
 }
 
-// The file is written under a temporary name beside the final one and put in
-// place only when it is complete: a failed write, a stop request or a memory
-// failure leaves no half-written drawing and keeps an older file of that name.
+// The file is written under a new temporary name beside the final one (the
+// host makes it exclusively, so no existing file or link is ever written
+// through) and put in place only when it is complete: a failed write, a stop
+// request or a memory failure leaves no half-written drawing and keeps an
+// older file of that name.
 bool WriteEpsFile(const EpsPage& page, int32_t frame) {
   const String fileName = EpsFileName(page, frame);
-  const String partName = fileName + String(".part");
+  String partName;
   HostFileWriter* file = HostNew<HostFileWriter>();
   if (file == nullptr) {
     MemoryErrorFlag::Set();  // the frame has no file: the run must not pass for complete
     return false;
   }
-  if (!file->Open(partName)) {
+  if (!file->OpenTemporary(fileName, partName)) {
     HostDelete(file);
     ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
@@ -111,9 +136,14 @@ bool WriteEpsFile(const EpsPage& page, int32_t frame) {
   const bool closed = file->Close();
   HostDelete(file);
   const bool complete = closed && MemoryErrorFlag::Test() == 0 && !PageAborted(page);
-  if (!complete || !FileRename(partName, fileName)) {
+  if (!complete) {
     FileDelete(partName);
     if (!closed) ConsolePrint((String("Cannot write ") + fileName).Text());
+    return false;
+  }
+  if (!FileRename(partName, fileName)) {
+    FileDelete(partName);
+    ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
   }
   if (page.job != nullptr) ReportProgress(*page.job, 100, 100, 0, 100);

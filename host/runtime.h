@@ -151,6 +151,18 @@ void SetSaveSelector(
 // deleted since), oldest first.
 std::vector<std::string> WrittenFiles();
 
+// A file that could not be written: the file meant (never a temporary name)
+// and the system's error number the host saw.
+struct FileFailure {
+  std::string path;
+  int error = 0;
+};
+// Every failure to open, write, close or put in place a file written
+// through the table, oldest first.
+std::vector<FileFailure> FileFailures();
+// The cause of a failure in words, lower case: "no space left on device".
+std::string FileErrorText(int error);
+
 // ---------------------------------------------------------------- installation
 
 // The owner record written into files (empty fields by default).

@@ -380,6 +380,20 @@ bool HostFileWriter::Open(const String& path) {
   return file_ != nullptr;
 }
 
+bool HostFileWriter::OpenTemporary(const String& target, String& name) {
+  Close();
+  failed_ = false;
+  if (gTable.fileOpenTemporary == nullptr) {
+    name = target + String(".part");
+    file_ = gTable.fileOpenWrite(name.Handle());
+    return file_ != nullptr;
+  }
+  HostString* hostName = nullptr;
+  file_ = gTable.fileOpenTemporary(target.Handle(), &hostName);
+  if (hostName != nullptr) name = String::Adopt(hostName);
+  return file_ != nullptr;
+}
+
 bool HostFileWriter::Write(const void* data, int32_t bytes) {
   if (file_ == nullptr || failed_) return false;
   if (bytes > 0 && !gTable.fileWrite(file_, data, bytes)) failed_ = true;

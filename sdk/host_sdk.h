@@ -259,6 +259,10 @@ class HostFileWriter {
   HostFileWriter(const HostFileWriter&) = delete;
   HostFileWriter& operator=(const HostFileWriter&) = delete;
   bool Open(const String& path);
+  // Opens a new temporary file beside `target` and sets `name` to it; to be
+  // renamed to `target` (FileRename) when complete or removed (FileDelete).
+  // A host without the temporary-file service gets `target` + ".part".
+  bool OpenTemporary(const String& target, String& name);
   bool Write(const void* data, int32_t bytes);
   bool Close();  // false when any write or the close failed
   bool IsOpen() const { return file_ != nullptr; }

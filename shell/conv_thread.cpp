@@ -10,6 +10,14 @@ constexpr int32_t kPointerBusy = 3;
 constexpr int32_t kDefaultDocumentFps = 30;
 constexpr int32_t kAnimateFlags = 1;
 
+// How many frames the range from..to (document frames at `fps`) gives at
+// `rate` exported frames per second.
+int64_t FramesInRange(int32_t from, int32_t to, int32_t rate, int32_t fps) {
+  if (to < from) return 0;
+  const __int128 steps = static_cast<__int128>(static_cast<int64_t>(to) - from) * rate / fps;
+  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
+}
+
 }  // namespace
 
 ConvThread::~ConvThread() { End(true); }
@@ -38,6 +46,13 @@ void ConvThread::Main() {
   }
   if (fps < 1) {
     ConsolePrint("Export refused: the document's frame rate must be at least 1.");
+    FinishRun();
+    return;
+  }
+
+  if (FramesInRange(settings.fromFrame, settings.toFrame, settings.frameRate, fps) >
+      kMaxExportFrames) {
+    ConsolePrint("Export refused: the frame range would write more than 100000 files.");
     FinishRun();
     return;
   }

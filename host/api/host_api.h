@@ -172,6 +172,14 @@ struct HostApi {
 
   // Renames a file, replacing any file of the new name; false on failure.
   int32_t (*fileRename)(const HostString* from, const HostString* to);
+
+  // Creates a new empty file beside `path` (in its folder) under a unique
+  // name, exclusively: never over an existing file, never through a symbolic
+  // link. Sets *name to the new file's name (a new string) and returns the
+  // file open for writing; null on failure. The caller renames it to `path`
+  // with fileRename when complete, or removes it with fileDelete; until then
+  // the host removes it when the program is interrupted.
+  HostFile* (*fileOpenTemporary)(const HostString* path, HostString** name);
 };
 
 }  // extern "C"

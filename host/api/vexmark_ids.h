@@ -53,6 +53,11 @@ constexpr int32_t kStyleVisibleEdges = 10035;  // drawn edges after hidden-surfa
 constexpr int32_t kStyleEdgeLines = 10036;     // colour-region edge lines and creases
 constexpr int32_t kStyleFilled = 10037;        // filled colour regions with edges and creases
 
+// Limits both sides hold an export to: the picture's width and height in
+// pixels (1 to kMaxPictureSize), and the files one export may write.
+constexpr int32_t kMaxPictureSize = 100000;
+constexpr int64_t kMaxExportFrames = 100000;
+
 // Back-face modes: the values of kSettingsBackFaces and of the back-face gadget.
 constexpr int32_t kBackFacesDrop = 10039;
 constexpr int32_t kBackFacesKeep = 10040;

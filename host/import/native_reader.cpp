@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "host/api/vexmark_ids.h"
 #include "host/import/native_format.h"
 #include "host/runtime.h"
 
@@ -207,6 +208,33 @@ void LinkTree(const json& root, const json& objects, Scene& scene) {
   scene.firstObject = first;
 }
 
+// An integer setting under `key`, checked against lo..hi when present.
+void CheckStoredInt(const HostContainer& settings, int32_t key, int64_t lo, int64_t hi,
+                    const std::string& what) {
+  const int64_t* value = settings.Find<int64_t>(key);
+  if (value != nullptr && (*value < lo || *value > hi)) {
+    throw FormatError(what + " " + std::to_string(*value) + " is not between " +
+                      std::to_string(lo) + " and " + std::to_string(hi));
+  }
+}
+
+// The stored export settings and render settings hold only values an
+// export can use: a known drawing style and picture sizes in range.
+void CheckStoredSettings(const HostDocument& doc) {
+  const auto* stored = doc.pluginData.Find<NestedContainer>(kVexmarkCommandId);
+  if (stored != nullptr) {
+    const HostContainer& settings = stored->Get();
+    CheckStoredInt(settings, kSettingsDrawingStyle, kStyleAllEdges, kStyleFilled,
+                   "pluginData: the drawing style");
+    CheckStoredInt(settings, kSettingsWidth, 1, kMaxPictureSize, "pluginData: the picture width");
+    CheckStoredInt(settings, kSettingsHeight, 1, kMaxPictureSize, "pluginData: the picture height");
+  }
+  CheckStoredInt(doc.renderSettings, kRenderWidth, 1, kMaxPictureSize,
+                 "renderSettings: the picture width");
+  CheckStoredInt(doc.renderSettings, kRenderHeight, 1, kMaxPictureSize,
+                 "renderSettings: the picture height");
+}
+
 }  // namespace
 
 std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
@@ -223,6 +251,7 @@ std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
   doc->settings = ReadContainer(Member(root, "settings", "document"), "settings");
   doc->pluginData = ReadContainer(Member(root, "pluginData", "document"), "pluginData");
   doc->renderSettings = ReadContainer(Member(root, "renderSettings", "document"), "renderSettings");
+  CheckStoredSettings(*doc);
 
   Scene& scene = doc->scene;
   const json& materials = ListMember(root, "materials", "document");

@@ -1,10 +1,12 @@
 // The native format's writer.
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
 
 #include "host/import/native_format.h"
+#include "host/runtime.h"
+#include "host/temporary_files.h"
 
 namespace host::import {
 namespace {
@@ -131,23 +133,27 @@ bool SaveNativeFile(const HostDocument& doc, const std::string& path, std::strin
     return false;
   }
 
-  const std::string partial = path + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (out) out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      std::filesystem::remove(partial, ignored);
-      reason = "the file cannot be written";
-      return false;
-    }
+  // A new temporary file beside the target, renamed over it only when
+  // complete; it never writes through an existing file or link.
+  std::string partial;
+  const int fd = CreateTemporaryFile(path, partial);
+  if (fd < 0) {
+    reason = "the file cannot be written: " + FileErrorText(errno);
+    return false;
   }
-  std::error_code error;
-  std::filesystem::rename(partial, path, error);
-  if (error) {
-    std::filesystem::remove(partial, error);
-    reason = "the file cannot be written";
+  int error = 0;
+  for (size_t done = 0; done < text.size() && error == 0;) {
+    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+    if (wrote > 0)
+      done += static_cast<size_t>(wrote);
+    else if (wrote < 0 && errno != EINTR)
+      error = errno;
+  }
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && !CommitTemporaryFile(partial, path)) error = errno;
+  if (error != 0) {
+    DiscardTemporaryFile(partial);
+    reason = "the file cannot be written: " + FileErrorText(error);
     return false;
   }
   return true;

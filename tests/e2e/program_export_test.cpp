@@ -1,7 +1,11 @@
 // The program exporting for real: its options reach the written files, it
-// refuses to replace files without --yes, its exit status says whether a
-// drawing was written, and Ctrl-C stops it after the frame in progress.
+// refuses to replace files without --yes (drawings and saved scenes alike),
+// its exit status says whether every drawing was written and why not, and
+// Ctrl-C stops it, discarding the frame in progress; no signal leaves a
+// temporary file behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cmath>
 #include <csignal>
@@ -22,7 +26,9 @@ const std::string kTurntable = std::string(VEXMARK_SOURCE_DIR) + "/examples/turn
 
 class ProgramExportTest : public HostTest {
  protected:
-  ProgramRun Run(const std::vector<std::string>& args) { return RunProgram(args, folder_.Path()); }
+  ProgramRun Run(const std::vector<std::string>& args, const std::string& shell = "") {
+    return RunProgram(args, folder_.Path(), shell);
+  }
 
   // The drawings in the folder (the program's own output files aside).
   std::set<std::string> Drawings() const {
@@ -247,37 +253,242 @@ std::unique_ptr<HostDocument> Ball(int segments, int rings) {
   return doc;
 }
 
-// Ctrl-C during a long range: the frame in progress is finished or dropped,
-// no further frame starts, and the program says how many files it wrote.
-TEST_F(ProgramExportTest, InterruptStopsAfterTheCurrentFrame) {
+// The names in `folder` that hold ".part": temporary files left behind.
+std::vector<std::string> TemporaryFiles(const ScratchFolder& folder) {
+  std::vector<std::string> left;
+  for (const std::string& file : folder.Files())
+    if (file.find(".part") != std::string::npos) left.push_back(file);
+  return left;
+}
+
+// Signals during a long range, at several moments of a frame: the first
+// Ctrl-C discards the frame in progress and keeps the frames before it; a
+// second Ctrl-C, SIGTERM and SIGHUP end the program at once. None of them
+// leaves a temporary file behind.
+TEST_F(ProgramExportTest, InterruptsKeepWholeFramesAndLeaveNoTemporaryFile) {
   const std::string ball = SaveScene(*Ball(64, 32), "ball.vxm");
-  RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style", "filled",
-                          "-o", "frame.ai", "-q"},
-                         folder_.Path());
-  ASSERT_TRUE(program.Started());
-  // The frames written so far; a frame in the writing is not one of them.
-  const auto frames = [&] {
-    std::set<std::string> files;
-    for (const std::string& file : Drawings())
-      if (file.rfind("frame-", 0) == 0) files.insert(file);
-    return files;
+  struct Case {
+    const char* name;
+    std::vector<int> signals;
+    int delayMs;  // after the first frame is in place; -1: before any frame
+    int status;
   };
-  size_t before = 0;
-  for (int waited = 0; waited < 2000 && before == 0; ++waited) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    for (const std::string& file : frames()) before += file.find(".part") == std::string::npos;
+  const Case cases[] = {
+      {"Ctrl-C as a frame is put in place", {SIGINT}, 0, 1},
+      {"Ctrl-C early in a frame", {SIGINT}, 10, 1},
+      {"Ctrl-C within a frame", {SIGINT}, 40, 1},
+      {"Ctrl-C later in a frame", {SIGINT}, 90, 1},
+      // Ctrl-C pressed again while the stop is on its way; several times, so
+      // that two of them arrive apart even on a busy machine.
+      {"Ctrl-C again", std::vector<int>(10, SIGINT), 40, 128 + SIGINT},
+      {"SIGTERM", {SIGTERM}, 40, 128 + SIGTERM},
+      {"SIGHUP", {SIGHUP}, 40, 128 + SIGHUP},
+      {"SIGTERM before the first frame", {SIGTERM}, -1, 128 + SIGTERM},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    RunningProgram program({ball, "--from", "0", "--to", "3000", "--fps", "30", "--style", "filled",
+                            "-o", "frame.ai", "-q"},
+                           folder.Path());
+    ASSERT_TRUE(program.Started());
+    // The frames in place so far; temporary files start with a dot.
+    const auto frames = [&] {
+      std::set<std::string> files;
+      for (const std::string& file : folder.Files())
+        if (file.rfind("frame-", 0) == 0) files.insert(file);
+      return files;
+    };
+    size_t before = 0;
+    if (c.delayMs >= 0) {
+      for (int waited = 0; waited < 4000 && before == 0; ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        before = frames().size();
+      }
+      ASSERT_GT(before, 0u) << "no frame was written";
+      std::this_thread::sleep_for(std::chrono::milliseconds(c.delayMs));
+      before = frames().size();
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    for (size_t i = 0; i < c.signals.size(); ++i) {
+      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      program.Signal(c.signals[i]);
+    }
+    ProgramRun run;
+    ASSERT_TRUE(program.Wait(30, run)) << "the program did not stop";
+
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(TemporaryFiles(folder), std::vector<std::string>{});
+    const std::set<std::string> files = frames();
+    for (const std::string& file : files) EXPECT_TRUE(ReadDrawing(folder / file).framed) << file;
+    if (c.status == 1) {
+      // The frame that was running may have been put in place before the
+      // stop reached it; no frame after it starts.
+      EXPECT_GE(files.size(), before);
+      EXPECT_LE(files.size(), before + 1);
+      EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) +
+                                         " complete file(s) written, the frame in progress "
+                                         "discarded"));
+    }
   }
-  ASSERT_GT(before, 0u) << "no frame was written";
+}
+
+// Without -q the first Ctrl-C says what happens to the frames.
+TEST_F(ProgramExportTest, InterruptMessageSaysTheFrameInProgressIsDiscarded) {
+  const std::string ball = SaveScene(*Ball(64, 32), "ball.vxm");
+  RunningProgram program({ball, "--to", "3000", "--fps", "30", "-o", "frame.ai"}, folder_.Path());
+  ASSERT_TRUE(program.Started());
+  for (int waited = 0; waited < 4000 && !fs::exists(folder_ / "frame-0.ai"); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   program.Signal(SIGINT);
   ProgramRun run;
-  ASSERT_TRUE(program.Wait(30, run)) << "the program did not stop";
-
+  ASSERT_TRUE(program.Wait(30, run));
   EXPECT_EQ(run.status, 1);
-  const std::set<std::string> files = frames();
-  EXPECT_GE(files.size(), before);
-  EXPECT_LE(files.size(), before + 1);
-  for (const std::string& file : files) EXPECT_TRUE(ReadDrawing(folder_ / file).framed) << file;
-  EXPECT_TRUE(SaysInOneLine(run, "stopped; " + std::to_string(files.size()) + " complete file"));
+  EXPECT_NE(run.err.find("vexmark: stopping: the frame in progress is discarded, the frames "
+                         "before it are kept"),
+            std::string::npos)
+      << run.err;
+}
+
+// Drawings go to a new temporary file: a link planted at the old fixed
+// temporary name does not get its target written, and a user's own file of
+// that name is left alone.
+TEST_F(ProgramExportTest, PlantedFilesAtTheOldTemporaryNameAreLeftAlone) {
+  std::ofstream(folder_ / "victim.txt") << "precious";
+  fs::create_symlink(folder_ / "victim.txt", folder_ / "out.ai.part");
+  std::ofstream(folder_ / "mine.ai.part") << "the user's own file";
+  ASSERT_EQ(Run({kStillLife, "-o", "out.ai", "-q"}).status, 0);
+  ASSERT_EQ(Run({kStillLife, "-o", "mine.ai", "-q"}).status, 0);
+  EXPECT_EQ(ReadWhole(folder_ / "victim.txt"), "precious");
+  EXPECT_TRUE(fs::is_symlink(folder_ / "out.ai.part"));
+  EXPECT_EQ(ReadWhole(folder_ / "mine.ai.part"), "the user's own file");
+  EXPECT_EQ(Drawings(), (std::set<std::string>{"victim.txt", "out.ai.part", "mine.ai.part",
+                                               "out.ai", "mine.ai"}));
+}
+
+// A frame that cannot be written fails the run: one line gives how many
+// failed and the first cause as the system said it, and nothing
+// half-written is left.
+TEST_F(ProgramExportTest, FramesThatCannotBeWrittenFailTheRunWithTheirCause) {
+  const std::string longName = std::string(300, 'n') + ".ai";
+  struct Case {
+    const char* name;
+    std::string shell;
+    std::vector<std::string> args;
+    std::string words;
+  };
+  const Case cases[] = {
+      // A file-size limit fails the writes part way, as a full disk would.
+      {"full disk",
+       "trap '' XFSZ; ulimit -f 2",
+       {kTurntable, "--from", "0", "--to", "2", "--fps", "24", "-o", "full.ai"},
+       "3 drawing(s) could not be written (0 complete file(s) written); the first: " +
+           (folder_ / "full-0.ai") + ": file too large"},
+      {"name too long",
+       "",
+       {kStillLife, "-o", longName},
+       "1 drawing(s) could not be written (0 complete file(s) written); the first: " +
+           (folder_ / longName) + ": file name too long"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = c.args;
+    args.push_back("-q");
+    const ProgramRun run = Run(args, c.shell);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(SaysInOneLine(run, c.words));
+    EXPECT_EQ(Drawings(), std::set<std::string>{});
+  }
+}
+
+TEST_F(ProgramExportTest, RangesOfMoreThanAHundredThousandFilesAreRefused) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--to", "1000000000"},
+      {"--to", "1", "--fps", "1000000000"},
+      {"--from", "-2147483648", "--to", "2147483647", "--fps", "2147483647"},
+  };
+  for (const auto& range : cases) {
+    std::vector<std::string> args = {kStillLife, "-o", "many.ai", "-q"};
+    args.insert(args.end(), range.begin(), range.end());
+    const ProgramRun run = Run(args);
+    EXPECT_EQ(run.status, 2) << range[1];
+    EXPECT_TRUE(SaysInOneLine(run, "more than 100000 files")) << range[1];
+  }
+  EXPECT_EQ(Drawings(), std::set<std::string>{});
+}
+
+// --save-scene follows the drawing's rules: an existing file is replaced
+// only with --yes, only an ordinary file is ever replaced, and never the
+// scene being read, however its name is spelt.
+TEST_F(ProgramExportTest, SavedScenesFollowTheDrawingsRules) {
+  fs::copy_file(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.vxm",
+                folder_ / "scene.vxm");
+  const std::string scene = ReadWhole(folder_ / "scene.vxm");
+  fs::create_directories(folder_ / "sub");
+  fs::create_hard_link(folder_ / "scene.vxm", folder_ / "alias.vxm");
+  for (const std::string& target :
+       {std::string("scene.vxm"), std::string("./scene.vxm"), std::string("sub/../scene.vxm"),
+        folder_ / "scene.vxm", std::string("alias.vxm")}) {
+    const ProgramRun run = Run(
+        {"scene.vxm", "--save-scene", target, "--yes", "--style", "edges", "-o", "out.ai", "-q"});
+    EXPECT_EQ(run.status, 1) << target;
+    EXPECT_TRUE(SaysInOneLine(run, "is the scene being read")) << target;
+  }
+  EXPECT_EQ(ReadWhole(folder_ / "scene.vxm"), scene);
+
+  // Things that are not ordinary files, --yes or not.
+  fs::create_directories(folder_ / "folder.vxm");
+  ASSERT_EQ(::mkfifo((folder_ / "fifo.vxm").c_str(), 0644), 0);
+  fs::create_symlink(folder_ / "alias.vxm", folder_ / "link.vxm");
+  std::vector<std::string> targets = {"folder.vxm", "fifo.vxm", "link.vxm"};
+  // A device node like /dev/null (made here, so that a fault cannot harm
+  // the real one), where the system lets us make one.
+  if (::mknod((folder_ / "null.vxm").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+    targets.push_back("null.vxm");
+  for (const std::string& target : targets) {
+    const ProgramRun run =
+        Run({"scene.vxm", "--save-scene", target, "--yes", "-o", "out.ai", "-q"});
+    EXPECT_EQ(run.status, 1) << target;
+    EXPECT_TRUE(SaysInOneLine(run, "is not an ordinary file")) << target;
+  }
+  EXPECT_TRUE(fs::is_directory(folder_ / "folder.vxm"));
+  EXPECT_TRUE(fs::is_fifo(folder_ / "fifo.vxm"));
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.vxm"));
+  if (fs::exists(fs::symlink_status(folder_ / "null.vxm"))) {
+    EXPECT_TRUE(fs::is_character_file(folder_ / "null.vxm"));
+  }
+  EXPECT_EQ(ReadWhole(folder_ / "scene.vxm"), scene);
+  EXPECT_FALSE(fs::exists(folder_ / "out.ai")) << "refused before anything is written";
+
+  // An existing ordinary file: only with --yes.
+  std::ofstream(folder_ / "other.vxm") << "an older scene";
+  const ProgramRun refused = Run({"scene.vxm", "--save-scene", "other.vxm", "-o", "out.ai", "-q"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(SaysInOneLine(refused, "--yes"));
+  EXPECT_EQ(ReadWhole(folder_ / "other.vxm"), "an older scene");
+  const ProgramRun replaced =
+      Run({"scene.vxm", "--save-scene", "other.vxm", "--yes", "-o", "out.ai", "-q"});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(Run({"other.vxm", "-o", "again.ai", "-q"}).status, 0);
+  EXPECT_EQ(TemporaryFiles(folder_), std::vector<std::string>{});
+}
+
+// Stored values that no export can use are refused when the scene is read.
+TEST_F(ProgramExportTest, StoredDrawingStyleOutOfRangeIsRefused) {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  AddMesh(*doc, "Square", {{-2, -2, 10}, {2, -2, 10}, {2, 2, 10}, {-2, 2, 10}}, {{0, 1, 2, 3}},
+          {1, 0, 0});
+  HostContainer stored(kVexmarkCommandId);
+  stored.Set(kSettingsValid, int64_t{1});
+  stored.Set(kSettingsDrawingStyle, int64_t{999});
+  doc->pluginData.Set(kVexmarkCommandId, host::NestedContainer(stored));
+  const std::string scene = SaveScene(*doc, "style.vxm");
+  const ProgramRun run = Run({scene, "-o", "style.ai", "-q"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(SaysInOneLine(run, "the drawing style 999 is not between 10034 and 10037"));
+  EXPECT_EQ(Drawings(), std::set<std::string>{"style.vxm"});
 }
 
 }  // namespace

@@ -37,12 +37,14 @@ inline std::string ReadWhole(const std::filesystem::path& path) {
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Runs the program with `args` in `folder`, stdin from /dev/null.
+// Runs the program with `args` in `folder`, stdin from /dev/null. `shell`
+// runs in the same shell first (limits such as "ulimit -f 8").
 inline ProgramRun RunProgram(const std::vector<std::string>& args,
-                             const std::filesystem::path& folder) {
+                             const std::filesystem::path& folder, const std::string& shell = "") {
   const std::filesystem::path out = folder / "stdout.txt";
   const std::filesystem::path err = folder / "stderr.txt";
-  std::string command = "cd " + Quote(folder.string()) + " && " + Quote(VEXMARK_PROGRAM_PATH);
+  std::string command = "cd " + Quote(folder.string()) + " && " +
+                        (shell.empty() ? "" : shell + "; ") + "exec " + Quote(VEXMARK_PROGRAM_PATH);
   for (const std::string& arg : args) command += " " + Quote(arg);
   command += " < /dev/null > " + Quote(out.string()) + " 2> " + Quote(err.string());
   const int raw = std::system(command.c_str());
@@ -98,7 +100,7 @@ class RunningProgram {
       ::usleep(10000);
     }
     finished_ = true;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
     run.out = ReadWhole(folder_ / "stdout.txt");
     run.err = ReadWhole(folder_ / "stderr.txt");
     return true;

@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -89,13 +90,25 @@ TEST_F(EpsDocumentTest, RangeNamesWithoutSuffixOrWithDotsInFolders) {
 }
 
 TEST_F(EpsDocumentTest, OwnerRecordAndTitleAreWrittenAsTheyAre) {
-  host::SetOwnerRecord("Ana (Inks)", "Zeichenb\xC3\xBCro");  // ü in UTF-8
+  host::SetOwnerRecord("Ana Inks", "Zeichenb\xC3\xBCro");  // ü in UTF-8
   host::SetFixedLocalTime(HostDateTime{2031, 1, 2, 23, 59, 0});
   ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
   const std::vector<std::string> lines = Lines(ReadFile(PathOf("scene.eps")));
   ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ(lines[2], "%%For: (Ana (Inks)) (Zeichenb\xFCro)");  // ü in Latin-1
+  EXPECT_EQ(lines[2], "%%For: (Ana Inks) (Zeichenb\xFCro)");  // ü in Latin-1
   EXPECT_EQ(lines[4], "%%CreationDate: (2.1.2031) (23:59:0)");
+}
+
+// Parentheses and backslashes in a file name or the owner record are
+// escaped, so that the PostScript string ends where it should.
+TEST_F(EpsDocumentTest, TitleAndOwnerAreEscapedAsPostScriptStrings) {
+  host::SetOwnerRecord("Ana \\ (Inks", "a)b");
+  SetPage(320, 240, "cut) (x\\y.eps");
+  ASSERT_TRUE(WritePage(kStyleAllEdges, 0));
+  const std::vector<std::string> lines = Lines(ReadFile(PathOf("cut) (x\\y.eps")));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[2], "%%For: (Ana \\\\ \\(Inks) (a\\)b)");
+  EXPECT_EQ(lines[3], "%%Title: (cut\\) \\(x\\\\y.eps)");
 }
 
 TEST_F(EpsDocumentTest, WritingLeavesNoHostHandlesBehind) {
@@ -164,8 +177,13 @@ TEST_F(EpsDocumentTest, FailedWriteIsReported) {
 
   EXPECT_FALSE(written);
   EXPECT_FALSE(std::filesystem::exists(PathOf("full.eps")));
-  EXPECT_FALSE(std::filesystem::exists(PathOf("full.eps.part")));
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf("")))
+    EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos)
+        << "no temporary file is left: " << entry.path();
   EXPECT_TRUE(console.Contains("Cannot write " + PathOf("full.eps")));
+  ASSERT_EQ(host::FileFailures().size(), 1u);
+  EXPECT_EQ(host::FileFailures()[0].path, PathOf("full.eps"));
+  EXPECT_EQ(host::FileFailures()[0].error, EFBIG);
 }
 
 // A name that is not an ordinary file is never replaced.
@@ -174,7 +192,9 @@ TEST_F(EpsDocumentTest, NeverReplacesADeviceOrFolder) {
   page_->fileName = PathOf("folder.eps").c_str();
   EXPECT_FALSE(WritePage(kStyleAllEdges, 0));
   EXPECT_TRUE(std::filesystem::is_directory(PathOf("folder.eps")));
-  EXPECT_FALSE(std::filesystem::exists(PathOf("folder.eps.part")));
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf("")))
+    EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos)
+        << "no temporary file is left: " << entry.path();
 }
 
 }  // namespace

@@ -151,6 +151,60 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   EXPECT_EQ(line.lineRGBA[0], 127);
 }
 
+// Stored settings an export cannot use are refused when the file is read,
+// naming the value, instead of giving an empty or absurd drawing later.
+TEST_F(NativeFormatTest, StoredValuesOutOfRangeAreRefusedNamingTheValue) {
+  struct Case {
+    const char* name;
+    std::function<void(HostDocument&)> spoil;
+    const char* reason;
+  };
+  const auto stored = [](std::function<void(ExportSettings&)> change) {
+    return [change](HostDocument& doc) {
+      ExportSettings settings;
+      ASSERT_TRUE(LoadSettingsFrom(&doc, settings));
+      change(settings);
+      ASSERT_TRUE(SaveSettingsTo(&doc, settings));
+    };
+  };
+  const Case cases[] = {
+      {"style", stored([](ExportSettings& s) { s.drawingStyle = 999; }),
+       "pluginData: the drawing style 999 is not between 10034 and 10037"},
+      {"style just above", stored([](ExportSettings& s) { s.drawingStyle = kStyleFilled + 1; }),
+       "pluginData: the drawing style 10038 is not between 10034 and 10037"},
+      {"width", stored([](ExportSettings& s) { s.width = 0; }),
+       "pluginData: the picture width 0 is not between 1 and 100000"},
+      {"height", stored([](ExportSettings& s) { s.height = 100001; }),
+       "pluginData: the picture height 100001 is not between 1 and 100000"},
+      {"render width", [](HostDocument& d) { d.renderSettings.Set(kRenderWidth, int64_t{-5}); },
+       "renderSettings: the picture width -5 is not between 1 and 100000"},
+      {"render height",
+       [](HostDocument& d) { d.renderSettings.Set(kRenderHeight, int64_t{1} << 40); },
+       "renderSettings: the picture height 1099511627776 is not between 1 and 100000"},
+  };
+  const std::string path = folder_ + "/stored.vxm";
+  for (const Case& c : cases) {
+    const std::unique_ptr<HostDocument> doc = RichDocument();
+    c.spoil(*doc);
+    std::string error;
+    ASSERT_TRUE(host::SaveNativeDocument(*doc, path, error)) << c.name << ": " << error;
+    std::string reason;
+    EXPECT_EQ(host::import::LoadNativeFile(path, reason), nullptr) << c.name;
+    EXPECT_EQ(reason, c.reason) << c.name;
+  }
+  // The edges of the ranges are fine.
+  const std::unique_ptr<HostDocument> edges = RichDocument();
+  stored([](ExportSettings& s) {
+    s.drawingStyle = kStyleAllEdges;
+    s.width = 1;
+    s.height = kMaxPictureSize;
+  })(*edges);
+  std::string error;
+  ASSERT_TRUE(host::SaveNativeDocument(*edges, path, error)) << error;
+  std::string reason;
+  EXPECT_NE(host::import::LoadNativeFile(path, reason), nullptr) << reason;
+}
+
 TEST_F(NativeFormatTest, DamagedFilesAreRefusedWithThePlaceOfTheDamage) {
   const std::string valid = folder_ + "/valid.vxm";
   std::string error;
@@ -208,6 +262,8 @@ TEST_F(NativeFormatTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
   std::string error;
   ASSERT_TRUE(host::SaveNativeDocument(*RichDocument(), path, error)) << error;
   const std::string before = scene_files::ReadFile(path);
+  const auto filesBefore = std::distance(std::filesystem::directory_iterator(folder_),
+                                         std::filesystem::directory_iterator());
 
   struct Case {
     const char* name;
@@ -231,7 +287,10 @@ TEST_F(NativeFormatTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
     EXPECT_FALSE(host::SaveNativeDocument(*doc, path, error)) << c.name;
     EXPECT_EQ(error, path + ": " + c.reason) << c.name;
     EXPECT_EQ(scene_files::ReadFile(path), before) << c.name;
-    EXPECT_FALSE(std::filesystem::exists(path + ".partial")) << c.name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
+                            std::filesystem::directory_iterator()),
+              filesBefore)
+        << c.name << ": no temporary file is left";
   }
   EXPECT_FALSE(host::SaveNativeDocument(*RichDocument(), folder_ + "/no/such/folder/x.vxm", error));
   EXPECT_NE(error.find("cannot be written"), std::string::npos) << error;

@@ -205,6 +205,31 @@ TEST_F(ConvThreadTest, FrameRateBelowOneIsRefusedWithoutHanging) {
   }
 }
 
+// A range of more than 100000 frames is refused before the first frame.
+TEST_F(ConvThreadTest, RangesOfMoreThanAHundredThousandFramesAreRefused) {
+  struct Case {
+    int32_t from, to, rate;
+  };
+  const Case cases[] = {
+      {0, 100000, 30},  // 100001 frames at the document's 30 fps
+      {0, 1, 1000000000},
+      {-2147483647 - 1, 2147483647, 2147483647},
+  };
+  for (const Case& c : cases) {
+    gFrames.clear();
+    host::ConsoleCapture console;
+    ExportSettings s;
+    s.fromFrame = c.from;
+    s.toFrame = c.to;
+    s.frameRate = c.rate;
+    RunExport(s);
+    EXPECT_TRUE(gFrames.empty()) << c.to << " at " << c.rate;
+    EXPECT_EQ(console.Lines(),
+              std::vector<std::string>{
+                  "Export refused: the frame range would write more than 100000 files."});
+  }
+}
+
 TEST_F(ConvThreadTest, UnallocatableFrameStepStillCleansUpAndPostsTheEndEvent) {
   host::ConsoleCapture console;
   ExportSettings s;
