@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/diagnostic_lines.h"
 #include "app/dialog_options.h"
 #include "app/options.h"
 #include "app/printable.h"
@@ -271,14 +272,16 @@ int RunExport(const app::Options& options) {
     if (e.id == kVexmarkCommandId) ended = true;
   });
   int status = kExitNotWritten;
+  app::DiagnosticLines diagnostics;
   if (!host::ExecuteCommand(kVexmarkCommandId)) {
     error = "the export dialog did not open";
   } else {
     dialog = host::FindOpenDialog(kVexmarkCommandId);
-    // The module's lines carry the program's prefix; its "Cannot write"
-    // lines are summed up in one line at the end instead.
-    host::SetConsoleSink([](const std::string& line) {
-      if (line.rfind("Cannot write ", 0) != 0) std::cerr << "vexmark: " << line << "\n";
+    // The module's lines are gathered and shown once each with a count when
+    // the export ends (nothing with --quiet); its "Cannot write" lines are
+    // summed up in the program's own line instead.
+    host::SetConsoleSink([&diagnostics, &options](const std::string& line) {
+      if (!options.quiet && line.rfind("Cannot write ", 0) != 0) diagnostics.Add(line);
     });
     const int64_t failedAllocations = host::GetMemoryStats().failedAllocations;
     interrupts.SetExporting(true);
@@ -315,6 +318,7 @@ int RunExport(const app::Options& options) {
     }
     interrupts.SetExporting(false);
     host::SetConsoleSink(nullptr);
+    diagnostics.Flush(std::cerr);
   }
   host::RemoveEventListener(token);
   host::SetStatusListener(nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 #include <unistd.h>
@@ -156,6 +157,33 @@ TEST(ProgramProgressTest, TheBarOfAFrameNeverRunsBackwards) {
     ++bars;
   }
   EXPECT_GT(bars, 10) << text;
+  fs::remove_all(folder);
+}
+
+// A diagnostic the module repeats thousands of times on a real model comes
+// once with its count, and not at all with --quiet.
+TEST(ProgramDiagnosticsTest, RepeatedModuleLinesComeOnceWithTheirCount) {
+  const std::string model = "/usr/share/assimp/models/OBJ/WusonOBJ.obj";
+  if (!fs::exists(model)) GTEST_SKIP() << "assimp-testmodels is not installed";
+  const fs::path folder =
+      fs::temp_directory_path() / ("vexmark-diagnostics-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const ProgramRun run = RunProgram({model, "--style", "filled", "-o", "w.ai"}, folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = run.ErrLines();
+  int mentions = 0;
+  for (const std::string& line : lines) {
+    if (line.find("mehrere") == std::string::npos) continue;
+    ++mentions;
+    EXPECT_NE(line.find(" times)"), std::string::npos) << line;
+  }
+  EXPECT_EQ(mentions, 1) << run.err;
+  std::set<std::string> distinct(lines.begin(), lines.end());
+  EXPECT_EQ(distinct.size(), lines.size()) << "every line once: " << run.err;
+
+  const ProgramRun quiet = RunProgram({model, "--style", "filled", "-o", "w.ai", "--yes", "-q"}, folder);
+  EXPECT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.err.find("mehrere"), std::string::npos) << quiet.err;
   fs::remove_all(folder);
 }
 

@@ -1,0 +1,31 @@
+// The module's console lines during an export. Some diagnostics come by the
+// thousand ("mehrere" for every ambiguous region corner); shown as they come
+// they would bury everything else. They are gathered and shown once each,
+// in order of first appearance, with how often they came.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace app {
+
+class DiagnosticLines {
+ public:
+  // Takes one line (from any thread).
+  void Add(const std::string& line);
+  // Writes every distinct line once, prefixed with "vexmark: " and followed
+  // by "(N times)" when it came more than once, and forgets them.
+  void Flush(std::ostream& out);
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::pair<std::string, int64_t>> lines_;  // in order of first appearance
+  std::unordered_map<std::string, size_t> index_;       // line -> position in lines_
+};
+
+}  // namespace app
