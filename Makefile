@@ -5,10 +5,12 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test asan-test examples pictures format clean
+.PHONY: all setup configure build run test asan-test fuzz examples pictures format clean
 
 all: build
 
@@ -35,6 +37,14 @@ asan-test: setup
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# Builds the libFuzzer harnesses with clang and runs each for FUZZ_SECONDS
+# (not part of make test): make fuzz FUZZ_SECONDS=600
+fuzz:
+	@bash tools/setup.sh fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DVEXMARK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
+	bash tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 # Remakes the bundled example scenes and the README's pictures.
 examples: build
 	bash tools/make_examples.sh $(BUILD)
@@ -47,4 +57,4 @@ format:
 	  | xargs -r clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

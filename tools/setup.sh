@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Vexmark
 # need, but only those that are missing. Safe to run again and again.
+# `setup.sh fuzz` adds what the fuzzing build needs.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,10 @@ packages=(
   nlohmann-json3-dev libtiff-dev
   ghostscript
 )
+# `make fuzz` also needs clang and its libFuzzer runtime.
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

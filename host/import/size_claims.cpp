@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -97,7 +98,8 @@ std::string CheckPly(std::ifstream& in, uint64_t size) {
       return "";
     }
   }
-  return "";
+  // The importer does not stop on a header that never ends.
+  return "damaged: the header does not end (no end_header line)";
 }
 
 std::string CheckGlb(std::ifstream& in, uint64_t size) {
@@ -134,6 +136,24 @@ std::string CheckStl(std::ifstream& in, uint64_t size) {
   return "";
 }
 
+// Whether the whole token is a decimal number (as strtod reads it).
+bool IsNumber(const std::string& token) {
+  char* end = nullptr;
+  std::strtod(token.c_str(), &end);
+  return !token.empty() && end == token.c_str() + token.size();
+}
+
+// Whether the whole token is a whole number that fits 63 bits, and its value.
+bool IsIndex(const std::string& token, int64_t& value) {
+  size_t start = token.size() > 1 && token[0] == '-' ? 1 : 0;
+  if (token.size() == start || token.size() - start > 18) return false;
+  for (size_t i = start; i < token.size(); ++i) {
+    if (token[i] < '0' || token[i] > '9') return false;
+  }
+  value = std::stoll(token);
+  return true;
+}
+
 // The next line that holds data: not blank and not a comment.
 bool NextDataLine(std::ifstream& in, std::string& line) {
   while (std::getline(in, line)) {
@@ -163,21 +183,31 @@ std::string CheckOff(std::ifstream& in, uint64_t size) {
   if (faces > size / kFaceBytes || vertices * kVertexBytes + faces * kFaceBytes > size)
     return Damaged("faces", faces, "", size);
   // The importer quietly mends a face that names a vertex the file lacks,
-  // so the faces are checked here.
+  // and reads lines that are not what they should be past their end, so
+  // every vertex and face line is checked here.
   for (uint64_t v = 0; v < vertices; ++v) {
     if (!NextDataLine(in, line)) return "";
+    std::istringstream vertex(line);
+    std::string x, y, z;
+    if (!(vertex >> x >> y >> z) || !IsNumber(x) || !IsNumber(y) || !IsNumber(z))
+      return "damaged: vertex " + std::to_string(v + 1) + " is not three numbers";
   }
   for (uint64_t f = 0; f < faces; ++f) {
     if (!NextDataLine(in, line)) return "";
     std::istringstream face(line);
+    std::string token;
     int64_t corners = 0;
-    face >> corners;
+    if (!(face >> token) || !IsIndex(token, corners) || corners < 1)
+      return "damaged: face " + std::to_string(f + 1) + " does not start with its corner count";
     for (int64_t k = 0; k < corners; ++k) {
       int64_t index = 0;
-      if (!(face >> index)) break;
+      if (!(face >> token) || !IsIndex(token, index))
+        return "damaged: face " + std::to_string(f + 1) + " lacks its corner " +
+               std::to_string(k + 1);
       if (index < 0 || static_cast<uint64_t>(index) >= vertices)
         return "damaged: face " + std::to_string(f + 1) + " names vertex " +
-               std::to_string(index) + ", but the file has only " + std::to_string(vertices) + " vertices";
+               std::to_string(index) + ", but the file has only " + std::to_string(vertices) +
+               " vertices";
     }
   }
   return "";

@@ -182,6 +182,18 @@ TEST_F(BadInputTest, FilesThatWouldBeReadWronglyAreRefused) {
       << error;
 }
 
+// Inputs the fuzzers found to crash the import (tests/import/data/fuzz):
+// each is refused cleanly now.
+TEST_F(BadInputTest, InputsFoundByFuzzingAreRefused) {
+  const std::string folder = std::string(VEXMARK_SOURCE_DIR) + "/tests/import/data/fuzz";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    ExpectRefused(entry.path().string(), "not a valid ");
+    ++files;
+  }
+  EXPECT_GT(files, 0);
+}
+
 TEST_F(BadInputTest, PolygonsWithCoordinatesThatAreNotFiniteAreDroppedAndCounted) {
   const float nan = std::nanf("");
   const float inf = std::numeric_limits<float>::infinity();

@@ -1,0 +1,40 @@
+// Fuzzing the reading of scene files: every input is written to a file with
+// the suffix this harness is built for (VEXMARK_FUZZ_SUFFIX) and read
+// through the program's own entry, host::LoadScene: the header checks, the
+// importer library, our conversion and, for .vxm, our native reader.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "host/document.h"
+#include "host/import/load_scene.h"
+#include "host/runtime.h"
+
+namespace {
+
+std::string InputPath() {
+  return "/tmp/vexmark-fuzz-" + std::to_string(::getpid()) + VEXMARK_FUZZ_SUFFIX;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  host::ResetForTest();
+  host::SetConsoleSink([](const std::string&) {});  // warnings of every input
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string path = InputPath();
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return 0;
+  std::fwrite(data, 1, size, file);
+  std::fclose(file);
+  std::string error;
+  delete host::LoadScene(path, error);
+  std::remove(path.c_str());
+  return 0;
+}
