@@ -56,34 +56,52 @@ std::string CheckPly(std::ifstream& in, uint64_t size) {
   std::string line;
   bool binary = false;
   size_t headerBytes = 0;
+  size_t lineNumber = 0;
   std::vector<PlyElement> elements;
+  // The importer reads a header line it misunderstands past its end (seen:
+  // a crash), so the lines of the header's own keywords must be well formed.
+  const auto notHeader = [&] {
+    return "damaged: header line " + std::to_string(lineNumber) + " is not a PLY header line";
+  };
   while (std::getline(in, line)) {
+    ++lineNumber;
     headerBytes += line.size() + 1;
-    if (headerBytes > kMaxHeaderBytes) return "";
+    if (headerBytes > kMaxHeaderBytes) return "damaged: the header does not end";
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
     std::string keyword;
     words >> keyword;
-    if (keyword == "format") {
-      std::string format;
-      words >> format;
-      binary = format.rfind("binary", 0) == 0;
+    if (lineNumber == 1) {
+      if (keyword != "ply") return notHeader();
+    } else if (keyword == "comment" || keyword == "obj_info") {
+      continue;
+    } else if (keyword == "format") {
+      std::string format, version;
+      words >> format >> version;
+      if (format != "ascii" && format != "binary_little_endian" && format != "binary_big_endian")
+        return notHeader();
+      binary = format != "ascii";
     } else if (keyword == "element") {
       PlyElement element;
       words >> element.name >> element.count;
-      if (!words) return "";
+      if (!words) return notHeader();
       elements.push_back(element);
     } else if (keyword == "property" && !elements.empty()) {
-      std::string type;
+      std::string type, name;
       words >> type;
       // A list holds at least its count; an ASCII value at least one digit
       // and a separator.
-      const uint64_t bytes = type == "list" ? [&] {
-        std::string countType;
-        words >> countType;
-        return PlyTypeBytes(countType);
-      }()
-                                            : PlyTypeBytes(type);
+      uint64_t bytes = 0;
+      if (type == "list") {
+        std::string countType, itemType;
+        words >> countType >> itemType;
+        bytes = PlyTypeBytes(countType);
+        if (PlyTypeBytes(itemType) == 0) return notHeader();
+      } else {
+        bytes = PlyTypeBytes(type);
+      }
+      words >> name;
+      if (!words || bytes == 0) return notHeader();
       elements.back().bytes += binary ? bytes : 2;
     } else if (keyword == "end_header") {
       // An ASCII file may end its last value without a separator.
@@ -96,7 +114,10 @@ std::string CheckPly(std::ifstream& in, uint64_t size) {
         need += e.count * e.bytes;
       }
       return "";
+    } else if (keyword == "ply") {
+      return notHeader();  // a second header inside the first
     }
+    // Other lines are free text, which some exporters write.
   }
   // The importer does not stop on a header that never ends.
   return "damaged: the header does not end (no end_header line)";
