@@ -8,16 +8,13 @@
 #include "core/export_settings.h"
 #include "core/job.h"
 #include "sdk/host_sdk.h"
+#include "shell/bsp_renderer.h"  // RenderFrame, the default renderer
 
 // Renders one frame of `doc` (already at the frame's time) and writes its
 // file. Exports run the frame driver (RenderFrame); tests of the driver's
 // stepping hand the thread a renderer of their own.
 using FrameRenderer = void (*)(BaseDocument* doc, int32_t frame, const ExportSettings& options,
                                ExportJob& job);
-
-// The frame driver (shell/bsp_renderer.h).
-void RenderFrame(BaseDocument* document, int32_t frame, const ExportSettings& options,
-                 ExportJob& job);
 
 struct FrameExport {
   BaseDocument* document = nullptr;  // set from the job at every frame

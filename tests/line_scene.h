@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "capture/captured_scene.h"
+#include "mesh_input.h"
 #include "core/export_settings.h"
 #include "host_fixture.h"
 #include "lines/line_group.h"
@@ -58,14 +59,8 @@ class LineScene {
   void RenderUpTo(FrameStage last) {
     ASSERT_NE(renderer_.Prepare(settings, job), 0);
     for (auto& mesh : meshes_) {
-      mesh->neighbours.Build(mesh->polygons.data(), static_cast<int32_t>(mesh->polygons.size()));
-      MeshInput input;
-      input.points = mesh->points.data();
-      input.pointCount = static_cast<int32_t>(mesh->points.size());
-      input.polygons = mesh->polygons.data();
-      input.polygonCount = static_cast<int32_t>(mesh->polygons.size());
-      input.neighbours = &mesh->neighbours;
-      input.colours = mesh.get();
+      const MeshInput input =
+          MeshInputOf(mesh->points, mesh->polygons, mesh->neighbours, mesh.get());
       mesh->object = AddCapturedObject(renderer_.scene, settings, settings.lines, input);
       ASSERT_NE(mesh->object, nullptr);
     }

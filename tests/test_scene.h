@@ -8,6 +8,7 @@
 
 #include "bsp_fixture.h"
 #include "capture/captured_scene.h"
+#include "mesh_input.h"
 #include "shell/bsp_renderer.h"
 #include "visibility/beam_tree.h"
 #include "visibility/passes.h"
@@ -48,14 +49,8 @@ class TestScene {
   void Capture() {
     renderer_.Prepare(settings, job);
     for (auto& item : items_) {
-      item->neighbours.Build(item->polygons.data(), static_cast<int32_t>(item->polygons.size()));
-      MeshInput input;
-      input.points = item->points.data();
-      input.pointCount = static_cast<int32_t>(item->points.size());
-      input.polygons = item->polygons.data();
-      input.polygonCount = static_cast<int32_t>(item->polygons.size());
-      input.neighbours = &item->neighbours;
-      input.colours = item.get();
+      const MeshInput input =
+          MeshInputOf(item->points, item->polygons, item->neighbours, item.get());
       // As the driver does, an object that cannot be captured is left out.
       item->object = AddCapturedObject(renderer_.scene, settings, settings.lines, input);
     }
