@@ -1,7 +1,9 @@
 // Fuzzing the reading of scene files: every input is written to a file with
 // the suffix this harness is built for (VEXMARK_FUZZ_SUFFIX) and read
 // through the program's own entry, host::LoadScene: the header checks, the
-// importer library, our conversion and, for .vxm, our native reader.
+// importer library, our conversion and, for .vxm, our native reader. The
+// importer runs in this process (the program runs it in a child process),
+// so that a fault in it or in our conversion shows as the crash it is.
 #include <unistd.h>
 
 #include <cstddef>
@@ -34,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, file);
   std::fclose(file);
   std::string error;
-  delete host::LoadScene(path, error);
+  delete host::LoadScene(path, error, host::ImporterPlace::kThisProcess);
   std::remove(path.c_str());
   return 0;
 }

@@ -10,6 +10,7 @@
 
 #include "host/api/vexmark_ids.h"
 #include "host/file_names.h"
+#include "host/import/child_import.h"
 #include "host/import/assimp_import.h"
 #include "host/import/default_camera.h"
 #include "host/import/large_stack.h"
@@ -97,7 +98,7 @@ void Print(const std::string& line) {
 
 }  // namespace
 
-HostDocument* LoadScene(const std::string& path, std::string& error) {
+HostDocument* LoadScene(const std::string& path, std::string& error, ImporterPlace place) {
   error.clear();
   const std::string unreadable = Unreadable(path);
   if (!unreadable.empty()) {
@@ -106,9 +107,19 @@ HostDocument* LoadScene(const std::string& path, std::string& error) {
   }
   ImportReport report;
   std::unique_ptr<HostDocument> doc;
-  try {
+  const import::ImportWork read = [&path](ImportReport& readReport) {
+    std::unique_ptr<HostDocument> read;
     // Importers may recurse once per hierarchy level: give them room.
-    import::RunOnLargeStack([&] { doc = ReadSceneFile(path, report); });
+    import::RunOnLargeStack([&] { read = ReadSceneFile(path, readReport); });
+    return read;
+  };
+  // Our own reader of the native format runs here; only the library's
+  // importers need a process of their own.
+  const bool native = Lowercase(Suffix(path)) == import::kNativeSuffix;
+  try {
+    doc = place == ImporterPlace::kChildProcess && !native
+              ? import::ImportInChildProcess(read, report)
+              : read(report);
   } catch (const std::bad_alloc&) {
     report.Fail("not enough memory to read the scene");
   } catch (const std::exception& e) {
@@ -130,7 +141,6 @@ HostDocument* LoadScene(const std::string& path, std::string& error) {
   }
   for (const std::string& warning : report.warnings) Print(path + ": " + warning);
 
-  const bool native = Lowercase(Suffix(path)) == import::kNativeSuffix;
   if (!native && !HasCamera(doc->scene)) {
     import::AddFramingCamera(doc->scene, PictureAspect(*doc));
     Print(path + ": the scene has no camera; added one that frames the whole scene");

@@ -12,11 +12,18 @@
 
 namespace host {
 
+// Where the importer library runs. In a child process (the default), a
+// crash of the library on a damaged file refuses the file instead of ending
+// the program. The fuzzing harnesses run it here, so that its faults and
+// ours show as the crashes they are.
+enum class ImporterPlace { kChildProcess, kThisProcess };
+
 // A new document (owned by the caller) or null with the error line. A scene
 // without polygons is refused as empty. A scene without a camera gets one
 // that frames it, and the console says so. The document's animation is
 // evaluated at its time, its name and folder are the file's.
-HostDocument* LoadScene(const std::string& path, std::string& error);
+HostDocument* LoadScene(const std::string& path, std::string& error,
+                        ImporterPlace place = ImporterPlace::kChildProcess);
 
 // Saves in the native format; false with the error line. A failed save
 // leaves an earlier file at `path` as it was.

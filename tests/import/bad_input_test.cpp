@@ -183,12 +183,13 @@ TEST_F(BadInputTest, FilesThatWouldBeReadWronglyAreRefused) {
 }
 
 // Inputs the fuzzers found to crash the import (tests/import/data/fuzz):
-// each is refused cleanly now.
+// each is refused cleanly now, by the header checks or, where the importer
+// library itself crashes, because it runs in a child process.
 TEST_F(BadInputTest, InputsFoundByFuzzingAreRefused) {
   const std::string folder = std::string(VEXMARK_SOURCE_DIR) + "/tests/import/data/fuzz";
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    ExpectRefused(entry.path().string(), "not a valid ");
+    ExpectRefused(entry.path().string(), "damaged");
     ++files;
   }
   EXPECT_GT(files, 0);

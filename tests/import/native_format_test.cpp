@@ -4,6 +4,7 @@
 #include "host/import/native_format.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cmath>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <limits>
 
 #include "host/document_compare.h"
+#include "host/import/child_import.h"
 #include "host/import/load_scene.h"
 #include "host_fixture.h"
 #include "capture/export_tags.h"
@@ -294,6 +296,61 @@ TEST_F(NativeFormatTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
   }
   EXPECT_FALSE(host::SaveNativeDocument(*RichDocument(), folder_ + "/no/such/folder/x.vxm", error));
   EXPECT_NE(error.find("cannot be written"), std::string::npos) << error;
+}
+
+// The importer runs in a child process that sends its document back in
+// the native format with raw geometry: what arrives equals what was made,
+// names that are not UTF-8 included, and a child that fails, throws or
+// crashes is one refusal.
+TEST_F(NativeFormatTest, AnImportInAChildProcessBringsBackItsDocumentOrItsFailure) {
+  using host::import::ImportReport;
+  const auto rich = [](ImportReport& report) {
+    std::unique_ptr<HostDocument> doc = RichDocument();
+    doc->scene.objects[2]->name = "\xff\xfe";
+    doc->scene.objects[1]->points.resize(100000, HostVector{1.5f, -2, 3});
+    report.Warn("dropped 2 lines");
+    return doc;
+  };
+  ImportReport report;
+  const std::unique_ptr<HostDocument> arrived = host::import::ImportInChildProcess(rich, report);
+  ASSERT_NE(arrived, nullptr) << report.error;
+  ImportReport ignored;
+  EXPECT_EQ(host::DocumentDifference(*rich(ignored), *arrived), "");
+  EXPECT_EQ(report.warnings, std::vector<std::string>{"dropped 2 lines"});
+
+  struct Case {
+    const char* name;
+    host::import::ImportWork work;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"refused",
+       [](ImportReport& r) {
+         r.Fail("damaged: header line 3");
+         return std::unique_ptr<HostDocument>();
+       },
+       "damaged: header line 3"},
+      {"out of memory",
+       [](ImportReport&) -> std::unique_ptr<HostDocument> { throw std::bad_alloc(); },
+       "not enough memory to read the scene"},
+      {"crash",
+       [](ImportReport&) -> std::unique_ptr<HostDocument> {
+         raise(SIGSEGV);
+         return nullptr;
+       },
+       "the file seems damaged: the importer crashed on it (Segmentation fault)"},
+      {"killed",
+       [](ImportReport&) -> std::unique_ptr<HostDocument> {
+         raise(SIGKILL);
+         return nullptr;
+       },
+       "the importer was stopped (killed; the system may have run out of memory)"},
+  };
+  for (const Case& c : cases) {
+    ImportReport failed;
+    EXPECT_EQ(host::import::ImportInChildProcess(c.work, failed), nullptr) << c.name;
+    EXPECT_EQ(failed.error, c.error) << c.name;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+// Importing in a child process.
+//
+// The importer library is large and, on damaged files, can crash: fuzzing
+// found invalid reads in its OFF and PLY readers that end the process with
+// SIGSEGV or SIGBUS, and there is no way to catch them safely. Run in a
+// child, such a crash ends only the child and the file is refused as
+// damaged, with one line, like any other damaged file.
+//
+// The child sends its result back through a pipe: the report and the
+// document's structure in the native format (as CBOR), then the points and
+// polygons of every object as raw arrays, which are by far the largest part
+// and cost no more than a copy.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "host/document.h"
+#include "host/import/import_report.h"
+
+namespace host::import {
+
+using ImportWork = std::function<std::unique_ptr<HostDocument>(ImportReport&)>;
+
+// Runs `work` in a child process and returns the document it made, or null
+// with the reason in `report` (also when the child crashed or was killed).
+// When no child process can be started, `work` runs in this process.
+std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, ImportReport& report);
+
+}  // namespace host::import
