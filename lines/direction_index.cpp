@@ -60,19 +60,6 @@ void DirectionIndex::candidates(double key, Stack<int32_t>& out) const {
   if (neighbour >= 0 && neighbour < bucketCount) AppendBucket(buckets[neighbour], out);
 }
 
-void DirectionIndex::remove(int32_t segmentIndex) {
-  for (int32_t b = 0; b < bucketCount; ++b) {
-    Stack<int32_t>& bucket = buckets[b];
-    int32_t kept = 0;
-    for (int32_t k = 0; k < bucket.Count(); ++k) {
-      const int32_t entry = bucket[k];
-      if (entry == segmentIndex) continue;
-      bucket[kept++] = entry > segmentIndex ? entry - 1 : entry;
-    }
-    while (bucket.Count() > kept) bucket.Pop();
-  }
-}
-
 void DirectionIndex::RemoveEntry(double key, int32_t segmentIndex) {
   if (bucketCount == 0) return;
   int32_t b = BucketOf(key);

@@ -3,8 +3,7 @@
 // from the origin) is close to a given one without scanning every segment.
 //
 // Use: reset, widen with every key, then insert. The buckets hold segment
-// positions; `remove` follows an order-preserving erase from the segment
-// array by renumbering, `RemoveEntry` drops one entry and keeps positions.
+// positions; `RemoveEntry` drops one entry and keeps the others' order.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +26,6 @@ struct DirectionIndex {
   void insert(double key, int32_t segmentIndex);
   // The entries of the key's bucket, then of the neighbour on the key's side.
   void candidates(double key, Stack<int32_t>& out) const;
-  // Deletes `segmentIndex` everywhere and lowers every greater entry by one.
-  void remove(int32_t segmentIndex);
   // Deletes the first entry `segmentIndex` from the bucket of `key`; other
   // entries keep their numbers.
   void RemoveEntry(double key, int32_t segmentIndex);

@@ -2,8 +2,8 @@
 // open runs.
 #include "lines/region_chainer.h"
 
+#include <algorithm>
 #include <cmath>
-
 
 namespace {
 
@@ -37,57 +37,158 @@ struct Continuation {
   float turning = 0.0f;
 };
 
-// The continuation of a path ending at `last` (coming from `before`); -1
-// when no segment starts near `last`.
-int32_t ChooseContinuation(const Stack<EdgeSegment>& segments, const Vector3d& before, const Vector3d& last,
-                           double tolerance, Stack<Continuation>& found) {
-  while (!found.Empty()) found.Pop();
-  for (int32_t i = 0; i < segments.Count(); ++i) {
-    const double d2 = DistanceSquared(segments[i].a, last);
-    if (d2 < tolerance * tolerance) {
-      found.Push(Continuation{i, d2, TurningMeasure(before, last, segments[i])});
+// The segments' start points in a grid of square cells as wide as the
+// tolerance, sorted by cell: the starts closer than the tolerance to a point
+// lie in the nine cells around it. Used segments stay in the grid and are
+// skipped.
+class StartGrid {
+ public:
+  void Build(const Stack<EdgeSegment>& segments, double tolerance) {
+    cell_ = tolerance;
+    if (!(tolerance > 0.0)) return;  // nothing is closer than it
+    for (int32_t i = 0; i < segments.Count(); ++i) {
+      const Vector3d& a = segments[i].a;
+      // A start that is not a number is near nothing.
+      if (a.x == a.x && a.y == a.y) entries_.Push(Entry{Key(Column(a.x), Column(a.y)), i});
+    }
+    std::sort(entries_.Items(), entries_.Items() + entries_.Count(),
+              [](const Entry& p, const Entry& q) {
+                return p.key != q.key ? p.key < q.key : p.segment < q.segment;
+              });
+  }
+
+  // The unused segments whose start lies in the cells around `p`, in their
+  // order in the list.
+  void Near(const Vector3d& p, const Stack<uint8_t>& used, Stack<int32_t>& out) const {
+    while (!out.Empty()) out.Pop();
+    if (entries_.Empty() || p.x != p.x || p.y != p.y) return;
+    const int64_t column = Column(p.x), row = Column(p.y);
+    for (int64_t dx = -1; dx <= 1; ++dx) {
+      for (int64_t dy = -1; dy <= 1; ++dy) {
+        const uint64_t key = Key(column + dx, row + dy);
+        const Entry* end = entries_.Items() + entries_.Count();
+        const Entry* e = std::lower_bound(entries_.Items(), end, key,
+                                          [](const Entry& q, uint64_t k) { return q.key < k; });
+        for (; e != end && e->key == key; ++e) {
+          if (used[e->segment] == 0) out.Push(e->segment);
+        }
+      }
+    }
+    std::sort(out.Items(), out.Items() + out.Count());
+  }
+
+ private:
+  struct Entry {
+    uint64_t key;
+    int32_t segment;
+  };
+
+  // Cells are counted within +-2^30; farther points share the edge cells,
+  // which costs time but never a match.
+  int64_t Column(double x) const {
+    const double c = std::floor(x / cell_);
+    constexpr double kLimit = 1073741824.0;
+    return static_cast<int64_t>(c < -kLimit ? -kLimit : (c > kLimit ? kLimit : c));
+  }
+  static uint64_t Key(int64_t column, int64_t row) {
+    return (static_cast<uint64_t>(column + (int64_t{1} << 31)) << 32) |
+           static_cast<uint64_t>(row + (int64_t{1} << 31));
+  }
+
+  double cell_ = 0.0;
+  Stack<Entry> entries_;
+};
+
+// Walks the segments into paths. Used segments are marked, not erased, and
+// the grid finds the starts near a path's end, so that a region of many
+// segments is chained in time close to linear.
+class RegionWalk {
+ public:
+  RegionWalk(Stack<EdgeSegment>& segments, double tolerance)
+      : segments_(segments), tolerance_(tolerance) {
+    used_.SetCount(segments.Count());
+    for (int32_t i = 0; i < used_.Count(); ++i) used_[i] = 0;
+    grid_.Build(segments, tolerance);
+  }
+
+  bool Done() const { return remaining_ == 0; }
+
+  // Walks from the first unused segment until the path closes or no
+  // segment continues it.
+  void WalkPath(EpsPath& path) {
+    while (used_[first_] != 0) ++first_;
+    path.points.Push(segments_[first_].a);
+    path.points.Push(segments_[first_].b);
+    Use(first_);
+    while (!IsClosed(path) && MemoryErrorFlag::Test() == 0) {
+      const Stack<Vector3d>& p = path.points;
+      const int32_t next = ChooseContinuation(p[p.Count() - 2], p[p.Count() - 1]);
+      if (next < 0) return;
+      path.points.Push(segments_[next].b);
+      Use(next);
     }
   }
-  if (found.Empty()) return -1;
-  if (found.Count() == 1) return found[0].segment;
 
-  int32_t nearlyExact = 0;
-  for (int32_t k = 0; k < found.Count(); ++k) {
-    if (found[k].distanceSquared < kNearlyExact) ++nearlyExact;
-  }
-  if (nearlyExact == 0) ConsolePrint("nichts passendes");
-  if (nearlyExact >= 2) ConsolePrint("mehrere");
-
-  // Among exact starts the least turning; without one, the nearest start.
-  int32_t best = -1;
-  for (int32_t k = 0; k < found.Count(); ++k) {
-    if (found[k].distanceSquared != 0.0) continue;
-    if (best < 0 || found[k].turning < found[best].turning) best = k;
-  }
-  if (best < 0) {
-    for (int32_t k = 0; k < found.Count(); ++k) {
-      if (best < 0 || found[k].distanceSquared < found[best].distanceSquared) best = k;
+  // Leaves the unused segments in the list, in their order.
+  void DropUsed() {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < segments_.Count() && i < used_.Count(); ++i) {
+      if (used_[i] == 0) segments_[kept++] = segments_[i];
     }
+    while (segments_.Count() > kept) segments_.Pop();
   }
-  return found[best].segment;
-}
 
-// Walks from the first remaining segment until the path closes or no
-// segment continues it.
-void WalkPath(Stack<EdgeSegment>& segments, EpsPath& path, double tolerance,
-              Stack<Continuation>& found) {
-  path.points.Push(segments[0].a);
-  path.points.Push(segments[0].b);
-  EraseAt(segments, 0);
-  while (!IsClosed(path) && MemoryErrorFlag::Test() == 0) {
-    const Stack<Vector3d>& p = path.points;
-    const int32_t next =
-        ChooseContinuation(segments, p[p.Count() - 2], p[p.Count() - 1], tolerance, found);
-    if (next < 0) return;
-    path.points.Push(segments[next].b);
-    EraseAt(segments, next);
+ private:
+  void Use(int32_t segment) {
+    used_[segment] = 1;
+    --remaining_;
   }
-}
+
+  // The continuation of a path ending at `last` (coming from `before`); -1
+  // when no segment starts near `last`.
+  int32_t ChooseContinuation(const Vector3d& before, const Vector3d& last) {
+    while (!found_.Empty()) found_.Pop();
+    grid_.Near(last, used_, near_);
+    for (int32_t k = 0; k < near_.Count(); ++k) {
+      const int32_t i = near_[k];
+      const double d2 = DistanceSquared(segments_[i].a, last);
+      if (d2 < tolerance_ * tolerance_) {
+        found_.Push(Continuation{i, d2, TurningMeasure(before, last, segments_[i])});
+      }
+    }
+    if (found_.Empty()) return -1;
+    if (found_.Count() == 1) return found_[0].segment;
+
+    int32_t nearlyExact = 0;
+    for (int32_t k = 0; k < found_.Count(); ++k) {
+      if (found_[k].distanceSquared < kNearlyExact) ++nearlyExact;
+    }
+    if (nearlyExact == 0) ConsolePrint("nichts passendes");
+    if (nearlyExact >= 2) ConsolePrint("mehrere");
+
+    // Among exact starts the least turning; without one, the nearest start.
+    int32_t best = -1;
+    for (int32_t k = 0; k < found_.Count(); ++k) {
+      if (found_[k].distanceSquared != 0.0) continue;
+      if (best < 0 || found_[k].turning < found_[best].turning) best = k;
+    }
+    if (best < 0) {
+      for (int32_t k = 0; k < found_.Count(); ++k) {
+        if (best < 0 || found_[k].distanceSquared < found_[best].distanceSquared) best = k;
+      }
+    }
+    return found_[best].segment;
+  }
+
+  Stack<EdgeSegment>& segments_;
+  double tolerance_;
+  Stack<uint8_t> used_;
+  StartGrid grid_;
+  int32_t first_ = 0;  // no segment before it is unused
+  int32_t remaining_ = segments_.Count();
+  Stack<int32_t> near_;
+  Stack<Continuation> found_;
+};
 
 // `run` in the direction that starts at its end `startAtFront` chooses.
 Stack<Vector3d> Oriented(const Stack<Vector3d>& run, bool startAtFront) {
@@ -171,11 +272,11 @@ float TurningMeasure(const Vector3d& before, const Vector3d& last, const EdgeSeg
 void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tolerance,
                  ExportJob* job) {
   Stack<EpsPath> open;
-  Stack<Continuation> found;
-  while (!segments.Empty() && !ExportCancelled(job) && MemoryErrorFlag::Test() == 0) {
+  RegionWalk walk(segments, tolerance);
+  while (!walk.Done() && !ExportCancelled(job) && MemoryErrorFlag::Test() == 0) {
     ReportProgressAgain(job);
     EpsPath path;
-    WalkPath(segments, path, tolerance, found);
+    walk.WalkPath(path);
     if (MemoryErrorFlag::Test() != 0) break;
     if (IsClosed(path)) {
       paths.Push(path);
@@ -183,5 +284,6 @@ void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tol
       open.Push(path);
     }
   }
+  walk.DropUsed();
   JoinOpenPaths(open, paths, tolerance);
 }

@@ -1,6 +1,7 @@
 // Self-resolution of a segment pool and subtraction of a pool from a list.
 #include "lines/segment_pool.h"
 
+#include "lines/live_positions.h"
 #include "lines/segment_overlap.h"
 
 namespace {
@@ -34,13 +35,6 @@ double KeyOf(const Segment& s) {
   return DirectionKey(s.dir, s.lengthSquared);
 }
 
-// Order-preserving erase of one position.
-template <class T>
-void EraseAt(Stack<T>& stack, int32_t position) {
-  for (int32_t i = position + 1; i < stack.Count(); ++i) stack[i - 1] = stack[i];
-  stack.Pop();
-}
-
 template <class T>
 void Truncate(Stack<T>& stack) {
   while (!stack.Empty()) stack.Pop();
@@ -55,18 +49,39 @@ void BuildIndex(DirectionIndex& index, const Stack<Segment>& segments, int32_t i
   for (int32_t i = 0; i < segments.Count(); ++i) index.insert(KeyOf(segments[i]), i);
 }
 
-// Removes position `position` from the segments and the index.
+// A segment list being resolved: removed segments stay where they are,
+// marked, so that removing one costs no shifting of the rest; new pieces go
+// to the end. Compact() leaves the live ones in the order an
+// order-preserving erase would have left them.
 template <class Segment>
-void RemoveSegment(Stack<Segment>& segments, DirectionIndex& index, int32_t position) {
-  EraseAt(segments, position);
-  index.remove(position);
-}
+struct WorkList {
+  Stack<Segment>& segments;
+  DirectionIndex& index;
+  LivePositions live;
 
-template <class Segment>
-void AppendSegment(Stack<Segment>& segments, DirectionIndex& index, const Segment& s) {
-  segments.Push(s);
-  if (MemoryErrorFlag::Test() == 0) index.insert(KeyOf(s), segments.Count() - 1);
-}
+  WorkList(Stack<Segment>& list, DirectionIndex& listIndex) : segments(list), index(listIndex) {
+    live.Reset(segments.Count());
+  }
+
+  void Remove(int32_t position) {
+    live.Remove(position);
+    index.RemoveEntry(KeyOf(segments[position]), position);
+  }
+
+  void Append(const Segment& s) {
+    segments.Push(s);
+    live.Append();
+    if (MemoryErrorFlag::Test() == 0) index.insert(KeyOf(s), segments.Count() - 1);
+  }
+
+  void Compact() {
+    int32_t kept = 0;
+    for (int32_t i = 0; i < segments.Count(); ++i) {
+      if (live.IsLive(i)) segments[kept++] = segments[i];
+    }
+    while (segments.Count() > kept) segments.Pop();
+  }
+};
 
 struct Partner {
   int32_t position = -1;
@@ -87,7 +102,7 @@ Partner FindPartner(SegmentPool<Segment>& pool, int32_t self, Stack<int32_t>& ca
   for (int32_t k = 0; k < candidates.Count(); ++k) {
     if (++examined % kCandidatesPerProgress == 0) ReportProgressAgain(pool.job);
     const int32_t j = candidates[k];
-    if (j == self || j < 0 || j >= pool.segments.Count()) continue;
+    if (j == self) continue;
     const LineView b = ViewOf(pool.segments[j]);
     const int32_t overlapCase = OverlapCase(a, b, pool.tolerance, Layout<Segment>::kRule);
     if (overlapCase == 0) continue;
@@ -104,18 +119,17 @@ Partner FindPartner(SegmentPool<Segment>& pool, int32_t self, Stack<int32_t>& ca
 // Replaces the pair at positions i and j by its pieces: what only one covers,
 // and in merge mode the common stretch once. Every piece carries a's value.
 template <class Segment>
-void ReplacePair(SegmentPool<Segment>& pool, int32_t i, const Partner& partner) {
+void ReplacePair(SegmentPool<Segment>& pool, WorkList<Segment>& list, int32_t i,
+                 const Partner& partner) {
   const Segment a = pool.segments[i];
   const OverlapPieces split =
       SplitOverlap(partner.overlapCase, ViewOf(a), ViewOf(pool.segments[partner.position]));
-  const int32_t higher = i > partner.position ? i : partner.position;
-  const int32_t lower = i > partner.position ? partner.position : i;
-  RemoveSegment(pool.segments, pool.index, higher);
-  RemoveSegment(pool.segments, pool.index, lower);
+  list.Remove(i);
+  list.Remove(partner.position);
   for (int32_t k = 0; k < split.count; ++k) {
     const Piece& piece = split.pieces[k];
     if (piece.coverage == Coverage::kBoth && pool.cancel != 0) continue;
-    AppendSegment(pool.segments, pool.index, Layout<Segment>::Piece(a, piece.p0, piece.p1));
+    list.Append(Layout<Segment>::Piece(a, piece.p0, piece.p1));
   }
 }
 
@@ -159,19 +173,23 @@ void resolve(SegmentPool<Segment>& pool) {
   if (pool.segments.Count() < 2) return;
   BuildIndex(pool.index, pool.segments, Layout<Segment>::kIndexFactor);
 
+  WorkList<Segment> list(pool.segments, pool.index);
   Stack<int32_t> candidates;
   int32_t examined = 0;
-  int32_t i = 0;
-  while (i < pool.segments.Count() && MemoryErrorFlag::Test() == 0) {
-    const Partner partner = FindPartner(pool, i, candidates, examined);
+  // Scanned by rank among the live segments, as if removed ones were erased.
+  int32_t rank = 0;
+  while (rank < list.live.LiveCount() && MemoryErrorFlag::Test() == 0) {
+    const int32_t self = list.live.PositionOfRank(rank);
+    const Partner partner = FindPartner(pool, self, candidates, examined);
     if (partner.position < 0) {
-      ++i;
+      ++rank;
       continue;
     }
-    ReplacePair(pool, i, partner);
-    // Look again at the segment now just before a's old position.
-    i = (i - 2 > -1 ? i - 2 : -1) + 1;
+    ReplacePair(pool, list, self, partner);
+    // Look again at the segment now just before a's old rank.
+    rank = (rank - 2 > -1 ? rank - 2 : -1) + 1;
   }
+  list.Compact();
   pool.index = DirectionIndex();
 }
 
@@ -182,15 +200,16 @@ void subtract(const SegmentPool<Segment>& pool, Stack<EdgeSegment>& list) {
   for (int32_t i = 0; i < list.Count(); ++i) work.segments.Push(ToSegmentPlain(list[i]));
   if (MemoryErrorFlag::Test() != 0) return;
   BuildIndex(work.index, work.segments, 1);
+  WorkList<SegmentPlain> pieces(work.segments, work.index);
 
   Stack<int32_t> candidates;
   bool changed = true;
-  while (changed && !work.segments.Empty() && MemoryErrorFlag::Test() == 0) {
+  while (changed && pieces.live.LiveCount() > 0 && MemoryErrorFlag::Test() == 0) {
     changed = false;
-    for (int32_t s = 0; s < pool.segments.Count() && !work.segments.Empty(); ++s) {
+    for (int32_t s = 0; s < pool.segments.Count() && pieces.live.LiveCount() > 0; ++s) {
       const LineView cover = ViewOf(pool.segments[s]);
       // Cut every piece of the work list that this segment covers; the
-      // index is asked again after each cut because positions shift.
+      // index is asked again after each cut, which changes its buckets.
       bool cut = true;
       while (cut && MemoryErrorFlag::Test() == 0) {
         cut = false;
@@ -198,17 +217,15 @@ void subtract(const SegmentPool<Segment>& pool, Stack<EdgeSegment>& list) {
         work.index.candidates(DirectionKey(cover.dir, cover.lengthSquared), candidates);
         for (int32_t k = 0; k < candidates.Count() && !cut; ++k) {
           const int32_t t = candidates[k];
-          if (t < 0 || t >= work.segments.Count()) continue;
           const LineView target = ViewOf(work.segments[t]);
           const int32_t overlapCase =
               OverlapCase(cover, target, pool.tolerance, Layout<Segment>::kRule);
           if (overlapCase == 0) continue;
           const OverlapPieces split = SplitOverlap(overlapCase, cover, target);
-          RemoveSegment(work.segments, work.index, t);
+          pieces.Remove(t);
           for (int32_t p = 0; p < split.count; ++p) {
             if (split.pieces[p].coverage != Coverage::kOnlyB) continue;
-            AppendSegment(work.segments, work.index,
-                          MakeSegmentPlain(split.pieces[p].p0, split.pieces[p].p1));
+            pieces.Append(MakeSegmentPlain(split.pieces[p].p0, split.pieces[p].p1));
           }
           cut = true;
           changed = true;
@@ -217,6 +234,7 @@ void subtract(const SegmentPool<Segment>& pool, Stack<EdgeSegment>& list) {
     }
   }
 
+  pieces.Compact();
   Stack<EdgeSegment> remaining;
   for (int32_t i = 0; i < work.segments.Count(); ++i)
     remaining.Push(ToEdgeSegment(work.segments[i]));

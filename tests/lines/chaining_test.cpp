@@ -141,6 +141,39 @@ TEST_F(ChainingTest, RegionChainerBridgesSmallGapsAndClosesEveryPath) {
   EXPECT_TRUE(console.Contains("mehrere"));  // two exact ways on at (1, 1)
 }
 
+// Many small squares whose corners lie just either side of the lines of the
+// chainer's search grid (multiples of the tolerance), each corner moved by
+// less than the tolerance, in a shuffled order: every square is found whole.
+TEST_F(ChainingTest, RegionChainerFindsContinuationsAcrossItsSearchGrid) {
+  const double tolerance = 0.5;
+  std::vector<EdgeSegment> input;
+  int squares = 0;
+  for (int row = 0; row < 40; ++row) {
+    for (int column = 0; column < 40; ++column, ++squares) {
+      const double x = column * 3.0, y = row * 3.0;
+      const double wobble = ((row * 40 + column) % 7 - 3) * 0.1;  // less than the tolerance
+      const double corner[4][2] = {{x, y}, {x + 1, y}, {x + 1, y + 1}, {x, y + 1}};
+      for (int k = 0; k < 4; ++k) {
+        const double* p = corner[k];
+        const double* q = corner[(k + 1) % 4];
+        input.push_back(Seg(p[0], p[1], q[0] + (k == 1 ? wobble : 0), q[1]));
+      }
+    }
+  }
+  std::vector<EdgeSegment> shuffled;
+  const int n = static_cast<int>(input.size());
+  for (int k = 0; k < n; ++k) shuffled.push_back(input[(k * 7919) % n]);
+  const Stack<EpsPath> paths = ChainRegions(shuffled, tolerance);
+  ASSERT_EQ(paths.Count(), squares);
+  for (int32_t i = 0; i < paths.Count(); ++i) {
+    // Four sides and the closing point; one more where the walk began just
+    // after a gap and the path is closed over it.
+    const Stack<Vector3d>& p = paths[i].points;
+    ASSERT_TRUE(p.Count() == 5 || p.Count() == 6) << i;
+    EXPECT_TRUE(SameWithin(p[0], p[p.Count() - 1], 0.00001)) << i;
+  }
+}
+
 TEST_F(ChainingTest, RegionChainerReportsWhenNoContinuationIsExact) {
   host::ConsoleCapture console;
   ChainRegions({Seg(0, 0, 1, 0), Seg(1.1, 0, 1, 1), Seg(1.2, 0, 2, 0)}, 0.5);
