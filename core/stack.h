@@ -80,6 +80,15 @@ class Stack {
     capacity_ = n;
   }
 
+  // Makes room for n elements like Reserve, but grows by at least half the
+  // capacity: a list that is reserved a little more many times over (once
+  // per object, say) is then copied a few times in all, not every time.
+  void ReserveGrowing(int32_t n) {
+    if (n <= capacity_) return;
+    const int32_t geometric = capacity_ + capacity_ / 2;
+    Reserve(n > geometric ? n : geometric);
+  }
+
   // Grows the count to n (never shrinks); the new elements are default
   // values. Returns the memory-error flag.
   int32_t SetCount(int32_t n) {

@@ -2,9 +2,10 @@
 #include "visibility/passes.h"
 
 // Clips straight into the next slot of the clipped list, last polygon first,
-// so that no polygon is copied more than once.
+// so that no polygon is copied more than once. The list grows
+// geometrically, as this runs once per object.
 void ClipToFrustum(const BspView& view, Stack<BspPolygon>& pass1, Stack<BspPolygon>& clipped) {
-  clipped.Reserve(clipped.Count() + pass1.Count());
+  clipped.ReserveGrowing(clipped.Count() + pass1.Count());
   for (int32_t i = pass1.Count() - 1; i >= 0 && MemoryErrorFlag::Test() == 0; --i) {
     const int32_t slot = clipped.Count();
     if (clipped.SetCount(slot + 1) != 0) break;

@@ -37,6 +37,21 @@ TEST_F(StackTest, GrowsOneSlotAtATimeThenByHalf) {
   for (int i = 0; i < 33; ++i) EXPECT_EQ(stack.Get(i), i);
 }
 
+// Reserving a little more, once per object of a scene, grows the list
+// geometrically: ten thousand small reserves allocate a few dozen times.
+TEST_F(StackTest, ReserveGrowingAllocatesLogarithmicallyOften) {
+  Stack<int> stack;
+  const int64_t before = host::GetMemoryStats().totalAllocations;
+  for (int object = 0; object < 10000; ++object) {
+    stack.ReserveGrowing(stack.Count() + 3);
+    for (int k = 0; k < 3; ++k) stack.Push(k);
+  }
+  EXPECT_LT(host::GetMemoryStats().totalAllocations - before, 40);
+  EXPECT_EQ(stack.Count(), 30000);
+  stack.ReserveGrowing(1000000);  // a need beyond the next step is met exactly
+  EXPECT_EQ(stack.Capacity(), 1000000);
+}
+
 TEST_F(StackTest, FirstPushAllocatesOneSlotAndReserveWithinCapacityAllocatesNothing) {
   Stack<int> stack;
   const int64_t before = host::GetMemoryStats().totalAllocations;
