@@ -39,9 +39,20 @@ bool HostMeshSource::Load(const SceneObject* object, MeshInput& input) {
   if (points.SetCount(pointCount) != 0 || polygons.SetCount(polygonCount) != 0) return false;
   for (int32_t i = 0; i < pointCount; ++i)
     points[i] = Vector{hostPoints[i].x, hostPoints[i].y, hostPoints[i].z};
+  input.matrix = GlobalWorldMatrix(object);
+  // A mirroring matrix (negative determinant: a node scaled by -1 on one
+  // axis, or on all three) turns every polygon inside out; its corners are
+  // taken in the opposite order, so that faces keep facing outwards.
+  const bool mirrored = Dot(input.matrix.v1, Cross(input.matrix.v2, input.matrix.v3)) < 0.0;
   for (int32_t i = 0; i < polygonCount; ++i) {
     const HostPolygon& p = hostPolygons[i];
-    polygons[i] = PolygonCorners{p.a, p.b, p.c, p.d};
+    if (!mirrored) {
+      polygons[i] = PolygonCorners{p.a, p.b, p.c, p.d};
+    } else if (p.c == p.d) {
+      polygons[i] = PolygonCorners{p.a, p.c, p.b, p.b};  // a triangle repeats its last corner
+    } else {
+      polygons[i] = PolygonCorners{p.a, p.d, p.c, p.b};
+    }
   }
   // Without all its material records the object would draw some polygons in
   // the wrong colour: it cannot be captured.
@@ -54,7 +65,6 @@ bool HostMeshSource::Load(const SceneObject* object, MeshInput& input) {
   input.pointCount = pointCount;
   input.polygons = polygons.Items();
   input.polygonCount = polygonCount;
-  input.matrix = GlobalWorldMatrix(object);
   // Without a neighbour table edges simply have no neighbours.
   input.neighbours = neighbours.Build(input.polygons, polygonCount) ? &neighbours : nullptr;
   input.colours = &colours;

@@ -99,6 +99,39 @@ class ExportPixelsTest : public HostTest {
   ScratchFolder folder_;
 };
 
+// Two boxes with their faces in six colours (an object each), turned to show three faces
+// each: the left one under a node that mirrors it (scale -1 on x), which
+// turns its polygons inside out unless the export takes that into account.
+std::unique_ptr<HostDocument> MirroredBoxes() {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  const HostVector colours[6] = {{0.9f, 0.1f, 0.1f}, {0.1f, 0.7f, 0.2f}, {0.1f, 0.2f, 0.9f},
+                                 {1.0f, 0.85f, 0.0f}, {0.0f, 0.7f, 0.9f}, {0.8f, 0.3f, 0.8f}};
+  // Faces as corner numbers (bit 0: x, bit 1: y, bit 2: z), wound outwards.
+  const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                           {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  for (int mirrored = 0; mirrored < 2; ++mirrored) {
+    const std::string name = mirrored ? "Mirrored" : "Plain";
+    HostObject& node = host::AddObject(doc->scene, host::kNoIndex, kObjectNull, name + " node");
+    const double s = std::sin(0.4), c = std::cos(0.4);
+    node.local = host::Compose({{mirrored ? -2.2 : 2.2, 0, 10},
+                                host::NormalizedQuaternion({0.3 * s, s, 0, c}),
+                                {mirrored ? -1.0 : 1.0, 1, 1}});
+    std::vector<HostVector> corners;
+    for (int k = 0; k < 8; ++k) {
+      corners.push_back({k & 1 ? 1.3f : -1.3f, k & 2 ? 1.3f : -1.3f, k & 4 ? 1.3f : -1.3f});
+    }
+    // A face per object: the reference picture knows one colour per object.
+    for (int f = 0; f < 6; ++f) {
+      AddMesh(*doc, name + " face " + std::to_string(f),
+              {corners[faces[f][0]], corners[faces[f][1]], corners[faces[f][2]],
+               corners[faces[f][3]]},
+              {{0, 1, 2, 3}}, colours[f], node.index);
+    }
+  }
+  return doc;
+}
+
 struct PictureCase {
   const char* name;
   std::function<std::unique_ptr<HostDocument>()> scene;
@@ -112,6 +145,7 @@ TEST_F(ExportPixelsTest, FilledRegionsAgreeWithARayCastPicture) {
       {"still life", [] { return LoadExample("still-life.gltf"); }, kBackFacesDrop},
       {"turntable at 1/8 s", TurnedTurntable, kBackFacesDrop},
       {"interlocking", Interlocking, kBackFacesKeep},
+      {"mirrored box", MirroredBoxes, kBackFacesDrop},
   };
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.name);
