@@ -7,7 +7,9 @@
 namespace host::import {
 namespace {
 
-constexpr double kMargin = 1.05;             // a little room around the scene
+// The share of the picture's smaller side that the scene's bounding sphere
+// fills: a little room around it.
+constexpr double kFill = 0.9;
 const Vec3 kTowardsCamera{0.6, 0.45, -1.0};  // right, above, in front
 
 struct Box {
@@ -24,29 +26,37 @@ struct Box {
   }
 };
 
-Box SceneBounds(const Scene& scene) {
-  Box box;
+// Calls `visit` with every corner point of the scene's polygon objects, in
+// world space.
+template <typename Visit>
+void EachScenePoint(const Scene& scene, Visit visit) {
   for (const auto& object : scene.objects) {
     if (object->type != kObjectPolygon) continue;
     const Matrix global = GlobalMatrix(*object);
-    for (const HostVector& p : object->points) box.Add(Transform(global, {p.x, p.y, p.z}));
+    for (const HostVector& p : object->points) visit(Transform(global, {p.x, p.y, p.z}));
   }
-  return box;
 }
 
 }  // namespace
 
 HostObject& AddFramingCamera(Scene& scene, double pictureAspect) {
-  const Box box = SceneBounds(scene);
+  // The bounding sphere round the centre of the bounding box: as tight as
+  // the box's own corners allow for most scenes, and cheap.
+  Box box;
+  EachScenePoint(scene, [&box](const Vec3& p) { box.Add(p); });
   const Vec3 centre = box.empty ? Vec3{} : (box.low + box.high) * 0.5;
-  double radius = box.empty ? 0 : Length(box.high - box.low) / 2;
-  if (!(radius > 0)) radius = 1;
+  double radius = 0;
+  EachScenePoint(scene, [&](const Vec3& p) { radius = std::max(radius, Length(p - centre)); });
+  if (!(radius > 0) || !std::isfinite(radius)) radius = 1;
 
   HostObject& camera = AddObject(scene, kNoIndex, kObjectCamera, "Camera");
   const double halfWidth = std::atan(camera.camera.filmWidth / 2 / camera.camera.lens);
   const double aspect = pictureAspect > 0 ? pictureAspect : 1;
   const double halfHeight = std::atan(std::tan(halfWidth) / aspect);
-  const double distance = radius / std::sin(std::min(halfWidth, halfHeight)) * kMargin;
+  // A sphere at distance d shows as a disc of angular radius asin(r / d);
+  // that disc spans kFill of the smaller side.
+  const double halfSmaller = std::min(halfWidth, halfHeight);
+  const double distance = radius / std::sin(std::atan(kFill * std::tan(halfSmaller)));
 
   const Vec3 eye = centre + Normalized(kTowardsCamera) * distance;
   const Vec3 forward = Normalized(centre - eye);

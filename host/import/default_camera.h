@@ -1,7 +1,7 @@
 // The camera a scene without one gets: a perspective camera with the
 // default 36 mm lens that looks at the middle of the scene from the front,
-// a little from the right and from above, far enough away for the whole
-// bounding box to fit the picture.
+// a little from the right and from above, far enough away for the scene's
+// bounding sphere to fill nine tenths of the picture's smaller side.
 #pragma once
 
 #include "host/scene.h"
