@@ -14,6 +14,11 @@ void DiagnosticLines::Add(const std::string& line) {
   }
 }
 
+void DiagnosticLines::AddEmptyFrame(const std::string& file) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  emptyFrames_.push_back(file);
+}
+
 void DiagnosticLines::Flush(std::ostream& out) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (const auto& [line, count] : lines_) {
@@ -21,8 +26,22 @@ void DiagnosticLines::Flush(std::ostream& out) {
     if (count > 1) out << " (" << count << " times)";
     out << "\n";
   }
+  if (!emptyFrames_.empty()) {
+    // A few names say where the gaps are; a long range would fill the screen.
+    constexpr size_t kNamesShown = 5;
+    out << "vexmark: nothing in view in " << emptyFrames_.size()
+        << " frame(s), so no file for ";
+    for (size_t i = 0; i < emptyFrames_.size() && i < kNamesShown; ++i) {
+      out << (i == 0 ? "" : ", ") << Printable(emptyFrames_[i]);
+    }
+    if (emptyFrames_.size() > kNamesShown) {
+      out << " and " << emptyFrames_.size() - kNamesShown << " more";
+    }
+    out << "\n";
+  }
   lines_.clear();
   index_.clear();
+  emptyFrames_.clear();
 }
 
 }  // namespace app

@@ -1,7 +1,8 @@
 // The module's console lines during an export. Some diagnostics come by the
 // thousand ("mehrere" for every ambiguous region corner); shown as they come
 // they would bury everything else. They are gathered and shown once each,
-// in order of first appearance, with how often they came.
+// in order of first appearance, with how often they came. Frames that
+// wrote no file because nothing was in view are gathered into one line.
 #pragma once
 
 #include <cstdint>
@@ -18,14 +19,19 @@ class DiagnosticLines {
  public:
   // Takes one line (from any thread).
   void Add(const std::string& line);
+  // Takes the name of a file that a frame did not write because nothing
+  // was in view.
+  void AddEmptyFrame(const std::string& file);
   // Writes every distinct line once, prefixed with "vexmark: " and followed
-  // by "(N times)" when it came more than once, and forgets them.
+  // by "(N times)" when it came more than once, then the line of empty
+  // frames, and forgets them.
   void Flush(std::ostream& out);
 
  private:
   std::mutex mutex_;
   std::vector<std::pair<std::string, int64_t>> lines_;  // in order of first appearance
   std::unordered_map<std::string, size_t> index_;       // line -> position in lines_
+  std::vector<std::string> emptyFrames_;
 };
 
 }  // namespace app

@@ -279,9 +279,16 @@ int RunExport(const app::Options& options) {
     dialog = host::FindOpenDialog(kVexmarkCommandId);
     // The module's lines are gathered and shown once each with a count when
     // the export ends (nothing with --quiet); its "Cannot write" lines are
-    // summed up in the program's own line instead.
+    // summed up in the program's own line instead, and the frames with
+    // nothing in view in one line of their own (also with --quiet: they
+    // explain gaps in the files).
     host::SetConsoleSink([&diagnostics, &options](const std::string& line) {
-      if (!options.quiet && line.rfind("Cannot write ", 0) != 0) diagnostics.Add(line);
+      const std::string emptyFrame = kNothingInViewLine;
+      if (line.rfind(emptyFrame, 0) == 0) {
+        diagnostics.AddEmptyFrame(line.substr(emptyFrame.size()));
+      } else if (!options.quiet && line.rfind("Cannot write ", 0) != 0) {
+        diagnostics.Add(line);
+      }
     });
     const int64_t failedAllocations = host::GetMemoryStats().failedAllocations;
     interrupts.SetExporting(true);

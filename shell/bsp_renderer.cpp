@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "capture/capture.h"
+#include "host/api/vexmark_ids.h"
 #include "capture/quadrangle_split.h"
 #include "eps/eps_document.h"
 #include "lines/object_lines.h"
@@ -29,14 +30,20 @@ int32_t BSPRenderer::Prepare(const ExportSettings& options, ExportJob& job) {
 void BSPRenderer::Render(BaseDocument* document, int32_t frame) {
   if (!Prepared()) return;
   if (!CaptureDocument(document, *options_, scene, *job_)) return;
-  if (!Draw()) return;
-
   EpsPage page;
-  page.drawing = std::move(drawing);
   page.fileName = options_->fileName;
   page.fromFrame = options_->fromFrame;
   page.toFrame = options_->toFrame;
   page.job = job_;
+  if (!Draw()) {
+    // Not cut short, yet nothing to draw: the frame has no file, and the
+    // console says which file that is.
+    if (!Interrupted()) {
+      ConsolePrint((String(kNothingInViewLine) + EpsFileName(page, frame)).Text());
+    }
+    return;
+  }
+  page.drawing = std::move(drawing);
   WriteEpsFile(page, frame);
 }
 

@@ -11,6 +11,11 @@
 constexpr int32_t kVexmarkCommandId = 1010761;
 constexpr int32_t kExportTagId = 1010814;
 
+// The start of the console line the module prints for a frame that writes
+// no file because nothing of the scene is in view; the file's name follows.
+// The program gathers these lines into one.
+constexpr char kNothingInViewLine[] = "Nothing in view, no file: ";
+
 // Keys of a document's settings (data kind kDocumentSettings).
 constexpr int32_t kDocTime = 1000;       // time
 constexpr int32_t kDocFps = 1001;        // integer

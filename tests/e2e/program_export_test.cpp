@@ -133,6 +133,37 @@ TEST_F(ProgramExportTest, FrameRangeWritesNumberedFiles) {
   EXPECT_NE(Body("spin-0.ai"), Body("spin-3.ai")) << "the box turns";
 }
 
+// A square in view for the first half second, then gone to the side: the
+// frames after it write no file, and one line says which files those are,
+// also with --quiet.
+TEST_F(ProgramExportTest, FramesWithNothingInViewAreListedInOneLine) {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  AddCamera(*doc);
+  HostObject& square = AddMesh(*doc, "Square", {{-2, -2, 10}, {2, -2, 10}, {2, 2, 10}, {-2, 2, 10}},
+                               {{0, 1, 2, 3}}, {1, 0, 0});
+  square.tracks.position.keys = {{0, {0, 0, 0}}, {0.5, {0, 0, 0}}, {0.55, {500, 0, 0}}};
+  const std::string scene = SaveScene(*doc, "leaving.vxm");
+  for (const char* quiet : {"", "-q"}) {
+    SCOPED_TRACE(quiet);
+    std::vector<std::string> args = {scene, "--back-faces", "keep", "--from", "0", "--to", "30",
+                                     "--fps", "5", "-o", "leaving.ai", "--yes"};
+    if (*quiet) args.push_back(quiet);
+    const ProgramRun run = Run(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Drawings(), (std::set<std::string>{"leaving.vxm", "leaving-0.ai", "leaving-1.ai",
+                                                 "leaving-2.ai"}));
+    // Without -q the progress lines come first.
+    const std::vector<std::string> lines = run.ErrLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "vexmark: nothing in view in 3 frame(s), so no file for " +
+                                (folder_ / "leaving-3.ai") + ", " + (folder_ / "leaving-4.ai") +
+                                ", " + (folder_ / "leaving-5.ai"));
+    if (*quiet) {
+      EXPECT_EQ(lines.size(), 1u) << run.err;
+    }
+  }
+}
+
 TEST_F(ProgramExportTest, CameraOptionLooksThroughAnotherCamera) {
   std::unique_ptr<HostDocument> doc(host::NewDocument());
   AddCamera(*doc).name = "Near";
