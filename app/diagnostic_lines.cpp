@@ -19,6 +19,16 @@ void DiagnosticLines::AddEmptyFrame(const std::string& file) {
   emptyFrames_.push_back(file);
 }
 
+size_t DiagnosticLines::EmptyFrameCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return emptyFrames_.size();
+}
+
+void DiagnosticLines::ForgetEmptyFrames() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  emptyFrames_.clear();
+}
+
 void DiagnosticLines::Flush(std::ostream& out) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (const auto& [line, count] : lines_) {

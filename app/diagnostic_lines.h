@@ -22,6 +22,10 @@ class DiagnosticLines {
   // Takes the name of a file that a frame did not write because nothing
   // was in view.
   void AddEmptyFrame(const std::string& file);
+  size_t EmptyFrameCount();
+  // For a run that wrote nothing at all, where the program's own line says
+  // why.
+  void ForgetEmptyFrames();
   // Writes every distinct line once, prefixed with "vexmark: " and followed
   // by "(N times)" when it came more than once, then the line of empty
   // frames, and forgets them.

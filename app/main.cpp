@@ -181,13 +181,16 @@ int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
 }
 
 // The one line that says why an export did not end well; empty when it did.
-std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory, bool stopped) {
+std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory, bool stopped,
+                          size_t emptyFrames) {
   const std::vector<host::FileFailure> failures = host::FileFailures();
   const std::string complete = std::to_string(written.size()) + " complete file(s) written";
   if (!failures.empty())
     return std::to_string(failures.size()) + " drawing(s) could not be written (" + complete +
            "); the first: " + failures[0].path + ": " + host::FileErrorText(failures[0].error);
   if (outOfMemory) return "not enough memory: the export stopped early; " + complete;
+  if (written.empty() && emptyFrames > 0)
+    return "no drawing was written: nothing of the scene is in view";
   if (written.empty()) return "no drawing was written";
   if (stopped) return "stopped; " + complete + ", the frame in progress discarded";
   return "";
@@ -320,7 +323,8 @@ int RunExport(const app::Options& options) {
       if (!options.quiet)
         for (const std::string& file : written) std::cout << file << "\n";
       const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
-      error = ExportTrouble(written, outOfMemory, stopAsked);
+      error = ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
+      if (written.empty()) diagnostics.ForgetEmptyFrames();
       if (error.empty()) status = kExitWritten;
     }
     interrupts.SetExporting(false);

@@ -245,7 +245,7 @@ TEST_F(ProgramExportTest, NothingWrittenExitsWithOne) {
   const std::string behind = SaveScene(*doc, "behind.vxm");
   const ProgramRun empty = Run({behind, "-o", "empty.ai", "-q"});
   EXPECT_EQ(empty.status, 1);
-  EXPECT_TRUE(SaysInOneLine(empty, "no drawing"));
+  EXPECT_TRUE(SaysInOneLine(empty, "no drawing was written: nothing of the scene is in view"));
 
   // An output folder that is missing, or that is a file.
   std::ofstream(folder_ / "plain") << "not a folder";
