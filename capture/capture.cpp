@@ -86,7 +86,10 @@ uint32_t EdgeFlags(const BSPPolyObj& object, const BspView& view, const Stack<Pl
       if ((Dot(sight, n) > 0.0) != (Dot(sight, other) > 0.0)) flags |= EdgeOutline;
     }
   }
-  if (settings.skipCoplanarEdges && neighbour >= 0 && agreement > kFlatEdgeCosine) {
+  // A flat edge is hidden, unless it is an outline: on a smooth surface the
+  // faces along the outline are nearly flat to each other too.
+  if (settings.skipCoplanarEdges && neighbour >= 0 && agreement > kFlatEdgeCosine &&
+      (flags & EdgeOutline) == 0) {
     flags &= ~static_cast<uint32_t>(EdgeDrawn);
   }
   return flags;

@@ -138,6 +138,23 @@ TEST_F(ExportLinesTest, OptionsSwitchCreasesAndFlatEdgesOff) {
   }
 }
 
+// A sheet bent by a few degrees along a ridge, seen from the side the bend
+// turns away from: the ridge is its outline although its two faces are
+// nearly flat to each other. Hiding flat edges keeps it, in every style.
+TEST_F(ExportLinesTest, AnOutlineBetweenNearlyFlatFacesSurvivesHidingFlatEdges) {
+  constexpr HostVector r0{0, -1.5f, 10}, r1{0, 1.5f, 10};
+  AddMesh(*doc_, "Bent sheet",
+          {r0, r1, {-0.1f, -1.5f, 8}, {-0.1f, 1.5f, 8}, {-0.1f, -1.5f, 12}, {-0.1f, 1.5f, 12}},
+          {{2, 0, 1, 3}, {4, 5, 1, 0}}, {0.2f, 0.7f, 0.2f});
+  for (const int32_t style : kAllStyles) {
+    SCOPED_TRACE(style);
+    ExportSettings settings = FrameSettings(style, "");
+    settings.lines.outlineLines = true;
+    settings.lines.skipCoplanarEdges = true;
+    EXPECT_NEAR(TimesDrawn(Export(settings), r0, r1), 1.0, 1e-3);
+  }
+}
+
 // Line width and colour from the settings, or from an export tag on an
 // ancestor, which rules the whole sub-hierarchy.
 TEST_F(ExportLinesTest, LineWidthAndColourComeFromSettingsOrTag) {
