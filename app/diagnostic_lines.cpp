@@ -39,8 +39,7 @@ void DiagnosticLines::Flush(std::ostream& out) {
   if (!emptyFrames_.empty()) {
     // A few names say where the gaps are; a long range would fill the screen.
     constexpr size_t kNamesShown = 5;
-    out << "vexmark: nothing in view in " << emptyFrames_.size()
-        << " frame(s), so no file for ";
+    out << "vexmark: nothing in view in " << emptyFrames_.size() << " frame(s), so no file for ";
     for (size_t i = 0; i < emptyFrames_.size() && i < kNamesShown; ++i) {
       out << (i == 0 ? "" : ", ") << Printable(emptyFrames_[i]);
     }

@@ -89,8 +89,18 @@ HostObject& AddObject(Scene& scene, int32_t parent, int32_t type, std::string na
 
   int32_t* link =
       object->parent == kNoIndex ? &scene.firstObject : &scene.Object(object->parent)->firstChild;
+  // The child appended last is still the last one when it has the same
+  // parent and nothing after it: the chain ends at the one child without a
+  // next sibling.
+  const auto hint = scene.lastChildHint.find(object->parent);
+  if (hint != scene.lastChildHint.end()) {
+    HostObject* last = scene.Object(hint->second);
+    if (last != nullptr && last->parent == object->parent && last->nextSibling == kNoIndex)
+      link = &last->nextSibling;
+  }
   while (*link != kNoIndex) link = &scene.Object(*link)->nextSibling;
   *link = object->index;
+  scene.lastChildHint[object->parent] = object->index;
 
   scene.objects.push_back(std::move(object));
   return *scene.objects.back();

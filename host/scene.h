@@ -14,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/animation.h"
@@ -97,6 +98,10 @@ struct Scene {
   std::vector<std::unique_ptr<HostMaterial>> materials;
   int32_t firstObject = kNoIndex;
   View view;
+  // Per parent (kNoIndex: the top level), the child AddObject appended last,
+  // so that appending many siblings does not walk their chain each time.
+  // Only a hint: checked before use, and not copied.
+  std::unordered_map<int32_t, int32_t> lastChildHint;
 
   Scene();
   Scene(const Scene& other);

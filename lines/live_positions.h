@@ -16,9 +16,7 @@ class LivePositions {
   void Append();
   void Remove(int32_t position);
   // Positions it could not track (after a failed allocation) count as live.
-  bool IsLive(int32_t position) const {
-    return position >= live_.Count() || live_[position] != 0;
-  }
+  bool IsLive(int32_t position) const { return position >= live_.Count() || live_[position] != 0; }
   int32_t LiveCount() const { return liveCount_; }
   // The position of the live item with `rank` live items before it;
   // rank < LiveCount().

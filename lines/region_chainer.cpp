@@ -211,9 +211,9 @@ Stack<Vector3d> Concatenated(const Stack<Vector3d>& first, const Stack<Vector3d>
 // Joins `tail` to `head` at the touching ends: at head's end or start, and
 // at tail's start or end.
 void Join(EpsPath& head, const EpsPath& tail, bool atHeadEnd, bool atTailStart) {
-  const Stack<Vector3d> joined = atHeadEnd
-                                 ? Concatenated(head.points, Oriented(tail.points, atTailStart))
-                                 : Concatenated(Oriented(tail.points, !atTailStart), head.points);
+  const Stack<Vector3d> joined =
+      atHeadEnd ? Concatenated(head.points, Oriented(tail.points, atTailStart))
+                : Concatenated(Oriented(tail.points, !atTailStart), head.points);
   if (MemoryErrorFlag::Test() == 0) head.points = joined;
 }
 

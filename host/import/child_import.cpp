@@ -172,8 +172,8 @@ std::string ChildFailure(int status) {
     if (signal == SIGKILL) {
       return "the importer was stopped (killed; the system may have run out of memory)";
     }
-    return std::string("the file seems damaged: the importer crashed on it (") +
-           strsignal(signal) + ")";
+    return std::string("the file seems damaged: the importer crashed on it (") + strsignal(signal) +
+           ")";
   }
   return "the importer stopped before it finished";
 }

@@ -71,7 +71,8 @@ class ReflexGrid {
     side_ = std::max<int32_t>(1, static_cast<int32_t>(std::sqrt(static_cast<double>(count))));
     cells_.resize(static_cast<size_t>(side_) * side_);
     for (size_t i = 0; i < flat.size(); ++i) {
-      if (reflex[i]) cells_[Cell(Column(flat[i].u), Row(flat[i].v))].push_back(static_cast<int32_t>(i));
+      if (reflex[i])
+        cells_[Cell(Column(flat[i].u), Row(flat[i].v))].push_back(static_cast<int32_t>(i));
     }
   }
 
@@ -119,9 +120,7 @@ std::vector<std::array<int32_t, 3>> SplitIntoTriangles(const std::vector<Vec3>& 
     prev[i] = (i + count - 1) % count;
     next[i] = (i + 1) % count;
   }
-  const auto isReflex = [&](int32_t i) {
-    return Turn(flat[prev[i]], flat[i], flat[next[i]]) < 0;
-  };
+  const auto isReflex = [&](int32_t i) { return Turn(flat[prev[i]], flat[i], flat[next[i]]) < 0; };
   std::vector<char> reflex(count);
   int32_t reflexLeft = 0;
   for (int32_t i = 0; i < count; ++i) {

@@ -49,6 +49,35 @@ TEST_F(HostSceneTest, SceneTableIsComplete) {
   }
 }
 
+// Objects added in any order of parents end up in each parent's chain in
+// the order they were added, also after the scene was copied (the copy
+// keeps no memory of the last child) and after links were set by hand.
+TEST_F(HostSceneTest, AddedObjectsFollowTheirSiblingsInOrder) {
+  host::Scene& s = scene();
+  std::vector<std::vector<int32_t>> expected(4);  // top level, then three groups
+  for (int32_t g = 0; g < 3; ++g) {
+    expected[0].push_back(host::AddObject(s, host::kNoIndex, kObjectNull, "group").index);
+  }
+  for (int32_t k = 0; k < 300; ++k) {
+    const int32_t group = k % 4;  // 0: the top level
+    const int32_t parent = group == 0 ? host::kNoIndex : expected[0][group - 1];
+    expected[group].push_back(host::AddObject(s, parent, kObjectNull, "child").index);
+    if (k == 150) {
+      host::Scene copy = s;
+      s = copy;
+    }
+  }
+  const auto chain = [&s](int32_t first) {
+    std::vector<int32_t> indices;
+    for (int32_t i = first; i != host::kNoIndex; i = s.Object(i)->nextSibling) indices.push_back(i);
+    return indices;
+  };
+  EXPECT_EQ(chain(s.firstObject), expected[0]);
+  for (int32_t g = 1; g <= 3; ++g) {
+    EXPECT_EQ(chain(s.Object(expected[0][g - 1])->firstChild), expected[g]);
+  }
+}
+
 TEST_F(HostSceneTest, TreeWalkGivesTypesNamesVisibilityAndGlobalMatrices) {
   HostObject& group = host::AddObject(scene(), host::kNoIndex, kObjectNull, "Group");
   group.local = host::Compose({{10, 0, 0}, {0, 0, 0, 1}, {2, 2, 2}});
