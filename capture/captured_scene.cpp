@@ -31,6 +31,63 @@ bool BoxesWithinSnapReach(const BSPPolyObj& a, const BSPPolyObj& b) {
   return true;
 }
 
+// Finds, for one object at a time, the later objects (higher list index)
+// whose boxes are within snap reach, without testing every pair: objects
+// sorted by the low end of their x range, and only those whose x range can
+// reach the object's are tested. Objects with x bounds that are not numbers
+// are tested against every other, as a full test would.
+class SnapNeighbours {
+ public:
+  bool Build(const Stack<BSPPolyObj*>& objects) {
+    objects_ = &objects;
+    for (int32_t i = 0; i < objects.Count(); ++i) {
+      const BSPPolyObj& o = *objects[i];
+      if (std::isfinite(o.boundsMin[0]) && std::isfinite(o.boundsMax[0])) {
+        byLow_.Push(i);
+        widest_ = std::max(widest_, o.boundsMax[0] - o.boundsMin[0]);
+      } else {
+        wild_.Push(i);
+      }
+    }
+    std::sort(byLow_.Items(), byLow_.Items() + byLow_.Count(), [&objects](int32_t a, int32_t b) {
+      return objects[a]->boundsMin[0] < objects[b]->boundsMin[0];
+    });
+    return MemoryErrorFlag::Test() == 0;
+  }
+
+  // The objects after `i` within snap reach of it, in list order.
+  void Later(int32_t i, Stack<int32_t>& out) const {
+    while (!out.Empty()) out.Pop();
+    const Stack<BSPPolyObj*>& objects = *objects_;
+    const BSPPolyObj& self = *objects[i];
+    const auto offer = [&](int32_t k) {
+      if (k > i && BoxesWithinSnapReach(self, *objects[k])) out.Push(k);
+    };
+    if (!std::isfinite(self.boundsMin[0]) || !std::isfinite(self.boundsMax[0])) {
+      for (int32_t k = i + 1; k < objects.Count(); ++k) offer(k);
+      return;
+    }
+    // A box within reach starts no earlier than this on x (no box is wider
+    // than the widest), and no later than the other bound.
+    const double from = self.boundsMin[0] - kSnapTolerance - widest_;
+    const double to = self.boundsMax[0] + kSnapTolerance;
+    const int32_t* begin = byLow_.Items();
+    const int32_t* end = begin + byLow_.Count();
+    const int32_t* first = std::lower_bound(begin, end, from, [&objects](int32_t k, double x) {
+      return objects[k]->boundsMin[0] < x;
+    });
+    for (const int32_t* k = first; k != end && objects[*k]->boundsMin[0] <= to; ++k) offer(*k);
+    for (int32_t w = 0; w < wild_.Count(); ++w) offer(wild_[w]);
+    std::sort(out.Items(), out.Items() + out.Count());
+  }
+
+ private:
+  const Stack<BSPPolyObj*>* objects_ = nullptr;
+  Stack<int32_t> byLow_;
+  Stack<int32_t> wild_;
+  double widest_ = 0.0;
+};
+
 double SquaredDistance(const Point& p, const Point& q) {
   const double dx = p.x - q.x, dy = p.y - q.y, dz = p.z - q.z;
   return dx * dx + dy * dy + dz * dz;
@@ -169,11 +226,6 @@ bool CaptureDocument(BaseDocument* document, const ExportSettings& options, Capt
 }
 
 void SnapPoints(CapturedScene& scene, ExportJob& job) {
-  Selection overlapping;
-  if (!overlapping.Create()) {
-    ReportNoMemory(kRendererSource, RendererReportLine::kSnapSelection);
-    return;
-  }
   Stack<BSPPolyObj*>& objects = scene.objects;
   const int32_t count = objects.Count();
   Stack<Stack<SnapEntry>> lists;
@@ -188,17 +240,18 @@ void SnapPoints(CapturedScene& scene, ExportJob& job) {
       list[p] = SnapEntry{&points[p], points[p].x + points[p].y + points[p].z};
     std::sort(list.Items(), list.Items() + list.Count(), RundungsSort());
   }
+  SnapNeighbours neighbours;
+  if (!neighbours.Build(objects)) return;
+  Stack<int32_t> later;
   for (int32_t i = 0; i < count; ++i) {
     ReportProgress(job, i, count, 15, 20);
     if (ExportCancelled(job)) return;
-    overlapping.DeselectAll();
-    for (int32_t k = i + 1; k < count; ++k)
-      if (BoxesWithinSnapReach(*objects[i], *objects[k])) overlapping.Select(k);
-    for (int32_t l = i + 1; l < count; ++l) {
-      if (!overlapping.IsSelected(l)) continue;
+    neighbours.Later(i, later);
+    if (MemoryErrorFlag::Test() != 0) return;
+    for (int32_t k = 0; k < later.Count(); ++k) {
       ReportProgressAgain(job);
       if (ExportCancelled(job)) return;
-      SnapPair(lists[i], lists[l]);
+      SnapPair(lists[i], lists[later[k]]);
     }
   }
 }

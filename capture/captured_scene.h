@@ -21,7 +21,6 @@ struct RendererReportLine {
   static constexpr int32_t kPolygonDocument = 81;
   static constexpr int32_t kCamera = 91;
   static constexpr int32_t kObject = 235;
-  static constexpr int32_t kSnapSelection = 260;
 };
 
 // Corners of different objects closer than this are moved to their midpoint.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bsp_fixture.h"
+#include "capture/captured_scene.h"
 #include "host/runtime.h"
 
 namespace {
@@ -294,6 +295,40 @@ TEST_F(CaptureTest, FailuresAreReportedWithTheirLineNumbers) {
     EXPECT_EQ(FlagsOfEdge(*object.polygons[0], mesh.points[1], mesh.points[0]),
               EdgeOriginal | EdgeDrawn);
   }
+}
+
+// Many pairs of triangles whose tips nearly touch (0.002 apart), scattered
+// so that the objects' order in the list differs from their order along x
+// and many unrelated boxes overlap on x: every pair is welded, and no other
+// corner moves.
+TEST_F(CaptureTest, SnappingWeldsEveryNearlyTouchingPairAmongManyObjects) {
+  constexpr int kPairs = 300;
+  std::vector<TestMesh> meshes(2 * kPairs);
+  for (int p = 0; p < kPairs; ++p) {
+    const float x = static_cast<float>((p * 37) % kPairs) * 0.3f;  // shuffled along x
+    const float y = static_cast<float>(p % 7) * 2.0f;
+    // Every other pair has its right triangle first in the list, whose box
+    // starts to the right of its partner's.
+    const int left = 2 * p + p % 2, right = 2 * p + 1 - p % 2;
+    meshes[left].points = {{x - 1, y - 0.3f, 10}, {x - 1, y + 0.3f, 10}, {x + 0.001f, y, 10}};
+    meshes[right].points = {{x + 1, y + 0.3f, 10}, {x + 1, y - 0.3f, 10}, {x - 0.001f, y, 10}};
+  }
+  CapturedScene scene;
+  ExportSettings settings;
+  for (TestMesh& mesh : meshes) {
+    mesh.polygons = {{0, 1, 2, 2}};
+    ASSERT_NE(AddCapturedObject(scene, settings, settings.lines, mesh.Input()), nullptr);
+  }
+  ExportJob job;
+  SnapPoints(scene, job);
+  for (int p = 0; p < kPairs; ++p) {
+    const Stack<Point>& left = scene.objects[2 * p + p % 2]->points;
+    const Stack<Point>& right = scene.objects[2 * p + 1 - p % 2]->points;
+    EXPECT_EQ(left[2].x, right[2].x) << "pair " << p;
+    EXPECT_NEAR(left[2].x, right[0].x - 1, 1e-5) << "pair " << p << ": welded at the middle";
+    EXPECT_EQ(left[0].x, meshes[2 * p + p % 2].points[0].x) << "pair " << p;
+  }
+  scene.Release();
 }
 
 }  // namespace
