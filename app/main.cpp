@@ -216,10 +216,14 @@ int RunExport(const app::Options& options) {
       options.scene.empty() ? app::BundledExample(folder.string()) : options.scene;
   if (scenePath.empty())
     return Fail(kExitUsage, "no scene given and the bundled example is not installed");
-  // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
-  InterruptWatcher interrupts;
+  // The scene is read while the program still runs one thread: the import
+  // forks a child, and a fork copies only the calling thread, so a lock that
+  // another thread held at that moment would stay locked in the child. A
+  // Ctrl-C here ends both at once, and nothing has been written yet.
   HostDocument* doc = app::LoadSceneFile(scenePath, error);
   if (doc == nullptr) return Fail(kExitUsage, error);
+  // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
+  InterruptWatcher interrupts;
   host::SetActiveDocument(doc);
   if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
   if (options.output && !OutputFolderUsable(*options.output, error))

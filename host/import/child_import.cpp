@@ -73,6 +73,7 @@ class PipeData {
       short_ = true;
       return false;
     }
+    if (size == 0) return true;  // an empty array has no storage to copy into
     std::memcpy(out, data_.data() + offset_, size);
     offset_ += size;
     return true;

@@ -25,6 +25,9 @@ using ImportWork = std::function<std::unique_ptr<HostDocument>(ImportReport&)>;
 // Runs `work` in a child process and returns the document it made, or null
 // with the reason in `report` (also when the child crashed or was killed).
 // When no child process can be started, `work` runs in this process.
+// Call it while the process runs a single thread: the child gets a copy of
+// the calling thread only, and a lock another thread held at the fork (the
+// sanitizers' allocator takes no care of forks) would never be released.
 std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, ImportReport& report);
 
 }  // namespace host::import
