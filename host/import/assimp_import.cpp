@@ -4,9 +4,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
-#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
@@ -19,6 +17,7 @@
 #include "host/file_names.h"
 #include "host/import/animation_import.h"
 #include "host/import/camera_import.h"
+#include "host/import/guarded_files.h"
 #include "host/import/handedness.h"
 #include "host/import/material_import.h"
 #include "host/import/mesh_import.h"
@@ -218,33 +217,6 @@ void ApplyTiming(const AnimationTiming& timing, HostDocument& doc) {
   doc.renderSettings.Set(kRenderFps, fps);
 }
 
-// Opens only ordinary files. A companion file that a scene names (a material
-// library, a buffer) could be a FIFO, which would block the import forever,
-// or a device; such a name is refused and kept for the message.
-class OrdinaryFilesOnly final : public Assimp::DefaultIOSystem {
- public:
-  explicit OrdinaryFilesOnly(std::string& refused) : refused_(refused) {}
-
-  // The default test opens the file to see whether it exists.
-  bool Exists(const char* file) const override {
-    return Refuse(file) ? false : DefaultIOSystem::Exists(file);
-  }
-
-  Assimp::IOStream* Open(const char* file, const char* mode) override {
-    return Refuse(file) ? nullptr : DefaultIOSystem::Open(file, mode);
-  }
-
- private:
-  // True, remembering the name, for a file that exists but is not ordinary.
-  bool Refuse(const char* file) const {
-    struct stat status;
-    if (file == nullptr || ::stat(file, &status) != 0 || S_ISREG(status.st_mode)) return false;
-    if (refused_.empty()) refused_ = file;
-    return true;
-  }
-
-  std::string& refused_;
-};
 
 }  // namespace
 
@@ -257,8 +229,8 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
   Assimp::Importer importer;
   // FBX pivots would otherwise become helper nodes that carry the animation.
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
-  std::string refusedCompanion;
-  importer.SetIOHandler(new OrdinaryFilesOnly(refusedCompanion));
+  FileAccessRecord access;
+  importer.SetIOHandler(new GuardedFiles(access));
   // No post-processing: polygons stay as the file has them, and the
   // conversion checks every index itself rather than letting Assimp's
   // validation refuse files with harmless gaps (a mesh of points only).
@@ -278,9 +250,14 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
     }
   }
   const aiScene* source = importer.ReadFile(path, 0);
-  if (!refusedCompanion.empty()) {
-    report.Fail("the file refers to '" + std::filesystem::path(refusedCompanion).filename().string() +
+  if (!access.refusedFile.empty()) {
+    report.Fail("the file refers to '" +
+                std::filesystem::path(access.refusedFile).filename().string() +
                 "', which is not a regular file");
+    return nullptr;
+  }
+  if (access.overBudget) {
+    report.Fail("the file seems damaged: the importer kept reading it over and over");
     return nullptr;
   }
   if (source == nullptr) {
