@@ -48,6 +48,9 @@ bool WriteArray(int fd, const std::vector<T>& items) {
   return WriteAll(fd, &count, sizeof count) && WriteAll(fd, items.data(), count * sizeof(T));
 }
 
+// The child's exit status when its result could not go through the pipe.
+constexpr int kChildCouldNotSend = 3;
+
 // Everything the pipe brings, read until the child closes it.
 std::string ReadAll(int fd) {
   std::string data;
@@ -163,18 +166,23 @@ class PipeData {
   }
   // No destructors: the parent has what it needs, and freeing a large
   // document would only cost time.
-  _exit(written ? 0 : 1);
+  _exit(written ? 0 : kChildCouldNotSend);
 }
 
-// Why the child ended without a result.
+// Why the child ended without a result. A crash usually ends it by a
+// signal; under the sanitizers, which catch the signal and report it, by an
+// exit status of their own.
 std::string ChildFailure(int status) {
+  const std::string crashed = "the file seems damaged: the importer crashed on it (";
   if (WIFSIGNALED(status)) {
     const int signal = WTERMSIG(status);
     if (signal == SIGKILL) {
       return "the importer was stopped (killed; the system may have run out of memory)";
     }
-    return std::string("the file seems damaged: the importer crashed on it (") + strsignal(signal) +
-           ")";
+    return crashed + strsignal(signal) + ")";
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) != kChildCouldNotSend) {
+    return crashed + "it ended with status " + std::to_string(WEXITSTATUS(status)) + ")";
   }
   return "the importer stopped before it finished";
 }

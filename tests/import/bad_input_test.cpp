@@ -15,6 +15,13 @@
 
 namespace {
 
+// Built with AddressSanitizer, whose allocator lets some heap damage pass.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 class BadInputTest : public HostTest {
  protected:
   void SetUp() override {
@@ -182,14 +189,19 @@ TEST_F(BadInputTest, FilesThatWouldBeReadWronglyAreRefused) {
       << error;
 }
 
-// Inputs the fuzzers found to crash the import (tests/import/data/fuzz):
-// each is refused cleanly now, by the header checks or, where the importer
-// library itself crashes, because it runs in a child process.
+// Inputs the fuzzers found to crash or hang the import
+// (tests/import/data/fuzz): each is refused cleanly now, by the header
+// checks, by the read budget or, where the importer library itself crashes,
+// because it runs in a child process. The library damages its heap on one
+// of them; under the sanitizers' allocator that goes unnoticed and the
+// scene it returns is empty, which is refused too.
 TEST_F(BadInputTest, InputsFoundByFuzzingAreRefused) {
   const std::string folder = std::string(VEXMARK_SOURCE_DIR) + "/tests/import/data/fuzz";
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    ExpectRefused(entry.path().string(), "damaged");
+    const std::string name = entry.path().filename().string();
+    ExpectRefused(entry.path().string(),
+                  kSanitized && name == "importer-heap-damage.ply" ? "" : "damaged");
     ++files;
   }
   EXPECT_GT(files, 0);
