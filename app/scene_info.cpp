@@ -16,10 +16,14 @@ constexpr double kPi = 3.14159265358979323846;
 
 const char* TypeName(int32_t type) {
   switch (type) {
-    case kObjectPolygon: return "mesh";
-    case kObjectCamera: return "camera";
-    case kObjectNull: return "group";
-    default: return "object";
+    case kObjectPolygon:
+      return "mesh";
+    case kObjectCamera:
+      return "camera";
+    case kObjectNull:
+      return "group";
+    default:
+      return "object";
   }
 }
 
@@ -36,7 +40,8 @@ std::string TagText(const host::Scene& scene, const HostTag& tag) {
       return "selection '" + tag.name + "' (" + std::to_string(tag.selection.indices.size()) +
              " polygons)";
     case kTagPlugin:
-      return tag.pluginId == kExportTagId ? "export tag" : "plug-in tag " + std::to_string(tag.pluginId);
+      return tag.pluginId == kExportTagId ? "export tag"
+                                          : "plug-in tag " + std::to_string(tag.pluginId);
     default:
       return "tag " + std::to_string(tag.type);
   }
@@ -101,12 +106,17 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
   for (const auto& object : scene.objects) {
     if (object->type != kObjectCamera) continue;
     const host::CameraParams& c = object->camera;
-    const double fov = 2.0 * std::atan(c.filmWidth / 2.0 / c.lens) * 180.0 / kPi;
-    out << "  " << Printable(object->name) << ": "
-        << (c.projection == kProjectionPerspective ? "perspective" : "parallel") << ", lens "
-        << c.lens << " mm, film " << c.filmWidth << " mm (" << std::fixed << std::setprecision(1)
-        << fov << " degrees across)" << std::defaultfloat << std::setprecision(6)
-        << (scene.view.linkedCamera == object->index ? ", looked through" : "") << "\n";
+    out << "  " << Printable(object->name) << ": ";
+    if (c.projection == kProjectionPerspective) {
+      const double fov = 2.0 * std::atan(c.filmWidth / 2.0 / c.lens) * 180.0 / kPi;
+      out << "perspective, lens " << c.lens << " mm, film " << c.filmWidth << " mm (" << std::fixed
+          << std::setprecision(1) << fov << " degrees across)" << std::defaultfloat
+          << std::setprecision(6);
+    } else {
+      // A parallel camera shows a fixed width of the scene, whatever its lens.
+      out << "parallel, " << 1.0 / c.zoom << " units across";
+    }
+    out << (scene.view.linkedCamera == object->index ? ", looked through" : "") << "\n";
   }
   out << "materials:\n";
   for (const auto& material : scene.materials) {
@@ -117,9 +127,11 @@ int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err
       out << ": colour " << rgb->x << " " << rgb->y << " " << rgb->z;
     out << "\n";
   }
-  const int64_t fps = doc->settings.Find<int64_t>(kDocFps) ? *doc->settings.Find<int64_t>(kDocFps) : 30;
-  const int64_t renderFps =
-      doc->renderSettings.Find<int64_t>(kRenderFps) ? *doc->renderSettings.Find<int64_t>(kRenderFps) : fps;
+  const int64_t fps =
+      doc->settings.Find<int64_t>(kDocFps) ? *doc->settings.Find<int64_t>(kDocFps) : 30;
+  const int64_t renderFps = doc->renderSettings.Find<int64_t>(kRenderFps)
+                                ? *doc->renderSettings.Find<int64_t>(kRenderFps)
+                                : fps;
   out << "frames: " << FrameOf(doc->renderSettings.Find<HostTime>(kRenderFrom), renderFps) << " to "
       << FrameOf(doc->renderSettings.Find<HostTime>(kRenderTo), renderFps) << " at " << fps
       << " fps\n";

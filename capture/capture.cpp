@@ -82,7 +82,7 @@ uint32_t EdgeFlags(const BSPPolyObj& object, const BspView& view, const Stack<Pl
     } else {
       const Point middle{(edge.start.x + edge.end.x) / 2.0, (edge.start.y + edge.end.y) / 2.0,
                          (edge.start.z + edge.end.z) / 2.0, 1.0};
-      const Vector3d sight = Normalised(middle - view.eye);
+      const Vector3d sight = Normalised(SightDirection(view.eye, middle));
       if ((Dot(sight, n) > 0.0) != (Dot(sight, other) > 0.0)) flags |= EdgeOutline;
     }
   }

@@ -94,11 +94,10 @@ uint32_t DiagonalFlags(const LineStyle& settings, const Point& eye, const Point&
   uint32_t flags = 0;
   if (settings.outlineLines) {
     const Point middle{(from.x + to.x) / 2.0, (from.y + to.y) / 2.0, (from.z + to.z) / 2.0, 1.0};
-    const Vector3d sight = Normalised(middle - eye);
+    const Vector3d sight = Normalised(SightDirection(eye, middle));
     if ((Dot(sight, n0) > 0.0) != (Dot(sight, n1) > 0.0)) flags |= EdgeOutline;
   }
-  if (settings.creaseLines &&
-      static_cast<float>(Dot(n0, n1)) <= std::cos(settings.creaseAngle)) {
+  if (settings.creaseLines && static_cast<float>(Dot(n0, n1)) <= std::cos(settings.creaseAngle)) {
     flags |= EdgeCrease;
   }
   return flags;

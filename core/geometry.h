@@ -51,6 +51,13 @@ inline Vector3d operator*(const Vector3d& v, double s) {
   return Vector3d{v.x * s, v.y * s, v.z * s};
 }
 
+// The direction of the sight line from the eye to p. An eye at infinity
+// (w = 0, the eye of a parallel camera) is the direction towards the viewer,
+// and every sight line runs against it.
+inline Vector3d SightDirection(const Point& eye, const Point& p) {
+  return eye.w != 0.0 ? p - eye : Vector3d{-eye.x, -eye.y, -eye.z};
+}
+
 inline double Dot(const Vector3d& u, const Vector3d& v) {
   return u.x * v.x + u.y * v.y + u.z * v.z;
 }

@@ -1,13 +1,16 @@
-// The perspective projection onto the page, in single precision like the
-// renderer's screen placement.
+// The projection onto the page, in single precision like the renderer's
+// screen placement.
 #include "lines/page_projection.h"
 
 Vector3d ProjectPoint(const Vector3d& p, const AffineMap& cameraFromWorld, float zoom,
-                      int32_t width, int32_t height) {
+                      bool perspective, int32_t width, int32_t height) {
   const Point c = Transform(cameraFromWorld, AsPoint(p));
   float x = static_cast<float>(c.x);
   float y = static_cast<float>(c.y);
-  if (c.z > 0.0) {
+  if (!perspective) {
+    x = zoom * x;
+    y = zoom * y;
+  } else if (c.z > 0.0) {
     const float depth = static_cast<float>(c.z);
     x = zoom * x / depth;
     y = zoom * y / depth;
@@ -21,14 +24,16 @@ Vector3d ProjectPoint(const Vector3d& p, const AffineMap& cameraFromWorld, float
 }
 
 void ProjectPage(Stack<LineGroup>& elements, const AffineMap& cameraFromWorld, float zoom,
-                 int32_t width, int32_t height, ExportJob* job) {
+                 bool perspective, int32_t width, int32_t height, ExportJob* job) {
   for (int32_t e = 0; e < elements.Count(); ++e) {
     Stack<EpsPolygon>& polygons = elements[e].polygons;
     for (int32_t p = 0; p < polygons.Count(); ++p) {
       Stack<EdgeSegment>& segments = polygons[p].segments;
       for (int32_t s = 0; s < segments.Count(); ++s) {
-        segments[s].a = ProjectPoint(segments[s].a, cameraFromWorld, zoom, width, height);
-        segments[s].b = ProjectPoint(segments[s].b, cameraFromWorld, zoom, width, height);
+        segments[s].a =
+            ProjectPoint(segments[s].a, cameraFromWorld, zoom, perspective, width, height);
+        segments[s].b =
+            ProjectPoint(segments[s].b, cameraFromWorld, zoom, perspective, width, height);
       }
       ReportProgressAgain(job);
     }

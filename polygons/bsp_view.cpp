@@ -34,11 +34,13 @@ bool AddFrustumPolygon(BspView& view, const Point* cameraCorners, int32_t count,
 // the image rectangle at depth L. The rectangle is the part of the picture
 // plane that the page shows: the focal scale maps its half width A / 2 to
 // half the output width, and its half height in proportion to the output.
+// A parallel camera's view volume is a box instead: its sides run along the
+// view direction through the rectangle of width 1 / zoom.
 bool BuildFrustum(BspView& view) {
   view.frustum.Clear();
   view.frustum.Reserve(kFrustumPlanes);
-  const double lens = view.camera.lensLength;
-  const double film = view.camera.filmWidth;
+  const double lens = view.perspective ? view.camera.lensLength : 1.0;
+  const double film = view.perspective ? view.camera.filmWidth : 1.0 / view.zoom;
   const double halfX = film / 2.0;
   const double halfY = view.width > 0 ? film * view.height / (2.0 * view.width) : 0.0;
   const Point inside = Transform(view.camera.matrix, Point{0.0, 0.0, 1.0, 1.0});
@@ -52,9 +54,12 @@ bool BuildFrustum(BspView& view) {
                           {halfX, -halfY, lens, 1.0},
                           {halfX, halfY, lens, 1.0},
                           {-halfX, halfY, lens, 1.0}};
-  const Point eye{0.0, 0.0, 0.0, 1.0};
   for (int32_t i = 0; i < 4; ++i) {
-    const Point side[3] = {eye, image[i], image[(i + 1) % 4]};
+    // The pyramid's apex is the eye; the box's side runs on along z.
+    const Point& corner = image[i];
+    const Point apex =
+        view.perspective ? Point{0.0, 0.0, 0.0, 1.0} : Point{corner.x, corner.y, 2.0 * lens, 1.0};
+    const Point side[3] = {apex, image[i], image[(i + 1) % 4]};
     if (!AddFrustumPolygon(view, side, 3, inside)) return false;
   }
   return true;
@@ -81,8 +86,14 @@ void MakeView(BspView& view, int32_t width, int32_t height) {
 bool SetCamera(BspView& view, const CameraInput& camera) {
   view.camera = camera;
   view.perspective = camera.projection == 0;
-  if (!view.perspective) view.zoom = static_cast<float>(camera.zoom);
-  view.eye = AsPoint(camera.matrix.off);
+  // A zoom that cannot size the picture shows one unit across.
+  if (!view.perspective) {
+    const float zoom = static_cast<float>(camera.zoom);
+    view.zoom = std::isfinite(zoom) && zoom > 0.0f ? zoom : 1.0f;
+  }
+  const Vector3d& forward = camera.matrix.v3;
+  view.eye = view.perspective ? AsPoint(camera.matrix.off)
+                              : Point{-forward.x, -forward.y, -forward.z, 0.0};
   Invert(camera.matrix, view.cameraFromWorld);
   view.focalScale = camera.filmWidth != 0.0
                         ? static_cast<float>(camera.lensLength * view.width / camera.filmWidth)
@@ -138,13 +149,20 @@ bool InsideFrustum(const BspView& view, const BspPolygon& polygon) {
   return Clip(view, polygon, clipped, kCameraPlane) == 1;
 }
 
+float PageScale(const BspView& view) {
+  return view.perspective ? view.focalScale : view.zoom * static_cast<float>(view.width);
+}
+
 double ProjectedArea(const BspView& view, const BspPolygon& polygon) {
   const int32_t count = polygon.edges.Count() < 4 ? polygon.edges.Count() : 4;
   if (count < 3) return 0.0;
   Point projected[4];
   for (int32_t i = 0; i < count; ++i) {
     const Point p = ToCameraSpace(view, polygon.edges[i].start);
-    if (p.z > 0.0) {
+    if (!view.perspective) {
+      const double scale = PageScale(view);
+      projected[i] = Point{p.x * scale, p.y * scale, 0.0, 1.0};
+    } else if (p.z > 0.0) {
       projected[i] = Point{p.x * view.focalScale / p.z, p.y * view.focalScale / p.z, 0.0, 1.0};
     } else {
       projected[i] = Point{p.x, p.y, 0.0, 1.0};

@@ -3,19 +3,19 @@
 // two things the renderer does with them: clipping polygons to the frustum
 // and measuring a polygon's projected area for the drawing order.
 //
-// The page projection reads `cameraFromWorld`, `focalScale`, `width` and `height`.
+// The page projection reads `cameraFromWorld`, `perspective`, `PageScale`,
+// `width` and `height`.
 #pragma once
 
 #include <cstdint>
 
-#include "polygons/bsp_polygon.h"
 #include "core/geometry.h"
 #include "core/stack.h"
-
+#include "polygons/bsp_polygon.h"
 
 // What the view needs of the scene's camera, filled by the host-reading layer.
 struct CameraInput {
-  AffineMap matrix;      // the camera's global matrix; it looks along v3
+  AffineMap matrix;        // the camera's global matrix; it looks along v3
   int32_t projection = 0;  // 0: perspective
   double lensLength = 36.0;
   double filmWidth = 36.0;
@@ -30,14 +30,16 @@ inline constexpr int32_t kFrustumPlanes = 5;
 struct BspView {
   int32_t width = 0;  // output size in pixels
   int32_t height = 0;
-  Point eye;  // camera position in world space
+  // The camera position in world space; for a parallel camera the direction
+  // towards the viewer with w = 0, an eye at infinity.
+  Point eye;
   CameraInput camera;
   AffineMap cameraFromWorld;  // world to camera space; identity until a camera is set
   float halfWidth = 0.0f;
   float halfHeight = 0.0f;
   float focalScale = 0.0f;  // pixels per unit at unit depth
   bool perspective = true;
-  float zoom = 1.0f;
+  float zoom = 1.0f;  // parallel cameras: the picture's width spans 1 / zoom units
   // Front sides face out of the view volume; the inside is behind all five.
   Stack<BspPolygon> frustum;
 };
@@ -60,6 +62,10 @@ int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, in
 
 // Whether anything of the polygon survives Clip from plane 0.
 bool InsideFrustum(const BspView& view, const BspPolygon& polygon);
+
+// Pixels per world unit on the page: at unit depth for a perspective camera,
+// everywhere for a parallel one.
+float PageScale(const BspView& view);
 
 // Projected area of the first (at most four) corners: the drawing-order key.
 double ProjectedArea(const BspView& view, const BspPolygon& polygon);

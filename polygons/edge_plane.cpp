@@ -1,4 +1,5 @@
-// Edge planes through the eye.
+// Edge planes through the eye; for a parallel camera, planes along the view
+// direction.
 #include "polygons/edge_plane.h"
 
 namespace {
@@ -19,9 +20,12 @@ Vector3d OffsetFromLine(const Point& from, const Vector3d& direction, const Poin
 bool ComputeEdgePlane(const Point& eye, BspEdge& edge, const Point& reference) {
   const Point& p0 = edge.start;
   const Point& p1 = edge.end;
-  const Vector3d sight = eye - p0;
+  const Vector3d sight = SightDirection(eye, p0) * -1.0;
   if (Length(OffsetFromLine(p0, sight, p1)) > kOnLineTolerance) {
-    const Point corners[3] = {p0, p1, eye};
+    // An eye at infinity stands in as a point along the sight line, as far
+    // from p0 as p1 is, so that the three corners make a well-shaped triangle.
+    const Point third = eye.w != 0.0 ? eye : p0 + sight * (Length(p1 - p0) / Length(sight));
+    const Point corners[3] = {p0, p1, third};
     edge.edgePlane = FitTrianglePlane(corners, CentroidOf(corners, 3));
     return true;
   }

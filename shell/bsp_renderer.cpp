@@ -4,15 +4,17 @@
 #include <utility>
 
 #include "capture/capture.h"
-#include "host/api/vexmark_ids.h"
 #include "capture/quadrangle_split.h"
 #include "eps/eps_document.h"
+#include "host/api/vexmark_ids.h"
 #include "lines/object_lines.h"
 #include "lines/page_projection.h"
 #include "visibility/beam_tree.h"
 #include "visibility/passes.h"
 
-BSPRenderer::~BSPRenderer() { Release(); }
+BSPRenderer::~BSPRenderer() {
+  Release();
+}
 
 int32_t BSPRenderer::Prepare(const ExportSettings& options, ExportJob& job) {
   options_ = &options;
@@ -57,7 +59,9 @@ bool BSPRenderer::Draw(FrameStage last) {
   return DrawingStage();
 }
 
-bool BSPRenderer::Prepared() const { return view != nullptr && options_ != nullptr; }
+bool BSPRenderer::Prepared() const {
+  return view != nullptr && options_ != nullptr;
+}
 
 bool BSPRenderer::Interrupted() const {
   return ExportCancelled(*job_) || MemoryErrorFlag::Test() != 0;
@@ -111,8 +115,8 @@ bool BSPRenderer::LinesStage() {
 
 bool BSPRenderer::DrawingStage() {
   if (!Prepared()) return false;
-  ProjectPage(elements, view->cameraFromWorld, view->focalScale, view->width, view->height,
-              job_);
+  ProjectPage(elements, view->cameraFromWorld, PageScale(*view), view->perspective, view->width,
+              view->height, job_);
   drawing.width = options_->width;
   drawing.height = options_->height;
   return BuildDrawing(elements, options_->drawingStyle, drawing, job_);

@@ -105,7 +105,7 @@ class ExportPixelsTest : public HostTest {
 std::unique_ptr<HostDocument> MirroredBoxes() {
   std::unique_ptr<HostDocument> doc(host::NewDocument());
   AddCamera(*doc);
-  const HostVector colours[6] = {{0.9f, 0.1f, 0.1f}, {0.1f, 0.7f, 0.2f}, {0.1f, 0.2f, 0.9f},
+  const HostVector colours[6] = {{0.9f, 0.1f, 0.1f},  {0.1f, 0.7f, 0.2f}, {0.1f, 0.2f, 0.9f},
                                  {1.0f, 0.85f, 0.0f}, {0.0f, 0.7f, 0.9f}, {0.8f, 0.3f, 0.8f}};
   // Faces as corner numbers (bit 0: x, bit 1: y, bit 2: z), wound outwards.
   const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
@@ -123,11 +123,45 @@ std::unique_ptr<HostDocument> MirroredBoxes() {
     }
     // A face per object: the reference picture knows one colour per object.
     for (int f = 0; f < 6; ++f) {
-      AddMesh(*doc, name + " face " + std::to_string(f),
-              {corners[faces[f][0]], corners[faces[f][1]], corners[faces[f][2]],
-               corners[faces[f][3]]},
-              {{0, 1, 2, 3}}, colours[f], node.index);
+      AddMesh(
+          *doc, name + " face " + std::to_string(f),
+          {corners[faces[f][0]], corners[faces[f][1]], corners[faces[f][2]], corners[faces[f][3]]},
+          {{0, 1, 2, 3}}, colours[f], node.index);
     }
+  }
+  return doc;
+}
+
+// Under a parallel camera 12 units across: two equal squares, the far one
+// twice as deep and partly behind the near one, and a turned box. In
+// perspective the far square would come out half the size.
+std::unique_ptr<HostDocument> ParallelView() {
+  std::unique_ptr<HostDocument> doc(host::NewDocument());
+  HostObject& camera = AddCamera(*doc);
+  camera.camera.projection = kProjectionParallel;
+  camera.camera.zoom = 1.0 / 12.0;
+  const auto square = [&](const std::string& name, float x, float y, float z, HostVector rgb) {
+    AddMesh(*doc, name, {{x, y, z}, {x, y + 3, z}, {x + 3, y + 3, z}, {x + 3, y, z}},
+            {{0, 1, 2, 3}}, rgb);
+  };
+  square("Near square", -4.5f, -2.0f, 8.0f, {0.9f, 0.1f, 0.1f});
+  square("Far square", -3.0f, -1.0f, 16.0f, {0.1f, 0.2f, 0.9f});
+  HostObject& node = host::AddObject(doc->scene, host::kNoIndex, kObjectNull, "Box node");
+  const double s = std::sin(0.4), c = std::cos(0.4);
+  node.local =
+      host::Compose({{2.6, 0, 12}, host::NormalizedQuaternion({0.3 * s, s, 0, c}), {1, 1, 1}});
+  const HostVector colours[6] = {{0.1f, 0.7f, 0.2f}, {1.0f, 0.85f, 0.0f}, {0.0f, 0.7f, 0.9f},
+                                 {0.8f, 0.3f, 0.8f}, {0.5f, 0.5f, 0.1f},  {0.9f, 0.5f, 0.2f}};
+  const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                           {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+  std::vector<HostVector> corners;
+  for (int k = 0; k < 8; ++k)
+    corners.push_back({k & 1 ? 1.5f : -1.5f, k & 2 ? 1.5f : -1.5f, k & 4 ? 1.5f : -1.5f});
+  for (int f = 0; f < 6; ++f) {
+    AddMesh(
+        *doc, "Box face " + std::to_string(f),
+        {corners[faces[f][0]], corners[faces[f][1]], corners[faces[f][2]], corners[faces[f][3]]},
+        {{0, 1, 2, 3}}, colours[f], node.index);
   }
   return doc;
 }
@@ -146,6 +180,7 @@ TEST_F(ExportPixelsTest, FilledRegionsAgreeWithARayCastPicture) {
       {"turntable at 1/8 s", TurnedTurntable, kBackFacesDrop},
       {"interlocking", Interlocking, kBackFacesKeep},
       {"mirrored box", MirroredBoxes, kBackFacesDrop},
+      {"parallel camera", ParallelView, kBackFacesDrop},
   };
   for (const PictureCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -203,46 +238,54 @@ TEST_F(ExportPixelsTest, StillLifeIsNotMirrored) {
 // styles nothing where only hidden edges are; the visible edges are all
 // drawn in style kStyleVisibleEdges.
 TEST_F(ExportPixelsTest, LinesLieOnTheEdgesThatAViewerSees) {
-  const std::unique_ptr<HostDocument> doc = LoadExample("still-life.gltf");
-  ASSERT_NE(doc, nullptr);
-  const ReferenceView reference(*doc, kWidth, kHeight);
-  for (const int32_t style : {kStyleAllEdges, kStyleVisibleEdges, kStyleEdgeLines}) {
-    SCOPED_TRACE(style);
-    const Picture picture = Export(doc.get(), style, kBackFacesDrop);
-    const bool hidden = style != kStyleAllEdges;
-    int dark = 0, stray = 0;
-    std::string strays;
-    for (int y = 0; y < kHeight; ++y) {
-      for (int x = 0; x < kWidth; ++x) {
-        // Regions cut by the frame may be outlined along it.
-        if (!Dark(picture.At(x, y)) || NearBorder(x, y, kEdgeBand)) continue;
-        ++dark;
-        const double distance =
-            hidden ? reference.VisibleEdgeDistance(x, y) : reference.EdgeDistance(x, y);
-        if (distance > 1.5) {
-          ++stray;
-          if (strays.size() < 300)
-            strays += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+  const PictureCase scenes[] = {
+      {"still life", [] { return LoadExample("still-life.gltf"); }, kBackFacesDrop},
+      {"parallel camera", ParallelView, kBackFacesDrop},
+  };
+  for (const PictureCase& scene : scenes) {
+    SCOPED_TRACE(scene.name);
+    const std::unique_ptr<HostDocument> doc = scene.scene();
+    ASSERT_NE(doc, nullptr);
+    const ReferenceView reference(*doc, kWidth, kHeight);
+    for (const int32_t style : {kStyleAllEdges, kStyleVisibleEdges, kStyleEdgeLines}) {
+      SCOPED_TRACE(style);
+      const Picture picture = Export(doc.get(), style, kBackFacesDrop);
+      const bool hidden = style != kStyleAllEdges;
+      int dark = 0, stray = 0;
+      std::string strays;
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          // Regions cut by the frame may be outlined along it.
+          if (!Dark(picture.At(x, y)) || NearBorder(x, y, kEdgeBand)) continue;
+          ++dark;
+          const double distance =
+              hidden ? reference.VisibleEdgeDistance(x, y) : reference.EdgeDistance(x, y);
+          if (distance > 1.5) {
+            ++stray;
+            if (strays.size() < 300)
+              strays += " (" + std::to_string(x) + "," + std::to_string(y) + ")";
+          }
         }
       }
-    }
-    EXPECT_GT(dark, 500) << "hardly any lines";
-    EXPECT_EQ(stray, 0) << "lines away from every " << (hidden ? "visible " : "")
-                        << "edge:" << strays;
-    if (style != kStyleVisibleEdges) continue;
+      EXPECT_GT(dark, 500) << "hardly any lines";
+      EXPECT_EQ(stray, 0) << "lines away from every " << (hidden ? "visible " : "")
+                          << "edge:" << strays;
+      if (style != kStyleVisibleEdges) continue;
 
-    int samples = 0, drawn = 0;
-    for (const ReferenceView::Sample& s : reference.VisibleEdgePoints()) {
-      const int x = static_cast<int>(s.u), y = static_cast<int>(s.v);
-      if (NearBorder(x, y, 3)) continue;
-      ++samples;
-      bool found = false;
-      for (int dy = -1; dy <= 1 && !found; ++dy)
-        for (int dx = -1; dx <= 1 && !found; ++dx) found = Dark(picture.At(x + dx, y + dy));
-      drawn += found ? 1 : 0;
+      int samples = 0, drawn = 0;
+      for (const ReferenceView::Sample& s : reference.VisibleEdgePoints()) {
+        const int x = static_cast<int>(s.u), y = static_cast<int>(s.v);
+        if (NearBorder(x, y, 3)) continue;
+        ++samples;
+        bool found = false;
+        for (int dy = -1; dy <= 1 && !found; ++dy)
+          for (int dx = -1; dx <= 1 && !found; ++dx) found = Dark(picture.At(x + dx, y + dy));
+        drawn += found ? 1 : 0;
+      }
+      EXPECT_GT(samples, 1000);
+      EXPECT_GE(drawn, samples * 0.999)
+          << drawn << " of " << samples << " visible edge points drawn";
     }
-    EXPECT_GT(samples, 1000);
-    EXPECT_GE(drawn, samples * 0.999) << drawn << " of " << samples << " visible edge points drawn";
   }
 }
 

@@ -1,13 +1,13 @@
 // The program's command line: help, version, and one clear line with exit
 // status 2 for every usage error and unreadable scene.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <sstream>
-
-#include <unistd.h>
 
 #include "program_support.h"
 
@@ -29,10 +29,11 @@ TEST_F(ProgramUsageTest, HelpAndVersion) {
   const ProgramRun help = RunProgram({"--help"}, folder_);
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("usage: vexmark"), std::string::npos);
-  for (const char* option : {"--output", "--style", "--from", "--to", "--fps", "--size", "--preset",
-                             "--render-settings", "--back-faces", "--outline", "--crease",
-                             "--crease-angle", "--line-width", "--flat-edges", "--line-color",
-                             "--brightness", "--camera", "--tag", "--save-scene", "--yes",
+  for (const char* option : {"--output",     "--style",      "--from",       "--to",
+                             "--fps",        "--size",       "--preset",     "--render-settings",
+                             "--back-faces", "--outline",    "--crease",     "--crease-angle",
+                             "--line-width", "--flat-edges", "--line-color", "--brightness",
+                             "--camera",     "--tag",        "--save-scene", "--yes",
                              "--quiet"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const ProgramRun version = RunProgram({"--version"}, folder_);
@@ -84,7 +85,8 @@ namespace {
 // Names in a scene are bytes the file chose: control characters and bytes
 // that are not UTF-8 are printed as '?', well-formed UTF-8 as it is.
 TEST(ProgramNamesTest, NamesFromTheSceneArePrintedSafely) {
-  const fs::path folder = fs::temp_directory_path() / ("vexmark-names-" + std::to_string(::getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("vexmark-names-" + std::to_string(::getpid()));
   fs::create_directories(folder);
   const struct {
     std::string name;
@@ -96,7 +98,8 @@ TEST(ProgramNamesTest, NamesFromTheSceneArePrintedSafely) {
       {"Caf\xc3\xa9", "Caf\xc3\xa9"},
   };
   for (const auto& c : cases) {
-    std::ofstream(folder / "names.obj") << "o " << c.name << "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    std::ofstream(folder / "names.obj")
+        << "o " << c.name << "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     const ProgramRun run = RunProgram({"info", "names.obj"}, folder);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("  " + c.shown + " (mesh"), std::string::npos) << run.out;
@@ -111,7 +114,8 @@ TEST(ProgramSpellingTest, EqualsSignsAndTheEndOfOptions) {
   const fs::path folder =
       fs::temp_directory_path() / ("vexmark-spelling-" + std::to_string(::getpid()));
   fs::create_directories(folder);
-  fs::copy_file(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf", folder / "-odd.gltf");
+  fs::copy_file(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf",
+                folder / "-odd.gltf");
   const ProgramRun run = RunProgram(
       {"--style=filled", "--size=200x150", "--output=x.ai", "--quiet", "--", "-odd.gltf"}, folder);
   EXPECT_EQ(run.status, 0) << run.err;
@@ -132,11 +136,12 @@ TEST(ProgramProgressTest, TheBarOfAFrameNeverRunsBackwards) {
       fs::temp_directory_path() / ("vexmark-progress-" + std::to_string(::getpid()));
   fs::create_directories(folder);
   const fs::path typescript = folder / "typescript.txt";
-  const std::string command = "cd " + Quote(folder.string()) + " && script -qec " +
-                              Quote(Quote(VEXMARK_PROGRAM_PATH) + " " +
-                                    Quote(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf") +
-                                    " --from 0 --to 2 -o s.ai --yes") +
-                              " /dev/null > " + Quote(typescript.string()) + " 2>&1";
+  const std::string command =
+      "cd " + Quote(folder.string()) + " && script -qec " +
+      Quote(Quote(VEXMARK_PROGRAM_PATH) + " " +
+            Quote(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf") +
+            " --from 0 --to 2 -o s.ai --yes") +
+      " /dev/null > " + Quote(typescript.string()) + " 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   std::string text = ReadWhole(typescript);
   std::replace(text.begin(), text.end(), '\r', '\n');
@@ -181,9 +186,42 @@ TEST(ProgramDiagnosticsTest, RepeatedModuleLinesComeOnceWithTheirCount) {
   std::set<std::string> distinct(lines.begin(), lines.end());
   EXPECT_EQ(distinct.size(), lines.size()) << "every line once: " << run.err;
 
-  const ProgramRun quiet = RunProgram({model, "--style", "filled", "-o", "w.ai", "--yes", "-q"}, folder);
+  const ProgramRun quiet =
+      RunProgram({model, "--style", "filled", "-o", "w.ai", "--yes", "-q"}, folder);
   EXPECT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.err.find("mehrere"), std::string::npos) << quiet.err;
+  fs::remove_all(folder);
+}
+
+// A real file's orthographic camera, two units across: `info` says so,
+// and the unit square it looks at spans half the page's width in the
+// drawing, at whatever depth.
+TEST(ProgramCameraTest, AParallelCameraOfARealFileShowsItsWidth) {
+  const std::string model = "/usr/share/assimp/models/glTF2/cameras/Cameras.gltf";
+  if (!fs::exists(model)) GTEST_SKIP() << "assimp-testmodels is not installed";
+  const fs::path folder =
+      fs::temp_directory_path() / ("vexmark-camera-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const ProgramRun info = RunProgram({"info", model}, folder);
+  EXPECT_NE(info.out.find("nodes[2]: parallel, 2 units across\n"), std::string::npos) << info.out;
+
+  const ProgramRun run = RunProgram(
+      {model, "--camera", "nodes[2]", "--style", "filled", "--size", "400x300", "-o", "c.ai"},
+      folder);
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::ifstream drawing(folder / "c.ai");
+  double left = 1e9, right = -1e9;
+  for (std::string line; std::getline(drawing, line);) {
+    std::istringstream words(line);
+    double x = 0, y = 0;
+    std::string op;
+    if (words >> x >> y >> op && (op == "m" || op == "l")) {
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  EXPECT_NEAR(left, 100.0, 0.01);
+  EXPECT_NEAR(right, 300.0, 0.01);
   fs::remove_all(folder);
 }
 

@@ -4,8 +4,9 @@
 // as a byte trunc(255 x c); it also knows where the projected edges run and
 // which of their points a viewer sees. It shares nothing with the renderer
 // but the host document and the camera model: the camera looks along its
-// matrix's third axis, the focal scale is lens x width / film width, and the
-// page's y runs up.
+// matrix's third axis, the focal scale is lens x width / film width (a
+// parallel camera's picture spans 1 / zoom units across), and the page's y
+// runs up.
 #pragma once
 
 #include <algorithm>
@@ -27,7 +28,9 @@ class ReferenceView {
     const HostObject* camera = doc.scene.Object(doc.scene.view.linkedCamera);
     if (camera == nullptr || camera->type != kObjectCamera) camera = &doc.scene.view.camera;
     camera_ = host::GlobalMatrix(*camera);
-    focal_ = camera->camera.lens * width / camera->camera.filmWidth;
+    parallel_ = camera->camera.projection != kProjectionPerspective;
+    focal_ = parallel_ ? camera->camera.zoom * width
+                       : camera->camera.lens * width / camera->camera.filmWidth;
     CollectTriangles(doc.scene, doc.scene.firstObject, kVisibilityOn);
     PaintPixels();
     MeasureEdges();
@@ -62,6 +65,9 @@ class ReferenceView {
   struct Triangle {
     host::Vec3 a, b, c;  // camera space
     Rgb colour;
+    // Whether each side (ab, bc, ca) is an edge of the polygon, not the
+    // diagonal that splits a quadrangle.
+    bool edge[3] = {true, true, true};
     // Where on the page the triangle may lie (everything when a corner is
     // not in front of the eye): lets most rays skip it at once.
     double uMin = -HUGE_VAL, uMax = HUGE_VAL, vMin = -HUGE_VAL, vMax = HUGE_VAL;
@@ -84,7 +90,8 @@ class ReferenceView {
 
   // The pixel position (column, row from the top) of a camera-space point.
   Sample Project(const host::Vec3& p) const {
-    return {width_ / 2.0 + focal_ * p.x / p.z, height_ / 2.0 - focal_ * p.y / p.z};
+    const double scale = parallel_ ? focal_ : focal_ / p.z;
+    return {width_ / 2.0 + scale * p.x, height_ / 2.0 - scale * p.y};
   }
 
   static double Clamp01(double v) { return std::min(1.0, std::max(0.0, v)); }
@@ -134,8 +141,10 @@ class ReferenceView {
         for (const HostVector& p : o->points)
           points.push_back(ToCamera(host::Transform(global, {p.x, p.y, p.z})));
         for (const HostPolygon& p : o->polygons) {
-          AddTriangle({points[p.a], points[p.b], points[p.c], colour});
-          if (p.d != p.c) AddTriangle({points[p.a], points[p.c], points[p.d], colour});
+          const bool quadrangle = p.d != p.c;
+          AddTriangle({points[p.a], points[p.b], points[p.c], colour, {true, true, !quadrangle}});
+          if (quadrangle)
+            AddTriangle({points[p.a], points[p.c], points[p.d], colour, {false, true, true}});
         }
       }
       CollectTriangles(scene, o->firstChild, state);
@@ -160,9 +169,11 @@ class ReferenceView {
   // The depth of the nearest triangle that the ray from the eye through the
   // pixel position (u, v) meets, and that triangle; infinity and null when
   // none. The ray's direction has depth 1, so the distance along it is the
-  // depth.
+  // depth. A parallel camera's rays start on the camera plane and run along z.
   double Nearest(double u, double v, const Triangle** hit) const {
-    const host::Vec3 d{(u - width_ / 2.0) / focal_, (height_ / 2.0 - v) / focal_, 1.0};
+    const host::Vec3 across{(u - width_ / 2.0) / focal_, (height_ / 2.0 - v) / focal_, 0.0};
+    const host::Vec3 origin = parallel_ ? across : host::Vec3{};
+    const host::Vec3 d = parallel_ ? host::Vec3{0, 0, 1} : across + host::Vec3{0, 0, 1};
     double nearest = std::numeric_limits<double>::infinity();
     *hit = nullptr;
     for (const Triangle& t : triangles_) {
@@ -172,7 +183,7 @@ class ReferenceView {
       const host::Vec3 p = host::Cross(d, e2);
       const double det = host::Dot(e1, p);
       if (std::fabs(det) < 1e-15) continue;
-      const host::Vec3 s = host::Vec3{} - t.a;
+      const host::Vec3 s = origin - t.a;
       const double a = host::Dot(s, p) / det;
       if (a < 0 || a > 1) continue;
       const host::Vec3 q = host::Cross(s, e1);
@@ -212,7 +223,7 @@ class ReferenceView {
     }
   }
 
-  // Walks every edge, cut to the part in front of the eye, in steps of at
+  // Walks every polygon edge, cut to the part in front of the eye, in steps of at
   // most 1/8 pixel on the page, and fills both distance maps; a point is
   // seen when no triangle lies nearer along its ray.
   void MeasureEdges() {
@@ -223,6 +234,7 @@ class ReferenceView {
     for (const Triangle& t : triangles_) {
       const host::Vec3 corners[3] = {t.a, t.b, t.c};
       for (int k = 0; k < 3; ++k) {
+        if (!t.edge[k]) continue;
         host::Vec3 p = corners[k];
         host::Vec3 q = corners[(k + 1) % 3];
         if (p.z < kNearDepth && q.z < kNearDepth) continue;
@@ -253,7 +265,8 @@ class ReferenceView {
   int width_;
   int height_;
   host::Matrix camera_;
-  double focal_ = 0;
+  bool parallel_ = false;
+  double focal_ = 0;  // pixels per unit: at unit depth, or everywhere when parallel
   std::vector<Triangle> triangles_;
   std::vector<Rgb> colours_;
   std::vector<double> edgeDistance_;

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <vector>
 
+#include "eps_test_support.h"
 #include "lines/line_chainer.h"
 #include "lines/page_projection.h"
 #include "lines/region_chainer.h"
-#include "eps_test_support.h"
 
 namespace {
 
@@ -202,14 +202,21 @@ TEST_F(ChainingTest, TurningMeasureOfTheWaysOutOfACorner) {
 TEST_F(ChainingTest, ProjectionDividesByDepthOnlyInFrontOfTheCamera) {
   AffineMap camera;
   camera.off = Vector3d{0, 0, 0};
-  const Vector3d front = ProjectPoint({1, 2, 4}, camera, 2.0f, 300, 200);
+  const Vector3d front = ProjectPoint({1, 2, 4}, camera, 2.0f, true, 300, 200);
   EXPECT_DOUBLE_EQ(front.x, 150.0 + 0.5);
   EXPECT_DOUBLE_EQ(front.y, 200.0 - (100.0 + 1.0));
   EXPECT_DOUBLE_EQ(front.z, 4.0);
-  const Vector3d behind = ProjectPoint({1, 2, -4}, camera, 2.0f, 300, 200);
+  const Vector3d behind = ProjectPoint({1, 2, -4}, camera, 2.0f, true, 300, 200);
   EXPECT_DOUBLE_EQ(behind.x, 151.0);
   EXPECT_DOUBLE_EQ(behind.y, 98.0);
   EXPECT_DOUBLE_EQ(behind.z, -4.0);
+  // A parallel projection scales by the zoom at every depth.
+  for (double depth : {4.0, 40.0, -4.0}) {
+    const Vector3d parallel = ProjectPoint({1, 2, depth}, camera, 2.0f, false, 300, 200);
+    EXPECT_DOUBLE_EQ(parallel.x, 152.0) << depth;
+    EXPECT_DOUBLE_EQ(parallel.y, 96.0) << depth;
+    EXPECT_DOUBLE_EQ(parallel.z, depth);
+  }
 
   // The whole page: axes and offset of the camera apply to every end point.
   camera.off = Vector3d{0, 0, 10};
@@ -219,7 +226,7 @@ TEST_F(ChainingTest, ProjectionDividesByDepthOnlyInFrontOfTheCamera) {
   Stack<EdgeSegment> segments;
   segments.Push(EdgeSegment{{0, 0, 0}, {10, 0, 0}});
   ASSERT_TRUE(AddPolygon(elements, segments, LineGroupStyle{}));
-  ProjectPage(elements, camera, 1.0f, 300, 200);
+  ProjectPage(elements, camera, 1.0f, true, 300, 200);
   const EdgeSegment& s = elements[0].polygons[0].segments[0];
   EXPECT_DOUBLE_EQ(s.a.x, 150.0);
   EXPECT_DOUBLE_EQ(s.a.y, 100.0);
