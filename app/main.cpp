@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -117,13 +118,23 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   return 7;
 }
 
+// The suffix the module gives a drawing chosen as `chosen`: ".eps" for a
+// standalone EPS file (in any case), else ".ai".
+std::string DrawingSuffix(const fs::path& chosen) {
+  std::string suffix = chosen.extension().string();
+  for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return suffix == ".eps" ? suffix : ".ai";
+}
+
 // The drawings that an export to `chosen` would replace: the file itself
-// for one frame; for a range, the numbered files "<name>-<n>.ai" beside it.
+// for one frame; for a range, the numbered files "<name>-<n>.ai" (or .eps)
+// beside it.
 std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range) {
   std::vector<std::string> found;
   std::error_code error;
   if (chosen.empty()) return found;
-  const fs::path file = fs::path(chosen).replace_extension(".ai");
+  const std::string suffix = DrawingSuffix(chosen);
+  const fs::path file = fs::path(chosen).replace_extension(suffix);
   if (!range) {
     if (fs::exists(file, error)) found.push_back(file.string());
     return found;
@@ -131,10 +142,11 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   const std::string prefix = file.stem().string() + "-";
   for (const auto& entry : fs::directory_iterator(file.parent_path(), error)) {
     const std::string name = entry.path().filename().string();
-    if (name.size() <= prefix.size() + 3 || name.compare(0, prefix.size(), prefix) != 0 ||
-        entry.path().extension() != ".ai")
+    if (name.size() <= prefix.size() + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 || entry.path().extension() != suffix)
       continue;
-    const std::string number = name.substr(prefix.size(), name.size() - prefix.size() - 3);
+    const std::string number =
+        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
     if (number.find_first_not_of("0123456789") == std::string::npos)
       found.push_back(entry.path().string());
   }
@@ -269,9 +281,9 @@ int RunExport(const app::Options& options) {
         return preset;
       });
 
-  app::ProgressDisplay display(options.quiet                  ? app::ProgressDisplay::Mode::kQuiet
+  app::ProgressDisplay display(options.quiet                ? app::ProgressDisplay::Mode::kQuiet
                                : isatty(STDERR_FILENO) != 0 ? app::ProgressDisplay::Mode::kBar
-                                                             : app::ProgressDisplay::Mode::kLines);
+                                                            : app::ProgressDisplay::Mode::kLines);
   host::SetStatusListener([&](const host::StatusState& status) { display.Show(status); });
 
   bool ended = false;

@@ -2,8 +2,8 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <sstream>
@@ -100,7 +100,8 @@ std::string UsageText() {
          "drawing in EPS, one file per frame. Options not given keep what the scene\n"
          "stored from its last export, else the defaults.\n"
          "\n"
-         "  -o, --output FILE        the drawing's file (suffix .ai; frames get -0, -1, ...)\n"
+         "  -o, --output FILE        the drawing's file: .ai, or .eps for a standalone EPS\n"
+         "                           that any PostScript reader draws (frames get -0, -1, ...)\n"
          "  --style STYLE            edges, visible, lines or filled\n"
          "  --from N, --to N         the frame range in the scene's frames\n"
          "  --fps N                  exported frames per second\n"
@@ -202,8 +203,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       if (!ParseInt(v, n)) return bad(arg, v, "a whole number");
       if (arg == "--fps" && n < 1) return bad(arg, v, "at least 1");
       if (arg == "--line-width" && (n < 0 || n > 20)) return bad(arg, v, "between 0 and 20");
-      (arg == "--from" ? o.fromFrame : arg == "--to" ? o.toFrame : arg == "--fps" ? o.fps
-                                                                             : o.lineWidth) = n;
+      (arg == "--from"  ? o.fromFrame
+       : arg == "--to"  ? o.toFrame
+       : arg == "--fps" ? o.fps
+                        : o.lineWidth) = n;
     } else if (arg == "--size") {
       int32_t w = 0, h = 0;
       if (!take(arg, v)) return false;
@@ -217,9 +220,12 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       o.preset = v;
     } else if (arg == "--back-faces") {
       if (!take(arg, v)) return false;
-      if (v == "drop") o.backFaces = kBackFacesDrop;
-      else if (v == "keep") o.backFaces = kBackFacesKeep;
-      else return bad(arg, v, "drop or keep");
+      if (v == "drop")
+        o.backFaces = kBackFacesDrop;
+      else if (v == "keep")
+        o.backFaces = kBackFacesKeep;
+      else
+        return bad(arg, v, "drop or keep");
     } else if (arg == "--outline" || arg == "--crease" || arg == "--flat-edges") {
       bool on = false;
       if (!take(arg, v)) return false;

@@ -3,6 +3,7 @@
 
 #include "eps/eps_bodies.h"
 #include "eps/eps_line.h"
+#include "eps/eps_prolog.h"
 
 namespace {
 
@@ -52,7 +53,20 @@ String PostScriptText(const String& text) {
   return escaped;
 }
 
+// Whether the page goes to a standalone EPS file.
+bool Standalone(const EpsPage& page) {
+  return DrawingSuffix(page.fileName) == "eps";
+}
+
 }  // namespace
+
+String DrawingSuffix(const String& fileName) {
+  const String suffix = FilenameSuffix(fileName);
+  const char* text = suffix.Text();
+  const bool eps = suffix.Length() == 3 && (text[0] | 0x20) == 'e' && (text[1] | 0x20) == 'p' &&
+                   (text[2] | 0x20) == 's';
+  return eps ? "eps" : "ai";
+}
 
 String EpsFileName(const EpsPage& page, int32_t frame) {
   const String& chosen = page.fileName;
@@ -60,7 +74,8 @@ String EpsFileName(const EpsPage& page, int32_t frame) {
   const String bare = FilenameSetSuffix(chosen, "");
   // The suffix is appended, not set: in a name like "out.v2" setting it
   // would replace ".v2-<frame>" and send every frame to the same file.
-  const String numbered = FilenameFilePart(bare) + "-" + Number(frame) + ".ai";
+  const String numbered =
+      FilenameFilePart(bare) + "-" + Number(frame) + "." + DrawingSuffix(chosen);
   return FilenameCompose(FilenameFolderPart(bare), numbered);
 }
 
@@ -72,7 +87,7 @@ int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& t
   const String date = Number(now.day) + "." + Number(now.month) + "." + Number(now.year);
   const String time = Number(now.hour) + ":" + Number(now.minute) + ":" + Number(now.second);
 
-  Line(file, "%!PS-Adobe-3.0");
+  Line(file, Standalone(page) ? "%!PS-Adobe-3.0 EPSF-3.0" : "%!PS-Adobe-3.0");
   Line(file, "%%Creator: Vexmark Orvel 2002");
   Line(file,
        String("%%For: (") + PostScriptText(name) + ") (" + PostScriptText(organisation) + ")");
@@ -85,7 +100,8 @@ int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& t
   return 1;
 }
 
-int32_t WriteProlog(const EpsPage&, HostFileWriter*) {
+int32_t WriteProlog(const EpsPage& page, HostFileWriter* file) {
+  if (Standalone(page)) WriteStandaloneProlog(file);
   return 1;
 }
 
@@ -95,18 +111,20 @@ int32_t WriteHeader(const EpsPage& page, HostFileWriter* file, const String& tit
   WriteProlog(page, file);
   Line(file, "%%EndProlog");
   Line(file, "%%BeginSetup");
+  if (Standalone(page)) Line(file, "Vexmark_Standalone begin");
   Line(file, "Adobe_level2_AI5 /initialize get exec");
   Line(file, "Adobe_Illustrator_AI5 /initialize get exec");
   Line(file, "%%EndSetup");
   return 1;
 }
 
-int32_t WriteTrailer(const EpsPage&, HostFileWriter* file) {
+int32_t WriteTrailer(const EpsPage& page, HostFileWriter* file) {
   Line(file, "%%PageTrailer");
   Line(file, "gsave annotatepage grestore showpage");
   Line(file, "%%Trailer");
   Line(file, "Adobe_Illustrator_AI5 /terminate get exec");
   Line(file, "Adobe_level2_AI5 /terminate get exec");
+  if (Standalone(page)) Line(file, "end");
   Line(file, "%%EOF");
   return 1;
 }

@@ -8,9 +8,15 @@
 #include "eps/eps_page.h"
 #include "sdk/host_sdk.h"
 
+// The suffix of the kind of file that the chosen name asks for: "eps" (in
+// any case) for a standalone EPS file that any PostScript interpreter draws,
+// else "ai", the Illustrator-flavoured file that needs the application's own
+// procedure sets.
+String DrawingSuffix(const String& fileName);
+
 // The file that frame `frame` (counted from 0 within the range) goes to: the
 // chosen name for a one-frame range; otherwise the chosen name without its
-// suffix with "-", the frame index and ".ai" appended.
+// suffix with "-", the frame index and "." plus DrawingSuffix appended.
 String EpsFileName(const EpsPage& page, int32_t frame);
 
 // Writes the file of one frame: header, the drawing's compound paths,
@@ -25,7 +31,9 @@ bool WriteEpsFile(const EpsPage& page, int32_t frame);
 int32_t WriteHeader(const EpsPage& page, HostFileWriter* file, const String& title);
 // The comment block of the header, up to "%%EndComments".
 int32_t WriteComments(const EpsPage& page, HostFileWriter* file, const String& title);
-// The prolog section is empty: writes nothing, returns 1.
+// The prolog section: empty for ".ai" files; a standalone file defines the
+// operators of its body there. Returns 1.
 int32_t WriteProlog(const EpsPage& page, HostFileWriter* file);
-// The six trailer lines. Returns 1.
+// The six trailer lines (seven in a standalone file, which closes its
+// dictionary). Returns 1.
 int32_t WriteTrailer(const EpsPage& page, HostFileWriter* file);

@@ -1,5 +1,6 @@
 #include "shell/vexmark_dialog.h"
 
+#include "eps/eps_document.h"
 #include "shell/conv_thread.h"
 
 namespace {
@@ -37,7 +38,9 @@ String ReplaceHash(const String& text, const String& name) {
 
 }  // namespace
 
-VexmarkDialog::VexmarkDialog() { settings_ = HostNew<ExportSettings>(); }
+VexmarkDialog::VexmarkDialog() {
+  settings_ = HostNew<ExportSettings>();
+}
 
 VexmarkDialog::~VexmarkDialog() {
   // The module ends while an export runs: stop it and wait for it.
@@ -48,7 +51,9 @@ VexmarkDialog::~VexmarkDialog() {
   settings_ = nullptr;
 }
 
-bool VexmarkDialog::CreateLayout() { return LoadDialogResource(kMainLayout); }
+bool VexmarkDialog::CreateLayout() {
+  return LoadDialogResource(kMainLayout);
+}
 
 bool VexmarkDialog::InitValues() {
   if (!GeDialog::InitValues() || settings_ == nullptr) return false;
@@ -117,9 +122,13 @@ bool VexmarkDialog::Command(int32_t id, const BaseContainer&) {
   return true;
 }
 
-bool VexmarkDialog::AskClose() { return ExportRunning(); }
+bool VexmarkDialog::AskClose() {
+  return ExportRunning();
+}
 
-bool VexmarkDialog::ExportRunning() const { return thread_ != nullptr && thread_->IsRunning(); }
+bool VexmarkDialog::ExportRunning() const {
+  return thread_ != nullptr && thread_->IsRunning();
+}
 
 bool VexmarkDialog::Message(const BaseContainer& message) {
   if (message.Id() == kMessageClose) return true;
@@ -130,10 +139,9 @@ void VexmarkDialog::TakeRenderSettings() {
   const BaseContainer render = GetDocumentData(GetActiveDocument(), kDocumentRenderSettings);
   if (!render.Valid()) return;
   const int32_t rate = render.GetInt(kRenderFps);
-  SetInt(kGadgetFromFrame, FrameAt(render.GetTime(kRenderFrom), rate), kFullRangeMin,
-         kFullRangeMax, 1);
-  SetInt(kGadgetToFrame, FrameAt(render.GetTime(kRenderTo), rate), kFullRangeMin, kFullRangeMax,
+  SetInt(kGadgetFromFrame, FrameAt(render.GetTime(kRenderFrom), rate), kFullRangeMin, kFullRangeMax,
          1);
+  SetInt(kGadgetToFrame, FrameAt(render.GetTime(kRenderTo), rate), kFullRangeMin, kFullRangeMax, 1);
   SetInt(kGadgetFrameRate, rate, kFullRangeMin, kFullRangeMax, 1);
   SetInt(kGadgetWidth, render.GetInt(kRenderWidth), kFullRangeMin, kFullRangeMax, 1);
   SetInt(kGadgetHeight, render.GetInt(kRenderHeight), kFullRangeMin, kFullRangeMax, 1);
@@ -224,7 +232,8 @@ void VexmarkDialog::CompleteFileName() {
   String file = FilenameFilePart(s.fileName);
   if (folder.Empty()) folder = docFolder;
   if (file.Empty()) file = docName;
-  s.fileName = FilenameSetSuffix(FilenameCompose(folder, file), "ai");
+  // A standalone ".eps" is kept; any other name gets the ".ai" suffix.
+  s.fileName = FilenameSetSuffix(FilenameCompose(folder, file), DrawingSuffix(s.fileName).Text());
 }
 
 bool VexmarkDialog::ConfirmOverwrite() {

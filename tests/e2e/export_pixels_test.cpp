@@ -289,4 +289,30 @@ TEST_F(ExportPixelsTest, LinesLieOnTheEdgesThatAViewerSees) {
   }
 }
 
+// A drawing chosen as ".eps" is a standalone file: plain Ghostscript, with no
+// procedure set, draws it exactly as the ".ai" file is drawn with one, in a
+// line style and in the filled style; and its header says it is EPS.
+TEST_F(ExportPixelsTest, StandaloneEpsDrawsLikeTheAiFileWithoutAProcedureSet) {
+  const std::unique_ptr<HostDocument> doc = LoadExample("still-life.gltf");
+  ASSERT_NE(doc, nullptr);
+  for (const int32_t style : {kStyleEdgeLines, kStyleFilled}) {
+    SCOPED_TRACE(style);
+    const Picture withProcset = Export(doc.get(), style, kBackFacesDrop);
+    const std::string eps = folder_ / (std::to_string(style) + ".eps");
+    ExportFrame(doc.get(), FrameSettings(style, eps, kWidth, kHeight));
+    EXPECT_EQ(ReadWhole(eps).rfind("%!PS-Adobe-3.0 EPSF-3.0\r\n", 0), 0u);
+    const Picture plain = RenderWithGhostscript(eps, kWidth, kHeight, false);
+    ASSERT_EQ(plain.Width(), kWidth);
+    int same = 0, marked = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        same += plain.At(x, y) == withProcset.At(x, y) ? 1 : 0;
+        marked += plain.At(x, y) != ReferenceView::kWhite ? 1 : 0;
+      }
+    }
+    EXPECT_GT(marked, 1000) << "the drawing hardly shows";
+    EXPECT_EQ(same, kWidth * kHeight);
+  }
+}
+
 }  // namespace

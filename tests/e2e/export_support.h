@@ -18,15 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "shell/bsp_renderer.h"
+#include "core/export_settings.h"
+#include "core/job.h"
 #include "core/stack.h"
 #include "host/document.h"
 #include "host/runtime.h"
 #include "host/scene.h"
 #include "host_fixture.h"
 #include "program_support.h"
-#include "core/export_settings.h"
-#include "core/job.h"
+#include "shell/bsp_renderer.h"
 
 namespace e2e {
 
@@ -240,8 +240,11 @@ inline WrittenDrawing ReadDrawing(const fs::path& file) {
     drawing.lines.push_back(text.substr(start, end - 1 - start));
     start = end + 1;
   }
-  drawing.framed = crlf && drawing.lines.size() >= 20 &&
-                   drawing.lines.front() == "%!PS-Adobe-3.0" && drawing.lines.back() == "%%EOF";
+  // The first line of a ".ai" file, or of a standalone ".eps" file.
+  const bool headed =
+      !drawing.lines.empty() && (drawing.lines.front() == "%!PS-Adobe-3.0" ||
+                                 drawing.lines.front() == "%!PS-Adobe-3.0 EPSF-3.0");
+  drawing.framed = crlf && drawing.lines.size() >= 20 && headed && drawing.lines.back() == "%%EOF";
 
   PaintedPath current;
   std::string fill, stroke, width;
@@ -320,16 +323,17 @@ class Picture {
 };
 
 // Renders a written file at one pixel per point, without anti-aliasing,
-// with the procedure set that defines the operators the file uses. A
-// missing Ghostscript fails the test.
-inline Picture RenderWithGhostscript(const fs::path& eps, int width, int height) {
+// with the procedure set that defines the operators the file uses, or
+// without it for a standalone file. A missing Ghostscript fails the test.
+inline Picture RenderWithGhostscript(const fs::path& eps, int width, int height,
+                                     bool procedureSet = true) {
   const std::string procset =
       std::string(VEXMARK_SOURCE_DIR) + "/tests/eps/data/vexmark_procset.ps";
   const fs::path ppm = fs::path(eps).replace_extension(".ppm");
-  const std::string command = "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -g" +
-                              std::to_string(width) + "x" + std::to_string(height) +
-                              " -sOutputFile='" + ppm.string() + "' '" + procset + "' -f '" +
-                              eps.string() + "' 2>&1";
+  const std::string command =
+      "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -g" + std::to_string(width) + "x" +
+      std::to_string(height) + " -sOutputFile='" + ppm.string() + "' " +
+      (procedureSet ? "'" + procset + "' " : std::string()) + "-f '" + eps.string() + "' 2>&1";
   std::string messages;
   FILE* pipe = popen(command.c_str(), "r");
   Picture picture;

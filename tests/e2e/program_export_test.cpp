@@ -133,6 +133,21 @@ TEST_F(ProgramExportTest, FrameRangeWritesNumberedFiles) {
   EXPECT_NE(Body("spin-0.ai"), Body("spin-3.ai")) << "the box turns";
 }
 
+// A standalone EPS range keeps its suffix, in lower case, on every frame,
+// and its files count as existing drawings that only --yes replaces.
+TEST_F(ProgramExportTest, StandaloneEpsRangeKeepsItsSuffix) {
+  const std::vector<std::string> args = {kTurntable, "--from", "0",  "--to",     "2",
+                                         "--fps",    "24",     "-o", "spin.EPS", "-q"};
+  const ProgramRun run = Run(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Drawings(), (std::set<std::string>{"spin-0.eps", "spin-1.eps", "spin-2.eps"}));
+  for (const std::string& file : Drawings())
+    EXPECT_TRUE(ReadDrawing(folder_ / file).framed) << file;
+  const ProgramRun again = Run(args);
+  EXPECT_EQ(again.status, 1) << again.err;
+  EXPECT_NE(again.err.find("not replaced"), std::string::npos) << again.err;
+}
+
 // A square in view for the first half second, then gone to the side: the
 // frames after it write no file, and one line says which files those are,
 // also with --quiet.
@@ -145,8 +160,9 @@ TEST_F(ProgramExportTest, FramesWithNothingInViewAreListedInOneLine) {
   const std::string scene = SaveScene(*doc, "leaving.vxm");
   for (const char* quiet : {"", "-q"}) {
     SCOPED_TRACE(quiet);
-    std::vector<std::string> args = {scene, "--back-faces", "keep", "--from", "0", "--to", "30",
-                                     "--fps", "5", "-o", "leaving.ai", "--yes"};
+    std::vector<std::string> args = {scene, "--back-faces", "keep",       "--from",
+                                     "0",   "--to",         "30",         "--fps",
+                                     "5",   "-o",           "leaving.ai", "--yes"};
     if (*quiet) args.push_back(quiet);
     const ProgramRun run = Run(args);
     EXPECT_EQ(run.status, 0) << run.err;
