@@ -1,11 +1,5 @@
 #include "capture/host_capture.h"
 
-namespace {
-
-Vector3d Widen(const Vector& v) { return Vector3d{v.x, v.y, v.z}; }
-
-}  // namespace
-
 bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
   const MaterialRecord* material = materialForPolygon(materials_, polygon);
   if (material == nullptr) return false;
@@ -17,8 +11,10 @@ bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
 }
 
 AffineMap GlobalWorldMatrix(const SceneObject* object) {
-  const Matrix m = ObjectGlobalMatrix(object);
-  return AffineMap{Widen(m.off), Widen(m.v1), Widen(m.v2), Widen(m.v3)};
+  // In double precision: a model far from the origin keeps its detail.
+  const PreciseMatrix m = ObjectGlobalMatrixPrecise(object);
+  const auto vector = [](const double v[3]) { return Vector3d{v[0], v[1], v[2]}; };
+  return AffineMap{vector(m.off), vector(m.v1), vector(m.v2), vector(m.v3)};
 }
 
 CameraInput ReadCamera(const SceneObject* camera) {

@@ -191,9 +191,21 @@ void FillObjectEntries(HostSceneApi& table) {
   table.camZoom = &CamZoom;
 }
 
+namespace {
+
+void ObjGlobalMatrixPrecise(const HostObject* o, HostMatrixPrecise* out) {
+  if (out == nullptr) return;
+  const Matrix m = o != nullptr ? GlobalMatrix(*o) : Matrix{};
+  const auto widen = [](const Vec3& v) { return HostVectorPrecise{v.x, v.y, v.z}; };
+  *out = HostMatrixPrecise{widen(m.off), widen(m.v1), widen(m.v2), widen(m.v3)};
+}
+
+}  // namespace
+
 void FillSceneEntries(HostApi& table) {
   static const HostSceneApi kSceneTable = BuildSceneTable();
   table.scene = &kSceneTable;
+  table.objGlobalMatrixPrecise = &ObjGlobalMatrixPrecise;
 }
 
 }  // namespace host

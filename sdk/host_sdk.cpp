@@ -472,6 +472,31 @@ Matrix ObjectGlobalMatrix(const SceneObject* object) {
   return Matrix{FromHost(m.off), FromHost(m.v1), FromHost(m.v2), FromHost(m.v3)};
 }
 
+PreciseMatrix ObjectGlobalMatrixPrecise(const SceneObject* object) {
+  PreciseMatrix out;
+  if (!SceneTable() || !object) return out;
+  const auto copy = [](double to[3], double x, double y, double z) {
+    to[0] = x;
+    to[1] = y;
+    to[2] = z;
+  };
+  if (gTable.objGlobalMatrixPrecise != nullptr) {
+    HostMatrixPrecise m{};
+    gTable.objGlobalMatrixPrecise(object, &m);
+    copy(out.off, m.off.x, m.off.y, m.off.z);
+    copy(out.v1, m.v1.x, m.v1.y, m.v1.z);
+    copy(out.v2, m.v2.x, m.v2.y, m.v2.z);
+    copy(out.v3, m.v3.x, m.v3.y, m.v3.z);
+    return out;
+  }
+  const Matrix m = ObjectGlobalMatrix(object);
+  copy(out.off, m.off.x, m.off.y, m.off.z);
+  copy(out.v1, m.v1.x, m.v1.y, m.v1.z);
+  copy(out.v2, m.v2.x, m.v2.y, m.v2.z);
+  copy(out.v3, m.v3.x, m.v3.y, m.v3.z);
+  return out;
+}
+
 int32_t ObjectPointCount(const SceneObject* object) {
   return SceneTable() && object ? SceneTable()->objPointCount(object) : 0;
 }

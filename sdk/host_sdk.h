@@ -312,6 +312,16 @@ String ObjectName(const SceneObject* object);
 int32_t ObjectVisibility(const SceneObject* object);  // 0 on, 1 off, 2 undefined
 Matrix ObjectGlobalMatrix(const SceneObject* object);
 
+// The global matrix in double precision, as the host keeps it; from a host
+// without that entry, the single-precision matrix widened.
+struct PreciseMatrix {
+  double off[3] = {0, 0, 0};
+  double v1[3] = {1, 0, 0};
+  double v2[3] = {0, 1, 0};
+  double v3[3] = {0, 0, 1};
+};
+PreciseMatrix ObjectGlobalMatrixPrecise(const SceneObject* object);
+
 // Points (object space) and polygons of a polygon object; null and 0 for
 // other objects. The arrays are the host's own: read them, never free them.
 int32_t ObjectPointCount(const SceneObject* object);

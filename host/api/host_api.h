@@ -25,6 +25,8 @@ struct HostThread;
 struct HostFile;
 struct HostResource;
 struct HostUiApi;  // dialogs, registration, bitmaps: host/api/host_ui_api.h
+struct HostObject;
+struct HostMatrixPrecise;
 struct HostSceneApi;  // objects, tags, materials, selections, cameras: host/api/host_scene_api.h
 
 // Exact time as a reduced fraction num / den with den > 0.
@@ -180,6 +182,11 @@ struct HostApi {
   // with fileRename when complete, or removes it with fileDelete; until then
   // the host removes it when the program is interrupted.
   HostFile* (*fileOpenTemporary)(const HostString* path, HostString** name);
+
+  // The object's global matrix in double precision; scene->objGlobalMatrix
+  // rounds it to single precision, which puts the points of a model far
+  // from the origin on a coarse grid. The identity for a null object.
+  void (*objGlobalMatrixPrecise)(const HostObject* obj, HostMatrixPrecise* out);
 };
 
 }  // extern "C"

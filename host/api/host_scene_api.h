@@ -29,6 +29,14 @@ struct HostMatrix {
   HostVector off, v1, v2, v3;
 };
 
+// The same map in double precision.
+struct HostVectorPrecise {
+  double x, y, z;
+};
+struct HostMatrixPrecise {
+  HostVectorPrecise off, v1, v2, v3;
+};
+
 // A polygon: four point indices; a triangle repeats its third (c == d).
 struct HostPolygon {
   int32_t a, b, c, d;

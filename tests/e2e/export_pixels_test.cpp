@@ -315,4 +315,38 @@ TEST_F(ExportPixelsTest, StandaloneEpsDrawsLikeTheAiFileWithoutAProcedureSet) {
   }
 }
 
+// The still life moved far from the origin, its camera with it, draws as it
+// does at the origin: in single precision its points would sit on a grid of
+// 1/16 unit a million units out.
+TEST_F(ExportPixelsTest, AModelFarFromTheOriginDrawsAsAtTheOrigin) {
+  const auto drawingAt = [&](double offset, int32_t style) {
+    const std::unique_ptr<HostDocument> doc = LoadExample("still-life.gltf");
+    for (const auto& object : doc->scene.objects) {
+      if (object->parent == host::kNoIndex)
+        object->local.off = object->local.off + host::Vec3{offset, -0.6 * offset, 0.3 * offset};
+    }
+    const std::string file = folder_ / ("moved-" + std::to_string(style) + ".ai");
+    ExportFrame(doc.get(), FrameSettings(style, file, kWidth, kHeight));
+    return ReadDrawing(file);
+  };
+  for (const int32_t style : {kStyleVisibleEdges, kStyleFilled}) {
+    const WrittenDrawing origin = drawingAt(0, style);
+    ASSERT_GT(origin.paths.size(), 5u);
+    for (const double offset : {1e3, 1e5, 1e6}) {
+      SCOPED_TRACE(std::to_string(style) + " moved by " + std::to_string(offset));
+      const WrittenDrawing moved = drawingAt(offset, style);
+      ASSERT_EQ(moved.paths.size(), origin.paths.size());
+      double worst = 0;
+      for (size_t p = 0; p < origin.paths.size(); ++p) {
+        const std::vector<PagePoint>& a = origin.paths[p].points;
+        const std::vector<PagePoint>& b = moved.paths[p].points;
+        ASSERT_EQ(a.size(), b.size()) << "path " << p;
+        for (size_t k = 0; k < a.size(); ++k)
+          worst = std::max(worst, std::hypot(a[k].x - b[k].x, a[k].y - b[k].y));
+      }
+      EXPECT_LT(worst, 0.01) << "points moved on the page (pt)";
+    }
+  }
+}
+
 }  // namespace

@@ -6,10 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 
+#include "host/api/vexmark_ids.h"
 #include "host/document.h"
 #include "host_fixture.h"
-#include "host/api/vexmark_ids.h"
 
 namespace {
 
@@ -114,6 +115,30 @@ TEST_F(HostSceneTest, TreeWalkGivesTypesNamesVisibilityAndGlobalMatrices) {
   EXPECT_EQ(ObjectName(second), "Second");
   EXPECT_EQ(ObjectNext(second), nullptr);
   EXPECT_EQ(GetFirstObject(nullptr), nullptr);
+}
+
+// Far from the origin the double-precision matrix keeps what single
+// precision loses; a module bound to an older host, whose table ends before
+// that entry, gets the single-precision matrix widened.
+TEST_F(HostSceneTest, GlobalMatricesComeInDoublePrecisionWhereTheHostHasThem) {
+  HostObject& group = host::AddObject(scene(), host::kNoIndex, kObjectNull, "Group");
+  group.local = Moved(1e6, 0, 0);
+  HostObject& mesh = host::AddObject(scene(), group.index, kObjectPolygon, "Mesh");
+  mesh.local = Moved(0.01, 2, 3);
+  SceneObject* child = ObjectDown(GetFirstObject(doc_));
+  ASSERT_NE(child, nullptr);
+  const PreciseMatrix precise = ObjectGlobalMatrixPrecise(child);
+  EXPECT_EQ(precise.off[0], 1e6 + 0.01);
+  EXPECT_EQ(precise.off[1], 2.0);
+  EXPECT_EQ(precise.v1[0], 1.0);
+
+  HostApi older = *host::Table();
+  older.size = static_cast<int32_t>(offsetof(HostApi, objGlobalMatrixPrecise));
+  HostBind(&older);
+  const PreciseMatrix widened = ObjectGlobalMatrixPrecise(child);
+  HostBind(host::Table());
+  EXPECT_EQ(widened.off[0], static_cast<double>(static_cast<float>(1e6 + 0.01)));
+  EXPECT_NE(widened.off[0], precise.off[0]);
 }
 
 TEST_F(HostSceneTest, PolygonObjectsGiveTheirPointsAndPolygons) {
