@@ -73,9 +73,8 @@ class SnapNeighbours {
     const double to = self.boundsMax[0] + kSnapTolerance;
     const int32_t* begin = byLow_.Items();
     const int32_t* end = begin + byLow_.Count();
-    const int32_t* first = std::lower_bound(begin, end, from, [&objects](int32_t k, double x) {
-      return objects[k]->boundsMin[0] < x;
-    });
+    const int32_t* first = std::lower_bound(
+        begin, end, from, [&objects](int32_t k, double x) { return objects[k]->boundsMin[0] < x; });
     for (const int32_t* k = first; k != end && objects[*k]->boundsMin[0] <= to; ++k) offer(*k);
     for (int32_t w = 0; w < wild_.Count(); ++w) offer(wild_[w]);
     std::sort(out.Items(), out.Items() + out.Count());
@@ -222,7 +221,52 @@ bool CaptureDocument(BaseDocument* document, const ExportSettings& options, Capt
     // not written and the run ends after it.
     MemoryErrorFlag::Set();
   }
+  NormaliseSceneScale(scene);
   return true;
+}
+
+double NormaliseSceneScale(CapturedScene& scene) {
+  const Vector3d& eye = scene.camera.matrix.off;
+  const double eyeAt[3] = {eye.x, eye.y, eye.z};
+  double extent = 0.0;
+  for (int32_t i = 0; i < scene.objects.Count(); ++i) {
+    const BSPPolyObj& object = *scene.objects[i];
+    if (!object.boundsValid) continue;
+    for (int32_t axis = 0; axis < 3; ++axis) {
+      extent = std::max(extent, std::fabs(object.boundsMin[axis] - eyeAt[axis]));
+      extent = std::max(extent, std::fabs(object.boundsMax[axis] - eyeAt[axis]));
+    }
+  }
+  if (!std::isfinite(extent) || extent == 0.0) return 1.0;
+  // extent = m * 2^exponent with m in [0.5, 1).
+  int32_t exponent = 0;
+  std::frexp(extent, &exponent);
+  double scale = 1.0;
+  if (extent < kSmallestSceneExtent) {
+    scale = std::ldexp(1.0, 4 - exponent);  // to [8, 16)
+  } else if (extent > kLargestSceneExtent) {
+    scale = std::ldexp(1.0, 12 - exponent);  // to [2048, 4096)
+  }
+  if (scale == 1.0) return scale;
+  for (int32_t i = 0; i < scene.objects.Count(); ++i) {
+    BSPPolyObj& object = *scene.objects[i];
+    for (int32_t p = 0; p < object.points.Count(); ++p) {
+      Point& point = object.points[p];
+      point.x *= scale;
+      point.y *= scale;
+      point.z *= scale;
+    }
+    for (int32_t axis = 0; axis < 3; ++axis) {
+      object.boundsMin[axis] *= scale;
+      object.boundsMax[axis] *= scale;
+    }
+  }
+  AffineMap& camera = scene.camera.matrix;
+  camera.off = camera.off * scale;
+  camera.v1 = camera.v1 * scale;
+  camera.v2 = camera.v2 * scale;
+  camera.v3 = camera.v3 * scale;
+  return scale;
 }
 
 void SnapPoints(CapturedScene& scene, ExportJob& job) {

@@ -28,8 +28,8 @@ inline constexpr double kSnapTolerance = 0.003;
 
 struct CapturedScene {
   CameraInput camera;
-  Stack<BSPPolyObj*> objects;       // owned, in capture order
-  Stack<HostMeshSource*> sources;   // what the objects' MeshInputs point into, owned
+  Stack<BSPPolyObj*> objects;               // owned, in capture order
+  Stack<HostMeshSource*> sources;           // what the objects' MeshInputs point into, owned
   BaseDocument* polygonDocument = nullptr;  // the polygonised copy they were read from
 
   CapturedScene() = default;
@@ -57,6 +57,21 @@ BSPPolyObj* AddCapturedObject(CapturedScene& scene, const ExportSettings& option
 // drawing without it passes for complete.
 bool CaptureDocument(BaseDocument* document, const ExportSettings& options, CapturedScene& scene,
                      ExportJob& job);
+
+// The extent of the captured scene around the camera, as the largest
+// coordinate difference between a captured point and the eye, within which
+// the passes' fixed tolerances are sound: a scene outside it is scaled into
+// it by NormaliseSceneScale.
+inline constexpr double kSmallestSceneExtent = 8.0;
+inline constexpr double kLargestSceneExtent = 4096.0;
+
+// Scales the captured points, their bounds and the camera by a power of two
+// when the scene's extent around the camera lies outside the range above,
+// so that a model drawn in millimetres or kilometres meets the tolerances
+// at the size a model in ordinary units does. A power of two scales exactly,
+// and the camera's own coordinates, and so the page, do not change. Returns
+// the factor (1 when the scene is left as it is).
+double NormaliseSceneScale(CapturedScene& scene);
 
 // Welds corners of different objects that lie within kSnapTolerance of each
 // other: both move to their midpoint.

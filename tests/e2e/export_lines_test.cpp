@@ -215,10 +215,12 @@ TEST_F(ExportLinesTest, NearlyTouchingCornersOfTwoObjectsAreWelded) {
     SCOPED_TRACE(c.name);
     doc_.reset(host::NewDocument());
     AddCamera(*doc_);
-    // Two triangles at depth 2 whose tips meet at the middle of the page.
-    AddMesh(*doc_, "Left", {{-0.5f, -0.3f, 2}, {-0.5f, 0.3f, 2}, {c.left, 0, 2}},
+    // Two triangles at depth 10 whose tips meet at the middle of the page;
+    // a scene this size is drawn in its own units, so the welding distance
+    // is the one in the scene.
+    AddMesh(*doc_, "Left", {{-2.5f, -1.5f, 10}, {-2.5f, 1.5f, 10}, {c.left, 0, 10}},
             {Triangle(0, 1, 2)}, {0.9f, 0.1f, 0.1f});
-    AddMesh(*doc_, "Right", {{0.5f, 0.3f, 2}, {0.5f, -0.3f, 2}, {c.right, 0, 2}},
+    AddMesh(*doc_, "Right", {{2.5f, 1.5f, 10}, {2.5f, -1.5f, 10}, {c.right, 0, 10}},
             {Triangle(0, 1, 2)}, {0.1f, 0.1f, 0.9f});
     const WrittenDrawing drawing = Export(kStyleAllEdges);
 
@@ -227,7 +229,7 @@ TEST_F(ExportLinesTest, NearlyTouchingCornersOfTwoObjectsAreWelded) {
       if (std::fabs(p.y - 100) < 1e-3 && std::fabs(p.x - 100) < 1) tips.insert(p.x);
     const std::set<double> expected =
         c.welded ? std::set<double>{100.0}
-                 : std::set<double>{OnPage({c.right, 0, 2}).x, OnPage({c.left, 0, 2}).x};
+                 : std::set<double>{OnPage({c.right, 0, 10}).x, OnPage({c.left, 0, 10}).x};
     ASSERT_EQ(tips.size(), expected.size());
     for (auto t = tips.begin(), e = expected.begin(); t != tips.end(); ++t, ++e)
       EXPECT_NEAR(*t, *e, 1e-3);
