@@ -8,7 +8,7 @@ packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev assimp-testmodels
-  nlohmann-json3-dev libtiff-dev
+  nlohmann-json3-dev libtiff-dev libpng-dev libjpeg-dev
   ghostscript
 )
 # `make fuzz` also needs clang and its libFuzzer runtime.

@@ -5,7 +5,6 @@
 #include <assimp/scene.h>
 
 #include <assimp/Importer.hpp>
-
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -66,8 +65,12 @@ bool IsIdentity(const aiMatrix4x4& m) {
 class NodeConverter {
  public:
   NodeConverter(const aiScene& source, HostDocument& doc, const GltfDetails* gltf,
-                ImportReport& report)
-      : source_(source), doc_(doc), gltf_(gltf), report_(report), materials_(source, doc.scene) {
+                const std::string& sceneFolder, ImportReport& report)
+      : source_(source),
+        doc_(doc),
+        gltf_(gltf),
+        report_(report),
+        materials_(source, doc.scene, sceneFolder, report) {
     for (unsigned i = 0; source.mCameras != nullptr && i < source.mNumCameras; ++i) {
       if (source.mCameras[i] != nullptr)
         cameraOfNode_.emplace(source.mCameras[i]->mName.C_Str(), i);
@@ -217,7 +220,6 @@ void ApplyTiming(const AnimationTiming& timing, HostDocument& doc) {
   doc.renderSettings.Set(kRenderFps, fps);
 }
 
-
 }  // namespace
 
 bool AssimpReadsSuffix(const std::string& path) {
@@ -275,7 +277,9 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
     report.Warn("the glTF camera and interpolation details could not be read");
   }
   std::unique_ptr<HostDocument> doc(NewDocument());
-  NodeConverter nodes(*source, *doc, gltf ? &*gltf : nullptr, report);
+  // Image files that materials name are found beside the scene file.
+  const std::string sceneFolder = std::filesystem::path(path).parent_path().string();
+  NodeConverter nodes(*source, *doc, gltf ? &*gltf : nullptr, sceneFolder, report);
   if (!nodes.Convert()) return nullptr;
 
   const AnimationTiming timing =

@@ -1,6 +1,7 @@
 #include "host/import/material_import.h"
 
 #include <cmath>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -26,16 +27,26 @@ std::string UniqueName(const std::string& wanted, std::set<std::string>& taken) 
 
 }  // namespace
 
-HostMaterial ConvertMaterial(const aiMaterial& source) {
+HostMaterial ConvertMaterial(const aiMaterial& source, TextureColours& textures) {
   HostMaterial material;
   aiString name;
   if (source.Get(AI_MATKEY_NAME, name) == AI_SUCCESS) material.name = name.C_Str();
   if (material.name == AI_DEFAULT_MATERIAL_NAME) return material;
 
   aiColor4D colour;
-  if (source.Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS ||
-      source.Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS) {
-    SetChannel(material, kChannelColor, Colour(colour), 1.0);
+  const bool hasFactor = source.Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS ||
+                         source.Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS;
+  const HostVector factor = hasFactor ? Colour(colour) : HostVector{1, 1, 1};
+  const std::optional<std::string> image = BaseColourImage(source);
+  const std::optional<MeanColour> mean =
+      image ? textures.MeanOf(*image, material.name) : std::nullopt;
+  if (mean) {
+    const HostVector textured{factor.x * static_cast<float>(mean->red),
+                              factor.y * static_cast<float>(mean->green),
+                              factor.z * static_cast<float>(mean->blue)};
+    SetChannel(material, kChannelColor, textured, 1.0);
+  } else if (hasFactor) {
+    SetChannel(material, kChannelColor, factor, 1.0);
   }
   aiColor4D emission;
   if (source.Get(AI_MATKEY_COLOR_EMISSIVE, emission) == AI_SUCCESS) {
@@ -58,7 +69,7 @@ int32_t MaterialImporter::HostMaterialFor(uint32_t assimpIndex) {
   int32_t index = kNoIndex;
   if (source_.mMaterials != nullptr && assimpIndex < source_.mNumMaterials &&
       source_.mMaterials[assimpIndex] != nullptr) {
-    index = AddMaterial(target_, ConvertMaterial(*source_.mMaterials[assimpIndex]));
+    index = AddMaterial(target_, ConvertMaterial(*source_.mMaterials[assimpIndex], textures_));
   }
   converted_[assimpIndex] = index;
   return index;

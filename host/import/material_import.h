@@ -8,20 +8,29 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <vector>
 
+#include "host/import/import_report.h"
+#include "host/import/texture_colour.h"
 #include "host/scene.h"
 
 namespace host::import {
 
 // Base or diffuse colour in channel 0, a non-black emission in channel 1.
-// Assimp's stand-in for "no material" gets no channels, so its polygons
-// take the default grey.
-HostMaterial ConvertMaterial(const aiMaterial& material);
+// A material with a base-colour image gets the image's mean colour times
+// its colour factor (white when it has none); an image that cannot be read
+// leaves the factor alone. Assimp's stand-in for "no material" gets no
+// channels, so its polygons take the default grey.
+HostMaterial ConvertMaterial(const aiMaterial& material, TextureColours& textures);
 
 class MaterialImporter {
  public:
-  MaterialImporter(const aiScene& source, Scene& target) : source_(source), target_(target) {}
+  // `sceneFolder` is where image files named by the scene are looked for;
+  // images that cannot be read are reported in `report`.
+  MaterialImporter(const aiScene& source, Scene& target, const std::string& sceneFolder,
+                   ImportReport& report)
+      : source_(source), target_(target), textures_(source, sceneFolder, report) {}
 
   // Tags `object` for polygons whose Assimp materials are `polygonMaterials`.
   void AddTags(HostObject& object, const std::vector<uint32_t>& polygonMaterials);
@@ -31,6 +40,7 @@ class MaterialImporter {
 
   const aiScene& source_;
   Scene& target_;
+  TextureColours textures_;
   std::map<uint32_t, int32_t> converted_;
 };
 

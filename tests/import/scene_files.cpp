@@ -81,14 +81,17 @@ GltfWriter::GltfWriter() {
   doc = {{"asset", {{"version", "2.0"}}}};
 }
 
-int GltfWriter::Add(const std::string& bytes, int componentType, size_t count, const char* type) {
+int GltfWriter::View(const std::string& bytes) {
   while (data_.size() % 4 != 0) data_ += '\0';
   views_.push_back({{"buffer", 0}, {"byteOffset", data_.size()}, {"byteLength", bytes.size()}});
   data_ += bytes;
-  accessors_.push_back({{"bufferView", views_.size() - 1},
-                        {"componentType", componentType},
-                        {"count", count},
-                        {"type", type}});
+  return static_cast<int>(views_.size()) - 1;
+}
+
+int GltfWriter::Add(const std::string& bytes, int componentType, size_t count, const char* type) {
+  const int view = View(bytes);
+  accessors_.push_back(
+      {{"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}});
   return static_cast<int>(accessors_.size()) - 1;
 }
 

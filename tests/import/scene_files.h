@@ -27,6 +27,8 @@ class GltfWriter {
   // An accessor over `values`; `type` is "SCALAR", "VEC3", "VEC4", ...
   int Floats(const std::vector<float>& values, const char* type);
   int Indices(const std::vector<uint16_t>& values);
+  // A buffer view over `bytes` (an embedded image, say).
+  int View(const std::string& bytes);
 
   nlohmann::json doc;  // the glTF document; buffers and accessors are added on output
   std::string Gltf() const;

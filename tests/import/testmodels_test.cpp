@@ -78,6 +78,36 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// The box's texture, CesiumLogoFlat.png, has the mean colour below (each
+// pixel's red, green and blue in 0..1, averaged); its colour factor is white.
+// The image is a file beside the .gltf, inside the .glb and a data URI in
+// the embedded .gltf.
+TEST_F(HostTest, TheTexturedBoxTakesTheMeanColourOfItsImage) {
+  for (const char* file :
+       {"glTF2/BoxTextured-glTF/BoxTextured.gltf", "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb",
+        "glTF2/BoxTextured-glTF-Embedded/BoxTextured.gltf"}) {
+    SCOPED_TRACE(file);
+    const std::string path = std::string(kModels) + file;
+    ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    host::ConsoleCapture console;
+    std::string error;
+    const std::unique_ptr<HostDocument> doc = scene_files::Load(path, error);
+    ASSERT_NE(doc, nullptr) << error;
+    SceneObject* box = GetFirstObject(doc.get());
+    while (box != nullptr && ObjectType(box) != kObjectPolygon) box = ObjectDown(box);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(ObjectTagCount(box), 1);
+    const Vector colour = MaterialChannelData(TagMaterial(ObjectTag(box, 0)), kChannelColor)
+                              .GetVector(kChannelColorKey);
+    EXPECT_NEAR(colour.x, 0.60636, 1e-4);
+    EXPECT_NEAR(colour.y, 0.73019, 1e-4);
+    EXPECT_NEAR(colour.z, 0.69175, 1e-4);
+    for (const std::string& line : console.Lines()) {
+      EXPECT_EQ(line.find("texture"), std::string::npos) << line;
+    }
+  }
+}
+
 TEST_F(HostTest, ARealFileWhoseEveryCoordinateIsInfiniteIsRefusedAsEmpty) {
   const std::string path =
       std::string(kModels) + "glTF2/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb";
