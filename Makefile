@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test asan-test fuzz examples pictures format clean
+.PHONY: all setup configure build run test asan-test fuzz bench examples pictures format clean
 
 all: build
 
@@ -46,6 +46,14 @@ fuzz: build
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DVEXMARK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzzers
 	PROGRAM=$(BUILD)/vexmark bash tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The stage benchmarks, then whole exports of generated scenes timed as a
+# user runs them (a Markdown table; BENCH_RUNS runs each, median).
+BENCH_RUNS ?= 5
+bench: build
+	@bash tools/setup.sh bench
+	$(BUILD)/vexmark_bench --benchmark_min_time=0.1
+	bash bench/whole_export.sh $(BUILD) $(BENCH_RUNS)
 
 # Remakes the bundled example scenes and the README's pictures.
 examples: build

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Vexmark
 # need, but only those that are missing. Safe to run again and again.
-# `setup.sh fuzz` adds what the fuzzing build needs.
+# `setup.sh fuzz` adds what the fuzzing build needs, `setup.sh bench` what
+# the whole-run benchmark needs.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,10 @@ packages=(
 # `make fuzz` also needs clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
+fi
+# `make bench` times whole runs with GNU time.
+if [ "${1:-}" = "bench" ]; then
+  packages+=(time)
 fi
 
 missing=()
