@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "host/import/native_format.h"
 #include "host/runtime.h"
@@ -73,9 +74,9 @@ json ObjectToJson(const HostObject& object) {
       {"firstChild", object.firstChild},
       {"nextSibling", object.nextSibling},
       {"matrix", FiniteMatrix(object.local, what + "the matrix")},
-      {"points", points},
-      {"polygons", polygons},
-      {"tags", tags},
+      {"points", std::move(points)},
+      {"polygons", std::move(polygons)},
+      {"tags", std::move(tags)},
       {"camera",
        {{"projection", c.projection},
         {"lens", Finite(c.lens, cameraWhat)},
@@ -96,7 +97,7 @@ json MaterialToJson(const HostMaterial& material) {
   return {{"name", material.name},
           {"type", material.type},
           {"data", ContainerToJson(material.data)},
-          {"channels", channels}};
+          {"channels", std::move(channels)}};
 }
 
 }  // namespace
@@ -112,8 +113,8 @@ json DocumentToJson(const HostDocument& doc) {
       {"settings", ContainerToJson(doc.settings)},
       {"pluginData", ContainerToJson(doc.pluginData)},
       {"renderSettings", ContainerToJson(doc.renderSettings)},
-      {"materials", materials},
-      {"objects", objects},
+      {"materials", std::move(materials)},
+      {"objects", std::move(objects)},
       {"firstObject", doc.scene.firstObject},
       {"view",
        {{"linkedCamera", doc.scene.view.linkedCamera},
