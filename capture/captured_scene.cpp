@@ -32,26 +32,60 @@ bool BoxesWithinSnapReach(const BSPPolyObj& a, const BSPPolyObj& b) {
 }
 
 // Finds, for one object at a time, the later objects (higher list index)
-// whose boxes are within snap reach, without testing every pair: objects
-// sorted by the low end of their x range, and only those whose x range can
-// reach the object's are tested. Objects with x bounds that are not numbers
-// are tested against every other, as a full test would.
+// whose boxes are within snap reach, without testing every pair: the boxes,
+// each grown by the snapping distance at its upper end, are entered into the
+// cells of a uniform grid that they overlap, and two boxes within reach share
+// a cell. The cell size is the median box size, so that ordinary objects
+// cover a few cells; a box that would cover very many cells (a ground plane
+// among small parts), and a box whose bounds are not numbers, is tested
+// against every other object, as a full test would. The result is the exact
+// pair test's, in list order.
 class SnapNeighbours {
  public:
   bool Build(const Stack<BSPPolyObj*>& objects) {
     objects_ = &objects;
-    for (int32_t i = 0; i < objects.Count(); ++i) {
+    Stack<double> sizes;
+    for (int32_t i = 0; i < objects.Count() && MemoryErrorFlag::Test() == 0; ++i) {
       const BSPPolyObj& o = *objects[i];
-      if (std::isfinite(o.boundsMin[0]) && std::isfinite(o.boundsMax[0])) {
-        byLow_.Push(i);
-        widest_ = std::max(widest_, o.boundsMax[0] - o.boundsMin[0]);
-      } else {
-        wild_.Push(i);
+      if (!FiniteBox(o)) {
+        everywhere_.Push(i);
+        continue;
       }
+      double size = 0.0;
+      for (int axis = 0; axis < 3; ++axis) {
+        low_[axis] = std::min(low_[axis], o.boundsMin[axis]);
+        high_[axis] = std::max(high_[axis], o.boundsMax[axis] + kSnapTolerance);
+        size = std::max(size, o.boundsMax[axis] - o.boundsMin[axis]);
+      }
+      sizes.Push(size);
     }
-    std::sort(byLow_.Items(), byLow_.Items() + byLow_.Count(), [&objects](int32_t a, int32_t b) {
-      return objects[a]->boundsMin[0] < objects[b]->boundsMin[0];
-    });
+    if (sizes.Empty()) return MemoryErrorFlag::Test() == 0;
+    std::nth_element(sizes.Items(), sizes.Items() + sizes.Count() / 2,
+                     sizes.Items() + sizes.Count());
+    cell_ = std::max(sizes[sizes.Count() / 2] + kSnapTolerance, kSnapTolerance);
+    for (int axis = 0; axis < 3; ++axis) {
+      cell_ = std::max(cell_, (high_[axis] - low_[axis]) / kMostCellsPerAxis);
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+      cells_[axis] = CellOf(axis, high_[axis]) + 1;
+    }
+    for (int32_t i = 0; i < objects.Count() && MemoryErrorFlag::Test() == 0; ++i) {
+      const BSPPolyObj& o = *objects[i];
+      if (!FiniteBox(o)) continue;
+      int32_t from[3], to[3];
+      if (!CellRange(o, from, to)) {
+        everywhere_.Push(i);
+        continue;
+      }
+      for (int32_t x = from[0]; x <= to[0]; ++x)
+        for (int32_t y = from[1]; y <= to[1]; ++y)
+          for (int32_t z = from[2]; z <= to[2]; ++z) entries_.Push(CellEntry{Key(x, y, z), i});
+    }
+    std::sort(entries_.Items(), entries_.Items() + entries_.Count(),
+              [](const CellEntry& a, const CellEntry& b) {
+                return a.cell != b.cell ? a.cell < b.cell : a.object < b.object;
+              });
+    std::sort(everywhere_.Items(), everywhere_.Items() + everywhere_.Count());
     return MemoryErrorFlag::Test() == 0;
   }
 
@@ -63,28 +97,75 @@ class SnapNeighbours {
     const auto offer = [&](int32_t k) {
       if (k > i && BoxesWithinSnapReach(self, *objects[k])) out.Push(k);
     };
-    if (!std::isfinite(self.boundsMin[0]) || !std::isfinite(self.boundsMax[0])) {
+    int32_t from[3], to[3];
+    if (!FiniteBox(self) || !CellRange(self, from, to)) {
       for (int32_t k = i + 1; k < objects.Count(); ++k) offer(k);
       return;
     }
-    // A box within reach starts no earlier than this on x (no box is wider
-    // than the widest), and no later than the other bound.
-    const double from = self.boundsMin[0] - kSnapTolerance - widest_;
-    const double to = self.boundsMax[0] + kSnapTolerance;
-    const int32_t* begin = byLow_.Items();
-    const int32_t* end = begin + byLow_.Count();
-    const int32_t* first = std::lower_bound(
-        begin, end, from, [&objects](int32_t k, double x) { return objects[k]->boundsMin[0] < x; });
-    for (const int32_t* k = first; k != end && objects[*k]->boundsMin[0] <= to; ++k) offer(*k);
-    for (int32_t w = 0; w < wild_.Count(); ++w) offer(wild_[w]);
+    const CellEntry* begin = entries_.Items();
+    const CellEntry* end = begin + entries_.Count();
+    for (int32_t x = from[0]; x <= to[0]; ++x) {
+      for (int32_t y = from[1]; y <= to[1]; ++y) {
+        for (int32_t z = from[2]; z <= to[2]; ++z) {
+          const int64_t key = Key(x, y, z);
+          const CellEntry* first = std::lower_bound(
+              begin, end, key, [](const CellEntry& e, int64_t k) { return e.cell < k; });
+          for (const CellEntry* e = first; e != end && e->cell == key; ++e) offer(e->object);
+        }
+      }
+    }
+    for (int32_t w = 0; w < everywhere_.Count(); ++w) offer(everywhere_[w]);
     std::sort(out.Items(), out.Items() + out.Count());
+    out.SetCount(static_cast<int32_t>(std::unique(out.Items(), out.Items() + out.Count()) -
+                                      out.Items()));
   }
 
  private:
+  struct CellEntry {
+    int64_t cell = 0;
+    int32_t object = 0;
+  };
+
+  // Cells per axis at most, and cells a box may cover before it is tested
+  // against every object instead.
+  static constexpr double kMostCellsPerAxis = 1024.0;
+  static constexpr int64_t kMostCellsPerBox = 64;
+
+  static bool FiniteBox(const BSPPolyObj& o) {
+    for (int axis = 0; axis < 3; ++axis) {
+      if (!std::isfinite(o.boundsMin[axis]) || !std::isfinite(o.boundsMax[axis])) return false;
+    }
+    return true;
+  }
+
+  int32_t CellOf(int axis, double value) const {
+    const double cell = std::floor((value - low_[axis]) / cell_);
+    return static_cast<int32_t>(std::min(std::max(cell, 0.0), kMostCellsPerAxis));
+  }
+
+  int64_t Key(int32_t x, int32_t y, int32_t z) const {
+    return (static_cast<int64_t>(x) * cells_[1] + y) * cells_[2] + z;
+  }
+
+  // The cells of the object's box grown by the snapping distance at its
+  // upper end; false when they are too many.
+  bool CellRange(const BSPPolyObj& o, int32_t from[3], int32_t to[3]) const {
+    int64_t covered = 1;
+    for (int axis = 0; axis < 3; ++axis) {
+      from[axis] = CellOf(axis, o.boundsMin[axis]);
+      to[axis] = CellOf(axis, o.boundsMax[axis] + kSnapTolerance);
+      covered *= to[axis] - from[axis] + 1;
+    }
+    return covered <= kMostCellsPerBox;
+  }
+
   const Stack<BSPPolyObj*>* objects_ = nullptr;
-  Stack<int32_t> byLow_;
-  Stack<int32_t> wild_;
-  double widest_ = 0.0;
+  Stack<CellEntry> entries_;
+  Stack<int32_t> everywhere_;
+  double low_[3] = {INFINITY, INFINITY, INFINITY};
+  double high_[3] = {-INFINITY, -INFINITY, -INFINITY};
+  double cell_ = 1.0;
+  int32_t cells_[3] = {1, 1, 1};
 };
 
 double SquaredDistance(const Point& p, const Point& q) {
