@@ -34,9 +34,43 @@ std::string Printf(const char* format, int32_t digits, double value) {
   return text;
 }
 
+// Fixed notation without printf, for the common case of a single-precision
+// value (every coordinate of a drawing is one): its 24-bit mantissa times
+// 10^digits = 5^digits * 2^digits (5^6 < 2^14) is exact in a double, and so
+// is adding a half below 2^52, so the rounding is exact too. False when the
+// value is not of that kind. The text is printf's, halves away from zero.
+bool FixedExactly(double value, int32_t digits, std::string& text) {
+  static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  if (digits < 0 || digits > 6) return false;
+  if (value != static_cast<double>(static_cast<float>(value))) return false;
+  const double scaled = std::fabs(value) * static_cast<double>(kPowers[digits]);
+  if (!(scaled < 4503599627370496.0)) return false;  // 2^52
+  const auto units = static_cast<uint64_t>(std::floor(scaled + 0.5));
+  const uint64_t whole = units / kPowers[digits];
+  uint64_t fraction = units % kPowers[digits];
+  char buffer[48];
+  char* end = buffer + sizeof buffer;
+  char* at = end;
+  for (int32_t i = 0; i < digits; ++i) {
+    *--at = static_cast<char>('0' + fraction % 10);
+    fraction /= 10;
+  }
+  if (digits > 0) *--at = '.';
+  uint64_t rest = whole;
+  do {
+    *--at = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (std::signbit(value)) *--at = '-';
+  text.assign(at, end);
+  return true;
+}
+
 // printf rounds exact halves to even; moving a half one ulp outwards makes
 // it round away from zero without reaching the next rounding boundary.
 std::string Fixed(double value, int32_t digits) {
+  std::string text;
+  if (FixedExactly(value, digits, text)) return text;
   if (IsDecimalTie(value, digits)) {
     value = std::nextafter(value, value > 0 ? std::numeric_limits<double>::infinity()
                                             : -std::numeric_limits<double>::infinity());

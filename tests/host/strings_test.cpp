@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <limits>
 
 #include "host_fixture.h"
@@ -107,6 +109,60 @@ TEST_F(HostStringTest, FromRealFormatsAsTheExporterNeeds) {
   for (const Case& c : cases) {
     EXPECT_EQ(String::FromReal(c.value, c.intDigits, c.fracDigits, c.exponent, c.fill), c.expected)
         << c.value << " int " << c.intDigits << " frac " << c.fracDigits << " exp " << c.exponent;
+  }
+}
+
+// `value` rounded to `digits` fractional digits, halves away from zero,
+// from its exact decimal expansion (every float has at most 149 fractional
+// digits), with no sign when nothing but zeros is left.
+std::string ExactlyRounded(float value, int digits) {
+  char exact[256];
+  std::snprintf(exact, sizeof exact, "%.160f", static_cast<double>(std::fabs(value)));
+  std::string text(exact);
+  const size_t point = text.find('.');
+  std::string kept = text.substr(0, point) + text.substr(point + 1, digits);
+  if (text[point + 1 + digits] >= '5') {  // a half or more: away from zero
+    int i = static_cast<int>(kept.size()) - 1;
+    while (i >= 0 && kept[i] == '9') kept[i--] = '0';
+    if (i < 0) {
+      kept.insert(0, "1");
+    } else {
+      ++kept[i];
+    }
+  }
+  std::string result = kept.substr(0, kept.size() - digits);
+  if (digits > 0) result += "." + kept.substr(kept.size() - digits);
+  const bool zero = result.find_first_of("123456789") == std::string::npos;
+  return (std::signbit(value) && !zero ? "-" : "") + result;
+}
+
+// Drawings print single-precision coordinates: random ones over many
+// magnitudes, and the exact halves (odd multiples of 2^-(digits + 1)), come
+// out as their exact decimal value rounded.
+TEST_F(HostStringTest, FromRealRoundsSinglePrecisionValuesExactly) {
+  uint64_t state = 12345;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const float mantissa = static_cast<float>(next() % (1u << 24)) / (1u << 24);
+    const int exponent = static_cast<int>(next() % 56) - 28;
+    const float value = std::ldexp(mantissa, exponent) * (next() % 2 == 0 ? 1.0f : -1.0f);
+    const int digits = static_cast<int>(next() % 7);
+    ASSERT_EQ(String::FromReal(value, -1, digits, false, '0'),
+              ExactlyRounded(value, digits).c_str())
+        << value << " to " << digits << " digits";
+  }
+  for (int digits = 0; digits <= 6; ++digits) {
+    for (int odd = -4001; odd <= 4001; odd += 2) {
+      const float value = std::ldexp(static_cast<float>(odd), -(digits + 1));
+      ASSERT_EQ(String::FromReal(value, -1, digits, false, '0'),
+                ExactlyRounded(value, digits).c_str())
+          << value << " to " << digits << " digits";
+    }
   }
 }
 
