@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <filesystem>
@@ -26,8 +27,10 @@ class EpsTest : public HostTest {
     HostTest::SetUp();
     MemoryErrorFlag::Clear();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps two runs of the suite at once apart.
     folder_ = std::filesystem::temp_directory_path() / "vexmark_eps_tests" /
-              (std::string(info->test_suite_name()) + "." + info->name());
+              (std::string(info->test_suite_name()) + "." + info->name() + "-" +
+               std::to_string(::getpid()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
     page_ = std::make_unique<EpsPage>();

@@ -1,5 +1,7 @@
 // The edge-line stage through the EPS writer: a tiny scene rendered, drawn,
 // projected onto the page and written, then the file's paths read back.
+#include <unistd.h>
+
 #include <cmath>
 #include <utility>
 #include <filesystem>
@@ -54,8 +56,10 @@ class ObjectLinesEpsTest : public LineStageTest {
  protected:
   void SetUp() override {
     LineStageTest::SetUp();
+    // The process id keeps two runs of the suite at once apart.
     folder_ = std::filesystem::temp_directory_path() / "vexmark_scene_tests" /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+              (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+               "-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
   }
