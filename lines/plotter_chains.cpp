@@ -128,7 +128,7 @@ class PenWalker {
       if (MadeUp(walkEdge[i])) firstLink = i;
     const int32_t begin = firstLink < 0 ? 0 : firstLink + 1;
     StartChain(out, pen, walkVertex[begin % steps]);
-    for (int32_t k = 0; k < steps; ++k) {
+    for (int32_t k = 0; k < steps && MemoryErrorFlag::Test() == 0; ++k) {
       const int32_t i = (begin + k) % steps;
       const int32_t to = walkVertex[(i + 1) % steps];
       if (!MadeUp(walkEdge[i])) {
@@ -137,7 +137,6 @@ class PenWalker {
       } else if (k + 1 < steps) {
         StartChain(out, pen, to);
       }
-      if (MemoryErrorFlag::Test() != 0) return;
     }
   }
 
