@@ -24,12 +24,13 @@ class EndGrid {
   // The nearest live end to `p`: stroke position and whether it is the end
   // point; false when none is left.
   bool Nearest(const Vector3d& p, int32_t& stroke, bool& atEnd) {
+    if (live_ <= 0 || MemoryErrorFlag::Test() != 0) return false;
     if (live_ * 4 < built_ && built_ > 64) Rebuild();
     const CellKey home = CellOf(p.x, p.y, size_);
     double best = HUGE_VAL;
     int32_t bestItem = -1;
-    const int32_t reach = std::max(std::max(home.x - low_.x, high_.x - home.x),
-                                   std::max(home.y - low_.y, high_.y - home.y));
+    const int64_t reach = std::max(std::max(int64_t{home.x} - low_.x, int64_t{high_.x} - home.x),
+                                   std::max(int64_t{home.y} - low_.y, int64_t{high_.y} - home.y));
     for (int32_t r = 0; r <= reach; ++r) {
       // Far from every live end (the pen's resting place, say): look at
       // them all rather than at many empty rings.
@@ -132,6 +133,7 @@ bool OrderByNearestEnd(Stack<PlotterStroke>& strokes, const Vector3d& home) {
     ordered.Push(next);
     if (MemoryErrorFlag::Test() != 0) return false;
   }
+  if (MemoryErrorFlag::Test() != 0) return false;
   strokes = std::move(ordered);
-  return MemoryErrorFlag::Test() == 0;
+  return true;
 }

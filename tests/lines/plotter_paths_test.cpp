@@ -10,6 +10,7 @@
 #include "eps_test_support.h"
 #include "host/runtime.h"
 #include "lines/paper_layout.h"
+#include "lines/plotter_order.h"
 #include "lines/plotter_paths.h"
 
 namespace {
@@ -184,6 +185,49 @@ TEST_F(PlotterPathsTest, NearestEndFirstTurningStrokesRound) {
   const std::vector<Polyline> expected = {
       {{2, 0}, {20, 0}}, {{30, 0}, {40, 0}}, {{41, 1}, {41, 20}}, {{50, 50}, {60, 50}}};
   EXPECT_EQ(ByPen()[0], expected);
+}
+
+// The grid search gives the order a full search gives, also for clustered
+// strokes far from the resting place and when the grid is rebuilt as strokes
+// are used up.
+TEST_F(PlotterPathsTest, NearestEndOrderMatchesAFullSearch) {
+  Stack<PlotterStroke> strokes;
+  std::vector<PlotterStroke> all;
+  uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) / double(1 << 24);
+  };
+  for (int i = 0; i < 600; ++i) {
+    // Most strokes in one dense corner, some scattered over a large page.
+    const double spread = i % 5 == 0 ? 2000.0 : 20.0;
+    const double x = 500 + spread * next(), y = 700 + spread * next();
+    PlotterStroke stroke;
+    stroke.start = Vector3d{x, y, 0};
+    stroke.end = Vector3d{x + 3 * next(), y + 3 * next(), 0};
+    stroke.index = i;
+    strokes.Push(stroke);
+    all.push_back(stroke);
+  }
+  const Vector3d home{-5000, -5000, 0};  // dozens of empty rings away
+  ASSERT_TRUE(OrderByNearestEnd(strokes, home));
+  ASSERT_EQ(strokes.Count(), 600);
+  Vector3d at = home;
+  std::vector<bool> used(all.size(), false);
+  for (int32_t k = 0; k < strokes.Count(); ++k) {
+    double nearest = HUGE_VAL;
+    for (size_t i = 0; i < all.size(); ++i) {
+      if (used[i]) continue;
+      for (const Vector3d& end : {all[i].start, all[i].end})
+        nearest = std::min(nearest, std::hypot(end.x - at.x, end.y - at.y));
+    }
+    const PlotterStroke& chosen = strokes[k];
+    const Vector3d& from = chosen.reversed ? chosen.end : chosen.start;
+    ASSERT_FALSE(used[chosen.index]) << "stroke " << chosen.index << " twice";
+    ASSERT_EQ(std::hypot(from.x - at.x, from.y - at.y), nearest) << "step " << k;
+    used[chosen.index] = true;
+    at = chosen.reversed ? chosen.start : chosen.end;
+  }
 }
 
 // Every failed allocation ends the transform with the flag set and frees
