@@ -35,7 +35,8 @@ void CellHash::Reset(int32_t items) {
 }
 
 uint32_t CellHash::Bucket(CellKey cell) const {
-  const uint32_t h = static_cast<uint32_t>(cell.x) * 73856093u ^ static_cast<uint32_t>(cell.y) * 19349663u;
+  const uint32_t h =
+      static_cast<uint32_t>(cell.x) * 73856093u ^ static_cast<uint32_t>(cell.y) * 19349663u;
   return (h ^ (h >> 15)) & mask_;
 }
 

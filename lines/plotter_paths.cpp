@@ -72,8 +72,8 @@ double PathLength(const PlotterGraph& graph, const Stack<int32_t>& ids, int32_t 
 
 // The kept chains of one pen, simplified, as strokes over `points`.
 void KeptStrokes(const PlotterGraph& graph, const PlotterChains& chains, int32_t from, int32_t to,
-                 const PlotterOptions& options, Stack<int32_t>& points,
-                 Stack<PlotterChain>& spans, Stack<PlotterStroke>& strokes) {
+                 const PlotterOptions& options, Stack<int32_t>& points, Stack<PlotterChain>& spans,
+                 Stack<PlotterStroke>& strokes) {
   for (int32_t c = from; c < to && MemoryErrorFlag::Test() == 0; ++c) {
     const PlotterChain& chain = chains.chains[c];
     const int32_t first = points.Count();

@@ -21,9 +21,9 @@ struct PlotterMeasures {
   double ink = 0;      // stroked length
   double overlap = 0;  // length of stroked pieces that lie on other stroked pieces
   int paths = 0;
-  int eulerBound = 0;        // sum over pens and connected pieces of max(1, odd vertices / 2)
-  double travel = 0;         // pen-up travel in the written order, from the top left corner
-  double greedyTravel = 0;   // the same for a nearest-end order
+  int eulerBound = 0;       // sum over pens and connected pieces of max(1, odd vertices / 2)
+  double travel = 0;        // pen-up travel in the written order, from the top left corner
+  double greedyTravel = 0;  // the same for a nearest-end order
   double shortest = std::numeric_limits<double>::infinity();  // shortest path length
 };
 
@@ -33,13 +33,16 @@ struct Piece {
   PagePoint a, b;
 };
 
-inline double Length(PagePoint p, PagePoint q) { return std::hypot(q.x - p.x, q.y - p.y); }
+inline double Length(PagePoint p, PagePoint q) {
+  return std::hypot(q.x - p.x, q.y - p.y);
+}
 
 inline std::vector<Piece> PiecesOf(const PaintedPath& path) {
   std::vector<Piece> pieces;
   const size_t n = path.points.size();
   const size_t steps = path.Closed() ? n : n - 1;
-  for (size_t i = 0; n > 1 && i < steps; ++i) pieces.push_back({path.points[i], path.points[(i + 1) % n]});
+  for (size_t i = 0; n > 1 && i < steps; ++i)
+    pieces.push_back({path.points[i], path.points[(i + 1) % n]});
   return pieces;
 }
 
@@ -53,7 +56,9 @@ inline double Overlap(const Piece& s, const Piece& t, double tolerance) {
   const auto off = [&](PagePoint p) {
     return std::fabs((p.x - lo.a.x) * dy - (p.y - lo.a.y) * dx) / length;
   };
-  const auto along = [&](PagePoint p) { return ((p.x - lo.a.x) * dx + (p.y - lo.a.y) * dy) / length; };
+  const auto along = [&](PagePoint p) {
+    return ((p.x - lo.a.x) * dx + (p.y - lo.a.y) * dy) / length;
+  };
   if (off(sh.a) > tolerance || off(sh.b) > tolerance) return 0;
   const double from = std::max(0.0, std::min(along(sh.a), along(sh.b)));
   const double to = std::min(length, std::max(along(sh.a), along(sh.b)));
@@ -78,7 +83,8 @@ inline double OverlapOf(const std::vector<Piece>& pieces) {
     const std::vector<size_t>& in = cell.second;
     for (size_t i = 0; i < in.size(); ++i)
       for (size_t j = i + 1; j < in.size(); ++j)
-        if (seen.insert({in[i], in[j]}).second) overlap += Overlap(pieces[in[i]], pieces[in[j]], kTolerance);
+        if (seen.insert({in[i], in[j]}).second)
+          overlap += Overlap(pieces[in[i]], pieces[in[j]], kTolerance);
   }
   return overlap;
 }

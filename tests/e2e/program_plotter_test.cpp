@@ -50,7 +50,8 @@ TEST_F(ProgramPlotterTest, RealScenesAreDrawnOnceInFewPathsInAShortOrder) {
       {kModels + "glTF/CesiumMilkTruck/CesiumMilkTruck.gltf", {"--plotter"}, 0.5},
       {kModels + "glTF2/ClearCoat-glTF/ClearCoatTest.gltf", {"--plotter", "on"}, 0.5},
       {kModels + "glTF2/ClearCoat-glTF/ClearCoatTest.gltf",
-       {"--plotter", "--min-length", "2", "--simplify", "0.2"}, 2.0},
+       {"--plotter", "--min-length", "2", "--simplify", "0.2"},
+       2.0},
   };
   for (const Case& c : cases) {
     if (c.scene.rfind(kModels, 0) == 0 && !fs::exists(c.scene))
@@ -90,14 +91,19 @@ TEST_F(ProgramPlotterTest, PaperGivesTheSheetsPageWithThePictureCentred) {
   const Case cases[] = {
       {"400x300", {"--paper", "A4"}, "%%BoundingBox: 0 0 842 595", 842, 595, 10},
       {"300x400", {"--paper", "a4", "--margin", "20"}, "%%BoundingBox: 0 0 595 842", 595, 842, 20},
-      {"300x200", {"--paper", "100x150mm", "--margin", "0", "--plotter"}, "%%BoundingBox: 0 0 425 283", 425, 283, 0},
+      {"300x200",
+       {"--paper", "100x150mm", "--margin", "0", "--plotter"},
+       "%%BoundingBox: 0 0 425 283",
+       425,
+       283,
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
     std::vector<std::string> args = {"--style", "lines", "--size", c.size};
     args.insert(args.end(), c.paper.begin(), c.paper.end());
-    const WrittenDrawing plain =
-        Export(kSource + "/examples/still-life.gltf", {"--style", "lines", "--size", c.size}, "plain.ai");
+    const WrittenDrawing plain = Export(kSource + "/examples/still-life.gltf",
+                                        {"--style", "lines", "--size", c.size}, "plain.ai");
     const WrittenDrawing drawing = Export(kSource + "/examples/still-life.gltf", args, "sheet.ai");
     EXPECT_EQ(BoundingBox(drawing), c.box);
 
@@ -105,8 +111,8 @@ TEST_F(ProgramPlotterTest, PaperGivesTheSheetsPageWithThePictureCentred) {
     int pictureWidth = 0, pictureHeight = 0;
     ASSERT_EQ(std::sscanf(c.size.c_str(), "%dx%d", &pictureWidth, &pictureHeight), 2);
     const double margin = c.margin * 72 / 25.4;
-    const double scale = std::min((c.width - 2 * margin) / pictureWidth,
-                                  (c.height - 2 * margin) / pictureHeight);
+    const double scale =
+        std::min((c.width - 2 * margin) / pictureWidth, (c.height - 2 * margin) / pictureHeight);
     const double left = (c.width - scale * pictureWidth) / 2;
     const double bottom = (c.height - scale * pictureHeight) / 2;
     EXPECT_NEAR(std::min(left, bottom), margin, 1e-6) << "the picture touches the margins";

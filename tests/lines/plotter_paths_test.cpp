@@ -1,6 +1,8 @@
 // The plotter paths (pen graph, Euler chaining, simplification, short
 // strokes, nearest-end order) and the paper layout, on small drawings built
 // by hand.
+#include "lines/plotter_paths.h"
+
 #include <cmath>
 #include <map>
 #include <set>
@@ -11,7 +13,6 @@
 #include "host/runtime.h"
 #include "lines/paper_layout.h"
 #include "lines/plotter_order.h"
-#include "lines/plotter_paths.h"
 
 namespace {
 
@@ -112,7 +113,12 @@ TEST_F(PlotterPathsTest, CollinearOverlapsAreDrawnOnceByThePenOnTop) {
       {"reversed", {{0, 0}, {10, 0}}, {{15, 0}, {5, 0}}, kBlack, 15, 0},
       {"contained", {{0, 0}, {20, 0}}, {{5, 0}, {10, 0}}, kBlack, 20, 0},
       {"slightly off the line", {{0, 0}, {10, 0}}, {{5, 0.02}, {15, 0.02}}, kBlack, 15, 0},
-      {"slanted, many points", {{0, 0}, {3, 3}, {6, 6}}, {{2, 2}, {8, 8}}, kBlack, 8 * std::sqrt(2.0), 0},
+      {"slanted, many points",
+       {{0, 0}, {3, 3}, {6, 6}},
+       {{2, 2}, {8, 8}},
+       kBlack,
+       8 * std::sqrt(2.0),
+       0},
       {"other pen on top", {{0, 0}, {10, 0}}, {{5, 0}, {15, 0}}, kRed, 5, 10},
       {"parallel, apart", {{0, 0}, {10, 0}}, {{0, 0.5}, {10, 0.5}}, kBlack, 20, 0},
   };
@@ -141,7 +147,8 @@ TEST_F(PlotterPathsTest, ChainsMeetTheEulerBound) {
       pieces.push_back({{double(i), double(j + 1)}, {double(i), double(j)}});
     }
   }
-  for (size_t k = 0; k < pieces.size(); k += 3) std::swap(pieces[k], pieces[(k * 7) % pieces.size()]);
+  for (size_t k = 0; k < pieces.size(); k += 3)
+    std::swap(pieces[k], pieces[(k * 7) % pieces.size()]);
   pieces.push_back({{10, 10}, {12, 10}, {11, 12}, {10, 10}});
   AddPart(kBlack, kInnerEdgeKind, pieces);
   Run(0.0);
@@ -168,7 +175,8 @@ TEST_F(PlotterPathsTest, SimplifyKeepsJunctionsAndEnds) {
 }
 
 TEST_F(PlotterPathsTest, StrokesShorterThanTheMinimumAreDropped) {
-  AddPart(kBlack, kInnerEdgeKind, {{{0, 0}, {0.3, 0}}, {{5, 0}, {5.2, 0}, {5.4, 0.1}}, {{10, 0}, {10.6, 0}}});
+  AddPart(kBlack, kInnerEdgeKind,
+          {{{0, 0}, {0.3, 0}}, {{5, 0}, {5.2, 0}, {5.4, 0.1}}, {{10, 0}, {10.6, 0}}});
   AddPart(kBlack, kFillKind, {{{20, 20}, {20.1, 20}, {20.1, 20.1}}});
   Run();
   const auto pens = ByPen();
