@@ -79,8 +79,9 @@ TEST_F(ProgramPlotterTest, RealScenesAreDrawnOnceInFewPathsInAShortOrder) {
 }
 
 // A wide picture goes onto a landscape A4 sheet, a tall one onto a portrait
-// sheet; every line lies inside the margins and the picture is centred (the
-// still life's page frame is drawn by the test's own square).
+// sheet; every line lies inside the margins, and the lines lie where the
+// plain drawing's lines go when the picture is scaled to touch the margins
+// and centred.
 TEST_F(ProgramPlotterTest, PaperGivesTheSheetsPageWithThePictureCentred) {
   struct Case {
     std::string size;
