@@ -15,7 +15,9 @@
 namespace app {
 namespace {
 
-constexpr double kMaxPaperMm = 100000.0;  // 100 m: any roll a plotter takes
+// The largest sheet side, margin, stroke length or tolerance: 100 m (or
+// 100,000 points), more than any roll a plotter takes.
+constexpr double kMaxPaperMm = 100000.0;
 
 bool ParseInt(const std::string& text, int32_t& value) {
   if (text.empty()) return false;
@@ -287,7 +289,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     } else if (arg == "--min-length" || arg == "--simplify" || arg == "--margin") {
       double x = 0;
       if (!take(arg, v)) return false;
-      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm) return bad(arg, v, "a number of at least 0");
+      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm) return bad(arg, v, "a number from 0 to 100000");
       (arg == "--min-length" ? o.minLength : arg == "--simplify" ? o.simplify : o.margin) = x;
     } else if (arg == "--paper") {
       std::array<double, 2> size{};
