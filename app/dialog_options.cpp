@@ -74,6 +74,14 @@ bool ApplyDialogOptions(const Options& o, HostDialog* dialog, std::string& error
     if (o.brightness) brightness = *o.brightness;
     ok &= host::UserSetColor(dialog, kGadgetLineColor, colour, brightness);
   }
+  if (o.plotter) ok &= host::UserSetCheck(dialog, kGadgetPlotter, *o.plotter);
+  if (o.minLength) ok &= host::UserSetReal(dialog, kGadgetMinStrokeLength, *o.minLength);
+  if (o.simplify) ok &= host::UserSetReal(dialog, kGadgetSimplify, *o.simplify);
+  if (o.paper) {
+    ok &= host::UserSetReal(dialog, kGadgetPaperWidth, (*o.paper)[0]);
+    ok &= host::UserSetReal(dialog, kGadgetPaperHeight, (*o.paper)[1]);
+  }
+  if (o.margin) ok &= host::UserSetReal(dialog, kGadgetPaperMargin, *o.margin);
   // A file named on the command line is relative to the working folder.
   if (o.output)
     ok &= host::UserSetText(dialog, kGadgetFileName, std::filesystem::absolute(*o.output));

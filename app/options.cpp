@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -12,6 +14,10 @@
 
 namespace app {
 namespace {
+
+// The largest sheet side, margin, stroke length or tolerance: 100 m (or
+// 100,000 points), more than any roll a plotter takes.
+constexpr double kMaxPaperMm = 100000.0;
 
 bool ParseInt(const std::string& text, int32_t& value) {
   if (text.empty()) return false;
@@ -75,6 +81,25 @@ bool ParseSize(const std::string& text, int32_t& width, int32_t& height) {
          width <= kMaxPictureSize && height <= kMaxPictureSize;
 }
 
+// A sheet: a named size (portrait, millimetres), "WxHmm", or "none".
+bool ParsePaper(const std::string& text, std::array<double, 2>& size) {
+  std::string lower;
+  for (const char c : text) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static const std::map<std::string, std::array<double, 2>> named = {
+      {"a4", {210.0, 297.0}}, {"a3", {297.0, 420.0}}, {"letter", {215.9, 279.4}}, {"none", {0, 0}}};
+  const auto it = named.find(lower);
+  if (it != named.end()) {
+    size = it->second;
+    return true;
+  }
+  const size_t x = lower.find('x');
+  if (x == std::string::npos || lower.size() < 3 || lower.compare(lower.size() - 2, 2, "mm") != 0)
+    return false;
+  return ParseReal(lower.substr(0, x), size[0]) &&
+         ParseReal(lower.substr(x + 1, lower.size() - x - 3), size[1]) && size[0] > 0 &&
+         size[1] > 0 && size[0] <= kMaxPaperMm && size[1] <= kMaxPaperMm;
+}
+
 // OBJECT:key=value,key=value
 bool ParseTag(const std::string& text, TagRequest& tag) {
   const size_t colon = text.rfind(':');
@@ -116,6 +141,15 @@ std::string UsageText() {
          "  --flat-edges on|off      hide edges between faces that are nearly flat\n"
          "  --line-color #RRGGBB     line colour\n"
          "  --brightness F           brightness of the line colour, 0 to 1\n"
+         "  --plotter [on|off]       paths for a pen plotter: strokes only, each piece of\n"
+         "                           line once, chained into long paths in a short order\n"
+         "  --min-length PT          plotter: drop strokes shorter than this (default 0.5)\n"
+         "  --simplify PT            plotter: drop points closer than this to the line\n"
+         "                           through their neighbours (default 0: keep all)\n"
+         "  --paper SIZE             A4, A3, letter, WxHmm (portrait) or none: scale and\n"
+         "                           centre the picture on that sheet, turned to landscape\n"
+         "                           when the picture is wider than tall\n"
+         "  --margin MM              the sheet's empty border (default 10)\n"
          "  --camera NAME            look through this camera of the scene\n"
          "  --tag OBJECT:key=value,...  set an export tag on an object and its children;\n"
          "                           keys: outline, crease, angle, width, flat, color,\n"
@@ -142,6 +176,11 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       const std::string name = arg.substr(0, equals);
       if (kFlags.count(name) != 0) {
         error = name + " takes no value";
+        return false;
+      }
+      bool on = false;
+      if (name == "--plotter" && !ParseSwitch(arg.substr(equals + 1), on)) {
+        error = "--plotter: '" + arg.substr(equals + 1) + "' is not on or off";
         return false;
       }
       args.push_back(name);
@@ -242,6 +281,21 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       if (!take(arg, v)) return false;
       if (!ParseColour(v, rgb)) return bad(arg, v, "a colour like #FF8000");
       o.lineColor = rgb;
+    } else if (arg == "--plotter") {
+      // A flag, or followed by on or off.
+      bool on = true;
+      if (i + 1 < args.size() && i + 1 < firstPlain && ParseSwitch(args[i + 1], on)) ++i;
+      o.plotter = on;
+    } else if (arg == "--min-length" || arg == "--simplify" || arg == "--margin") {
+      double x = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm) return bad(arg, v, "a number from 0 to 100000");
+      (arg == "--min-length" ? o.minLength : arg == "--simplify" ? o.simplify : o.margin) = x;
+    } else if (arg == "--paper") {
+      std::array<double, 2> size{};
+      if (!take(arg, v)) return false;
+      if (!ParsePaper(v, size)) return bad(arg, v, "A4, A3, letter, a size like 200x300mm or none");
+      o.paper = size;
     } else if (arg == "--camera") {
       if (!take(arg, v)) return false;
       o.camera = v;
@@ -262,6 +316,15 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       error = "more than one scene given: '" + o.scene + "' and '" + arg + "'";
       return false;
     }
+  }
+  if (o.paper && o.margin && (*o.paper)[0] > 0 &&
+      2 * *o.margin >= std::min((*o.paper)[0], (*o.paper)[1])) {
+    std::ostringstream sheet;
+    sheet << (*o.paper)[0] << " x " << (*o.paper)[1];
+    std::ostringstream margin;
+    margin << *o.margin;
+    error = "--margin: '" + margin.str() + "' mm leaves no room on a " + sheet.str() + " mm sheet";
+    return false;
   }
   if (o.command == "info" && o.scene.empty() && !o.help) {
     error = "info needs a scene file";

@@ -1,6 +1,7 @@
 // The command line of the vexmark program.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +30,10 @@ struct Options {
   std::optional<int32_t> lineWidth;
   std::optional<std::vector<double>> lineColor;  // r, g, b in 0..1
   std::optional<double> brightness;
+  std::optional<bool> plotter;
+  std::optional<double> minLength, simplify;  // points
+  std::optional<std::array<double, 2>> paper;  // width, height in mm; 0, 0: no sheet
+  std::optional<double> margin;                // mm
   std::optional<std::string> camera;
   std::vector<TagRequest> tags;
   std::optional<std::string> saveScene;

@@ -1,5 +1,6 @@
 // The export's options as the user chose them and the document stores them
-// (frame range and rate, output size and file, drawing style, back-face mode),
+// (frame range and rate, output size and file, drawing style, back-face mode,
+// plotter paths and paper),
 // and LineStyle, the line settings of one object: the options hold the
 // defaults, an export tag on an object or an ancestor replaces them.
 //
@@ -31,6 +32,22 @@ struct LineStyle {
   uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
 };
 
+// Paths for a pen plotter (lines/plotter_paths.h); lengths in points.
+struct PlotterOptions {
+  bool on = false;
+  double minLength = 0.5;  // shorter strokes are dropped
+  double simplify = 0.0;   // points this close to the line through their neighbours go; 0: none
+};
+
+// The sheet the picture is scaled onto (lines/paper_layout.h); no sheet
+// while width or height is 0, and the page is then the picture.
+struct PaperOptions {
+  double widthMm = 0.0;  // as given, portrait; the layout turns the sheet to the picture
+  double heightMm = 0.0;
+  double marginMm = 10.0;
+  bool Active() const { return widthMm > 0.0 && heightMm > 0.0; }
+};
+
 struct ExportSettings {
   int32_t fromFrame = 0;
   int32_t toFrame = 0;
@@ -41,6 +58,8 @@ struct ExportSettings {
   int32_t height = 240;
   String fileName;
   LineStyle lines;  // for objects without an export tag
+  PlotterOptions plotter;
+  PaperOptions paper;
 };
 
 // lineColorScaled = lineColor x lineBrightness; lineRGBA = trunc(255 x scaled), A 255.

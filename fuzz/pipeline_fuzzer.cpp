@@ -84,6 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mesh.neighbours.Build(mesh.polygons.data(), static_cast<int32_t>(mesh.polygons.size()));
   }
 
+  // Read after the meshes, so that earlier inputs keep their meaning.
+  options.plotter.on = in.Small(2) != 0;
+  options.plotter.minLength = in.Small(4) * 0.5;
+  options.plotter.simplify = in.Small(4) * 0.1;
+  if (in.Small(2) != 0) options.paper = PaperOptions{210.0, 297.0, in.Small(120) * 1.0};
+
   ExportJob job;
   JobBinding binding(job);
   BSPRenderer renderer;

@@ -9,6 +9,8 @@
 #include "host/api/vexmark_ids.h"
 #include "lines/object_lines.h"
 #include "lines/page_projection.h"
+#include "lines/paper_layout.h"
+#include "lines/plotter_paths.h"
 #include "visibility/beam_tree.h"
 #include "visibility/passes.h"
 
@@ -119,7 +121,11 @@ bool BSPRenderer::DrawingStage() {
               view->height, job_);
   drawing.width = options_->width;
   drawing.height = options_->height;
-  return BuildDrawing(elements, options_->drawingStyle, drawing, job_);
+  if (!BuildDrawing(elements, options_->drawingStyle, drawing, job_)) return false;
+  // On the sheet first, so that the plotter's lengths are lengths on paper.
+  LayOutOnPaper(drawing, options_->paper);
+  if (options_->plotter.on) return MakePlotterPaths(drawing, options_->plotter, job_);
+  return true;
 }
 
 void BSPRenderer::Release() {

@@ -5,7 +5,8 @@
 //   visibility  the passes leave every object its visible fragments
 //   lines       every object's lines of the drawing style, as line groups
 //   drawing     the line groups projected onto the page and chained into the
-//               compound paths of the style
+//               compound paths of the style; laid out on the sheet and made
+//               into plotter paths when the options ask for them
 //   write       the EPS file of the frame
 //
 // RenderFrame runs all of them on a host document. Draw runs them from
@@ -63,7 +64,8 @@ class BSPRenderer {
   bool VisibilityStage(Stack<BspPolygon>& clipped);
   // Every object's lines into `elements` (world space).
   bool LinesStage();
-  // `elements` projected onto the page, `drawing` built from them.
+  // `elements` projected onto the page, `drawing` built from them, then laid
+  // out on paper and made into plotter paths as the options say.
   bool DrawingStage();
 
   CapturedScene scene;

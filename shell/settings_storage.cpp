@@ -28,6 +28,14 @@ bool LoadSettingsFrom(const BaseDocument* doc, ExportSettings& s) {
   l.lineColor = stored.GetVector(kSettingsLineColor, l.lineColor);
   l.lineBrightness = static_cast<float>(stored.GetReal(kSettingsLineBrightness, l.lineBrightness));
   DeriveLineColour(l);
+  PlotterOptions& plotter = s.plotter;
+  plotter.on = stored.GetBool(kSettingsPlotter, plotter.on);
+  plotter.minLength = stored.GetReal(kSettingsMinStrokeLength, plotter.minLength);
+  plotter.simplify = stored.GetReal(kSettingsSimplify, plotter.simplify);
+  PaperOptions& paper = s.paper;
+  paper.widthMm = stored.GetReal(kSettingsPaperWidth, paper.widthMm);
+  paper.heightMm = stored.GetReal(kSettingsPaperHeight, paper.heightMm);
+  paper.marginMm = stored.GetReal(kSettingsPaperMargin, paper.marginMm);
   return true;
 }
 
@@ -55,6 +63,12 @@ bool SaveSettingsTo(BaseDocument* doc, const ExportSettings& s) {
   stored.SetBool(kSettingsSkipCoplanarEdges, l.skipCoplanarEdges);
   stored.SetVector(kSettingsLineColor, l.lineColor);
   stored.SetReal(kSettingsLineBrightness, l.lineBrightness);
+  stored.SetBool(kSettingsPlotter, s.plotter.on);
+  stored.SetReal(kSettingsMinStrokeLength, s.plotter.minLength);
+  stored.SetReal(kSettingsSimplify, s.plotter.simplify);
+  stored.SetReal(kSettingsPaperWidth, s.paper.widthMm);
+  stored.SetReal(kSettingsPaperHeight, s.paper.heightMm);
+  stored.SetReal(kSettingsPaperMargin, s.paper.marginMm);
 
   data.SetContainer(kVexmarkCommandId, stored);
   return SetDocumentData(doc, kDocumentPluginData, data);

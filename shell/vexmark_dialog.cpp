@@ -9,6 +9,7 @@ constexpr int32_t kFullRangeMin = -2147483647;
 constexpr int32_t kFullRangeMax = 2147483647;
 constexpr double kAngleLimitDegrees = 9e18;
 constexpr int32_t kPointerBusyOff = 2;
+constexpr double kLengthLimit = 1.0e6;  // points or millimetres
 
 struct PictureSize {
   int32_t value, width, height;
@@ -75,6 +76,12 @@ bool VexmarkDialog::InitValues() {
   SetInt(kGadgetLineWidth, l.lineWidth, 0, kMaxLineWidth, 1);
   SetBool(kGadgetFlatEdges, l.skipCoplanarEdges);
   SetColorField(kGadgetLineColor, l.lineColor, l.lineBrightness, 1.0);
+  SetBool(kGadgetPlotter, s.plotter.on);
+  SetReal(kGadgetMinStrokeLength, s.plotter.minLength, 0.0, kLengthLimit, 0.1);
+  SetReal(kGadgetSimplify, s.plotter.simplify, 0.0, kLengthLimit, 0.1);
+  SetReal(kGadgetPaperWidth, s.paper.widthMm, 0.0, kLengthLimit, 1.0);
+  SetReal(kGadgetPaperHeight, s.paper.heightMm, 0.0, kLengthLimit, 1.0);
+  SetReal(kGadgetPaperMargin, s.paper.marginMm, 0.0, kLengthLimit, 1.0);
   return true;
 }
 
@@ -198,6 +205,7 @@ void VexmarkDialog::Export() {
     return;
   }
   ReadLineSettings();
+  ReadPlotterSettings();
   SaveSettings(s);
   StartExport();
 }
@@ -257,6 +265,18 @@ void VexmarkDialog::ReadLineSettings() {
   if (GetColorField(kGadgetLineColor, l.lineColor, brightness))
     l.lineBrightness = static_cast<float>(brightness);
   DeriveLineColour(l);
+}
+
+void VexmarkDialog::ReadPlotterSettings() {
+  ExportSettings& s = *settings_;
+  bool check = false;
+  if (GetBool(kGadgetPlotter, check)) s.plotter.on = check;
+  double value = 0.0;
+  if (GetReal(kGadgetMinStrokeLength, value)) s.plotter.minLength = value;
+  if (GetReal(kGadgetSimplify, value)) s.plotter.simplify = value;
+  if (GetReal(kGadgetPaperWidth, value)) s.paper.widthMm = value;
+  if (GetReal(kGadgetPaperHeight, value)) s.paper.heightMm = value;
+  if (GetReal(kGadgetPaperMargin, value)) s.paper.marginMm = value;
 }
 
 void VexmarkDialog::StartExport() {

@@ -53,6 +53,7 @@ class VexmarkDialog : public GeDialog {
   void CompleteFileName();
   bool ConfirmOverwrite();
   void ReadLineSettings();
+  void ReadPlotterSettings();  // plotter paths and paper
   void ShowButtonRow(int32_t row);
   // Releases the document copy of an export that did not start.
   void DropDocumentCopy();

@@ -50,6 +50,12 @@ enum SettingsKey : int32_t {
   kSettingsSkipCoplanarEdges = 1013,
   kSettingsLineColor = 1014,
   kSettingsLineBrightness = 1015,
+  kSettingsPlotter = 1016,          // bool
+  kSettingsMinStrokeLength = 1017,  // real, points
+  kSettingsSimplify = 1018,         // real, points
+  kSettingsPaperWidth = 1019,       // real, millimetres; 0: no sheet
+  kSettingsPaperHeight = 1020,      // real, millimetres
+  kSettingsPaperMargin = 1021,      // real, millimetres
 };
 
 // Drawing styles: the values of kSettingsDrawingStyle and of the style gadget.
@@ -103,6 +109,13 @@ enum VexmarkGadget : int32_t {
   kGadgetLineWidth = 10047,
   kGadgetFlatEdges = 10048,
   kGadgetLineColor = 10049,
+  kGadgetPlotterGroup = 10080,
+  kGadgetPlotter = 10081,
+  kGadgetMinStrokeLength = 10082,
+  kGadgetSimplify = 10083,
+  kGadgetPaperWidth = 10084,
+  kGadgetPaperHeight = 10085,
+  kGadgetPaperMargin = 10086,
 };
 
 // The tag dialog's layout (res/dialogs/<kTagLayout>.dlg) and its gadgets.

@@ -73,6 +73,15 @@ TEST_F(ExportMemorySweepTest, EveryFailedAllocationLeavesNoDrawingOrTheWholeDraw
   }
 }
 
+// The plotter paths and the paper layout after the drawing.
+TEST_F(ExportMemorySweepTest, PlotterPathsOnPaperToo) {
+  ExportSettings settings = FrameSettings(kStyleFilled, folder_ / "frame.ai", 120, 100);
+  settings.plotter.on = true;
+  settings.plotter.simplify = 0.1;
+  settings.paper = PaperOptions{210.0, 297.0, 10.0};
+  SweepAllocations(doc_.get(), settings);
+}
+
 // The bundled still life: export tags, selections with their own materials,
 // quadrangles for the splitter, corners to weld.
 TEST_F(ExportMemorySweepTest, TheStillLifeToo) {

@@ -29,6 +29,11 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
   EXPECT_TRUE(s.fileName.Empty());
   EXPECT_EQ(s.lines.lineRGBA[0] + s.lines.lineRGBA[1] + s.lines.lineRGBA[2], 0);
   EXPECT_EQ(s.lines.lineRGBA[3], 255);
+  EXPECT_FALSE(s.plotter.on);
+  EXPECT_EQ(s.plotter.minLength, 0.5);
+  EXPECT_EQ(s.plotter.simplify, 0.0);
+  EXPECT_FALSE(s.paper.Active());
+  EXPECT_EQ(s.paper.marginMm, 10.0);
 }
 
 TEST_F(ExportSettingsTest, ColourPacksByTruncation) {
@@ -67,6 +72,8 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   saved.lines.skipCoplanarEdges = 1;
   saved.lines.lineColor = Vector{1.0f, 0.5f, 0.0f};
   saved.lines.lineBrightness = 0.5f;
+  saved.plotter = PlotterOptions{true, 1.5, 0.25};
+  saved.paper = PaperOptions{297.0, 420.0, 5.0};
   SaveSettings(saved);
 
   ExportSettings loaded;
@@ -88,6 +95,12 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   EXPECT_FLOAT_EQ(loaded.lines.lineBrightness, 0.5f);
   EXPECT_EQ(loaded.lines.lineRGBA[0], 127) << "the packed colour is derived on load";
   EXPECT_EQ(loaded.lines.lineRGBA[1], 63);
+  EXPECT_TRUE(loaded.plotter.on);
+  EXPECT_EQ(loaded.plotter.minLength, 1.5);
+  EXPECT_EQ(loaded.plotter.simplify, 0.25);
+  EXPECT_EQ(loaded.paper.widthMm, 297.0);
+  EXPECT_EQ(loaded.paper.heightMm, 420.0);
+  EXPECT_EQ(loaded.paper.marginMm, 5.0);
 
   // Stored under the command's ID, marked valid.
   const BaseContainer data = GetDocumentData(GetActiveDocument(), kDocumentPluginData);
@@ -95,6 +108,29 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   ASSERT_TRUE(stored.Valid());
   EXPECT_EQ(stored.GetInt(kSettingsValid), 1);
   EXPECT_EQ(stored.GetInt(kSettingsWidth), 1920);
+}
+
+// Settings stored before the plotter and paper keys existed load with those
+// options at their defaults.
+TEST_F(ExportSettingsTest, OlderStoredSettingsGetThePlotterAndPaperDefaults) {
+  host::SetActiveDocument(host::NewDocument());
+  BaseContainer stored(kVexmarkCommandId);
+  stored.SetInt(kSettingsValid, 1);
+  stored.SetInt(kSettingsWidth, 640);
+  BaseContainer data(0);
+  data.SetContainer(kVexmarkCommandId, stored);
+  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+
+  ExportSettings loaded;
+  ASSERT_TRUE(LoadSettingsFrom(GetActiveDocument(), loaded));
+  const ExportSettings defaults;
+  EXPECT_EQ(loaded.width, 640);
+  EXPECT_EQ(loaded.plotter.on, defaults.plotter.on);
+  EXPECT_EQ(loaded.plotter.minLength, defaults.plotter.minLength);
+  EXPECT_EQ(loaded.plotter.simplify, defaults.plotter.simplify);
+  EXPECT_EQ(loaded.paper.widthMm, defaults.paper.widthMm);
+  EXPECT_EQ(loaded.paper.heightMm, defaults.paper.heightMm);
+  EXPECT_EQ(loaded.paper.marginMm, defaults.paper.marginMm);
 }
 
 TEST_F(ExportSettingsTest, SavingKeepsOtherPluginDataAndTouchesOnlyTheActiveDocument) {
