@@ -1,9 +1,11 @@
 #include "app/options.h"
 
 #include <climits>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -92,16 +94,42 @@ bool ParseTag(const std::string& text, TagRequest& tag) {
 
 }  // namespace
 
+std::string DrawingSuffix(const std::string& chosen) {
+  std::string suffix = std::filesystem::path(chosen).extension().string();
+  for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {".eps", ".svg", ".pdf", ".png"})
+    if (suffix == known) return suffix;
+  return ".ai";
+}
+
+std::vector<std::string> OutputNames(const Options& o) {
+  std::vector<std::string> names;
+  for (const std::string& name : o.outputs) {
+    std::string own = std::filesystem::path(name).extension().string();
+    for (char& c : own) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool hasDrawingSuffix = own == ".ai" || own == DrawingSuffix(name);
+    if (o.format && (o.outputs.size() == 1 || !hasDrawingSuffix))
+      names.push_back(std::filesystem::path(name).replace_extension("." + *o.format).string());
+    else
+      names.push_back(name);
+  }
+  return names;
+}
+
 std::string UsageText() {
   return "usage: vexmark [SCENE] [options]\n"
          "       vexmark info SCENE\n"
          "\n"
          "Exports the scene (the bundled example when none is given) as a hidden-line\n"
-         "drawing in EPS, one file per frame. Options not given keep what the scene\n"
-         "stored from its last export, else the defaults.\n"
+         "drawing, one file per frame. Options not given keep what the scene stored\n"
+         "from its last export, else the defaults.\n"
          "\n"
-         "  -o, --output FILE        the drawing's file: .ai, or .eps for a standalone EPS\n"
-         "                           that any PostScript reader draws (frames get -0, -1, ...)\n"
+         "  -o, --output FILE        the drawing's file; its suffix chooses the format: .ai,\n"
+         "                           .eps (standalone EPS), .svg, .pdf or .png (frames get\n"
+         "                           -0, -1, ...); several -o write the drawing in each\n"
+         "  --format FORMAT          ai, eps, svg, pdf or png: the suffix of the -o file (with\n"
+         "                           several -o, of those without a drawing suffix)\n"
+         "  --dpi N                  dots per inch of PNG pictures (72: a pixel per point)\n"
          "  --style STYLE            edges, visible, lines or filled\n"
          "  --from N, --to N         the frame range in the scene's frames\n"
          "  --fps N                  exported frames per second\n"
@@ -191,7 +219,19 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     } else if (arg == "-o" || arg == "--output") {
       if (!take(arg, v)) return false;
       if (v.empty()) return bad(arg, v, "a file name");
-      o.output = v;
+      if (v.find('\n') != std::string::npos) return bad(arg, v, "a file name without line breaks");
+      o.outputs.push_back(v);
+    } else if (arg == "--format") {
+      if (!take(arg, v)) return false;
+      if (v != "ai" && v != "eps" && v != "svg" && v != "pdf" && v != "png")
+        return bad(arg, v, "ai, eps, svg, pdf or png");
+      o.format = v;
+    } else if (arg == "--dpi") {
+      int32_t n = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseInt(v, n) || n < 1 || n > kMaxPngDpi)
+        return bad(arg, v, "a whole number from 1 to " + std::to_string(kMaxPngDpi));
+      o.dpi = n;
     } else if (arg == "--style") {
       int32_t style = 0;
       if (!take(arg, v)) return false;
@@ -263,6 +303,15 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       return false;
     }
   }
+  // Each file once: two -o that end up as the same file would write it twice.
+  const std::vector<std::string> names = OutputNames(o);
+  for (size_t a = 0; a < names.size(); ++a)
+    for (size_t b = a + 1; b < names.size(); ++b)
+      if (std::filesystem::absolute(names[a]).lexically_normal() ==
+          std::filesystem::absolute(names[b]).lexically_normal()) {
+        error = "-o: " + names[b] + " is named twice";
+        return false;
+      }
   if (o.command == "info" && o.scene.empty() && !o.help) {
     error = "info needs a scene file";
     return false;
