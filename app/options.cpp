@@ -304,14 +304,17 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     }
   }
   // Each file once: two -o that end up as the same file would write it twice.
-  const std::vector<std::string> names = OutputNames(o);
-  for (size_t a = 0; a < names.size(); ++a)
-    for (size_t b = a + 1; b < names.size(); ++b)
-      if (std::filesystem::absolute(names[a]).lexically_normal() ==
-          std::filesystem::absolute(names[b]).lexically_normal()) {
-        error = "-o: " + names[b] + " is named twice";
+  std::vector<std::filesystem::path> files;
+  for (const std::string& name : OutputNames(o)) {
+    std::filesystem::path file = std::filesystem::absolute(name).lexically_normal();
+    file.replace_extension(DrawingSuffix(name));
+    for (const std::filesystem::path& earlier : files)
+      if (earlier == file) {
+        error = "-o: " + file.string() + " is named twice";
         return false;
       }
+    files.push_back(file);
+  }
   if (o.command == "info" && o.scene.empty() && !o.help) {
     error = "info needs a scene file";
     return false;
