@@ -15,8 +15,8 @@ struct TagRequest {
 };
 
 struct Options {
-  std::string command;  // "" (export) or "info"
-  std::string scene;    // empty: the bundled example
+  std::string command;                // "" (export) or "info"
+  std::string scene;                  // empty: the bundled example
   std::vector<std::string> outputs;   // -o, in order: the first is the main drawing
   std::optional<std::string> format;  // "ai", "eps", "svg", "pdf" or "png"
   std::optional<int32_t> dpi;         // PNG dots per inch

@@ -23,7 +23,8 @@ class HostDescription {
     int64_t pointCount = 0;
     for (int32_t i = 0; i < parts.Count(); ++i) {
       pathCount += parts[i].paths.Count();
-      for (int32_t p = 0; p < parts[i].paths.Count(); ++p) pointCount += parts[i].paths[p].points.Count();
+      for (int32_t p = 0; p < parts[i].paths.Count(); ++p)
+        pointCount += parts[i].paths[p].points.Count();
     }
     if (pathCount > kMaxCount || pointCount > kMaxCount / 2) return false;
     description_.width = page.drawing.width;
@@ -32,7 +33,8 @@ class HostDescription {
     description_.partCount = parts.Count();
     if (parts.Count() == 0) return true;
     parts_ = HostNewArray<HostDrawingPart>(parts.Count());
-    paths_ = pathCount > 0 ? HostNewArray<HostDrawingPath>(static_cast<int32_t>(pathCount)) : nullptr;
+    paths_ =
+        pathCount > 0 ? HostNewArray<HostDrawingPath>(static_cast<int32_t>(pathCount)) : nullptr;
     xy_ = pointCount > 0 ? HostNewArray<double>(static_cast<int32_t>(2 * pointCount)) : nullptr;
     if (parts_ == nullptr || (pathCount > 0 && paths_ == nullptr) ||
         (pointCount > 0 && xy_ == nullptr))

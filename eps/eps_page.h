@@ -15,7 +15,7 @@ struct EpsPage {
   String fileName;  // the chosen output file
   int32_t fromFrame = 0;
   int32_t toFrame = 0;
-  ExportJob* job = nullptr;  // may be null
+  ExportJob* job = nullptr;     // may be null
   double pixelsPerPoint = 1.0;  // the scale of a raster picture (PNG)
 };
 

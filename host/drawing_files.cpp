@@ -15,7 +15,7 @@ namespace {
 int32_t FileWriteDrawing(HostFile* f, int32_t format, const HostDrawing* drawing) {
   const HostApi* table = Table();
   if (f == nullptr || drawing == nullptr || drawing->width <= 0 || drawing->height <= 0) {
-    if (f != nullptr) table->fileWrite(f, nullptr, -1);  // marks the file failed
+    MarkFileFailed(f, EINVAL);
     return 0;
   }
   const DrawingSink sink = [f, table](const void* data, size_t bytes) {

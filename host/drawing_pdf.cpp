@@ -23,8 +23,7 @@ std::string Component(uint8_t byte) {
 }
 
 std::string Colour(const uint8_t rgba[4], const char* op) {
-  return Component(rgba[0]) + " " + Component(rgba[1]) + " " + Component(rgba[2]) + " " + op +
-         "\n";
+  return Component(rgba[0]) + " " + Component(rgba[1]) + " " + Component(rgba[2]) + " " + op + "\n";
 }
 
 // The page's content: y flipped once, so that the paths keep their

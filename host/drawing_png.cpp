@@ -2,8 +2,8 @@
 // `pixelsPerPoint` pixels per point of the page.
 #include <cairo.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include "host/drawing_files.h"
@@ -54,8 +54,8 @@ int WritePngDrawing(const HostDrawing& drawing, const DrawingSink& sink) {
   const double width = std::max(1.0, std::round(drawing.width * scale));
   const double height = std::max(1.0, std::round(drawing.height * scale));
   if (!(width <= kMaxSide && height <= kMaxSide)) return EFBIG;
-  cairo_surface_t* surface = cairo_image_surface_create(
-      CAIRO_FORMAT_RGB24, static_cast<int>(width), static_cast<int>(height));
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width),
+                                                        static_cast<int>(height));
   cairo_t* cr = cairo_create(surface);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
@@ -70,8 +70,7 @@ int WritePngDrawing(const HostDrawing& drawing, const DrawingSink& sink) {
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS) {
     cairo_surface_flush(surface);
-    status = cairo_surface_write_to_png_stream(surface, &WriteTo,
-                                               const_cast<DrawingSink*>(&sink));
+    status = cairo_surface_write_to_png_stream(surface, &WriteTo, const_cast<DrawingSink*>(&sink));
   }
   cairo_surface_destroy(surface);
   if (status == CAIRO_STATUS_SUCCESS) return 0;

@@ -95,8 +95,8 @@ int WriteSvgDrawing(const HostDrawing& drawing, const DrawingSink& sink) {
     std::string id = "layer-";
     for (const char c : names[k])
       if (c != '#') id += c == ' ' ? '-' : c;
-    text = "<g id=\"" + id + "\" inkscape:groupmode=\"layer\" inkscape:label=\"" + names[k] +
-           "\">\n";
+    text =
+        "<g id=\"" + id + "\" inkscape:groupmode=\"layer\" inkscape:label=\"" + names[k] + "\">\n";
     for (const int32_t i : members[k]) text += PathElement(drawing.parts[i]);
     text += "</g>\n";
     if (!sink(text.data(), text.size())) return EIO;

@@ -37,9 +37,8 @@ Picture ReadPng(const fs::path& file) {
     ADD_FAILURE() << "cannot read " << file << ": " << image.message;
     return picture;
   }
-  const std::string ppm = "P6 " + std::to_string(image.width) + " " +
-                          std::to_string(image.height) + " 255\n" +
-                          std::string(pixels.begin(), pixels.end());
+  const std::string ppm = "P6 " + std::to_string(image.width) + " " + std::to_string(image.height) +
+                          " 255\n" + std::string(pixels.begin(), pixels.end());
   EXPECT_TRUE(picture.Load(ppm));
   return picture;
 }
@@ -117,19 +116,20 @@ TEST_F(ProgramFormatsTest, EachFormatDrawsAsTheAiFileDoes) {
       const char* format;
       Picture picture;
     } drawn[] = {{"svg", ReadPng(At(name + "-svg.png"))}, {"pdf", pdf}, {"png", png}};
-    for (const auto& d : drawn)
-      EXPECT_GE(Agreement(ai, d.picture), 0.98) << d.format;
+    for (const auto& d : drawn) EXPECT_GE(Agreement(ai, d.picture), 0.98) << d.format;
 
     const std::string svg = ReadWhole(At(name + ".svg"));
     EXPECT_NE(svg.find("inkscape:label=\"creases #1040c0\""), std::string::npos);
-    EXPECT_NE(svg.find(name == "filled" ? "inkscape:label=\"fills #" : "inkscape:label=\"region-lines #000000\""),
+    EXPECT_NE(svg.find(name == "filled" ? "inkscape:label=\"fills #"
+                                        : "inkscape:label=\"region-lines #000000\""),
               std::string::npos);
   }
 }
 
 // The suffix chooses the format in any case; --format replaces the suffix of
 // a sole -o, and gives one to those of several that name none; a range
-// numbers each file with its own suffix; --dpi scales the PNG.
+// numbers each file with its own suffix; files that exist are replaced only
+// with --yes; --dpi scales the PNG.
 TEST_F(ProgramFormatsTest, SuffixFormatAndRangeNameTheFiles) {
   const std::vector<std::string> range = {kTurntable, "--from", "0", "--to", "2", "--fps", "24"};
   struct Case {
@@ -151,6 +151,8 @@ TEST_F(ProgramFormatsTest, SuffixFormatAndRangeNameTheFiles) {
     const ProgramRun run = Run(args);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Drawings(), c.files);
+    // Each of the files counts as existing: without --yes none is replaced.
+    EXPECT_EQ(Run(args).status, 1);
     for (const std::string& file : Drawings()) fs::remove(At(file));
   }
 
@@ -185,10 +187,10 @@ TEST_F(ProgramFormatsTest, AFileThatCannotBeWrittenLeavesNothingHalfWritten) {
 // A saved scene keeps all its files and the PNG's dots per inch: run again
 // without -o, it writes each of them again.
 TEST_F(ProgramFormatsTest, SavedScenesKeepTheirFiles) {
-  ASSERT_EQ(Run({kStillLife, "-o", "a.svg", "-o", "b.png", "--dpi", "36", "--save-scene",
-                 "kept.vxm"})
-                .status,
-            0);
+  ASSERT_EQ(
+      Run({kStillLife, "-o", "a.svg", "-o", "b.png", "--dpi", "36", "--save-scene", "kept.vxm"})
+          .status,
+      0);
   fs::remove(At("a.svg"));
   fs::remove(At("b.png"));
   const ProgramRun again = Run({At("kept.vxm")});

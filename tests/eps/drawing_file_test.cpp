@@ -52,8 +52,11 @@ TEST_F(DrawingFileTest, EachSuffixGetsItsFormat) {
     const char* name;
     std::string start;
   } cases[] = {
-      {"d.svg", "<?xml"}, {"d.pdf", "%PDF-1.4\n"}, {"d.PNG", "\x89PNG\r\n"},
-      {"d.eps", "%!PS-Adobe-3.0 EPSF-3.0\r\n"}, {"d.ai", "%!PS-Adobe-3.0\r\n"},
+      {"d.svg", "<?xml"},
+      {"d.pdf", "%PDF-1.4\n"},
+      {"d.PNG", "\x89PNG\r\n"},
+      {"d.eps", "%!PS-Adobe-3.0 EPSF-3.0\r\n"},
+      {"d.ai", "%!PS-Adobe-3.0\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -105,9 +108,9 @@ TEST_F(DrawingFileTest, ThinnestLineStaysTheThinnestLine) {
   ASSERT_TRUE(Write("thin.svg"));
   EXPECT_NE(ReadFile(PathOf("thin.pdf")).find("0 0 0 RG\n0 w\n10 10 m\n90 70 l\nS\n"),
             std::string::npos);
-  EXPECT_NE(ReadFile(PathOf("thin.svg"))
-                .find("stroke-width=\"1\" vector-effect=\"non-scaling-stroke\""),
-            std::string::npos);
+  EXPECT_NE(
+      ReadFile(PathOf("thin.svg")).find("stroke-width=\"1\" vector-effect=\"non-scaling-stroke\""),
+      std::string::npos);
 }
 
 // A host whose table ends before the drawing service gets no file of the
@@ -122,8 +125,9 @@ TEST_F(DrawingFileTest, AnOlderHostRefusesTheHostFormats) {
   HostBind(host::Table());
   EXPECT_FALSE(svg);
   EXPECT_TRUE(ai);
-  EXPECT_TRUE(console.Contains("Not written: " + PathOf("old.svg") +
-                               ": this host cannot write .svg files (it needs host interface 7900)"));
+  EXPECT_TRUE(
+      console.Contains("Not written: " + PathOf("old.svg") +
+                       ": this host cannot write .svg files (it needs host interface 7900)"));
   EXPECT_EQ(Files(), std::set<std::string>{"old.ai"});
 }
 
