@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <sstream>
 
 #include "host/api/vexmark_ids.h"
 
@@ -82,9 +83,24 @@ bool ApplyDialogOptions(const Options& o, HostDialog* dialog, std::string& error
     ok &= host::UserSetReal(dialog, kGadgetPaperHeight, (*o.paper)[1]);
   }
   if (o.margin) ok &= host::UserSetReal(dialog, kGadgetPaperMargin, *o.margin);
-  // A file named on the command line is relative to the working folder.
-  if (o.output)
-    ok &= host::UserSetText(dialog, kGadgetFileName, std::filesystem::absolute(*o.output));
+  if (o.dpi) ok &= host::UserSetInt(dialog, kGadgetPngDpi, *o.dpi);
+  // A file named on the command line is relative to the working folder. The
+  // first -o is the drawing; the others are its further files, and replace
+  // those the scene stored.
+  const std::vector<std::string> names = OutputNames(o);
+  if (!names.empty()) {
+    std::string more;
+    for (size_t k = 1; k < names.size(); ++k)
+      more += (k > 1 ? "\n" : "") + std::filesystem::absolute(names[k]).string();
+    ok &= host::UserSetText(dialog, kGadgetFileName, std::filesystem::absolute(names[0]));
+    ok &= host::UserSetText(dialog, kGadgetMoreFiles, more);
+  } else if (o.format) {
+    // The stored name in the chosen format; an empty one is proposed later.
+    const std::string stored = ChosenOutput(dialog);
+    if (!stored.empty())
+      ok &= host::UserSetText(dialog, kGadgetFileName,
+                              std::filesystem::path(stored).replace_extension("." + *o.format));
+  }
   if (!ok) error = "the export dialog refused an option";
   return ok;
 }
@@ -100,6 +116,14 @@ bool ExportsFrameRange(const HostDialog* dialog) {
 
 std::string ChosenOutput(const HostDialog* dialog) {
   return host::GadgetText(dialog, kGadgetFileName).value_or("");
+}
+
+std::vector<std::string> ChosenOutputs(const HostDialog* dialog) {
+  std::vector<std::string> names = {ChosenOutput(dialog)};
+  std::istringstream more(host::GadgetText(dialog, kGadgetMoreFiles).value_or(""));
+  for (std::string name; std::getline(more, name);)
+    if (!name.empty()) names.push_back(name);
+  return names;
 }
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/options.h"
 #include "host/ui.h"
@@ -22,5 +23,7 @@ bool PressExport(HostDialog* dialog);
 bool ExportsFrameRange(const HostDialog* dialog);
 // The output file the dialog names; empty when it names none yet.
 std::string ChosenOutput(const HostDialog* dialog);
+// That file, then the further files of the same drawing.
+std::vector<std::string> ChosenOutputs(const HostDialog* dialog);
 
 }  // namespace app

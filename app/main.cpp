@@ -118,22 +118,14 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   return 7;
 }
 
-// The suffix the module gives a drawing chosen as `chosen`: ".eps" for a
-// standalone EPS file (in any case), else ".ai".
-std::string DrawingSuffix(const fs::path& chosen) {
-  std::string suffix = chosen.extension().string();
-  for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return suffix == ".eps" ? suffix : ".ai";
-}
-
 // The drawings that an export to `chosen` would replace: the file itself
-// for one frame; for a range, the numbered files "<name>-<n>.ai" (or .eps)
-// beside it.
+// for one frame; for a range, the numbered files "<name>-<n>.ai" (or .eps,
+// .svg, .pdf, .png) beside it.
 std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range) {
   std::vector<std::string> found;
   std::error_code error;
   if (chosen.empty()) return found;
-  const std::string suffix = DrawingSuffix(chosen);
+  const std::string suffix = app::DrawingSuffix(chosen);
   const fs::path file = fs::path(chosen).replace_extension(suffix);
   if (!range) {
     if (fs::exists(file, error)) found.push_back(file.string());
@@ -238,8 +230,8 @@ int RunExport(const app::Options& options) {
   InterruptWatcher interrupts;
   host::SetActiveDocument(doc);
   if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
-  if (options.output && !OutputFolderUsable(*options.output, error))
-    return Fail(kExitNotWritten, error);
+  for (const std::string& output : app::OutputNames(options))
+    if (!OutputFolderUsable(output, error)) return Fail(kExitNotWritten, error);
   if (options.saveScene && !SceneSaveAllowed(scenePath, *options.saveScene, options.yes, error))
     return Fail(kExitNotWritten, error);
 
@@ -264,9 +256,12 @@ int RunExport(const app::Options& options) {
   // about itself: those of a proposed name, and the numbered files of a
   // range.
   HostDialog* dialog = nullptr;
-  const auto mayReplace = [&](const std::string& chosen) {
-    const std::vector<std::string> existing =
-        ExistingDrawings(chosen, dialog != nullptr && app::ExportsFrameRange(dialog));
+  const auto mayReplace = [&](const std::vector<std::string>& chosen) {
+    std::vector<std::string> existing;
+    for (const std::string& name : chosen)
+      for (const std::string& file :
+           ExistingDrawings(name, dialog != nullptr && app::ExportsFrameRange(dialog)))
+        existing.push_back(file);
     if (existing.empty()) return true;
     const std::string question = existing.size() == 1
                                      ? existing[0] + " exists. Replace it?"
@@ -277,8 +272,16 @@ int RunExport(const app::Options& options) {
   // Without -o the dialog proposes a name; the program takes it.
   host::SetSaveSelector(
       [&](const std::string&, const std::string& preset) -> std::optional<std::string> {
-        if (!mayReplace(preset)) return std::nullopt;
-        return preset;
+        const std::string chosen =
+            options.format ? fs::path(preset).replace_extension("." + *options.format).string()
+                           : preset;
+        std::vector<std::string> names = {chosen};
+        if (dialog != nullptr) {
+          const std::vector<std::string> all = app::ChosenOutputs(dialog);
+          names.insert(names.end(), all.begin() + 1, all.end());
+        }
+        if (!mayReplace(names)) return std::nullopt;
+        return chosen;
       });
 
   app::ProgressDisplay display(options.quiet                ? app::ProgressDisplay::Mode::kQuiet
@@ -317,7 +320,7 @@ int RunExport(const app::Options& options) {
       error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
               " files; choose a shorter range or a lower --fps";
       status = kExitUsage;
-    } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutput(dialog))) ||
+    } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutputs(dialog))) ||
                !app::PressExport(dialog)) {
       error = declined ? "the output file exists; not replaced (use --yes to replace it)"
                        : "the export did not start";

@@ -1,11 +1,12 @@
 #include "app/options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -117,16 +118,42 @@ bool ParseTag(const std::string& text, TagRequest& tag) {
 
 }  // namespace
 
+std::string DrawingSuffix(const std::string& chosen) {
+  std::string suffix = std::filesystem::path(chosen).extension().string();
+  for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {".eps", ".svg", ".pdf", ".png"})
+    if (suffix == known) return suffix;
+  return ".ai";
+}
+
+std::vector<std::string> OutputNames(const Options& o) {
+  std::vector<std::string> names;
+  for (const std::string& name : o.outputs) {
+    std::string own = std::filesystem::path(name).extension().string();
+    for (char& c : own) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const bool hasDrawingSuffix = own == ".ai" || own == DrawingSuffix(name);
+    if (o.format && (o.outputs.size() == 1 || !hasDrawingSuffix))
+      names.push_back(std::filesystem::path(name).replace_extension("." + *o.format).string());
+    else
+      names.push_back(name);
+  }
+  return names;
+}
+
 std::string UsageText() {
   return "usage: vexmark [SCENE] [options]\n"
          "       vexmark info SCENE\n"
          "\n"
          "Exports the scene (the bundled example when none is given) as a hidden-line\n"
-         "drawing in EPS, one file per frame. Options not given keep what the scene\n"
-         "stored from its last export, else the defaults.\n"
+         "drawing, one file per frame. Options not given keep what the scene stored\n"
+         "from its last export, else the defaults.\n"
          "\n"
-         "  -o, --output FILE        the drawing's file: .ai, or .eps for a standalone EPS\n"
-         "                           that any PostScript reader draws (frames get -0, -1, ...)\n"
+         "  -o, --output FILE        the drawing's file; its suffix chooses the format: .ai,\n"
+         "                           .eps (standalone EPS), .svg, .pdf or .png (frames get\n"
+         "                           -0, -1, ...); several -o write the drawing in each\n"
+         "  --format FORMAT          ai, eps, svg, pdf or png: the suffix of the -o file (with\n"
+         "                           several -o, of those without a drawing suffix)\n"
+         "  --dpi N                  dots per inch of PNG pictures (72: a pixel per point)\n"
          "  --style STYLE            edges, visible, lines or filled\n"
          "  --from N, --to N         the frame range in the scene's frames\n"
          "  --fps N                  exported frames per second\n"
@@ -230,7 +257,19 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     } else if (arg == "-o" || arg == "--output") {
       if (!take(arg, v)) return false;
       if (v.empty()) return bad(arg, v, "a file name");
-      o.output = v;
+      if (v.find('\n') != std::string::npos) return bad(arg, v, "a file name without line breaks");
+      o.outputs.push_back(v);
+    } else if (arg == "--format") {
+      if (!take(arg, v)) return false;
+      if (v != "ai" && v != "eps" && v != "svg" && v != "pdf" && v != "png")
+        return bad(arg, v, "ai, eps, svg, pdf or png");
+      o.format = v;
+    } else if (arg == "--dpi") {
+      int32_t n = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseInt(v, n) || n < 1 || n > kMaxPngDpi)
+        return bad(arg, v, "a whole number from 1 to " + std::to_string(kMaxPngDpi));
+      o.dpi = n;
     } else if (arg == "--style") {
       int32_t style = 0;
       if (!take(arg, v)) return false;
@@ -325,6 +364,18 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     margin << *o.margin;
     error = "--margin: '" + margin.str() + "' mm leaves no room on a " + sheet.str() + " mm sheet";
     return false;
+  }
+  // Each file once: two -o that end up as the same file would write it twice.
+  std::vector<std::filesystem::path> files;
+  for (const std::string& name : OutputNames(o)) {
+    std::filesystem::path file = std::filesystem::absolute(name).lexically_normal();
+    file.replace_extension(DrawingSuffix(name));
+    for (const std::filesystem::path& earlier : files)
+      if (earlier == file) {
+        error = "-o: " + file.string() + " is named twice";
+        return false;
+      }
+    files.push_back(file);
   }
   if (o.command == "info" && o.scene.empty() && !o.help) {
     error = "info needs a scene file";

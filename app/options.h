@@ -16,9 +16,11 @@ struct TagRequest {
 };
 
 struct Options {
-  std::string command;  // "" (export) or "info"
-  std::string scene;    // empty: the bundled example
-  std::optional<std::string> output;
+  std::string command;                // "" (export) or "info"
+  std::string scene;                  // empty: the bundled example
+  std::vector<std::string> outputs;   // -o, in order: the first is the main drawing
+  std::optional<std::string> format;  // "ai", "eps", "svg", "pdf" or "png"
+  std::optional<int32_t> dpi;         // PNG dots per inch
   std::optional<int32_t> style;
   std::optional<int32_t> fromFrame, toFrame, fps;
   std::optional<int32_t> width, height;
@@ -47,5 +49,15 @@ struct Options {
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
 
 std::string UsageText();
+
+// The suffix, with its dot, that the module gives a drawing chosen as
+// `chosen`: ".eps", ".svg", ".pdf" or ".png" (in any case, given lower),
+// else ".ai".
+std::string DrawingSuffix(const std::string& chosen);
+
+// The -o names with --format applied: with one name (or none) the format
+// replaces its suffix; with several it is the suffix of those without a
+// drawing suffix of their own.
+std::vector<std::string> OutputNames(const Options& options);
 
 }  // namespace app

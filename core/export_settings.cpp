@@ -28,3 +28,17 @@ int32_t ClampLineWidth(int32_t width) {
   if (width > kMaxLineWidth) return kMaxLineWidth;
   return width;
 }
+
+bool NextListedFile(const String& list, int32_t& from, String& name) {
+  while (from < list.Length()) {
+    int32_t end = list.FindChar('\n', from);
+    if (end < 0) end = list.Length();
+    const int32_t start = from;
+    from = end + 1;
+    if (end > start) {
+      name = list.Sub(start, end - start);
+      return true;
+    }
+  }
+  return false;
+}

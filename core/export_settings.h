@@ -57,6 +57,10 @@ struct ExportSettings {
   int32_t width = 320;
   int32_t height = 240;
   String fileName;
+  // Further files of the same drawing, one name a line (each in the format
+  // its suffix names); empty for none.
+  String moreFiles;
+  int32_t pngDpi = kDefaultPngDpi;
   LineStyle lines;  // for objects without an export tag
   PlotterOptions plotter;
   PaperOptions paper;
@@ -64,5 +68,8 @@ struct ExportSettings {
 
 // lineColorScaled = lineColor x lineBrightness; lineRGBA = trunc(255 x scaled), A 255.
 void DeriveLineColour(LineStyle& style);
+// The next name of a one-name-a-line list (ExportSettings::moreFiles) from
+// `from` on, skipping empty lines; moves `from` past it. False at the end.
+bool NextListedFile(const String& list, int32_t& from, String& name);
 // Clamps a typed line width into 0..20.
 int32_t ClampLineWidth(int32_t width);

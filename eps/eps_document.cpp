@@ -63,9 +63,13 @@ bool Standalone(const EpsPage& page) {
 String DrawingSuffix(const String& fileName) {
   const String suffix = FilenameSuffix(fileName);
   const char* text = suffix.Text();
-  const bool eps = suffix.Length() == 3 && (text[0] | 0x20) == 'e' && (text[1] | 0x20) == 'p' &&
-                   (text[2] | 0x20) == 's';
-  return eps ? "eps" : "ai";
+  if (suffix.Length() != 3) return "ai";
+  for (const char* known : {"eps", "svg", "pdf", "png"}) {
+    if ((text[0] | 0x20) == known[0] && (text[1] | 0x20) == known[1] &&
+        (text[2] | 0x20) == known[2])
+      return known;
+  }
+  return "ai";
 }
 
 String EpsFileName(const EpsPage& page, int32_t frame) {
@@ -129,12 +133,21 @@ int32_t WriteTrailer(const EpsPage& page, HostFileWriter* file) {
   return 1;
 }
 
+bool WriteEpsFile(const EpsPage& page, int32_t frame) {
+  return WritePageFile(
+      page, frame, [](const EpsPage& eps, HostFileWriter* file, const String& name, const void*) {
+        WriteHeader(eps, file, FilenameFilePart(name));
+        WriteDrawingBody(eps, file);
+        WriteTrailer(eps, file);
+      });
+}
+
 // The file is written under a new temporary name beside the final one (the
 // host makes it exclusively, so no existing file or link is ever written
 // through) and put in place only when it is complete: a failed write, a stop
 // request or a memory failure leaves no half-written drawing and keeps an
 // older file of that name.
-bool WriteEpsFile(const EpsPage& page, int32_t frame) {
+bool WritePageFile(const EpsPage& page, int32_t frame, PageBody body, const void* context) {
   const String fileName = EpsFileName(page, frame);
   String partName;
   HostFileWriter* file = HostNew<HostFileWriter>();
@@ -147,10 +160,7 @@ bool WriteEpsFile(const EpsPage& page, int32_t frame) {
     ConsolePrint((String("Cannot write ") + fileName).Text());
     return false;
   }
-  const String title = FilenameFilePart(fileName);
-  WriteHeader(page, file, title);
-  WriteDrawingBody(page, file);
-  WriteTrailer(page, file);
+  body(page, file, fileName, context);
   const bool closed = file->Close();
   HostDelete(file);
   const bool complete = closed && MemoryErrorFlag::Test() == 0 && !PageAborted(page);

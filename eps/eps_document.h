@@ -9,9 +9,10 @@
 #include "sdk/host_sdk.h"
 
 // The suffix of the kind of file that the chosen name asks for: "eps" (in
-// any case) for a standalone EPS file that any PostScript interpreter draws,
-// else "ai", the Illustrator-flavoured file that needs the application's own
-// procedure sets.
+// any case) for a standalone EPS file that any PostScript interpreter draws;
+// "svg", "pdf" or "png" (in any case) for the formats the host draws
+// (eps/drawing_file.h); else "ai", the Illustrator-flavoured file that needs
+// the application's own procedure sets.
 String DrawingSuffix(const String& fileName);
 
 // The file that frame `frame` (counted from 0 within the range) goes to: the
@@ -26,6 +27,17 @@ String EpsFileName(const EpsPage& page, int32_t frame);
 // cut the writing short; no drawing is left behind then, and an older file
 // of the same name is kept.
 bool WriteEpsFile(const EpsPage& page, int32_t frame);
+
+// Writes the contents of the file `fileName` (the final name, not the
+// temporary one); `context` is what the caller of WritePageFile passed on.
+using PageBody = void (*)(const EpsPage& page, HostFileWriter* file, const String& fileName,
+                          const void* context);
+
+// Writes the file of one frame (EpsFileName) through `body` under a
+// temporary name, and puts it in place only when complete, as WriteEpsFile
+// does.
+bool WritePageFile(const EpsPage& page, int32_t frame, PageBody body,
+                   const void* context = nullptr);
 
 // Everything from the first line to "%%EndSetup". Returns 1.
 int32_t WriteHeader(const EpsPage& page, HostFileWriter* file, const String& title);

@@ -184,6 +184,12 @@ int32_t FileRename(const HostString* from, const HostString* to) {
 
 }  // namespace
 
+void MarkFileFailed(HostFile* f, int error) {
+  if (f == nullptr || f->failed) return;
+  f->failed = true;
+  f->error = error;
+}
+
 void SetSaveSelector(SaveSelector selector) {
   std::lock_guard<std::mutex> lock(gMutex);
   gSaveSelector = std::move(selector);

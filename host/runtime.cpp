@@ -24,6 +24,7 @@ HostApi BuildTable() {
   FillDocumentEntries(table);
   FillThreadEntries(table);
   FillFileEntries(table);
+  FillDrawingEntries(table);
   FillOwnerEntries(table);
   FillResourceEntries(table);
   FillSceneEntries(table);

@@ -16,6 +16,7 @@ void FillContainerEntries(HostApi& table);
 void FillDocumentEntries(HostApi& table);
 void FillThreadEntries(HostApi& table);
 void FillFileEntries(HostApi& table);
+void FillDrawingEntries(HostApi& table);
 void FillOwnerEntries(HostApi& table);
 void FillResourceEntries(HostApi& table);
 void FillSceneEntries(HostApi& table);
@@ -33,5 +34,9 @@ void ResetFiles();
 void ResetOwner();
 void ResetUi();
 void ResetDialogs();
+
+// Marks an open file failed with `error` (an errno value) unless it failed
+// already: its close then reports the failure and records it.
+void MarkFileFailed(HostFile* f, int error);
 
 }  // namespace host

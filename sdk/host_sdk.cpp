@@ -400,12 +400,20 @@ bool HostFileWriter::Write(const void* data, int32_t bytes) {
   return !failed_;
 }
 
+bool HostFileWriter::WriteDrawing(int32_t format, const HostDrawing& drawing) {
+  if (file_ == nullptr || failed_ || !HostDrawsDrawings()) return false;
+  if (!gTable.fileWriteDrawing(file_, format, &drawing)) failed_ = true;
+  return !failed_;
+}
+
 bool HostFileWriter::Close() {
   if (file_ == nullptr) return !failed_;
   if (!gTable.fileClose(file_)) failed_ = true;
   file_ = nullptr;
   return !failed_;
 }
+
+bool HostDrawsDrawings() { return gTable.fileWriteDrawing != nullptr; }
 
 String FilenameCompose(const String& folder, const String& file) {
   return String::Adopt(gTable.fnCompose(folder.Handle(), file.Handle()));

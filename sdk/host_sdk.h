@@ -264,6 +264,10 @@ class HostFileWriter {
   // A host without the temporary-file service gets `target` + ".part".
   bool OpenTemporary(const String& target, String& name);
   bool Write(const void* data, int32_t bytes);
+  // Has the host write `drawing` in `format` (HostDrawingFormat) from here
+  // on; false when it could not, or when the host cannot draw drawings
+  // (HostDrawsDrawings).
+  bool WriteDrawing(int32_t format, const HostDrawing& drawing);
   bool Close();  // false when any write or the close failed
   bool IsOpen() const { return file_ != nullptr; }
 
@@ -271,6 +275,10 @@ class HostFileWriter {
   HostFile* file_ = nullptr;
   bool failed_ = false;
 };
+
+// Whether the host writes drawings in the formats it draws (SVG, PDF, PNG):
+// hosts before API version 7900 do not.
+bool HostDrawsDrawings();
 
 String FilenameCompose(const String& folder, const String& file);
 String FilenameFilePart(const String& path);

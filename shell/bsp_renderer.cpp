@@ -5,6 +5,7 @@
 
 #include "capture/capture.h"
 #include "capture/quadrangle_split.h"
+#include "eps/drawing_file.h"
 #include "eps/eps_document.h"
 #include "host/api/vexmark_ids.h"
 #include "lines/object_lines.h"
@@ -48,7 +49,15 @@ void BSPRenderer::Render(BaseDocument* document, int32_t frame) {
     return;
   }
   page.drawing = std::move(drawing);
-  WriteEpsFile(page, frame);
+  page.pixelsPerPoint = options_->pngDpi / static_cast<double>(kDefaultPngDpi);
+  WriteDrawingFile(page, frame);
+  // The same drawing in each further file.
+  String more;
+  for (int32_t at = 0; NextListedFile(options_->moreFiles, at, more);) {
+    if (Interrupted()) return;
+    page.fileName = more;
+    WriteDrawingFile(page, frame);
+  }
 }
 
 bool BSPRenderer::Draw(FrameStage last) {

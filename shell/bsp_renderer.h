@@ -7,7 +7,8 @@
 //   drawing     the line groups projected onto the page and chained into the
 //               compound paths of the style; laid out on the sheet and made
 //               into plotter paths when the options ask for them
-//   write       the EPS file of the frame
+//   write       the files of the frame: the chosen one and each further one,
+//               in the format each name asks for (eps/drawing_file.h)
 //
 // RenderFrame runs all of them on a host document. Draw runs them from
 // capture to drawing on a scene captured already, so that tests and the

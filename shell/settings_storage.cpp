@@ -20,6 +20,8 @@ bool LoadSettingsFrom(const BaseDocument* doc, ExportSettings& s) {
   s.width = stored.GetInt(kSettingsWidth, s.width);
   s.height = stored.GetInt(kSettingsHeight, s.height);
   s.fileName = stored.GetString(kSettingsFileName, s.fileName);
+  s.moreFiles = stored.GetString(kSettingsMoreFiles, s.moreFiles);
+  s.pngDpi = stored.GetInt(kSettingsPngDpi, s.pngDpi);
   l.outlineLines = stored.GetBool(kSettingsOutlineLines, l.outlineLines);
   l.creaseLines = stored.GetBool(kSettingsCreaseLines, l.creaseLines);
   l.creaseAngle = static_cast<float>(stored.GetReal(kSettingsCreaseAngle, l.creaseAngle));
@@ -56,6 +58,8 @@ bool SaveSettingsTo(BaseDocument* doc, const ExportSettings& s) {
   stored.SetInt(kSettingsWidth, s.width);
   stored.SetInt(kSettingsHeight, s.height);
   stored.SetString(kSettingsFileName, s.fileName);
+  stored.SetString(kSettingsMoreFiles, s.moreFiles);
+  stored.SetInt(kSettingsPngDpi, s.pngDpi);
   stored.SetBool(kSettingsOutlineLines, l.outlineLines);
   stored.SetBool(kSettingsCreaseLines, l.creaseLines);
   stored.SetReal(kSettingsCreaseAngle, l.creaseAngle);

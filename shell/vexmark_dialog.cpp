@@ -66,6 +66,8 @@ bool VexmarkDialog::InitValues() {
   SetInt(kGadgetWidth, s.width, kFullRangeMin, kFullRangeMax, 1);
   SetInt(kGadgetHeight, s.height, kFullRangeMin, kFullRangeMax, 1);
   SetString(kGadgetFileName, s.fileName);
+  SetString(kGadgetMoreFiles, s.moreFiles);
+  SetInt(kGadgetPngDpi, s.pngDpi, 1, kMaxPngDpi, 1);
   SetInt(kGadgetStyle, s.drawingStyle);
   SetInt(kGadgetBackFaces, s.backFaces);
   LayoutRequest(kGadgetLayoutTarget, kLayoutRequest);
@@ -193,6 +195,9 @@ void VexmarkDialog::Export() {
   GetInt(kGadgetStyle, s.drawingStyle);
   GetInt(kGadgetBackFaces, s.backFaces);
   GetString(kGadgetFileName, s.fileName);
+  GetString(kGadgetMoreFiles, s.moreFiles);
+  GetInt(kGadgetPngDpi, s.pngDpi);
+  if (s.pngDpi < 1 || s.pngDpi > kMaxPngDpi) s.pngDpi = kDefaultPngDpi;
 
   bool justChosen = false;
   if (s.fileName.Empty() && !ProposeFileName(justChosen)) {
@@ -236,18 +241,36 @@ void VexmarkDialog::CompleteFileName() {
   String docName = doc.GetString(kDocName);
   if (docName.Empty()) docName = "untitled";  // a name is needed to write anything
 
-  String folder = FilenameFolderPart(s.fileName);
-  String file = FilenameFilePart(s.fileName);
+  s.fileName = CompletedName(s.fileName, docFolder, docName);
+  String more;
+  String completed;
+  for (int32_t at = 0; NextListedFile(s.moreFiles, at, more);)
+    completed += (completed.Empty() ? String() : String("\n")) +
+                 CompletedName(more, docFolder, docName);
+  s.moreFiles = completed;
+}
+
+String VexmarkDialog::CompletedName(const String& name, const String& docFolder,
+                                    const String& docName) {
+  String folder = FilenameFolderPart(name);
+  String file = FilenameFilePart(name);
   if (folder.Empty()) folder = docFolder;
   if (file.Empty()) file = docName;
-  // A standalone ".eps" is kept; any other name gets the ".ai" suffix.
-  s.fileName = FilenameSetSuffix(FilenameCompose(folder, file), DrawingSuffix(s.fileName).Text());
+  // ".eps", ".svg", ".pdf" and ".png" are kept; any other name gets the ".ai" suffix.
+  return FilenameSetSuffix(FilenameCompose(folder, file), DrawingSuffix(name).Text());
 }
 
 bool VexmarkDialog::ConfirmOverwrite() {
-  if (!FilenameExists(settings_->fileName)) return true;
-  const String question =
-      ReplaceHash(LoadResourceString(kOverwriteQuestionString), settings_->fileName);
+  if (!ConfirmOverwriteOf(settings_->fileName)) return false;
+  String more;
+  for (int32_t at = 0; NextListedFile(settings_->moreFiles, at, more);)
+    if (!ConfirmOverwriteOf(more)) return false;
+  return true;
+}
+
+bool VexmarkDialog::ConfirmOverwriteOf(const String& fileName) {
+  if (!FilenameExists(fileName)) return true;
+  const String question = ReplaceHash(LoadResourceString(kOverwriteQuestionString), fileName);
   return MessageDialog(question, kAskYesNo) != kAnswerNo;
 }
 

@@ -51,7 +51,9 @@ class VexmarkDialog : public GeDialog {
   // Steps of Export; false when the user cancelled.
   bool ProposeFileName(bool& justChosen);
   void CompleteFileName();
+  static String CompletedName(const String& name, const String& docFolder, const String& docName);
   bool ConfirmOverwrite();
+  bool ConfirmOverwriteOf(const String& fileName);
   void ReadLineSettings();
   void ReadPlotterSettings();  // plotter paths and paper
   void ShowButtonRow(int32_t row);

@@ -11,6 +11,7 @@ packages=(
   libassimp-dev assimp-testmodels
   nlohmann-json3-dev libtiff-dev libpng-dev libjpeg-dev
   ghostscript
+  libcairo2-dev librsvg2-bin poppler-utils
 )
 # `make fuzz` also needs clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then

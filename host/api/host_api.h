@@ -15,7 +15,8 @@ extern "C" {
 
 // The interface version this host speaks. Modules refuse hosts below 7300;
 // the host can report another version for tests (see host/runtime.h).
-constexpr int32_t kHostApiVersion = 7800;
+// 7900 appended fileWriteDrawing.
+constexpr int32_t kHostApiVersion = 7900;
 
 // Opaque host objects. The module only ever holds pointers to them.
 struct HostString;
@@ -43,6 +44,46 @@ struct HostVector {
 // Local date and time as the host's clock gives it.
 struct HostDateTime {
   int32_t year, month, day, hour, minute, second;
+};
+
+// A drawing handed to the host to be written in a format the host draws
+// (fileWriteDrawing). Page units are points; x grows to the right, y downward
+// from the top edge. Parts are painted in order, each as one compound path:
+// its fill first (non-zero rule, every path closed), then its stroke (butt
+// ends, mitred corners with limit 10, closed paths only when filled).
+enum HostDrawingFormat : int32_t {
+  kHostDrawingSvg = 1,
+  kHostDrawingPdf = 2,
+  kHostDrawingPng = 3,
+};
+
+struct HostDrawingPath {
+  const double* xy;  // count points as x, y pairs
+  int32_t count;
+};
+
+enum HostDrawingPaint : int32_t {
+  kHostPaintFill = 1,
+  kHostPaintStroke = 2,
+};
+
+struct HostDrawingPart {
+  int32_t paint;           // HostDrawingPaint bits
+  uint8_t fill[4];         // RGBA; alpha is not used
+  uint8_t stroke[4];       // RGBA; alpha is not used
+  double lineWidth;        // points; 0: the thinnest line the output can show
+  const char* layer;       // what the lines are ("edges", "creases", ...); parts of
+                           // one layer and stroke colour are grouped where the format can
+  const HostDrawingPath* paths;
+  int32_t pathCount;
+};
+
+struct HostDrawing {
+  int32_t width;   // page size in points
+  int32_t height;
+  double pixelsPerPoint;  // raster formats: the picture's scale (1 = 72 dpi)
+  const HostDrawingPart* parts;
+  int32_t partCount;
 };
 
 // Kinds of a document's data containers.
@@ -187,6 +228,13 @@ struct HostApi {
   // rounds it to single precision, which puts the points of a model far
   // from the origin on a coarse grid. The identity for a null object.
   void (*objGlobalMatrixPrecise)(const HostObject* obj, HostMatrixPrecise* out);
+
+  // Writes `drawing` in `format` (HostDrawingFormat) to the open file `f`
+  // (from fileOpenTemporary or fileOpenWrite) from its current position;
+  // the caller still closes the file. False when the format is unknown, the
+  // drawing cannot be drawn or a write failed; the file then counts as
+  // failed. Since version 7900.
+  int32_t (*fileWriteDrawing)(HostFile* f, int32_t format, const HostDrawing* drawing);
 };
 
 }  // extern "C"

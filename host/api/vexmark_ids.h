@@ -56,6 +56,8 @@ enum SettingsKey : int32_t {
   kSettingsPaperWidth = 1019,       // real, millimetres; 0: no sheet
   kSettingsPaperHeight = 1020,      // real, millimetres
   kSettingsPaperMargin = 1021,      // real, millimetres
+  kSettingsMoreFiles = 1022,        // string: further files of each frame, one name a line
+  kSettingsPngDpi = 1023,           // integer: dots per inch of PNG pictures
 };
 
 // Drawing styles: the values of kSettingsDrawingStyle and of the style gadget.
@@ -68,6 +70,9 @@ constexpr int32_t kStyleFilled = 10037;        // filled colour regions with edg
 // pixels (1 to kMaxPictureSize), and the files one export may write.
 constexpr int32_t kMaxPictureSize = 100000;
 constexpr int64_t kMaxExportFrames = 100000;
+// PNG pictures: 72 dots per inch is one pixel per point.
+constexpr int32_t kDefaultPngDpi = 72;
+constexpr int32_t kMaxPngDpi = 7200;
 
 // Back-face modes: the values of kSettingsBackFaces and of the back-face gadget.
 constexpr int32_t kBackFacesDrop = 10039;
@@ -109,6 +114,8 @@ enum VexmarkGadget : int32_t {
   kGadgetLineWidth = 10047,
   kGadgetFlatEdges = 10048,
   kGadgetLineColor = 10049,
+  kGadgetMoreFiles = 10065,  // further files, one name a line
+  kGadgetPngDpi = 10066,
   kGadgetPlotterGroup = 10080,
   kGadgetPlotter = 10081,
   kGadgetMinStrokeLength = 10082,

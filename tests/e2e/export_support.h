@@ -322,16 +322,18 @@ class Picture {
   std::vector<unsigned char> pixels_;
 };
 
-// Renders a written file at one pixel per point, without anti-aliasing,
-// with the procedure set that defines the operators the file uses, or
-// without it for a standalone file. A missing Ghostscript fails the test.
+// Renders a written file at one pixel per point, without anti-aliasing
+// (or with it, to hold against antialiased pictures), with the procedure set
+// that defines the operators the file uses, or without it for a standalone
+// file. A missing Ghostscript fails the test.
 inline Picture RenderWithGhostscript(const fs::path& eps, int width, int height,
-                                     bool procedureSet = true) {
+                                     bool procedureSet = true, bool antialiased = false) {
   const std::string procset =
       std::string(VEXMARK_SOURCE_DIR) + "/tests/eps/data/vexmark_procset.ps";
   const fs::path ppm = fs::path(eps).replace_extension(".ppm");
   const std::string command =
-      "gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 -g" + std::to_string(width) + "x" +
+      std::string("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ppmraw -r72 ") +
+      (antialiased ? "-dGraphicsAlphaBits=4 " : "") + "-g" + std::to_string(width) + "x" +
       std::to_string(height) + " -sOutputFile='" + ppm.string() + "' " +
       (procedureSet ? "'" + procset + "' " : std::string()) + "-f '" + eps.string() + "' 2>&1";
   std::string messages;

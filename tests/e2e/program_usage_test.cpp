@@ -34,7 +34,7 @@ TEST_F(ProgramUsageTest, HelpAndVersion) {
                              "--back-faces", "--outline",    "--crease",     "--crease-angle",
                              "--line-width", "--flat-edges", "--line-color", "--brightness",
                              "--camera",     "--tag",        "--save-scene", "--yes",
-                             "--quiet"})
+                             "--quiet",      "--format",     "--dpi"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const ProgramRun version = RunProgram({"--version"}, folder_);
   EXPECT_EQ(version.status, 0);
@@ -63,6 +63,10 @@ TEST_F(ProgramUsageTest, UsageErrorsSayWhatIsWrongInOneLine) {
       {"--plotter=maybe"},
       {"a.gltf", "b.gltf"},
       {"info"},
+      {"--format", "tiff"},
+      {"--dpi", "0"},
+      {"-o", "same.svg", "-o", "same", "--format", "svg"},
+      {"-o", "twice", "-o", "twice.AI"},
   };
   for (const auto& args : cases) {
     const ProgramRun run = RunProgram(args, folder_);

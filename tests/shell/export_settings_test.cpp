@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+
 #include "host/runtime.h"
 #include "host_fixture.h"
 
@@ -27,6 +31,8 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
   EXPECT_FALSE(s.lines.skipCoplanarEdges);
   EXPECT_FLOAT_EQ(s.lines.lineBrightness, 1.0f);
   EXPECT_TRUE(s.fileName.Empty());
+  EXPECT_TRUE(s.moreFiles.Empty());
+  EXPECT_EQ(s.pngDpi, 72);
   EXPECT_EQ(s.lines.lineRGBA[0] + s.lines.lineRGBA[1] + s.lines.lineRGBA[2], 0);
   EXPECT_EQ(s.lines.lineRGBA[3], 255);
   EXPECT_FALSE(s.plotter.on);
@@ -65,6 +71,8 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   saved.width = 1920;
   saved.height = 1080;
   saved.fileName = "/tmp/scene.ai";
+  saved.moreFiles = "/tmp/scene.svg\n/tmp/scene.png";
+  saved.pngDpi = 300;
   saved.lines.outlineLines = 0;
   saved.lines.creaseLines = 0;
   saved.lines.creaseAngle = 0.5f;
@@ -86,6 +94,8 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   EXPECT_EQ(loaded.width, 1920);
   EXPECT_EQ(loaded.height, 1080);
   EXPECT_STREQ(loaded.fileName.Text(), "/tmp/scene.ai");
+  EXPECT_STREQ(loaded.moreFiles.Text(), "/tmp/scene.svg\n/tmp/scene.png");
+  EXPECT_EQ(loaded.pngDpi, 300);
   EXPECT_FALSE(loaded.lines.outlineLines);
   EXPECT_FALSE(loaded.lines.creaseLines);
   EXPECT_FLOAT_EQ(loaded.lines.creaseAngle, 0.5f);
@@ -164,6 +174,33 @@ TEST_F(ExportSettingsTest, InvalidStoredSettingsAreIgnoredAsAWhole) {
   ExportSettings s;
   LoadSettings(s);
   EXPECT_EQ(s.width, 320);
+}
+
+// Settings stored before there were further files and PNG pictures load
+// with none and with 72 dots per inch.
+TEST_F(ExportSettingsTest, OlderStoredSettingsLoadWithoutFurtherFiles) {
+  host::SetActiveDocument(host::NewDocument());
+  BaseContainer stored(kVexmarkCommandId);
+  stored.SetInt(kSettingsValid, 1);
+  stored.SetInt(kSettingsWidth, 640);
+  BaseContainer data(0);
+  data.SetContainer(kVexmarkCommandId, stored);
+  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+
+  ExportSettings s;
+  LoadSettings(s);
+  EXPECT_EQ(s.width, 640);
+  EXPECT_TRUE(s.moreFiles.Empty());
+  EXPECT_EQ(s.pngDpi, 72);
+}
+
+// Names one a line, empty lines skipped.
+TEST_F(ExportSettingsTest, ListedFilesAreReadOneALine) {
+  const String list = "a.svg\n\nb c.png\n";
+  std::vector<std::string> names;
+  String name;
+  for (int32_t at = 0; NextListedFile(list, at, name);) names.push_back(name.Text());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.svg", "b c.png"}));
 }
 
 TEST_F(ExportSettingsTest, WithoutAnActiveDocumentNothingHappens) {

@@ -1,0 +1,129 @@
+#include "eps/drawing_file.h"
+
+#include "eps/eps_document.h"
+
+namespace {
+
+constexpr double kTwentiethsPerPoint = 20.0;
+
+// The drawing as the host's plain description; its arrays live as long as
+// this record.
+class HostDescription {
+ public:
+  ~HostDescription() {
+    HostDeleteArray(parts_);
+    HostDeleteArray(paths_);
+    HostDeleteArray(xy_);
+  }
+
+  // False when memory ran out or the drawing is too large to describe.
+  bool Make(const EpsPage& page) {
+    const Stack<DrawingPart>& parts = page.drawing.parts;
+    int64_t pathCount = 0;
+    int64_t pointCount = 0;
+    for (int32_t i = 0; i < parts.Count(); ++i) {
+      pathCount += parts[i].paths.Count();
+      for (int32_t p = 0; p < parts[i].paths.Count(); ++p)
+        pointCount += parts[i].paths[p].points.Count();
+    }
+    if (pathCount > kMaxCount || pointCount > kMaxCount / 2) return false;
+    description_.width = page.drawing.width;
+    description_.height = page.drawing.height;
+    description_.pixelsPerPoint = page.pixelsPerPoint;
+    description_.partCount = parts.Count();
+    if (parts.Count() == 0) return true;
+    parts_ = HostNewArray<HostDrawingPart>(parts.Count());
+    paths_ =
+        pathCount > 0 ? HostNewArray<HostDrawingPath>(static_cast<int32_t>(pathCount)) : nullptr;
+    xy_ = pointCount > 0 ? HostNewArray<double>(static_cast<int32_t>(2 * pointCount)) : nullptr;
+    if (parts_ == nullptr || (pathCount > 0 && paths_ == nullptr) ||
+        (pointCount > 0 && xy_ == nullptr))
+      return false;
+    HostDrawingPath* path = paths_;
+    double* xy = xy_;
+    for (int32_t i = 0; i < parts.Count(); ++i) {
+      const DrawingPart& from = parts[i];
+      HostDrawingPart& to = parts_[i];
+      Describe(from.paint, to);
+      to.paths = path;
+      to.pathCount = from.paths.Count();
+      for (int32_t p = 0; p < from.paths.Count(); ++p, ++path) {
+        const Stack<Vector3d>& points = from.paths[p].points;
+        path->xy = xy;
+        path->count = points.Count();
+        for (int32_t k = 0; k < points.Count(); ++k) {
+          *xy++ = points[k].x;
+          *xy++ = points[k].y;
+        }
+      }
+    }
+    description_.parts = parts_;
+    return true;
+  }
+
+  const HostDrawing& Get() const { return description_; }
+
+ private:
+  static constexpr int64_t kMaxCount = 0x3fffffff;
+
+  static void Describe(const PathPaint& paint, HostDrawingPart& part) {
+    part.paint = ((paint.kind & kFillKind) != 0 ? kHostPaintFill : 0) |
+                 ((paint.kind & kLineKinds) != 0 ? kHostPaintStroke : 0);
+    for (int c = 0; c < 4; ++c) {
+      part.fill[c] = paint.color[c];
+      part.stroke[c] = paint.lineColor[c];
+    }
+    // Widths 0 and 1 are the thinnest line, as in the EPS body.
+    part.lineWidth = paint.lineWidth > 1 ? paint.lineWidth / kTwentiethsPerPoint : 0.0;
+    part.layer = LayerOf(paint);
+  }
+
+  HostDrawing description_{};
+  HostDrawingPart* parts_ = nullptr;
+  HostDrawingPath* paths_ = nullptr;
+  double* xy_ = nullptr;
+};
+
+void HostDrawnBody(const EpsPage& page, HostFileWriter* file, const String&,
+                   const void* description) {
+  if (!PageAborted(page))
+    file->WriteDrawing(HostFormatOf(page.fileName), *static_cast<const HostDrawing*>(description));
+}
+
+bool WriteHostDrawnFile(const EpsPage& page, int32_t frame) {
+  const String fileName = EpsFileName(page, frame);
+  if (!HostDrawsDrawings()) {
+    ConsolePrint((String("Not written: ") + fileName + ": this host cannot write ." +
+                  DrawingSuffix(fileName) + " files (it needs host interface 7900)")
+                     .Text());
+    return false;
+  }
+  HostDescription description;
+  if (!description.Make(page)) {
+    MemoryErrorFlag::Set();  // the frame has no file: the run must not pass for complete
+    return false;
+  }
+  return WritePageFile(page, frame, &HostDrawnBody, &description.Get());
+}
+
+}  // namespace
+
+int32_t HostFormatOf(const String& fileName) {
+  const String suffix = DrawingSuffix(fileName);
+  if (suffix == "svg") return kHostDrawingSvg;
+  if (suffix == "pdf") return kHostDrawingPdf;
+  if (suffix == "png") return kHostDrawingPng;
+  return 0;
+}
+
+const char* LayerOf(const PathPaint& paint) {
+  if ((paint.kind & kFillKind) != 0) return "fills";
+  if ((paint.kind & kCreaseKind) != 0) return "creases";
+  if ((paint.kind & (kRegionEdgeKind | kInnerEdgeKind)) != 0) return "region-lines";
+  return "edges";
+}
+
+bool WriteDrawingFile(const EpsPage& page, int32_t frame) {
+  if (HostFormatOf(page.fileName) == 0) return WriteEpsFile(page, frame);
+  return WriteHostDrawnFile(page, frame);
+}
