@@ -96,6 +96,7 @@ void WeldEnds(Stack<EdgeSegment>& segments, double distance, Stack<int32_t>& wel
 void MarkCancelled(const Stack<int32_t>& weldedTo, Stack<uint8_t>& cancelled) {
   const int32_t count = weldedTo.Count() / 2;
   cancelled.SetCount(count);
+  if (MemoryErrorFlag::Test() != 0) return;
   Stack<int32_t> order;
   for (int32_t i = 0; i < count; ++i) {
     cancelled[i] = weldedTo[2 * i] == weldedTo[2 * i + 1] ? 1 : 0;
