@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "host_fixture.h"
 #include "lines/outline_weld.h"
 
 namespace {
@@ -22,7 +23,9 @@ std::string Describe(const Stack<EdgeSegment>& segments) {
   return text;
 }
 
-TEST(OutlineWeldTest, WeldsDropsAndCancelsAsEachCaseNeeds) {
+class OutlineWeldTest : public HostTest {};
+
+TEST_F(OutlineWeldTest, WeldsDropsAndCancelsAsEachCaseNeeds) {
   struct Case {
     const char* name;
     std::vector<EdgeSegment> input;
