@@ -7,6 +7,12 @@
 
 namespace {
 
+// What becomes of a segment.
+constexpr uint8_t kKept = 0;
+constexpr uint8_t kPoint = 1;         // its ends welded into one
+constexpr uint8_t kFirstOfPair = 2;   // cancelled with a twin; stands for the pair
+constexpr uint8_t kSecondOfPair = 3;  // cancelled with a twin
+
 // The ends of the segments (segment i has ends 2i and 2i + 1) sorted by the
 // cell they lie in; an end's partners within the distance lie in the nine
 // cells around it.
@@ -99,8 +105,8 @@ void MarkCancelled(const Stack<int32_t>& weldedTo, Stack<uint8_t>& cancelled) {
   if (MemoryErrorFlag::Test() != 0) return;
   Stack<int32_t> order;
   for (int32_t i = 0; i < count; ++i) {
-    cancelled[i] = weldedTo[2 * i] == weldedTo[2 * i + 1] ? 1 : 0;
-    if (cancelled[i] == 0) order.Push(i);
+    cancelled[i] = weldedTo[2 * i] == weldedTo[2 * i + 1] ? kPoint : kKept;
+    if (cancelled[i] == kKept) order.Push(i);
   }
   if (MemoryErrorFlag::Test() != 0) return;
   // By the unordered pair of ends, then by list order: twins lie together.
@@ -121,11 +127,12 @@ void MarkCancelled(const Stack<int32_t>& weldedTo, Stack<uint8_t>& cancelled) {
     // not yet taken.
     for (int32_t f = k; f < next; ++f) {
       const int32_t forward = order[f];
-      if (cancelled[forward] != 0 || weldedTo[2 * forward] != low(forward)) continue;
+      if (cancelled[forward] != kKept || weldedTo[2 * forward] != low(forward)) continue;
       for (int32_t r = k; r < next; ++r) {
         const int32_t backward = order[r];
-        if (cancelled[backward] == 0 && weldedTo[2 * backward] != low(backward)) {
-          cancelled[forward] = cancelled[backward] = 1;
+        if (cancelled[backward] == kKept && weldedTo[2 * backward] != low(backward)) {
+          cancelled[forward] = kFirstOfPair;
+          cancelled[backward] = kSecondOfPair;
           break;
         }
       }
@@ -136,17 +143,21 @@ void MarkCancelled(const Stack<int32_t>& weldedTo, Stack<uint8_t>& cancelled) {
 
 }  // namespace
 
-void WeldOutline(Stack<EdgeSegment>& segments, double distance) {
+void WeldOutline(Stack<EdgeSegment>& segments, double distance, Stack<EdgeSegment>* cancelled) {
   if (segments.Empty() || !(distance > 0.0)) return;
   Stack<int32_t> weldedTo;
   WeldEnds(segments, distance, weldedTo);
   if (MemoryErrorFlag::Test() != 0) return;
-  Stack<uint8_t> cancelled;
-  MarkCancelled(weldedTo, cancelled);
+  Stack<uint8_t> marks;
+  MarkCancelled(weldedTo, marks);
   if (MemoryErrorFlag::Test() != 0) return;
   int32_t kept = 0;
   for (int32_t i = 0; i < segments.Count(); ++i) {
-    if (cancelled[i] == 0) segments[kept++] = segments[i];
+    if (marks[i] == kKept) {
+      segments[kept++] = segments[i];
+    } else if (marks[i] == kFirstOfPair && cancelled != nullptr) {
+      cancelled->Push(segments[i]);
+    }
   }
   while (segments.Count() > kept) segments.Pop();
 }

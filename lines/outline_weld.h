@@ -13,5 +13,8 @@
 // end onto that end, in list order; then drops the segments that became
 // points and cancels each pair of segments that run between the same two
 // points in opposite directions, which together bound no area. The segments
-// left keep their order.
-void WeldOutline(Stack<EdgeSegment>& segments, double distance);
+// left keep their order. One segment of each cancelled pair is appended
+// to `cancelled` when it is given: the pair bounds no area but may
+// be a line that a stroked region still has to draw.
+void WeldOutline(Stack<EdgeSegment>& segments, double distance,
+                 Stack<EdgeSegment>* cancelled = nullptr);

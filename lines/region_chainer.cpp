@@ -279,12 +279,17 @@ bool IsSliver(const EpsPath& path) {
   return std::fabs(twiceArea) / 2.0 < kSliverWidth * length;
 }
 
-void DropSlivers(Stack<EpsPath>& paths, int32_t from) {
+// Drops the slivers among the paths from `from` on; their sides go to
+// `leftOut` when it is given.
+void DropSlivers(Stack<EpsPath>& paths, int32_t from, Stack<EdgeSegment>* leftOut) {
   int32_t kept = from;
   for (int32_t k = from; k < paths.Count(); ++k) {
     if (!IsSliver(paths[k])) {
       if (kept != k) paths[kept] = std::move(paths[k]);
       ++kept;
+    } else if (leftOut != nullptr) {
+      const Stack<Vector3d>& p = paths[k].points;
+      for (int32_t i = 1; i < p.Count(); ++i) leftOut->Push(EdgeSegment{p[i - 1], p[i]});
     }
   }
   while (paths.Count() > kept) paths.Pop();
@@ -303,8 +308,8 @@ float TurningMeasure(const Vector3d& before, const Vector3d& last, const EdgeSeg
 }
 
 void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tolerance,
-                 ExportJob* job) {
-  WeldOutline(segments, kWeld);
+                 ExportJob* job, Stack<EdgeSegment>* leftOut) {
+  WeldOutline(segments, kWeld, leftOut);
   const int32_t first = paths.Count();
   Stack<EpsPath> open;
   RegionWalk walk(segments, tolerance);
@@ -321,5 +326,5 @@ void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tol
   }
   walk.DropUsed();
   JoinOpenPaths(open, paths, tolerance);
-  DropSlivers(paths, first);
+  DropSlivers(paths, first, leftOut);
 }
