@@ -15,7 +15,7 @@ constexpr double kClosed = 0.00001;
 // Candidates closer than this (squared distance) count as exact.
 constexpr double kNearlyExact = 0.00001;
 // Outline ends closer than this on every axis are one point.
-constexpr double kWeld = 0.005;
+constexpr double kWeld = 0.02;
 // A closed outline whose area is less than this times its length is a
 // sliver: its mean width is below twice this, far below a hairline.
 constexpr double kSliverWidth = 0.01;

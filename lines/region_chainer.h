@@ -10,7 +10,7 @@
 #include "lines/line_group.h"
 
 // Chains `segments` (a working copy, each directed from a to b; used ones are
-// removed) into closed paths appended to `paths`. Ends within 0.005 of each
+// removed) into closed paths appended to `paths`. Ends within 0.02 of each
 // other are first made one point (outline_weld.h). Segments start a
 // continuation when their start lies closer than `tolerance` to a path's
 // last point. Prints "nichts passendes" when several continuations exist
