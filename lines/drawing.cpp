@@ -191,10 +191,18 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
                         rememberSegments(written, polygon.object, polygon.segments);
                         out.AddRegion(element, polygon.segments, kRegionTolerance);
                       });
-  // Region edges and creases lose what a region outline already draws.
+  // Region edges and creases lose what a region outline already draws. The
+  // region edges are merged, not cancelled, as in the lines style: where a
+  // region's outline runs along itself in both directions (an outline in
+  // front of a surface of its own colour) the region lost the line, and the
+  // region edges draw it.
+  SegmentPoolPlain merge;
+  merge.cancel = 0;
+  merge.tolerance = kMergeTolerance;
+  merge.job = out.Job();
   goOn = goOn && RunPass(elements, StylePass(elements, IsInnerEdge, 83, 87, out.Job()),
                          [&](const LineGroup&, EpsPolygon& polygon) {
-                           ResolveInPlace(pool, polygon);
+                           ResolveInPlace(merge, polygon);
                            forgetRemembered(written, polygon.object, polygon.segments);
                            rememberSegments(written, polygon.object, polygon.segments);
                          });
