@@ -234,6 +234,7 @@ constexpr bool kSanitized = false;
 TEST_F(ExportPixelsTest, FilledRegionsOfALargeFoldedBodyAgreeWithARayCastPicture) {
   std::unique_ptr<HostDocument> doc(host::NewDocument());
   const int triangles = kSanitized ? 60000 : 200000;
+  AddCamera(*doc);
   AddFoldedBody(*doc, triangles);
   const Picture picture = Export(doc.get(), kStyleFilled, kBackFacesDrop, false);
   ASSERT_EQ(picture.Width(), kWidth);

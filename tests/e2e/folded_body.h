@@ -14,10 +14,9 @@
 
 namespace e2e {
 
-// Adds the camera of AddCamera and the body of about `triangles` triangles
-// (at least that many), about 5 units across at a depth of 10.
+// Adds the body of at least `triangles` triangles, about 5 units across at
+// a depth of 5, in the view of the camera of AddCamera.
 inline void AddFoldedBody(HostDocument& doc, int triangles) {
-  AddCamera(doc);
   const double pi = std::acos(-1.0);
   // Rings along the body's length, each of `around` points; the ends are
   // closed by a pole each.
