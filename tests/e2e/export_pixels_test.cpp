@@ -217,14 +217,6 @@ TEST_F(ExportPixelsTest, FilledRegionsAgreeWithARayCastPicture) {
   }
 }
 
-// Built with AddressSanitizer, which makes the export and the ray caster
-// several times slower.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // The filled style on a body of 200,000 triangles in eight colours that
 // hides parts of itself: the outline of each colour region is chained from
 // very many short pieces that meet at nearly the same points, where a wrong
@@ -232,11 +224,10 @@ constexpr bool kSanitized = false;
 // two sides of a fold that miss each other by a hair were filled as
 // slivers (over 2,000 of them here before the outlines were welded). Away
 // from the places where the seen colour changes, the picture is the ray
-// caster's. The sanitized build uses 60,000 triangles, which still gave
-// over 800 slivers.
+// caster's.
 TEST_F(ExportPixelsTest, FilledRegionsOfALargeFoldedBodyAgreeWithARayCastPicture) {
   std::unique_ptr<HostDocument> doc(host::NewDocument());
-  const int triangles = kSanitized ? 60000 : 200000;
+  const int triangles = 200000;
   AddCamera(*doc);
   AddFoldedBody(*doc, triangles);
   const Picture picture = Export(doc.get(), kStyleFilled, kBackFacesDrop, false);
