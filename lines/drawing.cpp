@@ -113,24 +113,33 @@ class DrawingBuilder {
   void AddLines(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance) {
     Stack<EpsPath> paths;
     ChainSegments(segments, paths, tolerance, job_);
-    Add(element, paths);
+    Add(PaintOf(element), paths);
   }
 
-  // The same for a filled region's directed outline.
+  // The same for a filled region's directed outline. What the region
+  // chainer leaves out bounds no area; a stroked region still draws it, as
+  // lines of its own right after the region.
   void AddRegion(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance) {
     Stack<EpsPath> paths;
-    ChainRegion(segments, paths, tolerance, job_);
-    Add(element, paths);
+    Stack<EdgeSegment> leftOut;
+    ChainRegion(segments, paths, tolerance, job_, &leftOut);
+    Add(PaintOf(element), paths);
+    PathPaint lines = PaintOf(element);
+    lines.kind &= ~kFillKind;
+    if ((lines.kind & kLineKinds) == 0 || leftOut.Empty()) return;
+    Stack<EpsPath> linePaths;
+    ChainSegments(leftOut, linePaths, kLineTolerance, job_);
+    Add(lines, linePaths);
   }
 
   ExportJob* Job() const { return job_; }
 
  private:
-  void Add(const LineGroup& element, Stack<EpsPath>& paths) {
+  void Add(const PathPaint& paint, Stack<EpsPath>& paths) {
     drawing_.parts.Push(DrawingPart{});
     if (MemoryErrorFlag::Test() != 0) return;
     DrawingPart& part = drawing_.parts[drawing_.parts.Count() - 1];
-    part.paint = PaintOf(element);
+    part.paint = paint;
     part.paths = std::move(paths);
   }
 
@@ -182,10 +191,18 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
                         rememberSegments(written, polygon.object, polygon.segments);
                         out.AddRegion(element, polygon.segments, kRegionTolerance);
                       });
-  // Region edges and creases lose what a region outline already draws.
+  // Region edges and creases lose what a region outline already draws. The
+  // region edges are merged, not cancelled, as in the lines style: where a
+  // region's outline runs along itself in both directions (an outline in
+  // front of a surface of its own colour) the region lost the line, and the
+  // region edges draw it.
+  SegmentPoolPlain merge;
+  merge.cancel = 0;
+  merge.tolerance = kMergeTolerance;
+  merge.job = out.Job();
   goOn = goOn && RunPass(elements, StylePass(elements, IsInnerEdge, 83, 87, out.Job()),
                          [&](const LineGroup&, EpsPolygon& polygon) {
-                           ResolveInPlace(pool, polygon);
+                           ResolveInPlace(merge, polygon);
                            forgetRemembered(written, polygon.object, polygon.segments);
                            rememberSegments(written, polygon.object, polygon.segments);
                          });

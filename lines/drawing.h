@@ -46,7 +46,9 @@ PathPaint PaintOf(const LineGroup& group);
 //    non-overlapping strokes, then the creases (kind 8) without the
 //    stretches that an edge line of the same object already drew;
 //  - 10037: the filled regions (kind bit 1) as closed outlines with their
-//    inner shared edges cancelled; then the region edges (kind 16) and
+//    inner shared edges cancelled (a stroked region also strokes, as a
+//    compound path of its own, what its outline leaves out for bounding no
+//    area); then the region edges (kind 16, merged as in 10036) and
 //    creases (kind 8) that no region outline of the same object covers, one
 //    compound path per group.
 // Segments are compared in the page plane; the groups' segments are resolved

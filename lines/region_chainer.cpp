@@ -2,8 +2,11 @@
 // open runs.
 #include "lines/region_chainer.h"
 
+#include "lines/outline_weld.h"
+
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -11,6 +14,11 @@ namespace {
 constexpr double kClosed = 0.00001;
 // Candidates closer than this (squared distance) count as exact.
 constexpr double kNearlyExact = 0.00001;
+// Outline ends closer than this on every axis are one point.
+constexpr double kWeld = 0.02;
+// A closed outline whose area is less than this times its length is a
+// sliver: its mean width is below twice this, far below a hairline.
+constexpr double kSliverWidth = 0.01;
 constexpr float kPi = 3.14159265358979f;
 constexpr float kDegreesPerRadian = 360.0f / (2.0f * kPi);
 
@@ -257,6 +265,36 @@ void JoinOpenPaths(Stack<EpsPath>& open, Stack<EpsPath>& paths, double tolerance
   }
 }
 
+// Whether a closed path bounds next to no area: the two sides of a cut that
+// did not cancel, or a piece folded back onto itself.
+bool IsSliver(const EpsPath& path) {
+  const Stack<Vector3d>& p = path.points;
+  double twiceArea = 0.0, length = 0.0;
+  for (int32_t k = 0; k < p.Count(); ++k) {
+    const Vector3d& u = p[k];
+    const Vector3d& v = p[(k + 1) % p.Count()];
+    twiceArea += u.x * v.y - v.x * u.y;
+    length += std::sqrt(DistanceSquared(u, v));
+  }
+  return std::fabs(twiceArea) / 2.0 < kSliverWidth * length;
+}
+
+// Drops the slivers among the paths from `from` on; their sides go to
+// `leftOut` when it is given.
+void DropSlivers(Stack<EpsPath>& paths, int32_t from, Stack<EdgeSegment>* leftOut) {
+  int32_t kept = from;
+  for (int32_t k = from; k < paths.Count(); ++k) {
+    if (!IsSliver(paths[k])) {
+      if (kept != k) paths[kept] = std::move(paths[k]);
+      ++kept;
+    } else if (leftOut != nullptr) {
+      const Stack<Vector3d>& p = paths[k].points;
+      for (int32_t i = 1; i < p.Count(); ++i) leftOut->Push(EdgeSegment{p[i - 1], p[i]});
+    }
+  }
+  while (paths.Count() > kept) paths.Pop();
+}
+
 }  // namespace
 
 float TurningMeasure(const Vector3d& before, const Vector3d& last, const EdgeSegment& leaving) {
@@ -270,7 +308,9 @@ float TurningMeasure(const Vector3d& before, const Vector3d& last, const EdgeSeg
 }
 
 void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tolerance,
-                 ExportJob* job) {
+                 ExportJob* job, Stack<EdgeSegment>* leftOut) {
+  WeldOutline(segments, kWeld, leftOut);
+  const int32_t first = paths.Count();
   Stack<EpsPath> open;
   RegionWalk walk(segments, tolerance);
   while (!walk.Done() && !ExportCancelled(job) && MemoryErrorFlag::Test() == 0) {
@@ -286,4 +326,5 @@ void ChainRegion(Stack<EdgeSegment>& segments, Stack<EpsPath>& paths, double tol
   }
   walk.DropUsed();
   JoinOpenPaths(open, paths, tolerance);
+  DropSlivers(paths, first, leftOut);
 }

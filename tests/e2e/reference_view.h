@@ -32,8 +32,8 @@ class ReferenceView {
     focal_ = parallel_ ? camera->camera.zoom * width
                        : camera->camera.lens * width / camera->camera.filmWidth;
     CollectTriangles(doc.scene, doc.scene.firstObject, kVisibilityOn);
+    BinTriangles();
     PaintPixels();
-    MeasureEdges();
   }
 
   int Width() const { return width_; }
@@ -52,13 +52,17 @@ class ReferenceView {
   }
   // Pixels from the pixel's centre to the nearest projected edge of any
   // triangle, and to the nearest point of an edge that the viewer sees.
-  double EdgeDistance(int x, int y) const { return edgeDistance_[Index(x, y)]; }
-  double VisibleEdgeDistance(int x, int y) const { return visibleDistance_[Index(x, y)]; }
+  // The edge maps are measured on first use: scenes of very many triangles
+  // are compared by colour alone.
+  double EdgeDistance(int x, int y) const { return Edges().edgeDistance[Index(x, y)]; }
+  double VisibleEdgeDistance(int x, int y) const {
+    return Edges().visibleDistance[Index(x, y)];
+  }
   // Points of edges that the viewer sees, in pixel coordinates.
   struct Sample {
     double u, v;
   };
-  const std::vector<Sample>& VisibleEdgePoints() const { return visibleSamples_; }
+  const std::vector<Sample>& VisibleEdgePoints() const { return Edges().visibleSamples; }
   size_t TriangleCount() const { return triangles_.size(); }
 
  private:
@@ -74,6 +78,17 @@ class ReferenceView {
   };
   // How far around an edge the distance maps are filled.
   static constexpr int kReach = 4;
+  // Rays look only at the triangles whose page box meets their bin, a square
+  // of kBin pixels; the bins reach kBinMargin pixels beyond the page, and the
+  // outermost ones hold everything farther out.
+  static constexpr int kBin = 4;
+  static constexpr int kBinMargin = 8;
+
+  struct EdgeMaps {
+    std::vector<double> edgeDistance;
+    std::vector<double> visibleDistance;
+    std::vector<Sample> visibleSamples;
+  };
 
   size_t Index(int x, int y) const { return static_cast<size_t>(y) * width_ + x; }
 
@@ -176,7 +191,8 @@ class ReferenceView {
     const host::Vec3 d = parallel_ ? host::Vec3{0, 0, 1} : across + host::Vec3{0, 0, 1};
     double nearest = std::numeric_limits<double>::infinity();
     *hit = nullptr;
-    for (const Triangle& t : triangles_) {
+    for (const size_t index : bins_[BinIndex(BinColumn(u), BinRow(v))]) {
+      const Triangle& t = triangles_[index];
       if (u < t.uMin || u > t.uMax || v < t.vMin || v > t.vMax) continue;
       const host::Vec3 e1 = t.b - t.a;
       const host::Vec3 e2 = t.c - t.a;
@@ -198,6 +214,28 @@ class ReferenceView {
     return nearest;
   }
 
+  int BinColumns() const { return (width_ + 2 * kBinMargin) / kBin + 1; }
+  int BinRows() const { return (height_ + 2 * kBinMargin) / kBin + 1; }
+  int BinOf(double at, int count) const {
+    const double bin = std::floor((at + kBinMargin) / kBin);
+    return static_cast<int>(std::min<double>(count - 1, std::max(0.0, bin)));
+  }
+  int BinColumn(double u) const { return BinOf(u, BinColumns()); }
+  int BinRow(double v) const { return BinOf(v, BinRows()); }
+  size_t BinIndex(int column, int row) const {
+    return static_cast<size_t>(row) * BinColumns() + column;
+  }
+
+  void BinTriangles() {
+    bins_.assign(static_cast<size_t>(BinColumns()) * BinRows(), {});
+    for (size_t i = 0; i < triangles_.size(); ++i) {
+      const Triangle& t = triangles_[i];
+      for (int row = BinRow(t.vMin); row <= BinRow(t.vMax); ++row)
+        for (int column = BinColumn(t.uMin); column <= BinColumn(t.uMax); ++column)
+          bins_[BinIndex(column, row)].push_back(i);
+    }
+  }
+
   void PaintPixels() {
     colours_.assign(static_cast<size_t>(width_) * height_, kWhite);
     for (int y = 0; y < height_; ++y) {
@@ -210,7 +248,7 @@ class ReferenceView {
   }
 
   // Lowers the distances around pixel position s to the distance from s.
-  void Near(std::vector<double>& map, const Sample& s) {
+  void Near(std::vector<double>& map, const Sample& s) const {
     const int x0 = std::max(0, static_cast<int>(std::floor(s.u)) - kReach);
     const int x1 = std::min(width_ - 1, static_cast<int>(std::floor(s.u)) + kReach);
     const int y0 = std::max(0, static_cast<int>(std::floor(s.v)) - kReach);
@@ -226,10 +264,15 @@ class ReferenceView {
   // Walks every polygon edge, cut to the part in front of the eye, in steps of at
   // most 1/8 pixel on the page, and fills both distance maps; a point is
   // seen when no triangle lies nearer along its ray.
-  void MeasureEdges() {
+  const EdgeMaps& Edges() const {
+    if (edges_.edgeDistance.empty()) MeasureEdges(edges_);
+    return edges_;
+  }
+
+  void MeasureEdges(EdgeMaps& maps) const {
     const double far = std::numeric_limits<double>::infinity();
-    edgeDistance_.assign(static_cast<size_t>(width_) * height_, far);
-    visibleDistance_.assign(static_cast<size_t>(width_) * height_, far);
+    maps.edgeDistance.assign(static_cast<size_t>(width_) * height_, far);
+    maps.visibleDistance.assign(static_cast<size_t>(width_) * height_, far);
     constexpr double kNearDepth = 1e-3;
     for (const Triangle& t : triangles_) {
       const host::Vec3 corners[3] = {t.a, t.b, t.c};
@@ -251,12 +294,13 @@ class ReferenceView {
           const Sample s = Project(point);
           if (s.u < -kReach || s.v < -kReach || s.u > width_ + kReach || s.v > height_ + kReach)
             continue;
-          Near(edgeDistance_, s);
+          Near(maps.edgeDistance, s);
           const Triangle* hit = nullptr;
           const double depth = Nearest(s.u, s.v, &hit);
           if (depth < point.z * (1 - 1e-6)) continue;
-          Near(visibleDistance_, s);
-          if (s.u >= 0 && s.v >= 0 && s.u <= width_ && s.v <= height_) visibleSamples_.push_back(s);
+          Near(maps.visibleDistance, s);
+          if (s.u >= 0 && s.v >= 0 && s.u <= width_ && s.v <= height_)
+            maps.visibleSamples.push_back(s);
         }
       }
     }
@@ -268,10 +312,9 @@ class ReferenceView {
   bool parallel_ = false;
   double focal_ = 0;  // pixels per unit: at unit depth, or everywhere when parallel
   std::vector<Triangle> triangles_;
+  std::vector<std::vector<size_t>> bins_;  // triangle numbers per bin
   std::vector<Rgb> colours_;
-  std::vector<double> edgeDistance_;
-  std::vector<double> visibleDistance_;
-  std::vector<Sample> visibleSamples_;
+  mutable EdgeMaps edges_;
 };
 
 }  // namespace e2e

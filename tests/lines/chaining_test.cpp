@@ -134,10 +134,12 @@ TEST_F(ChainingTest, RegionChainerBridgesSmallGapsAndClosesEveryPath) {
   for (int32_t i = 0; i < paths.Count(); ++i) {
     const Stack<Vector3d>& p = paths[i].points;
     EXPECT_TRUE(SameWithin(p[0], p[p.Count() - 1], 0.00001)) << "path " << i;
+    EXPECT_LT(p[p.Count() - 1].x, 5.0) << "the stray piece bounds no area and is left out";
     points += p.Count();
   }
-  // Every segment was used, and each path adds one closing point.
-  EXPECT_EQ(points, static_cast<int32_t>(input.size()) + 2 * paths.Count());
+  // Every segment but the stray one was used, and each path adds one
+  // closing point.
+  EXPECT_EQ(points, static_cast<int32_t>(input.size()) - 1 + 2 * paths.Count());
   EXPECT_TRUE(console.Contains("mehrere"));  // two exact ways on at (1, 1)
 }
 
@@ -172,6 +174,45 @@ TEST_F(ChainingTest, RegionChainerFindsContinuationsAcrossItsSearchGrid) {
     ASSERT_TRUE(p.Count() == 5 || p.Count() == 6) << i;
     EXPECT_TRUE(SameWithin(p[0], p[p.Count() - 1], 0.00001)) << i;
   }
+}
+
+// A dense outline as the visible pieces of a fine mesh make it: a ring of
+// 200 pieces, each shorter than the chaining tolerance, whose ends miss the
+// next piece's start by up to 1/500 pt, and a cut into the ring whose two
+// sides, out and back, miss each other by as little. The ring closes into
+// one exact path through each of its corners once; the cut, which bounds no
+// area, and the sliver it would leave are gone.
+TEST_F(ChainingTest, RegionChainerWeldsNearlyMeetingEndsOfADenseOutline) {
+  host::ConsoleCapture console;
+  constexpr int kPieces = 200;
+  const double pi = std::acos(-1.0);
+  const auto corner = [&](int k) {
+    return std::array<double, 2>{3 * std::cos(2 * pi * k / kPieces),
+                                 3 * std::sin(2 * pi * k / kPieces)};
+  };
+  std::vector<EdgeSegment> input;
+  for (int k = 0; k < kPieces; ++k) {
+    const std::array<double, 2> p = corner(k), q = corner(k + 1);
+    const double miss = ((k * 37) % 5 - 2) * 0.001;
+    input.push_back(Seg(p[0] + miss, p[1] - miss, q[0], q[1]));
+  }
+  const std::array<double, 2> mouth = corner(50);
+  input.push_back(Seg(mouth[0], mouth[1], 0.5, 0.4));
+  input.push_back(Seg(0.5015, 0.4005, mouth[0] + 0.001, mouth[1]));
+
+  const Stack<EpsPath> paths = ChainRegions(input, 0.5);
+  ASSERT_EQ(paths.Count(), 1);
+  const std::vector<std::array<double, 2>> points = Points(paths[0]);
+  ASSERT_EQ(points.size(), static_cast<size_t>(kPieces + 1));
+  EXPECT_EQ(points.front(), points.back());
+  for (int k = 0; k < kPieces; ++k) {
+    const std::array<double, 2> expected = corner(k + 1);
+    const auto near = [&](const std::array<double, 2>& p) {
+      return std::hypot(p[0] - expected[0], p[1] - expected[1]) < 0.003;
+    };
+    EXPECT_EQ(std::count_if(points.begin(), points.end() - 1, near), 1) << "corner " << k + 1;
+  }
+  EXPECT_FALSE(console.Contains("nichts passendes"));
 }
 
 TEST_F(ChainingTest, RegionChainerReportsWhenNoContinuationIsExact) {
