@@ -171,9 +171,113 @@ std::optional<MeanColour> MeanJpegColour(Source& source) {
   return read ? sum.Mean() : std::nullopt;
 }
 
+// ---------------------------------------------------------------- TGA
+
+// Reads `count` bytes; false when the image ends first.
+bool ReadBytes(Source& source, uint8_t* out, size_t count) {
+  if (source.file != nullptr) return std::fread(out, 1, count, source.file) == count;
+  if (source.bytes.size() - source.at < count) return false;
+  std::memcpy(out, source.bytes.data() + source.at, count);
+  source.at += count;
+  return true;
+}
+
+// The fields of a TGA header that the colour needs.
+struct TgaHeader {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t bytesPerPixel = 0;
+  bool runLength = false;
+  bool grey = false;
+  bool alpha = false;  // the descriptor counts attribute (alpha) bits
+  uint32_t idLength = 0;
+};
+
+// TGA has no signature, so only a header that is consistent in every field
+// counts: no colour map, a true-colour or grey image (plain or run-length),
+// a pixel size that fits its kind, no interleaving. Text or other formats
+// fail these tests at once (their second byte would have to be 0).
+std::optional<TgaHeader> ParseTgaHeader(std::span<const uint8_t> head) {
+  if (head.size() < 18) return std::nullopt;
+  const uint8_t type = head[2];
+  if (head[1] != 0 || (type != 2 && type != 3 && type != 10 && type != 11)) return std::nullopt;
+  for (int i = 3; i < 8; ++i)
+    if (head[i] != 0) return std::nullopt;  // a colour map's fields
+  TgaHeader header;
+  header.idLength = head[0];
+  header.width = head[12] | (head[13] << 8);
+  header.height = head[14] | (head[15] << 8);
+  const uint8_t bits = head[16];
+  const uint8_t descriptor = head[17];
+  header.grey = type == 3 || type == 11;
+  header.runLength = type == 10 || type == 11;
+  header.alpha = (descriptor & 0x0F) != 0;
+  const bool sizeFits = header.grey ? bits == 8 : (bits == 16 || bits == 24 || bits == 32);
+  if (!sizeFits || (descriptor & 0xC0) != 0 || header.width == 0 || header.height == 0) {
+    return std::nullopt;
+  }
+  header.bytesPerPixel = bits / 8;
+  return header;
+}
+
+void AddTgaPixel(const TgaHeader& header, const uint8_t* p, ColourSum& sum) {
+  if (header.grey) {
+    sum.Add(p[0], p[0], p[0], 255);
+  } else if (header.bytesPerPixel == 2) {
+    // A1 R5 G5 B5, little-endian; 5 bits widened to 8.
+    const uint32_t v = p[0] | (p[1] << 8);
+    const auto widen = [](uint32_t five) { return static_cast<uint8_t>((five * 255 + 15) / 31); };
+    const uint8_t alpha = header.alpha && (v & 0x8000) == 0 ? 0 : 255;
+    sum.Add(widen((v >> 10) & 31), widen((v >> 5) & 31), widen(v & 31), alpha);
+  } else {
+    const uint8_t alpha = header.bytesPerPixel == 4 && header.alpha ? p[3] : 255;
+    sum.Add(p[2], p[1], p[0], alpha);  // stored blue, green, red
+  }
+}
+
+std::optional<MeanColour> MeanTgaColour(const TgaHeader& header, Source& source) {
+  const uint64_t pixels = uint64_t{header.width} * header.height;
+  if (pixels > kMaxImagePixels) return std::nullopt;
+  uint8_t skipped[18 + 255];
+  if (!ReadBytes(source, skipped, 18 + header.idLength)) return std::nullopt;
+  ColourSum sum;
+  uint8_t pixel[4];
+  if (!header.runLength) {
+    // Plain pixels, a row at a time.
+    std::vector<uint8_t> row(size_t{header.width} * header.bytesPerPixel);
+    for (uint32_t y = 0; y < header.height; ++y) {
+      if (!ReadBytes(source, row.data(), row.size())) return std::nullopt;
+      for (uint32_t x = 0; x < header.width; ++x) {
+        AddTgaPixel(header, row.data() + size_t{x} * header.bytesPerPixel, sum);
+      }
+    }
+    return sum.Mean();
+  }
+  // Run-length packets: a count byte, then one pixel repeated (high bit
+  // set) or that many plain pixels. Packets may run across rows.
+  uint64_t left = pixels;
+  while (left > 0) {
+    uint8_t packet = 0;
+    if (!ReadBytes(source, &packet, 1)) return std::nullopt;
+    const uint64_t count = std::min<uint64_t>((packet & 0x7F) + 1, left);
+    if ((packet & 0x80) != 0) {
+      if (!ReadBytes(source, pixel, header.bytesPerPixel)) return std::nullopt;
+      for (uint64_t i = 0; i < count; ++i) AddTgaPixel(header, pixel, sum);
+    } else {
+      for (uint64_t i = 0; i < count; ++i) {
+        if (!ReadBytes(source, pixel, header.bytesPerPixel)) return std::nullopt;
+        AddTgaPixel(header, pixel, sum);
+      }
+    }
+    left -= count;
+  }
+  return sum.Mean();
+}
+
 std::optional<MeanColour> MeanColourOf(std::span<const uint8_t> head, Source& source) {
   if (IsPng(head)) return MeanPngColour(source);
   if (IsJpeg(head)) return MeanJpegColour(source);
+  if (const std::optional<TgaHeader> tga = ParseTgaHeader(head)) return MeanTgaColour(*tga, source);
   return std::nullopt;
 }
 
@@ -221,7 +325,7 @@ std::optional<MeanColour> MeanImageFileColour(const std::string& path) {
     ::close(descriptor);
     return std::nullopt;
   }
-  uint8_t head[8];
+  uint8_t head[18];  // the longest header that tells a format: TGA's
   const size_t got = std::fread(head, 1, sizeof head, file);
   std::optional<MeanColour> mean;
   if (std::fseek(file, 0, SEEK_SET) == 0) {

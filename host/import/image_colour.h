@@ -1,6 +1,7 @@
-// The mean colour of a PNG or JPEG image, for materials whose colour comes
-// from an image texture. The format is told by the image's first bytes, not
-// by a file name. Rows are decoded one at a time and summed, so an image is
+// The mean colour of a PNG, JPEG or TGA image, for materials whose colour
+// comes from an image texture. The format is told by the image's first bytes
+// (for TGA, which has no signature, by a header consistent in every field),
+// not by a file name. Rows are decoded one at a time and summed, so an image is
 // never held whole. A damaged or cut-short image, an unknown format or an
 // absurd size gives no colour; nothing here crashes or blocks on bad input.
 #pragma once

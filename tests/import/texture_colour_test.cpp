@@ -113,6 +113,40 @@ std::string Jpeg(const Image& image) {
   return bytes;
 }
 
+// A TGA image of `bits` 24 or 32, plain or run-length (runs of two equal
+// pixels and single pixels, so that both kinds of packet occur), rows
+// bottom-up as the format's default says.
+std::string Tga(const Image& image, int bits, bool runLength) {
+  std::string out(18, '\0');
+  out[2] = static_cast<char>(runLength ? 10 : 2);
+  out[12] = kSide;
+  out[14] = kSide;
+  out[16] = static_cast<char>(bits);
+  out[17] = static_cast<char>(bits == 32 ? 8 : 0);  // 8 alpha bits
+  const auto append = [&](const Rgba& p) {
+    out += static_cast<char>(p[2]);
+    out += static_cast<char>(p[1]);
+    out += static_cast<char>(p[0]);
+    if (bits == 32) out += static_cast<char>(p[3]);
+  };
+  for (int y = kSide - 1; y >= 0; --y) {
+    for (int x = 0; x < kSide; x += runLength ? 2 : 1) {
+      const Rgba& p = image.pixels[y * kSide + x];
+      if (!runLength) {
+        append(p);
+      } else if (p == image.pixels[y * kSide + x + 1]) {
+        out += static_cast<char>(0x81);  // the next pixel twice
+        append(p);
+      } else {
+        out += static_cast<char>(0x01);  // two plain pixels
+        append(p);
+        append(image.pixels[y * kSide + x + 1]);
+      }
+    }
+  }
+  return out;
+}
+
 std::string FirstHalf(const std::string& bytes) {
   return bytes.substr(0, bytes.size() / 2);
 }
@@ -231,6 +265,28 @@ const Case kCases[] = {
      {0.5f, 0, 0.5f},
      0.02f,
      nullptr},
+    {"TgaFileBesideObj",
+     [](const std::string& f) {
+       return ObjWithImageFile(f, "1 1 1", "skin.tga", Tga(Gradient(), 24, false));
+     },
+     {126 / 255.0f, 126 / 255.0f, 49 / 255.0f},
+     1e-6f,
+     nullptr},
+    {"RunLengthTgaWithTransparentPixels",
+     [](const std::string& f) {
+       return ObjWithImageFile(f, "1 1 1", "skin.tga", Tga(RedUnderTransparentGreen(), 32, true));
+     },
+     {1, 0, 0},
+     1e-6f,
+     nullptr},
+    {"CutShortRunLengthTga",
+     [](const std::string& f) {
+       return ObjWithImageFile(f, "0.2 0.4 0.6", "cut.tga",
+                               FirstHalf(Tga(Gradient(), 32, true)));
+     },
+     {0.2f, 0.4f, 0.6f},
+     1e-6f,
+     "the texture 'cut.tga' of material 'Painted' could not be read; its colour factor is used"},
     {"MissingFile",
      [](const std::string& f) { return ObjWithImageFile(f, "0.2 0.4 0.6", "gone.png", ""); },
      {0.2f, 0.4f, 0.6f},
