@@ -1,6 +1,8 @@
 // Welding of outline ends in a grid of cells as wide as the welding distance.
 #include "lines/outline_weld.h"
 
+#include "lines/point_grid.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,64 +15,16 @@ constexpr uint8_t kPoint = 1;         // its ends welded into one
 constexpr uint8_t kFirstOfPair = 2;   // cancelled with a twin; stands for the pair
 constexpr uint8_t kSecondOfPair = 3;  // cancelled with a twin
 
-// The ends of the segments (segment i has ends 2i and 2i + 1) sorted by the
-// cell they lie in; an end's partners within the distance lie in the nine
-// cells around it.
-class EndGrid {
- public:
-  EndGrid(const Stack<EdgeSegment>& segments, double cell) : cell_(cell) {
-    for (int32_t i = 0; i < segments.Count(); ++i) {
-      AddEnd(segments[i].a, 2 * i);
-      AddEnd(segments[i].b, 2 * i + 1);
-    }
-    std::sort(entries_.Items(), entries_.Items() + entries_.Count(),
-              [](const Entry& p, const Entry& q) {
-                return p.key != q.key ? p.key < q.key : p.end < q.end;
-              });
+// The ends of the segments (segment i has ends 2i and 2i + 1) in a grid of
+// cells as wide as the welding distance.
+void GridOfEnds(const Stack<EdgeSegment>& segments, double distance, PointGrid& grid) {
+  grid.SetCell(distance);
+  for (int32_t i = 0; i < segments.Count(); ++i) {
+    grid.Add(segments[i].a, 2 * i);
+    grid.Add(segments[i].b, 2 * i + 1);
   }
-
-  // Calls `visit(end)` for the ends in the cells around `p`.
-  template <class Visit>
-  void ForEachNear(const Vector3d& p, Visit visit) const {
-    if (p.x != p.x || p.y != p.y) return;
-    const int64_t column = Column(p.x), row = Column(p.y);
-    const Entry* end = entries_.Items() + entries_.Count();
-    for (int64_t dx = -1; dx <= 1; ++dx) {
-      for (int64_t dy = -1; dy <= 1; ++dy) {
-        const uint64_t key = Key(column + dx, row + dy);
-        const Entry* e = std::lower_bound(entries_.Items(), end, key,
-                                          [](const Entry& q, uint64_t k) { return q.key < k; });
-        for (; e != end && e->key == key; ++e) visit(e->end);
-      }
-    }
-  }
-
- private:
-  struct Entry {
-    uint64_t key;
-    int32_t end;
-  };
-
-  void AddEnd(const Vector3d& p, int32_t end) {
-    // An end that is not a number is near nothing.
-    if (p.x == p.x && p.y == p.y) entries_.Push(Entry{Key(Column(p.x), Column(p.y)), end});
-  }
-
-  // Cells are counted within +-2^30; farther points share the edge cells,
-  // which costs time but never a match.
-  int64_t Column(double x) const {
-    const double c = std::floor(x / cell_);
-    constexpr double kLimit = 1073741824.0;
-    return static_cast<int64_t>(c < -kLimit ? -kLimit : (c > kLimit ? kLimit : c));
-  }
-  static uint64_t Key(int64_t column, int64_t row) {
-    return (static_cast<uint64_t>(column + (int64_t{1} << 31)) << 32) |
-           static_cast<uint64_t>(row + (int64_t{1} << 31));
-  }
-
-  double cell_;
-  Stack<Entry> entries_;
-};
+  grid.Sort();
+}
 
 Vector3d& EndOf(Stack<EdgeSegment>& segments, int32_t end) {
   EdgeSegment& s = segments[end / 2];
@@ -80,7 +34,8 @@ Vector3d& EndOf(Stack<EdgeSegment>& segments, int32_t end) {
 // Every end onto the earliest end within the distance that is itself not
 // moved; `weldedTo[end]` names the end it now equals.
 void WeldEnds(Stack<EdgeSegment>& segments, double distance, Stack<int32_t>& weldedTo) {
-  const EndGrid grid(segments, distance);
+  PointGrid grid;
+  GridOfEnds(segments, distance, grid);
   weldedTo.SetCount(2 * segments.Count());
   if (MemoryErrorFlag::Test() != 0) return;
   for (int32_t end = 0; end < weldedTo.Count(); ++end) {

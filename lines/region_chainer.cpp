@@ -3,6 +3,7 @@
 #include "lines/region_chainer.h"
 
 #include "lines/outline_weld.h"
+#include "lines/point_grid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,66 +46,30 @@ struct Continuation {
   float turning = 0.0f;
 };
 
-// The segments' start points in a grid of square cells as wide as the
-// tolerance, sorted by cell: the starts closer than the tolerance to a point
-// lie in the nine cells around it. Used segments stay in the grid and are
-// skipped.
+// The segments' start points in a grid of cells as wide as the tolerance.
+// Used segments stay in the grid and are skipped.
 class StartGrid {
  public:
   void Build(const Stack<EdgeSegment>& segments, double tolerance) {
-    cell_ = tolerance;
     if (!(tolerance > 0.0)) return;  // nothing is closer than it
-    for (int32_t i = 0; i < segments.Count(); ++i) {
-      const Vector3d& a = segments[i].a;
-      // A start that is not a number is near nothing.
-      if (a.x == a.x && a.y == a.y) entries_.Push(Entry{Key(Column(a.x), Column(a.y)), i});
-    }
-    std::sort(entries_.Items(), entries_.Items() + entries_.Count(),
-              [](const Entry& p, const Entry& q) {
-                return p.key != q.key ? p.key < q.key : p.segment < q.segment;
-              });
+    grid_.SetCell(tolerance);
+    for (int32_t i = 0; i < segments.Count(); ++i) grid_.Add(segments[i].a, i);
+    grid_.Sort();
   }
 
   // The unused segments whose start lies in the cells around `p`, in their
   // order in the list.
   void Near(const Vector3d& p, const Stack<uint8_t>& used, Stack<int32_t>& out) const {
     while (!out.Empty()) out.Pop();
-    if (entries_.Empty() || p.x != p.x || p.y != p.y) return;
-    const int64_t column = Column(p.x), row = Column(p.y);
-    for (int64_t dx = -1; dx <= 1; ++dx) {
-      for (int64_t dy = -1; dy <= 1; ++dy) {
-        const uint64_t key = Key(column + dx, row + dy);
-        const Entry* end = entries_.Items() + entries_.Count();
-        const Entry* e = std::lower_bound(entries_.Items(), end, key,
-                                          [](const Entry& q, uint64_t k) { return q.key < k; });
-        for (; e != end && e->key == key; ++e) {
-          if (used[e->segment] == 0) out.Push(e->segment);
-        }
-      }
-    }
+    if (grid_.Empty()) return;
+    grid_.ForEachNear(p, [&](int32_t segment) {
+      if (used[segment] == 0) out.Push(segment);
+    });
     std::sort(out.Items(), out.Items() + out.Count());
   }
 
  private:
-  struct Entry {
-    uint64_t key;
-    int32_t segment;
-  };
-
-  // Cells are counted within +-2^30; farther points share the edge cells,
-  // which costs time but never a match.
-  int64_t Column(double x) const {
-    const double c = std::floor(x / cell_);
-    constexpr double kLimit = 1073741824.0;
-    return static_cast<int64_t>(c < -kLimit ? -kLimit : (c > kLimit ? kLimit : c));
-  }
-  static uint64_t Key(int64_t column, int64_t row) {
-    return (static_cast<uint64_t>(column + (int64_t{1} << 31)) << 32) |
-           static_cast<uint64_t>(row + (int64_t{1} << 31));
-  }
-
-  double cell_ = 0.0;
-  Stack<Entry> entries_;
+  PointGrid grid_;
 };
 
 // Walks the segments into paths. Used segments are marked, not erased, and
