@@ -21,14 +21,20 @@ void DrainPlainInsertions(const BspView& view, Stack<DeferredInsert>& deferred, 
 }  // namespace
 
 bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped,
-                      ExportJob& job) {
+                      ExportJob& job, OcclusionOrder order) {
   const int32_t count = clipped.Count();
   Stack<SortEntry> entries;
   entries.Reserve(count);
   for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
-    entries.Push(MakeSortEntry(view, &clipped[i]));
+    SortEntry entry = MakeSortEntry(view, &clipped[i]);
+    SetSizeClass(entry, static_cast<uint64_t>(i));
+    entries.Push(entry);
   }
-  BSPPolySort::Sort(entries.Items(), entries.Count());
+  if (order == OcclusionOrder::kLargestFirst) {
+    BSPPolySort::Sort(entries.Items(), entries.Count());
+  } else {
+    BSPPolySort::SortBySizeClass(entries.Items(), entries.Count());
+  }
 
   bool cancelled = false;
   Stack<DeferredInsert> deferred;

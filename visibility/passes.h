@@ -1,6 +1,6 @@
 // The visibility passes over a frame's polygons, as the renderer driver runs
 // them after capture and clipping:
-//  - pass 1 inserts every clipped polygon, largest projected area first,
+//  - pass 1 inserts every clipped polygon, larger projected areas first,
 //    into one scene-wide beam tree and so records who hides whom (each
 //    captured polygon's occluder list and its object's marks);
 //  - pass 2 computes, for every captured polygon, the pieces that none of
@@ -25,10 +25,19 @@ inline constexpr char kObjectLost[] = "Obj verloren";
 // failure.
 void ClipToFrustum(const BspView& view, Stack<BspPolygon>& pass1, Stack<BspPolygon>& clipped);
 
+// The order in which pass 1 inserts the polygons (see poly_sort.h): by size
+// class in a scattered order, or strictly largest first, which is slower on
+// big meshes and which the tests keep as the reference.
+enum class OcclusionOrder : int32_t {
+  kSizeClassScattered,
+  kLargestFirst,
+};
+
 // Pass 1 over the clipped list, which it releases. False when cancelled or
 // on memory failure.
 bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped,
-                      ExportJob& job);
+                      ExportJob& job,
+                      OcclusionOrder order = OcclusionOrder::kSizeClassScattered);
 
 // Pass 2 over the objects; destroys the scene tree first and releases every
 // captured polygon's occluder list. False when cancelled or on memory
