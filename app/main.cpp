@@ -18,6 +18,7 @@
 
 #include "app/diagnostic_lines.h"
 #include "app/dialog_options.h"
+#include "app/heap_settings.h"
 #include "app/options.h"
 #include "app/printable.h"
 #include "app/progress_display.h"
@@ -363,6 +364,7 @@ int RunExport(const app::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  app::UseLargeHeapSettings(argv);
   app::Options options;
   std::string error;
   if (!app::ParseOptions(argc, argv, options, error)) return Fail(kExitUsage, error);

@@ -238,3 +238,40 @@ TEST(ProgramCameraTest, AParallelCameraOfARealFileShowsItsWidth) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program starts itself again with its heap settings; arguments, the
+// user's own environment and the drawing must come through unchanged, and a
+// user's own malloc settings are kept (the drawing is then the same too).
+TEST(ProgramHeapTest, TheNewStartKeepsArgumentsAndDrawing) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("vexmark-heap-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const std::string scene = std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf";
+  const std::vector<std::string> shells = {"unset GLIBC_TUNABLES",
+                                           "export GLIBC_TUNABLES=glibc.malloc.check=0",
+                                           "export GLIBC_TUNABLES=glibc.rtld.nns=4"};
+  std::vector<std::string> drawings;
+  for (size_t i = 0; i < shells.size(); ++i) {
+    SCOPED_TRACE(shells[i]);
+    const std::string name = "a drawing 'é' " + std::to_string(i) + ".ai";
+    const ProgramRun run =
+        RunProgram({scene, "--style", "filled", "--size", "200x150", "-o", name, "--quiet"}, folder,
+                   shells[i]);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string drawing = ReadWhole(folder / name);
+    ASSERT_FALSE(drawing.empty());
+    // Name and time of writing differ from run to run.
+    std::string kept;
+    std::istringstream lines(drawing);
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("%%Title", 0) != 0 && line.rfind("%%CreationDate", 0) != 0) kept += line + "\n";
+    drawings.push_back(kept);
+  }
+  EXPECT_EQ(drawings[0], drawings[1]);
+  EXPECT_EQ(drawings[0], drawings[2]);
+  fs::remove_all(folder);
+}
+
+}  // namespace
