@@ -24,30 +24,35 @@ struct Insertion {
 
 void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth);
 
-// A new node at the empty handle, with one beam per edge.
+// A new node at the empty handle, with one beam per edge, in the tree's
+// arena; the first node of a tree creates the arena.
 void CreateNode(BeamTree& tree, const BspPolygon& polygon) {
-  BeamNode* node = HostNew<BeamNode>();
-  if (node == nullptr) {
-    MemoryErrorFlag::Set();
-    return;
+  if (tree.arena == nullptr) {
+    tree.arena = HostNew<Arena>();
+    if (tree.arena == nullptr) {
+      MemoryErrorFlag::Set();
+      return;
+    }
   }
+  Arena& arena = *tree.arena;
+  BeamNode* node = arena.New<BeamNode>();
+  if (node == nullptr) return;
   node->frontChild.owner = node;
+  node->frontChild.arena = &arena;
   // The beams are allocated right after the node: every insertion that
   // passes the node reads both.
   const int32_t count = polygon.edges.Count();
-  node->beams.Reserve(count);
-  for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
-    EdgeBeam beam;
+  node->beams.items = arena.NewArray<EdgeBeam>(count);
+  if (count > 0 && node->beams.items == nullptr) return;
+  node->beams.count = count;
+  for (int32_t i = 0; i < count; ++i) {
+    EdgeBeam& beam = node->beams[i];
     beam.plane = polygon.edges[i].edgePlane;
     beam.subtree.owner = tree.owner;
-    node->beams.Push(beam);
+    beam.subtree.arena = &arena;
   }
-  node->polygon = HostNew<BspPolygon>();
-  if (node->polygon == nullptr) {
-    HostDelete(node);
-    MemoryErrorFlag::Set();
-    return;
-  }
+  node->polygon = arena.New<BspPolygon>();
+  if (node->polygon == nullptr) return;
   CopyAttributes(*node->polygon, polygon);
   tree.root = node;
 }
@@ -179,24 +184,9 @@ bool AlreadyListed(const Stack<BspPolygon*>& occluders, const BspPolygon* occlud
 }  // namespace
 
 void DestroyBeamTree(BeamTree& tree) {
-  BeamNode* pending = tree.root;
-  if (pending != nullptr) pending->nextToRelease = nullptr;
+  HostDelete(tree.arena);
+  tree.arena = nullptr;
   tree.root = nullptr;
-  while (pending != nullptr) {
-    BeamNode* node = pending;
-    pending = node->nextToRelease;
-    for (int32_t i = 0; i < node->beams.Count(); ++i) {
-      BeamNode* child = node->beams[i].subtree.root;
-      if (child == nullptr) continue;
-      child->nextToRelease = pending;
-      pending = child;
-    }
-    if (node->frontChild.root != nullptr) {
-      node->frontChild.root->nextToRelease = pending;
-      pending = node->frontChild.root;
-    }
-    HostDelete(node);
-  }
 }
 
 void InsertPolygon(BeamTree& tree, BspPolygon& polygon, const BspView& view,

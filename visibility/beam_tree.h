@@ -15,15 +15,19 @@
 
 #include "polygons/bsp_polygon.h"
 #include "polygons/bsp_view.h"
+#include "core/arena.h"
 #include "core/job.h"
 #include "core/stack.h"
 
 struct BeamNode;
 
-// A handle to a (sub)tree. Plain value: DestroyBeamTree frees what it holds.
+// A handle to a (sub)tree. Plain value. Every node of a tree lives in the
+// tree's arena, which the first node creates and DestroyBeamTree frees;
+// the handles below the root share it.
 struct BeamTree {
   BeamNode* root = nullptr;
   const void* owner = nullptr;  // copied into every handle created below it
+  Arena* arena = nullptr;       // the whole tree's; shared by every handle
 };
 
 struct EdgeBeam {
@@ -31,19 +35,25 @@ struct EdgeBeam {
   BeamTree subtree;  // what lies in front of (outside) that plane
 };
 
-struct BeamNode {
-  Stack<EdgeBeam> beams;              // one per edge, in edge order
-  BeamTree frontChild;                // inside the beam, in front of the polygon
-  BeamNode* nextToRelease = nullptr;  // links nodes while a tree is freed
-  // The polygon that created the node, without its edges (the beams keep
-  // their planes). Held apart so that the nodes stay small: the filter
-  // reads only the beams, the node test reads the polygon.
-  BspPolygon* polygon = nullptr;
+// The beams of a node, one per edge of its polygon, in the tree's arena.
+struct BeamList {
+  EdgeBeam* items = nullptr;
+  int32_t count = 0;
 
-  BeamNode() = default;
-  ~BeamNode() { HostDelete(polygon); }
-  BeamNode(const BeamNode&) = delete;
-  BeamNode& operator=(const BeamNode&) = delete;
+  int32_t Count() const { return count; }
+  EdgeBeam& operator[](int32_t i) { return items[i]; }
+  const EdgeBeam& operator[](int32_t i) const { return items[i]; }
+};
+
+// A node of the tree, in the tree's arena (so never destroyed one by one).
+struct BeamNode {
+  BeamList beams;       // one per edge, in edge order
+  BeamTree frontChild;  // inside the beam, in front of the polygon
+  // The polygon that created the node, without its edges or occluders (the
+  // beams keep their planes), so that it owns no memory of its own. Held
+  // apart so that the nodes stay small: the filter reads only the beams, the
+  // node test reads the polygon.
+  BspPolygon* polygon = nullptr;
 };
 
 // Kinds of deferred insertions.
@@ -63,8 +73,7 @@ struct DeferredInsert {
 // Insertions deeper than this are deferred to the caller's stack.
 inline constexpr int32_t kMaxInsertDepth = 101;
 
-// Frees every node below the handle and empties it. Iterative, so that
-// deep trees do not exhaust the call stack.
+// Frees every node of the tree whose root handle this is, and empties it.
 void DestroyBeamTree(BeamTree& tree);
 
 // Plain insertion (pass 1): records occlusion between `polygon` and the
