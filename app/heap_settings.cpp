@@ -28,6 +28,10 @@ void UseLargeHeapSettings(char** argv) {
     unsetenv(kRestarted);
     return;
   }
+  // Under a tool that preloads itself (a memory checker or profiler, another
+  // allocator) the program keeps the process it was started in.
+  const char* preload = std::getenv("LD_PRELOAD");
+  if (preload != nullptr && *preload != '\0') return;
   const char* current = std::getenv(kTunables);
   const std::string before = current != nullptr ? current : "";
   // Set by an earlier start, or chosen by the user: left as they are.

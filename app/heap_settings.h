@@ -12,7 +12,8 @@
 namespace app {
 
 // Starts the program again with the large-heap settings unless they are in
-// force already or the user set malloc settings of their own. Returns when
+// force already, the user set malloc settings of their own, or libraries are
+// preloaded (a memory checker or profiler runs the program). Returns when
 // nothing is to be done or when the new start failed; the program then runs
 // with the settings it has.
 void UseLargeHeapSettings(char** argv);
