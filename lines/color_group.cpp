@@ -35,12 +35,13 @@ void AddToColorGroup(Stack<ColorGroup>& groups, const uint8_t color[4],
   }
 }
 
-void CollectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job) {
+void CollectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job,
+                        RegionEmitter emit) {
   Stack<EdgeSegment> nodeEdges;
   for (int32_t i = 0; i < net.nodes.Count() && MemoryErrorFlag::Test() == 0; ++i) {
     if (i % kNodesPerProgress == 0) ReportProgressAgain(job);
     while (!nodeEdges.Empty()) nodeEdges.Pop();
-    emitRegionEdges(net.nodes[i], nodeEdges);
+    emit(net.nodes[i], nodeEdges);
     AddToColorGroup(groups, net.nodes[i].color, nodeEdges);
   }
 }

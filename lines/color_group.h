@@ -8,6 +8,7 @@
 #include "core/job.h"
 #include "core/stack.h"
 #include "lines/line_group.h"
+#include "lines/edge_emitters.h"
 #include "lines/obj_netz.h"
 
 struct ColorGroup {
@@ -21,7 +22,11 @@ struct ColorGroup {
 void AddToColorGroup(Stack<ColorGroup>& groups, const uint8_t color[4],
                      const Stack<EdgeSegment>& segments);
 
+// The emitter of a node's region edges (edge_emitters.h).
+using RegionEmitter = void (*)(const MeshNode& node, Stack<EdgeSegment>& out);
+
 // The region edges of every node, in node order, each into the group of the
 // node's colour; the groups keep the order of their colours' first
 // appearance. Refreshes the progress display every 1000 nodes.
-void CollectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job = nullptr);
+void CollectRegionEdges(const ObjNetz& net, Stack<ColorGroup>& groups, ExportJob* job = nullptr,
+                        RegionEmitter emit = emitRegionEdges);

@@ -184,10 +184,15 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
   pool.tolerance = kCancelTolerance;
   pool.job = out.Job();
 
-  // Regions: their outlines, with the edges shared inside a region cancelled.
+  // Regions: their outlines, with the edges shared inside a region
+  // cancelled. An outline is directed: only stretches that it runs both ways
+  // cancel, never two that run the same way, which would leave a third
+  // running the other way as a stray edge against the outline's turn.
+  SegmentPoolPlain regions = pool;
+  regions.oppositeOnly = true;
   bool goOn = RunPass(elements, StylePass(elements, IsFilled, 75, 83, out.Job()),
                       [&](const LineGroup& element, EpsPolygon& polygon) {
-                        ResolveInPlace(pool, polygon);
+                        ResolveInPlace(regions, polygon);
                         rememberSegments(written, polygon.object, polygon.segments);
                         out.AddRegion(element, polygon.segments, kRegionTolerance);
                       });

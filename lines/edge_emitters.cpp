@@ -1,8 +1,10 @@
 // The four emitters and the shared-edge rule.
 #include "lines/edge_emitters.h"
 
+#include <cmath>
 #include <cstring>
 
+#include "lines/segment_overlap.h"
 #include "lines/segment_pool.h"
 
 namespace {
@@ -22,10 +24,33 @@ void AppendSelected(const Stack<EdgePiece>& pieces, uint32_t flag, Stack<EdgeSeg
   }
 }
 
+// Whether p lies on `cover` within the tolerance: on its line and not
+// beyond either end.
+bool OnCover(const LineView& cover, const Vector3d& p) {
+  if (!OnLine(cover, p, kSharedEdgeTolerance)) return false;
+  // Beyond an end by d, the foot's distances to the ends add up to the
+  // length plus 2d.
+  const Vector3d foot = Foot(cover, p);
+  return Length(foot - cover.p0) + Length(foot - cover.p1) <=
+         std::sqrt(cover.lengthSquared) + 2.0 * kSharedEdgeTolerance;
+}
+
+// Whether one segment of `cover` holds the whole of `piece`. The pool's
+// overlap cases miss a piece shorter than the tolerance at a cover's end,
+// whose both ends count as that end.
+bool WhollyCovered(const SegmentPoolPlain& cover, const EdgeSegment& piece) {
+  for (int32_t i = 0; i < cover.segments.Count(); ++i) {
+    const LineView c = ViewOf(cover.segments[i]);
+    if (OnCover(c, piece.a) && OnCover(c, piece.b)) return true;
+  }
+  return false;
+}
+
 // Our selected pieces minus the stretches that the neighbour's selected
-// pieces cover.
+// pieces cover; with `wholeCover` also minus the pieces that lie wholly
+// within the tolerance of one of them.
 void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighbours, uint32_t flag,
-                     Stack<EdgeSegment>& out) {
+                     Stack<EdgeSegment>& out, bool wholeCover = false) {
   Stack<EdgeSegment> remaining;
   AppendSelected(own, flag, remaining);
   if (remaining.Empty()) return;
@@ -40,7 +65,7 @@ void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighb
   if (MemoryErrorFlag::Test() != 0) return;
   subtract(cover, remaining);
   for (int32_t i = 0; i < remaining.Count() && MemoryErrorFlag::Test() == 0; ++i) {
-    out.Push(remaining[i]);
+    if (!wholeCover || !WhollyCovered(cover, remaining[i])) out.Push(remaining[i]);
   }
 }
 
@@ -97,19 +122,31 @@ void emitInnerPieces(const MeshNode& node, Stack<EdgeSegment>& out) {
   AppendSelected(node.innerPieces, kAnyPiece, out);
 }
 
+namespace {
+
 // Along an edge to a mutual neighbour of the same colour only what the
 // neighbour does not show is emitted, from both sides, so the two regions
 // merge; between different colours both sides emit the edge.
-void emitRegionEdges(const MeshNode& node, Stack<EdgeSegment>& out) {
+void EmitRegion(const MeshNode& node, Stack<EdgeSegment>& out, bool wholeCover) {
   AppendSelected(node.innerPieces, kAnyPiece, out);
   for (int32_t k = 0; k < node.vertexCount && MemoryErrorFlag::Test() == 0; ++k) {
     const Stack<EdgePiece>& own = node.edgePieces[k];
     if (own.Empty()) continue;
     const int32_t j = SharedEdgeIndex(node, k);
     if (j >= 0 && SameColour(node, *node.neighbours[k])) {
-      AppendUncovered(own, node.neighbours[k]->edgePieces[j], kAnyPiece, out);
+      AppendUncovered(own, node.neighbours[k]->edgePieces[j], kAnyPiece, out, wholeCover);
     } else {
       AppendSelected(own, kAnyPiece, out);
     }
   }
+}
+
+}  // namespace
+
+void emitRegionEdges(const MeshNode& node, Stack<EdgeSegment>& out) {
+  EmitRegion(node, out, false);
+}
+
+void emitFillEdges(const MeshNode& node, Stack<EdgeSegment>& out) {
+  EmitRegion(node, out, true);
 }

@@ -4,7 +4,12 @@
 //  - emitCreaseEdges: the pieces flagged EdgeCrease, shared edges once;
 //  - emitInnerPieces: the surviving cuts inside the polygon;
 //  - emitRegionEdges: the cuts and every edge piece, except where a
-//    neighbour of the same colour shows the same stretch.
+//    neighbour of the same colour shows the same stretch;
+//  - emitFillEdges: the same for the outline of a filled region, where in
+//    addition a piece that lies wholly within the covering tolerance of
+//    one of the neighbour's pieces counts as shown by it: a piece shorter
+//    than the tolerance at the end of the neighbour's piece, which the
+//    overlap cases cannot take, would be a stray stub of outline.
 //
 // Shared edges: of two nodes that list each other across an edge, the one
 // with the larger polygon index emits all its pieces there and the other
@@ -22,6 +27,7 @@ void emitDrawnEdges(const MeshNode& node, Stack<EdgeSegment>& out);
 void emitInnerPieces(const MeshNode& node, Stack<EdgeSegment>& out);
 void emitCreaseEdges(const MeshNode& node, Stack<EdgeSegment>& out);
 void emitRegionEdges(const MeshNode& node, Stack<EdgeSegment>& out);
+void emitFillEdges(const MeshNode& node, Stack<EdgeSegment>& out);
 
 // The edge of the neighbour across edge k of `node` that leads back to the
 // node: the one with the same two corners when there is one, else the first

@@ -57,26 +57,33 @@ bool EndLiesOnEdge(const Vector3d& p, const Segment3D& edge) {
          Inside(ViewOf(edge), p, kOnEdgeTolerance);
 }
 
+bool PieceLiesOnEdge(const EdgePiece& piece, const Segment3D& edge) {
+  return EndLiesOnEdge(piece.start, edge) && EndLiesOnEdge(piece.end, edge);
+}
+
 // The edge the piece lies on, searched from the last edge down; -1 for none.
-int32_t EdgeOfPiece(const MeshNode& node, const EdgePiece& piece) {
+// `overlapping` chooses among edges that run over each other.
+int32_t EdgeOfPiece(const MeshNode& node, const EdgePiece& piece, OverlappingEdges overlapping) {
+  int32_t first = -1;
   for (int32_t k = node.vertexCount - 1; k >= 0; --k) {
-    if (EndLiesOnEdge(piece.start, node.edges[k]) && EndLiesOnEdge(piece.end, node.edges[k])) {
-      return k;
-    }
+    if (!PieceLiesOnEdge(piece, node.edges[k])) continue;
+    if (overlapping == OverlappingEdges::kLast) return k;
+    if (first < 0) first = k;
+    if (Dot(piece.end - piece.start, node.edges[k].dir) > 0.0) return k;
   }
-  return -1;
+  return first;
 }
 
 // Moves the pieces of one host polygon into its node. Pieces of a polygon
 // without a node, and original pieces on none of its edges, are dropped.
-void DistributePieces(MeshNode& node, Stack<EdgePiece>& pieces) {
+void DistributePieces(MeshNode& node, Stack<EdgePiece>& pieces, OverlappingEdges overlapping) {
   for (int32_t i = 0; i < pieces.Count() && node.vertexCount > 0; ++i) {
     const EdgePiece& piece = pieces[i];
     if ((piece.flags & EdgeOriginal) == 0) {
       node.innerPieces.Push(piece);
       continue;
     }
-    const int32_t k = EdgeOfPiece(node, piece);
+    const int32_t k = EdgeOfPiece(node, piece, overlapping);
     if (k >= 0) node.edgePieces[k].Push(piece);
   }
   pieces.Clear();
@@ -85,7 +92,7 @@ void DistributePieces(MeshNode& node, Stack<EdgePiece>& pieces) {
 }  // namespace
 
 void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& fragments,
-              PiecesByPolygon& pieces, ExportJob* job) {
+              PiecesByPolygon& pieces, ExportJob* job, OverlappingEdges overlapping) {
   EdgeNeighbourTable builtNeighbours;
   const PolygonNeighbours* service = NeighbourService(object, builtNeighbours);
   // Without memory the object ends anyway; sizing the nodes would only
@@ -112,7 +119,7 @@ void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& f
   CopyColours(net, fragments);
 
   for (int32_t polygon = 0; polygon < pieces.Count() && polygon < polygonCount; ++polygon) {
-    DistributePieces(net.nodes[polygon], pieces[polygon]);
+    DistributePieces(net.nodes[polygon], pieces[polygon], overlapping);
     if (MemoryErrorFlag::Test() != 0) return;
   }
 }

@@ -46,6 +46,14 @@ struct ObjNetz {
   ObjNetz& operator=(const ObjNetz&) = delete;
 };
 
+// Where a piece goes that lies on two edges running over each other, as
+// the two long edges of a triangle with two corners in one point do: onto
+// the last of them, or onto the one that runs the piece's way. A fragment's
+// outline keeps the polygon's turn, so only the second puts each piece
+// where the neighbour across that edge looks for it; the line styles keep
+// the first.
+enum class OverlappingEdges { kLast, kRunningItsWay };
+
 // Builds the net of `object`: a node per host polygon with its edges from
 // the object's world points and its neighbours from the object's neighbour
 // service (one is built from the polygon list when the object has none);
@@ -55,4 +63,5 @@ struct ObjNetz {
 // Refreshes the progress display every 1000 polygons. Memory failures are
 // reported (lines 23 and 27) and leave the memory-error flag set.
 void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& fragments,
-              PiecesByPolygon& pieces, ExportJob* job = nullptr);
+              PiecesByPolygon& pieces, ExportJob* job = nullptr,
+              OverlappingEdges overlapping = OverlappingEdges::kLast);

@@ -65,7 +65,7 @@ class ObjectDrawing {
 
   bool DrawFilledRegions() {
     Stack<ColorGroup> groups;
-    CollectRegionEdges(net_, groups, &job_);
+    CollectRegionEdges(net_, groups, &job_, emitFillEdges);
     const bool outlines = object_.lineStyle.outlineLines;
     const int32_t regionKind = outlines ? kFillKind | kDrawnEdgeKind : kFillKind;
     for (int32_t g = 0; g < groups.Count(); ++g) {
@@ -136,7 +136,12 @@ bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& 
   if (!CancelAllInnerCuts(object, pieces, &job)) return false;
 
   ObjNetz net;
-  buildNet(net, object, object.fragments, pieces, &job);
+  // A filled region needs each piece on the edge that runs its way; the
+  // line styles keep their drawings as they were.
+  const OverlappingEdges overlapping = object.options->drawingStyle == kStyleFilled
+                                           ? OverlappingEdges::kRunningItsWay
+                                           : OverlappingEdges::kLast;
+  buildNet(net, object, object.fragments, pieces, &job, overlapping);
   if (MemoryErrorFlag::Test() != 0 || ExportCancelled(job)) return false;
 
   ObjectDrawing drawing(object, net, elements, job);

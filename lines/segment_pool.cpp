@@ -104,6 +104,7 @@ Partner FindPartner(SegmentPool<Segment>& pool, int32_t self, Stack<int32_t>& ca
     const int32_t j = candidates[k];
     if (j == self) continue;
     const LineView b = ViewOf(pool.segments[j]);
+    if (pool.oppositeOnly && Dot(a.dir, b.dir) > 0.0) continue;
     const int32_t overlapCase = OverlapCase(a, b, pool.tolerance, Layout<Segment>::kRule);
     if (overlapCase == 0) continue;
     const double offset = OffsetSum(a, b);

@@ -43,6 +43,9 @@ template <class Segment>
 struct SegmentPool {
   Stack<Segment> segments;  // scanned by position; new pieces go to the end
   bool cancel = true;       // true: cancel mode, false: merge mode
+  // Cancel mode: only segments that run opposite ways resolve; two that run
+  // the same way both stay (a directed outline that passes twice).
+  bool oppositeOnly = false;
   double tolerance = 1e-5;  // coordinates closer than this count as equal
   DirectionIndex index;
   ExportJob* job = nullptr;  // keeps the progress display fresh; may be null

@@ -1,6 +1,8 @@
 // The three bodies: which groups each writes, and the clean-up of shared
 // lines before writing.
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -111,6 +113,49 @@ TEST_F(EpsBodiesTest, FullBodyFillsRegionsWithoutTheirInnerEdges) {
   ASSERT_NE(crease, body.end());
   EXPECT_EQ(std::vector<std::string>(crease - 2, crease + 1),
             (std::vector<std::string>{"30 90 m", "30 50 l", "S"}));
+}
+
+// A region's outline is directed: where it runs along a stretch twice one
+// way and once the other way (as the outlines of a flat triangle and its
+// neighbours can), one pass back cancels one pass forth and one forward
+// pass stays. Cancelling the two forward passes with each other left the
+// backward one against the outline's turn: the outer outline of a region
+// with a hole then ran the hole's way, and the hole was filled.
+TEST_F(EpsBodiesTest, FullBodyCancelsOnlyStretchesThatTheOutlineRunsBothWays) {
+  for (const bool backFirst : {false, true}) {
+    SCOPED_TRACE(backFirst);
+    elements_.Clear();
+    const EdgeSegment back = PageSegment(10, 50, 10, 10);
+    const EdgeSegment forth = PageSegment(10, 10, 10, 50);
+    std::vector<EdgeSegment> region = {forth, backFirst ? back : forth, backFirst ? forth : back};
+    const std::vector<EdgeSegment> outer = Rectangle(10, 10, 50, 50);
+    region.insert(region.end(), outer.begin() + 1, outer.end());
+    for (const EdgeSegment& s : Rectangle(20, 20, 40, 40)) region.push_back(EdgeSegment{s.b, s.a});
+    AddSegments(region, Style(1, kBlue, kBlack, 40, &objectA_));
+
+    // The signed area of each closed path of the fill.
+    std::vector<double> areas;
+    std::vector<std::pair<double, double>> points;
+    for (const std::string& line : Body(kStyleFilled)) {
+      double x = 0, y = 0;
+      char op = 0;
+      if (std::sscanf(line.c_str(), "%lf %lf %c", &x, &y, &op) == 3 && (op == 'm' || op == 'l')) {
+        if (op == 'm') points.clear();
+        points.emplace_back(x, y);
+      } else if (line == "f" || line == "n") {
+        double twice = 0;
+        for (size_t k = 0; k < points.size(); ++k) {
+          const auto& p = points[k];
+          const auto& q = points[(k + 1) % points.size()];
+          twice += p.first * q.second - q.first * p.second;
+        }
+        areas.push_back(twice / 2);
+      }
+    }
+    ASSERT_EQ(areas.size(), 2u);
+    EXPECT_DOUBLE_EQ(std::fabs(areas[0]) + std::fabs(areas[1]), 1600 + 400);
+    EXPECT_LT(areas[0] * areas[1], 0) << "outline and hole run opposite ways";
+  }
 }
 
 // A drawing cut short by a memory failure is not put in place: an older file

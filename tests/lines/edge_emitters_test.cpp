@@ -149,6 +149,36 @@ TEST_F(TwoNodes, RegionEdgesDisappearOnlyBetweenEqualColours) {
   EXPECT_DOUBLE_EQ(inner[0].b.y, 2.0);
 }
 
+// In a filled region's outline a piece shorter than the covering tolerance
+// (0.0005) right at an end of the neighbour's piece counts as covered: both
+// its ends are that end, so no overlap case takes it, and left alone it
+// would be a stray stub of outline between two faces of one colour.
+TEST_F(TwoNodes, FillEdgesTakeAShortPieceAtTheEndOfTheNeighboursPieceAsCovered) {
+  const std::vector<std::vector<Stretch>> splits = {
+      {{0, 3.9997, kDrawn}, {3.9997, 4, kDrawn}},
+      {{0, 0.0003, kDrawn}, {0.0003, 4, kDrawn}},
+      {{0, 0.0002, kDrawn}, {0.0002, 3.9998, kDrawn}, {3.9998, 4, kDrawn}},
+  };
+  for (const std::vector<Stretch>& split : splits) {
+    SCOPED_TRACE(split.size());
+    MeshNode n;
+    MeshNode m;
+    Shape(n, 0, kA, kB, Vector3d{0, 4, 0});
+    Shape(m, 1, kB, kA, Vector3d{0, -4, 0});
+    n.neighbours[0] = &m;
+    m.neighbours[0] = &n;
+    Put(n, split);
+    Put(m, {{0, 4, kDrawn}});
+    EXPECT_NEAR(Shared(emitFillEdges, n), 0, 1e-9);
+    EXPECT_NEAR(Shared(emitFillEdges, m), 0, 1e-9);
+  }
+
+  // A short piece just beyond the neighbour's piece is not covered.
+  Put(n_, {{0, 3.999, kDrawn}, {3.999, 4, kDrawn}});
+  Put(m_, {{0, 3.998, kDrawn}});
+  EXPECT_NEAR(Shared(emitFillEdges, n_), 0.002, 1e-9);
+}
+
 TEST_F(TwoNodes, SharedEdgeIsFoundByItsCornersWhenNeighboursShareSeveralEdges) {
   // A double-sided face: M has N's corners in the opposite order, so each
   // lists the other across all three edges.

@@ -3,6 +3,7 @@
 // drawn, and the two memory reports.
 #include "lines/obj_netz.h"
 
+#include <cmath>
 #include <vector>
 
 #include "capture/capture.h"
@@ -22,19 +23,28 @@ class ObjNetzTest : public LineStageTest {
   // corner that is no point.
   void SetUp() override {
     LineStageTest::SetUp();
-    points_ = {{0, 0, 10}, {4, 0, 10}, {0, 4, 10}, {4, 4, 10}};
-    polygons_ = {{0, 1, 2, 2}, {1, 3, 2, 2}, {3, 3, 1, 1}, {0, 1, 99, 99}};
-    neighbours_.Build(polygons_.data(), 4);
+    Load({{0, 0, 10}, {4, 0, 10}, {0, 4, 10}, {4, 4, 10}},
+         {{0, 1, 2, 2}, {1, 3, 2, 2}, {3, 3, 1, 1}, {0, 1, 99, 99}});
+  }
+
+  // Makes the object of these points and polygons, in place of the last.
+  void Load(std::vector<Vector> points, std::vector<PolygonCorners> polygons) {
+    HostDelete(object_);
+    points_ = std::move(points);
+    polygons_ = std::move(polygons);
+    neighbours_ = EdgeNeighbourTable();
+    neighbours_.Build(polygons_.data(), static_cast<int32_t>(polygons_.size()));
     input_.points = points_.data();
-    input_.pointCount = 4;
+    input_.pointCount = static_cast<int32_t>(points_.size());
     input_.polygons = polygons_.data();
-    input_.polygonCount = 4;
+    input_.polygonCount = static_cast<int32_t>(polygons_.size());
     input_.neighbours = &neighbours_;
     object_ = HostNew<BSPPolyObj>(settings_, settings_.lines, input_);
     ASSERT_TRUE(CaptureWorldPoints(*object_));
   }
   void TearDown() override {
     HostDelete(object_);
+    object_ = nullptr;
     LineStageTest::TearDown();
   }
 
@@ -55,10 +65,10 @@ class ObjNetzTest : public LineStageTest {
     return edge;
   }
 
-  void Build(ObjNetz& net) {
+  void Build(ObjNetz& net, OverlappingEdges overlapping = OverlappingEdges::kLast) {
     PiecesByPolygon pieces;
     ASSERT_TRUE(CollectVisiblePieces(object_->fragments, input_.polygonCount, pieces));
-    buildNet(net, *object_, object_->fragments, pieces);
+    buildNet(net, *object_, object_->fragments, pieces, nullptr, overlapping);
   }
 
   ExportSettings settings_;
@@ -121,6 +131,40 @@ TEST_F(ObjNetzTest, NodesKnowTheirEdgesNeighboursColourAndPieces) {
     for (int k = 0; k < 4; ++k) EXPECT_TRUE(empty.edgePieces[k].Empty()) << i;
   }
   EXPECT_EQ(net.nodes[2].color[0], 0);
+}
+
+// Two corners of a triangle in one point (as welding near points makes
+// them): its two long edges run over each other, B-Q one way and Q-B the
+// other. For a filled region each piece of its outline has to go onto the
+// edge that runs its way; put onto one edge together, the pieces cover
+// each other there and the edge to the lower triangle stays bare, so the
+// region of the three same-coloured triangles got a stray edge along B-Q
+// that no other edge closes.
+TEST_F(ObjNetzTest, TriangleWithTwoCornersInOnePointLeavesNoEdgeInItsRegion) {
+  // Lower A B Q, the flat Q B Q' (Q' lies on Q), upper B D Q'.
+  Load({{0, 0, 10}, {4, 0, 10}, {2, 2, 10}, {2, 2, 10}, {6, 2, 10}},
+       {{0, 1, 2, 2}, {2, 1, 3, 3}, {1, 4, 3, 3}});
+  AddFragment(0, 10, {Edge(0, 0, 4, 0, kDrawn), Edge(4, 0, 2, 2, kDrawn), Edge(2, 2, 0, 0, kDrawn)});
+  AddFragment(1, 10, {Edge(2, 2, 4, 0, kDrawn), Edge(4, 0, 2, 2, kDrawn), Edge(2, 2, 2, 2, kDrawn)});
+  AddFragment(2, 10, {Edge(4, 0, 6, 2, kDrawn), Edge(6, 2, 2, 2, kDrawn), Edge(2, 2, 4, 0, kDrawn)});
+  ObjNetz net;
+  Build(net, OverlappingEdges::kRunningItsWay);
+  ASSERT_EQ(net.nodes.Count(), 3);
+
+  const MeshNode& flat = net.nodes[1];
+  ASSERT_EQ(flat.edgePieces[0].Count(), 1);
+  EXPECT_DOUBLE_EQ(flat.edgePieces[0][0].start.x, 2.0) << "Q-B on the edge from Q to B";
+  ASSERT_EQ(flat.edgePieces[1].Count(), 1);
+  EXPECT_DOUBLE_EQ(flat.edgePieces[1][0].start.x, 4.0) << "B-Q on the edge from B to Q'";
+
+  std::vector<EdgeSegment> region;
+  for (int32_t i = 0; i < net.nodes.Count(); ++i) {
+    Stack<EdgeSegment> out;
+    emitFillEdges(net.nodes[i], out);
+    region.insert(region.end(), out.Items(), out.Items() + out.Count());
+  }
+  EXPECT_NEAR(CoveredLength(region, {4, 0, 10}, {2, 2, 10}), 0.0, 1e-9) << "inside the region";
+  EXPECT_NEAR(TotalLength(region), 4 + 2 * std::sqrt(8.0) + 4, 1e-9) << "A-B, B-D, D-Q, Q-A";
 }
 
 TEST_F(ObjNetzTest, ReportsWhenTheNodesOrTheNeighboursCannotBeAllocated) {
