@@ -2,7 +2,6 @@
 // index for its range, so a damaged file is refused with the place of the
 // damage instead of giving a document that breaks later.
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -13,64 +12,64 @@
 namespace host::import {
 namespace {
 
-std::string At(const std::string& where, size_t index) {
-  return where + "[" + std::to_string(index) + "]";
-}
-
 // An index into a list of `count`, or kNoIndex.
-int32_t ReadIndex(const json& value, size_t count, const std::string& where) {
+int32_t ReadIndex(const json& value, size_t count, const Place& where) {
   const int32_t index = ReadInt32(value, where);
   if (index != kNoIndex && (index < 0 || static_cast<size_t>(index) >= count)) {
-    throw FormatError(where + ": " + std::to_string(index) + " is not an index of the list");
+    throw FormatError(where.Text() + ": " + std::to_string(index) + " is not an index of the list");
   }
   return index;
 }
 
-HostTag ReadTag(const json& value, size_t materialCount, const std::string& where) {
+HostTag ReadTag(const json& value, size_t materialCount, const Place& where) {
   HostTag tag;
-  tag.type = ReadInt32(Member(value, "type", where), where + ".type");
-  tag.name = ReadText(Member(value, "name", where), where + ".name");
-  tag.data = ReadContainer(Member(value, "data", where), where + ".data");
-  tag.material = ReadIndex(Member(value, "material", where), materialCount, where + ".material");
-  tag.pluginId = ReadInt32(Member(value, "pluginId", where), where + ".pluginId");
+  tag.type = ReadInt32(Member(value, "type", where), Place(where, "type"));
+  tag.name = ReadText(Member(value, "name", where), Place(where, "name"));
+  tag.data = ReadContainer(Member(value, "data", where), Place(where, "data"));
+  tag.material =
+      ReadIndex(Member(value, "material", where), materialCount, Place(where, "material"));
+  tag.pluginId = ReadInt32(Member(value, "pluginId", where), Place(where, "pluginId"));
   const json& selection = ListMember(value, "selection", where);
+  const Place selectionPlace(where, "selection");
   for (size_t i = 0; i < selection.size(); ++i) {
-    const int32_t index = ReadInt32(selection[i], At(where + ".selection", i));
-    if (index < 0) throw FormatError(At(where + ".selection", i) + ": a negative index");
+    const Place place(selectionPlace, i);
+    const int32_t index = ReadInt32(selection[i], place);
+    if (index < 0) throw FormatError(place.Text() + ": a negative index");
     tag.selection.indices.insert(index);
   }
   return tag;
 }
 
-Interpolation ReadInterpolation(const json& track, const std::string& where) {
+Interpolation ReadInterpolation(const json& track, const Place& where) {
   const std::string name = ReadText(Member(track, "interpolation", where), where);
   if (name == "linear") return Interpolation::kLinear;
   if (name == "step") return Interpolation::kStep;
-  throw FormatError(where + ": unknown interpolation '" + name + "'");
+  throw FormatError(where.Text() + ": unknown interpolation '" + name + "'");
 }
 
 // The keys of a track as rows of `width` finite numbers, time first, in
 // strictly ascending time.
 std::vector<std::vector<double>> ReadKeyRows(const json& track, size_t width,
-                                             const std::string& where) {
+                                             const Place& where) {
   const json& keys = ListMember(track, "keys", where);
+  const Place keysPlace(where, "keys");
   std::vector<std::vector<double>> rows;
   for (size_t i = 0; i < keys.size(); ++i) {
-    const std::string place = At(where + ".keys", i);
+    const Place place(keysPlace, i);
     if (!keys[i].is_array() || keys[i].size() != width) {
-      throw FormatError(place + ": expected " + std::to_string(width) + " numbers");
+      throw FormatError(place.Text() + ": expected " + std::to_string(width) + " numbers");
     }
     std::vector<double> row;
     for (const json& n : keys[i]) row.push_back(ReadFiniteReal(n, place));
     if (!rows.empty() && row[0] <= rows.back()[0]) {
-      throw FormatError(place + ": key times must ascend");
+      throw FormatError(place.Text() + ": key times must ascend");
     }
     rows.push_back(std::move(row));
   }
   return rows;
 }
 
-VectorTrack ReadVectorTrack(const json& value, const std::string& where) {
+VectorTrack ReadVectorTrack(const json& value, const Place& where) {
   VectorTrack track;
   track.interpolation = ReadInterpolation(value, where);
   for (const auto& r : ReadKeyRows(value, 4, where))
@@ -78,7 +77,7 @@ VectorTrack ReadVectorTrack(const json& value, const std::string& where) {
   return track;
 }
 
-RotationTrack ReadRotationTrack(const json& value, const std::string& where) {
+RotationTrack ReadRotationTrack(const json& value, const Place& where) {
   RotationTrack track;
   track.interpolation = ReadInterpolation(value, where);
   for (const auto& r : ReadKeyRows(value, 5, where)) {
@@ -87,41 +86,43 @@ RotationTrack ReadRotationTrack(const json& value, const std::string& where) {
   return track;
 }
 
-CameraParams ReadCamera(const json& value, const std::string& where) {
+CameraParams ReadCamera(const json& value, const Place& where) {
   CameraParams camera;
-  camera.projection = ReadInt32(Member(value, "projection", where), where + ".projection");
-  camera.lens = ReadFiniteReal(Member(value, "lens", where), where + ".lens");
-  camera.filmWidth = ReadFiniteReal(Member(value, "filmWidth", where), where + ".filmWidth");
-  camera.zoom = ReadFiniteReal(Member(value, "zoom", where), where + ".zoom");
+  camera.projection = ReadInt32(Member(value, "projection", where), Place(where, "projection"));
+  camera.lens = ReadFiniteReal(Member(value, "lens", where), Place(where, "lens"));
+  camera.filmWidth = ReadFiniteReal(Member(value, "filmWidth", where), Place(where, "filmWidth"));
+  camera.zoom = ReadFiniteReal(Member(value, "zoom", where), Place(where, "zoom"));
   if (camera.lens <= 0 || camera.filmWidth <= 0 || camera.zoom <= 0) {
-    throw FormatError(where + ": lens, film width and zoom must be positive");
+    throw FormatError(where.Text() + ": lens, film width and zoom must be positive");
   }
   return camera;
 }
 
-void ReadGeometry(const json& value, HostObject& object, const std::string& where) {
+void ReadGeometry(const json& value, HostObject& object, const Place& where) {
   const json& points = ListMember(value, "points", where);
+  const Place pointsPlace(where, "points");
   if (points.size() % 3 != 0 || points.size() / 3 > std::numeric_limits<int32_t>::max()) {
-    throw FormatError(where + ".points: expected x, y, z for every point");
+    throw FormatError(pointsPlace.Text() + ": expected x, y, z for every point");
   }
   for (size_t i = 0; i < points.size(); i += 3) {
-    const std::string place = At(where + ".points", i);
+    const Place place(pointsPlace, i);
     object.points.push_back({static_cast<float>(ReadFiniteReal(points[i], place)),
                              static_cast<float>(ReadFiniteReal(points[i + 1], place)),
                              static_cast<float>(ReadFiniteReal(points[i + 2], place))});
   }
   const json& polygons = ListMember(value, "polygons", where);
+  const Place polygonsPlace(where, "polygons");
   if (polygons.size() % 4 != 0) {
-    throw FormatError(where + ".polygons: expected four point indices for every polygon");
+    throw FormatError(polygonsPlace.Text() + ": expected four point indices for every polygon");
   }
   const auto pointCount = static_cast<int32_t>(object.points.size());
   for (size_t i = 0; i < polygons.size(); i += 4) {
     int32_t corner[4];
     for (size_t k = 0; k < 4; ++k) {
-      const std::string place = At(where + ".polygons", i + k);
+      const Place place(polygonsPlace, i + k);
       corner[k] = ReadInt32(polygons[i + k], place);
       if (corner[k] < 0 || corner[k] >= pointCount) {
-        throw FormatError(place + ": point " + std::to_string(corner[k]) + " does not exist");
+        throw FormatError(place.Text() + ": point " + std::to_string(corner[k]) + " does not exist");
       }
     }
     object.polygons.push_back({corner[0], corner[1], corner[2], corner[3]});
@@ -130,41 +131,47 @@ void ReadGeometry(const json& value, HostObject& object, const std::string& wher
 
 // Everything of an object but its place in the tree.
 void ReadObjectBody(const json& value, size_t materialCount, HostObject& object,
-                    const std::string& where) {
-  object.name = ReadText(Member(value, "name", where), where + ".name");
-  object.type = ReadInt32(Member(value, "type", where), where + ".type");
-  object.visibility = ReadInt32(Member(value, "visibility", where), where + ".visibility");
+                    const Place& where) {
+  object.name = ReadText(Member(value, "name", where), Place(where, "name"));
+  object.type = ReadInt32(Member(value, "type", where), Place(where, "type"));
+  const Place visibilityPlace(where, "visibility");
+  object.visibility = ReadInt32(Member(value, "visibility", where), visibilityPlace);
   if (object.visibility < kVisibilityOn || object.visibility > kVisibilityUndefined) {
-    throw FormatError(where + ".visibility: expected 0, 1 or 2");
+    throw FormatError(visibilityPlace.Text() + ": expected 0, 1 or 2");
   }
-  object.local = ReadMatrix(Member(value, "matrix", where), where + ".matrix");
+  object.local = ReadMatrix(Member(value, "matrix", where), Place(where, "matrix"));
   ReadGeometry(value, object, where);
   const json& tags = ListMember(value, "tags", where);
+  const Place tagsPlace(where, "tags");
   for (size_t i = 0; i < tags.size(); ++i) {
-    AddTag(object, ReadTag(tags[i], materialCount, At(where + ".tags", i)));
+    AddTag(object, ReadTag(tags[i], materialCount, Place(tagsPlace, i)));
   }
-  object.camera = ReadCamera(Member(value, "camera", where), where + ".camera");
+  object.camera = ReadCamera(Member(value, "camera", where), Place(where, "camera"));
   const json& tracks = Member(value, "tracks", where);
+  const Place tracksPlace(where, "tracks");
   object.tracks.position =
-      ReadVectorTrack(Member(tracks, "position", where), where + ".tracks.position");
+      ReadVectorTrack(Member(tracks, "position", where), Place(tracksPlace, "position"));
   object.tracks.rotation =
-      ReadRotationTrack(Member(tracks, "rotation", where), where + ".tracks.rotation");
-  object.tracks.scale = ReadVectorTrack(Member(tracks, "scale", where), where + ".tracks.scale");
+      ReadRotationTrack(Member(tracks, "rotation", where), Place(tracksPlace, "rotation"));
+  object.tracks.scale =
+      ReadVectorTrack(Member(tracks, "scale", where), Place(tracksPlace, "scale"));
 }
 
-HostMaterial ReadMaterial(const json& value, const std::string& where) {
+HostMaterial ReadMaterial(const json& value, const Place& where) {
   HostMaterial material;
-  material.name = ReadText(Member(value, "name", where), where + ".name");
-  material.type = ReadInt32(Member(value, "type", where), where + ".type");
-  material.data = ReadContainer(Member(value, "data", where), where + ".data");
+  material.name = ReadText(Member(value, "name", where), Place(where, "name"));
+  material.type = ReadInt32(Member(value, "type", where), Place(where, "type"));
+  material.data = ReadContainer(Member(value, "data", where), Place(where, "data"));
   const json& channels = ListMember(value, "channels", where);
+  const Place channelsPlace(where, "channels");
   if (channels.size() != material.channels.size()) {
-    throw FormatError(where + ".channels: expected " + std::to_string(kMaterialChannels));
+    throw FormatError(channelsPlace.Text() + ": expected " + std::to_string(kMaterialChannels));
   }
   for (size_t i = 0; i < channels.size(); ++i) {
-    const std::string place = At(where + ".channels", i);
+    const Place place(channelsPlace, i);
     material.channels[i].enabled = ReadBool(Member(channels[i], "enabled", place), place);
-    material.channels[i].data = ReadContainer(Member(channels[i], "data", place), place + ".data");
+    material.channels[i].data =
+        ReadContainer(Member(channels[i], "data", place), Place(place, "data"));
   }
   return material;
 }
@@ -174,12 +181,13 @@ HostMaterial ReadMaterial(const json& value, const std::string& where) {
 void LinkTree(const json& root, const json& objects, Scene& scene) {
   const size_t count = scene.objects.size();
   std::vector<int32_t> firstChild(count), nextSibling(count);
+  const Place objectsPlace("objects");
   for (size_t i = 0; i < count; ++i) {
-    const std::string where = At("objects", i);
+    const Place where(objectsPlace, i);
     firstChild[i] =
-        ReadIndex(Member(objects[i], "firstChild", where), count, where + ".firstChild");
+        ReadIndex(Member(objects[i], "firstChild", where), count, Place(where, "firstChild"));
     nextSibling[i] =
-        ReadIndex(Member(objects[i], "nextSibling", where), count, where + ".nextSibling");
+        ReadIndex(Member(objects[i], "nextSibling", where), count, Place(where, "nextSibling"));
   }
   const int32_t first = ReadIndex(Member(root, "firstObject", "document"), count, "firstObject");
 
@@ -192,7 +200,7 @@ void LinkTree(const json& root, const json& objects, Scene& scene) {
     pending.pop_back();
     for (; index != kNoIndex; index = nextSibling[static_cast<size_t>(index)]) {
       if (reached[static_cast<size_t>(index)]) {
-        throw FormatError(At("objects", static_cast<size_t>(index)) +
+        throw FormatError(Place(objectsPlace, static_cast<size_t>(index)).Text() +
                           ": the object is linked into the tree twice");
       }
       reached[static_cast<size_t>(index)] = true;
@@ -235,6 +243,23 @@ void CheckStoredSettings(const HostDocument& doc) {
                  "renderSettings: the picture height");
 }
 
+// The whole stream, read in large blocks into a text sized to the file
+// where its size is known: a stream iterator takes a file of many objects
+// one character at a time, and a growing text copies it again and again.
+std::string ReadWholeStream(std::ifstream& in) {
+  std::string text;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0) text.reserve(static_cast<size_t>(size));
+  in.clear();
+  std::vector<char> block(size_t{1} << 20);
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+    text.append(block.data(), static_cast<size_t>(in.gcount()));
+  }
+  return text;
+}
+
 }  // namespace
 
 std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
@@ -255,10 +280,12 @@ std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
 
   Scene& scene = doc->scene;
   const json& materials = ListMember(root, "materials", "document");
+  const Place materialsPlace("materials");
   for (size_t i = 0; i < materials.size(); ++i) {
-    AddMaterial(scene, ReadMaterial(materials[i], At("materials", i)));
+    AddMaterial(scene, ReadMaterial(materials[i], Place(materialsPlace, i)));
   }
   const json& objects = ListMember(root, "objects", "document");
+  const Place objectsPlace("objects");
   if (objects.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
     throw FormatError("objects: too many objects");
   }
@@ -267,7 +294,7 @@ std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
     auto object = std::make_unique<HostObject>();
     object->scene = &scene;
     object->index = static_cast<int32_t>(i);
-    ReadObjectBody(objects[i], scene.materials.size(), *object, At("objects", i));
+    ReadObjectBody(objects[i], scene.materials.size(), *object, Place(objectsPlace, i));
     scene.objects.push_back(std::move(object));
   }
   LinkTree(root, objects, scene);
@@ -286,7 +313,7 @@ std::unique_ptr<HostDocument> LoadNativeFile(const std::string& path, std::strin
     reason = "the file cannot be read";
     return nullptr;
   }
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = ReadWholeStream(in);
   json root;
   try {
     root = json::parse(text);
