@@ -1,8 +1,11 @@
 // The native format's reader: every value is checked for its kind and every
 // index for its range, so a damaged file is refused with the place of the
 // damage instead of giving a document that breaks later.
+#include <exception>
 #include <fstream>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "host/api/vexmark_ids.h"
@@ -260,9 +263,108 @@ std::string ReadWholeStream(std::ifstream& in) {
   return text;
 }
 
-}  // namespace
+// Reads the elements of the document's object list while the file is
+// parsed and drops each from the JSON tree once read, so that a file of many
+// objects never holds the tree of all of them (a few kilobytes each) at once.
+// It runs as the parser's callback. The first element that is not a
+// readable object is kept as its error, thrown where reading the tree would
+// have thrown it; the link indices are kept as they are, for LinkTree once
+// the count is known. It needs the material count first, as files written
+// by this program have it; a file whose list comes before its materials is
+// read as a whole tree instead. A second object or material list after the
+// streamed one, which the tree would take instead of the first, asks for
+// the file to be parsed again as a whole tree.
+class ObjectStream {
+ public:
+  bool operator()(int depth, json::parse_event_t event, json& parsed) {
+    if (depth == 1) return AtTopLevel(event, parsed);
+    if (depth != 2 || !inList_) return true;
+    if (event == json::parse_event_t::object_start || event == json::parse_event_t::array_start) {
+      return true;
+    }
+    Take(parsed);
+    return false;
+  }
 
-std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
+  bool streamed() const { return streamed_; }
+  bool irregular() const { return irregular_; }
+
+  // Moves the objects into the scene, or throws the first error found in
+  // them. The links stay for LinkTree.
+  void Into(Scene& scene) {
+    if (error_) std::rethrow_exception(error_);
+    for (std::unique_ptr<HostObject>& object : objects_) {
+      object->scene = &scene;
+      scene.objects.push_back(std::move(object));
+    }
+    objects_.clear();
+  }
+
+  const json& links() const { return links_; }
+
+ private:
+  bool AtTopLevel(json::parse_event_t event, const json& parsed) {
+    if (event == json::parse_event_t::key) {
+      key_ = parsed.get<std::string>();
+      if ((key_ == "objects" || key_ == "materials") && streamed_) irregular_ = true;
+      return true;
+    }
+    if (event == json::parse_event_t::array_start && key_ == "objects") {
+      streamed_ = materialsKnown_;
+      inList_ = streamed_;
+    } else if (event == json::parse_event_t::array_end && key_ == "objects") {
+      inList_ = false;
+    } else if (event == json::parse_event_t::array_end && key_ == "materials") {
+      materialCount_ = parsed.size();
+      materialsKnown_ = true;
+    }
+    return true;
+  }
+
+  void Take(json& element) {
+    const size_t index = links_.size();
+    json link = json::object();
+    if (element.is_object()) {
+      for (const char* key : {"firstChild", "nextSibling"}) {
+        const auto it = element.find(key);
+        if (it != element.end()) link[key] = *it;
+      }
+    }
+    links_.push_back(std::move(link));
+    if (error_) return;
+    if (index >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+      error_ = std::make_exception_ptr(FormatError("objects: too many objects"));
+      return;
+    }
+    auto object = std::make_unique<HostObject>();
+    object->index = static_cast<int32_t>(index);
+    try {
+      ReadObjectBody(element, materialCount_, *object, Place(objectsPlace_, index));
+    } catch (const FormatError&) {
+      error_ = std::current_exception();
+      return;
+    } catch (const json::exception&) {
+      error_ = std::current_exception();
+      return;
+    }
+    objects_.push_back(std::move(object));
+  }
+
+  const Place objectsPlace_{"objects"};
+  std::string key_;
+  bool streamed_ = false;
+  bool inList_ = false;
+  bool irregular_ = false;
+  bool materialsKnown_ = false;
+  size_t materialCount_ = 0;
+  std::vector<std::unique_ptr<HostObject>> objects_;
+  json links_ = json::array();
+  std::exception_ptr error_;
+};
+
+// The document from its JSON tree; the objects from `stream` when it took
+// them while the file was parsed.
+std::unique_ptr<HostDocument> ReadDocument(const json& root, ObjectStream* stream) {
   if (!root.is_object() || root.value("format", json()) != kNativeFormatName) {
     throw FormatError("not a Vexmark document");
   }
@@ -285,19 +387,24 @@ std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
     AddMaterial(scene, ReadMaterial(materials[i], Place(materialsPlace, i)));
   }
   const json& objects = ListMember(root, "objects", "document");
-  const Place objectsPlace("objects");
-  if (objects.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    throw FormatError("objects: too many objects");
+  if (stream != nullptr && stream->streamed()) {
+    stream->Into(scene);
+    LinkTree(root, stream->links(), scene);
+  } else {
+    const Place objectsPlace("objects");
+    if (objects.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+      throw FormatError("objects: too many objects");
+    }
+    for (size_t i = 0; i < objects.size(); ++i) {
+      // Objects are created unlinked; LinkTree gives them their places.
+      auto object = std::make_unique<HostObject>();
+      object->scene = &scene;
+      object->index = static_cast<int32_t>(i);
+      ReadObjectBody(objects[i], scene.materials.size(), *object, Place(objectsPlace, i));
+      scene.objects.push_back(std::move(object));
+    }
+    LinkTree(root, objects, scene);
   }
-  for (size_t i = 0; i < objects.size(); ++i) {
-    // Objects are created unlinked; LinkTree gives them their places.
-    auto object = std::make_unique<HostObject>();
-    object->scene = &scene;
-    object->index = static_cast<int32_t>(i);
-    ReadObjectBody(objects[i], scene.materials.size(), *object, Place(objectsPlace, i));
-    scene.objects.push_back(std::move(object));
-  }
-  LinkTree(root, objects, scene);
 
   const json& view = Member(root, "view", "document");
   scene.view.linkedCamera =
@@ -305,6 +412,12 @@ std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
   ReadObjectBody(Member(view, "camera", "view"), scene.materials.size(), scene.view.camera,
                  "view.camera");
   return doc;
+}
+
+}  // namespace
+
+std::unique_ptr<HostDocument> DocumentFromJson(const json& root) {
+  return ReadDocument(root, nullptr);
 }
 
 std::unique_ptr<HostDocument> LoadNativeFile(const std::string& path, std::string& reason) {
@@ -315,14 +428,16 @@ std::unique_ptr<HostDocument> LoadNativeFile(const std::string& path, std::strin
   }
   const std::string text = ReadWholeStream(in);
   json root;
+  ObjectStream stream;
   try {
-    root = json::parse(text);
+    root = json::parse(text, std::ref(stream));
+    if (stream.irregular()) root = json::parse(text);
   } catch (const json::parse_error& e) {
     reason = "not valid JSON (byte " + std::to_string(e.byte) + ")";
     return nullptr;
   }
   try {
-    return DocumentFromJson(root);
+    return ReadDocument(root, stream.irregular() ? nullptr : &stream);
   } catch (const FormatError& e) {
     reason = e.what();
   } catch (const json::exception& e) {
