@@ -20,17 +20,6 @@ struct RundungsSort {
   bool operator()(const SnapEntry& a, const SnapEntry& b) const { return a.key < b.key; }
 };
 
-// Whether two objects may hold corners to weld: their bounding boxes,
-// grown by the snapping distance, overlap. Without the margin, corners that
-// nearly touch across a gap between the boxes would stay apart.
-bool BoxesWithinSnapReach(const BSPPolyObj& a, const BSPPolyObj& b) {
-  for (int axis = 0; axis < 3; ++axis)
-    if (a.boundsMax[axis] + kSnapTolerance < b.boundsMin[axis] ||
-        b.boundsMax[axis] + kSnapTolerance < a.boundsMin[axis])
-      return false;
-  return true;
-}
-
 // Finds, for one object at a time, the later objects (higher list index)
 // whose boxes are within snap reach, without testing every pair: the boxes,
 // each grown by the snapping distance at its upper end, are entered into the
@@ -39,14 +28,22 @@ bool BoxesWithinSnapReach(const BSPPolyObj& a, const BSPPolyObj& b) {
 // cover a few cells; a box that would cover very many cells (a ground plane
 // among small parts), and a box whose bounds are not numbers, is tested
 // against every other object, as a full test would. The result is the exact
-// pair test's, in list order.
+// pair test's, in list order. An object's query visits the cells it was
+// entered into, so each of its entries remembers where its cell's run of
+// entries starts: a query searches nothing, and the pair tests read a compact
+// copy of the boxes instead of the scattered objects.
 class SnapNeighbours {
  public:
   bool Build(const Stack<BSPPolyObj*>& objects) {
     objects_ = &objects;
+    if (boxes_.SetCount(objects.Count()) != 0) return false;
     Stack<double> sizes;
     for (int32_t i = 0; i < objects.Count() && MemoryErrorFlag::Test() == 0; ++i) {
       const BSPPolyObj& o = *objects[i];
+      for (int axis = 0; axis < 3; ++axis) {
+        boxes_[i].low[axis] = o.boundsMin[axis];
+        boxes_[i].high[axis] = o.boundsMax[axis];
+      }
       if (!FiniteBox(o)) {
         everywhere_.Push(i);
         continue;
@@ -86,32 +83,27 @@ class SnapNeighbours {
                 return a.cell != b.cell ? a.cell < b.cell : a.object < b.object;
               });
     std::sort(everywhere_.Items(), everywhere_.Items() + everywhere_.Count());
-    return MemoryErrorFlag::Test() == 0;
+    return IndexRuns(objects.Count()) && MemoryErrorFlag::Test() == 0;
   }
 
   // The objects after `i` within snap reach of it, in list order.
   void Later(int32_t i, Stack<int32_t>& out) const {
     while (!out.Empty()) out.Pop();
     const Stack<BSPPolyObj*>& objects = *objects_;
-    const BSPPolyObj& self = *objects[i];
+    const Box& self = boxes_[i];
     const auto offer = [&](int32_t k) {
-      if (k > i && BoxesWithinSnapReach(self, *objects[k])) out.Push(k);
+      if (k > i && WithinSnapReach(self, boxes_[k])) out.Push(k);
     };
     int32_t from[3], to[3];
-    if (!FiniteBox(self) || !CellRange(self, from, to)) {
+    if (!FiniteBox(*objects[i]) || !CellRange(*objects[i], from, to)) {
       for (int32_t k = i + 1; k < objects.Count(); ++k) offer(k);
       return;
     }
-    const CellEntry* begin = entries_.Items();
-    const CellEntry* end = begin + entries_.Count();
-    for (int32_t x = from[0]; x <= to[0]; ++x) {
-      for (int32_t y = from[1]; y <= to[1]; ++y) {
-        for (int32_t z = from[2]; z <= to[2]; ++z) {
-          const int64_t key = Key(x, y, z);
-          const CellEntry* first = std::lower_bound(
-              begin, end, key, [](const CellEntry& e, int64_t k) { return e.cell < k; });
-          for (const CellEntry* e = first; e != end && e->cell == key; ++e) offer(e->object);
-        }
+    const int32_t count = entries_.Count();
+    for (int32_t own = ownFrom_[i]; own < ownFrom_[i + 1]; ++own) {
+      const int32_t run = runOf_[own];
+      for (int32_t e = run; e < count && entries_[e].cell == entries_[run].cell; ++e) {
+        offer(entries_[e].object);
       }
     }
     for (int32_t w = 0; w < everywhere_.Count(); ++w) offer(everywhere_[w]);
@@ -125,6 +117,41 @@ class SnapNeighbours {
     int64_t cell = 0;
     int32_t object = 0;
   };
+
+  struct Box {
+    double low[3] = {0.0, 0.0, 0.0};
+    double high[3] = {0.0, 0.0, 0.0};
+  };
+
+  // Whether two objects may hold corners to weld: their bounding boxes,
+  // grown by the snapping distance, overlap. Without the margin, corners
+  // that nearly touch across a gap between the boxes would stay apart.
+  static bool WithinSnapReach(const Box& a, const Box& b) {
+    for (int axis = 0; axis < 3; ++axis)
+      if (a.high[axis] + kSnapTolerance < b.low[axis] ||
+          b.high[axis] + kSnapTolerance < a.low[axis])
+        return false;
+    return true;
+  }
+
+  // For every object, the first entries of the runs of the cells it was
+  // entered into (runOf_ from ownFrom_[i] up to ownFrom_[i + 1]), gathered
+  // by a counting sort over the sorted entries.
+  bool IndexRuns(int32_t objectCount) {
+    const int32_t count = entries_.Count();
+    if (ownFrom_.SetCount(objectCount + 1) != 0 || runOf_.SetCount(count) != 0) return false;
+    for (int32_t e = 0; e < count; ++e) ++ownFrom_[entries_[e].object + 1];
+    for (int32_t i = 0; i < objectCount; ++i) ownFrom_[i + 1] += ownFrom_[i];
+    Stack<int32_t> next;
+    if (next.SetCount(objectCount) != 0) return false;
+    for (int32_t i = 0; i < objectCount; ++i) next[i] = ownFrom_[i];
+    int32_t run = 0;
+    for (int32_t e = 0; e < count; ++e) {
+      if (entries_[e].cell != entries_[run].cell) run = e;
+      runOf_[next[entries_[e].object]++] = run;
+    }
+    return true;
+  }
 
   // Cells per axis at most, and cells a box may cover before it is tested
   // against every object instead.
@@ -162,6 +189,9 @@ class SnapNeighbours {
   const Stack<BSPPolyObj*>* objects_ = nullptr;
   Stack<CellEntry> entries_;
   Stack<int32_t> everywhere_;
+  Stack<Box> boxes_;
+  Stack<int32_t> ownFrom_;
+  Stack<int32_t> runOf_;
   double low_[3] = {INFINITY, INFINITY, INFINITY};
   double high_[3] = {-INFINITY, -INFINITY, -INFINITY};
   double cell_ = 1.0;

@@ -30,17 +30,13 @@ json ValueToJson(int32_t key, const ContainerValue& value) {
   return std::visit(Visitor{key}, value);
 }
 
-std::string At(const std::string& where, size_t index) {
-  return where + "[" + std::to_string(index) + "]";
-}
-
-float ReadFloat(const json& value, const std::string& where) {
+float ReadFloat(const json& value, const Place& where) {
   return static_cast<float>(ReadReal(value, where));
 }
 
-HostContainer ReadContainerAt(const json& value, const std::string& where, int depth);
+HostContainer ReadContainerAt(const json& value, const Place& where, int depth);
 
-ContainerValue ReadValue(const std::string& kind, const json& v, const std::string& where,
+ContainerValue ReadValue(const std::string& kind, const json& v, const Place& where,
                          int depth) {
   if (kind == "int") return ReadInt64(v, where);
   if (kind == "bool") return ReadBool(v, where);
@@ -48,34 +44,35 @@ ContainerValue ReadValue(const std::string& kind, const json& v, const std::stri
   if (kind == "string") return ReadText(v, where);
   if (kind == "file") return FileName{ReadText(v, where)};
   if (kind == "vector") {
-    if (!v.is_array() || v.size() != 3) throw FormatError(where + ": expected three numbers");
+    if (!v.is_array() || v.size() != 3) throw FormatError(where.Text() + ": expected three numbers");
     return HostVector{ReadFloat(v[0], where), ReadFloat(v[1], where), ReadFloat(v[2], where)};
   }
   if (kind == "time") {
     if (!v.is_array() || v.size() != 2)
-      throw FormatError(where + ": expected [numerator, denominator]");
+      throw FormatError(where.Text() + ": expected [numerator, denominator]");
     const HostTime time{ReadInt64(v[0], where), ReadInt64(v[1], where)};
-    if (time.den <= 0) throw FormatError(where + ": a time needs a positive denominator");
+    if (time.den <= 0) throw FormatError(where.Text() + ": a time needs a positive denominator");
     return time;
   }
   if (kind == "container") return NestedContainer(ReadContainerAt(v, where, depth + 1));
-  throw FormatError(where + ": unknown value kind '" + kind + "'");
+  throw FormatError(where.Text() + ": unknown value kind '" + kind + "'");
 }
 
-HostContainer ReadContainerAt(const json& value, const std::string& where, int depth) {
-  if (depth > kMaxContainerDepth) throw FormatError(where + ": containers nest too deeply");
-  if (!value.is_object()) throw FormatError(where + ": expected a container");
-  HostContainer container(ReadInt32(Member(value, "id", where), where + ".id"));
+HostContainer ReadContainerAt(const json& value, const Place& where, int depth) {
+  if (depth > kMaxContainerDepth) throw FormatError(where.Text() + ": containers nest too deeply");
+  if (!value.is_object()) throw FormatError(where.Text() + ": expected a container");
+  HostContainer container(ReadInt32(Member(value, "id", where), Place(where, "id")));
   const json& values = ListMember(value, "values", where);
+  const Place valuesPlace(where, "values");
   for (size_t i = 0; i < values.size(); ++i) {
-    const std::string place = At(where + ".values", i);
+    const Place place(valuesPlace, i);
     const json& entry = values[i];
     if (!entry.is_array() || entry.size() != 3) {
-      throw FormatError(place + ": expected [key, kind, value]");
+      throw FormatError(place.Text() + ": expected [key, kind, value]");
     }
     const int32_t key = ReadInt32(entry[0], place);
     if (container.values.count(key) != 0) {
-      throw FormatError(place + ": key " + std::to_string(key) + " appears twice");
+      throw FormatError(place.Text() + ": key " + std::to_string(key) + " appears twice");
     }
     container.Set(key, ReadValue(ReadText(entry[1], place), entry[2], place, depth));
   }
@@ -83,6 +80,13 @@ HostContainer ReadContainerAt(const json& value, const std::string& where, int d
 }
 
 }  // namespace
+
+std::string Place::Text() const {
+  std::string text = parent_ != nullptr ? parent_->Text() : std::string();
+  if (name_ == nullptr) return text + "[" + std::to_string(index_) + "]";
+  if (parent_ != nullptr) text += ".";
+  return text + name_;
+}
 
 json RealToJson(double value) {
   if (std::isnan(value)) return "nan";
@@ -101,50 +105,50 @@ json MatrixToJson(const Matrix& m) {
           m.v2.x,  m.v2.y,  m.v2.z,  m.v3.x, m.v3.y, m.v3.z};
 }
 
-const json& Member(const json& object, const char* key, const std::string& where) {
-  if (!object.is_object()) throw FormatError(where + ": expected an object");
+const json& Member(const json& object, const char* key, const Place& where) {
+  if (!object.is_object()) throw FormatError(where.Text() + ": expected an object");
   const auto it = object.find(key);
-  if (it == object.end()) throw FormatError(where + ": '" + key + "' is missing");
+  if (it == object.end()) throw FormatError(where.Text() + ": '" + key + "' is missing");
   return *it;
 }
 
-const json& ListMember(const json& object, const char* key, const std::string& where) {
+const json& ListMember(const json& object, const char* key, const Place& where) {
   const json& list = Member(object, key, where);
-  if (!list.is_array()) throw FormatError(where + "." + key + ": expected a list");
+  if (!list.is_array()) throw FormatError(Place(where, key).Text() + ": expected a list");
   return list;
 }
 
-int64_t ReadInt64(const json& value, const std::string& where) {
+int64_t ReadInt64(const json& value, const Place& where) {
   if (value.is_number_unsigned()) {
     const uint64_t v = value.get<uint64_t>();
     if (v > static_cast<uint64_t>(std::numeric_limits<int64_t>::max())) {
-      throw FormatError(where + ": the number is too large");
+      throw FormatError(where.Text() + ": the number is too large");
     }
     return static_cast<int64_t>(v);
   }
-  if (!value.is_number_integer()) throw FormatError(where + ": expected a whole number");
+  if (!value.is_number_integer()) throw FormatError(where.Text() + ": expected a whole number");
   return value.get<int64_t>();
 }
 
-int32_t ReadInt32(const json& value, const std::string& where) {
+int32_t ReadInt32(const json& value, const Place& where) {
   const int64_t v = ReadInt64(value, where);
   if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-    throw FormatError(where + ": the number is out of range");
+    throw FormatError(where.Text() + ": the number is out of range");
   }
   return static_cast<int32_t>(v);
 }
 
-bool ReadBool(const json& value, const std::string& where) {
-  if (!value.is_boolean()) throw FormatError(where + ": expected true or false");
+bool ReadBool(const json& value, const Place& where) {
+  if (!value.is_boolean()) throw FormatError(where.Text() + ": expected true or false");
   return value.get<bool>();
 }
 
-std::string ReadText(const json& value, const std::string& where) {
-  if (!value.is_string()) throw FormatError(where + ": expected a text");
+std::string ReadText(const json& value, const Place& where) {
+  if (!value.is_string()) throw FormatError(where.Text() + ": expected a text");
   return value.get<std::string>();
 }
 
-double ReadReal(const json& value, const std::string& where) {
+double ReadReal(const json& value, const Place& where) {
   if (value.is_number()) return value.get<double>();
   if (value.is_string()) {
     const std::string& text = value.get_ref<const std::string&>();
@@ -152,21 +156,21 @@ double ReadReal(const json& value, const std::string& where) {
     if (text == "inf") return std::numeric_limits<double>::infinity();
     if (text == "-inf") return -std::numeric_limits<double>::infinity();
   }
-  throw FormatError(where + ": expected a number");
+  throw FormatError(where.Text() + ": expected a number");
 }
 
-double ReadFiniteReal(const json& value, const std::string& where) {
+double ReadFiniteReal(const json& value, const Place& where) {
   const double v = ReadReal(value, where);
-  if (!std::isfinite(v)) throw FormatError(where + ": expected a finite number");
+  if (!std::isfinite(v)) throw FormatError(where.Text() + ": expected a finite number");
   return v;
 }
 
-HostContainer ReadContainer(const json& value, const std::string& where) {
+HostContainer ReadContainer(const json& value, const Place& where) {
   return ReadContainerAt(value, where, 0);
 }
 
-Matrix ReadMatrix(const json& value, const std::string& where) {
-  if (!value.is_array() || value.size() != 12) throw FormatError(where + ": expected 12 numbers");
+Matrix ReadMatrix(const json& value, const Place& where) {
+  if (!value.is_array() || value.size() != 12) throw FormatError(where.Text() + ": expected 12 numbers");
   double n[12];
   for (size_t i = 0; i < 12; ++i) n[i] = ReadFiniteReal(value[i], where);
   return {{n[0], n[1], n[2]}, {n[3], n[4], n[5]}, {n[6], n[7], n[8]}, {n[9], n[10], n[11]}};

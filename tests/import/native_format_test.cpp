@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -235,10 +236,25 @@ TEST_F(NativeFormatTest, DamagedFilesAreRefusedWithThePlaceOfTheDamage) {
       {"nan point", [](json& j) { j["objects"][1]["points"][4] = "nan"; },
        "objects[1].points[3]: expected a finite number"},
       {"key order", [](json& j) { j["objects"][0]["tracks"]["position"]["keys"][1][0] = 5; },
-       "must ascend"},
+       "objects[0].tracks.position.keys[2]: key times must ascend"},
       {"value kind", [](json& j) { j["pluginData"]["values"][0][1] = "colour"; },
-       "unknown value kind 'colour'"},
-      {"zero lens", [](json& j) { j["objects"][4]["camera"]["lens"] = 0; }, "must be positive"},
+       "pluginData.values[0]: unknown value kind 'colour'"},
+      {"zero lens", [](json& j) { j["objects"][4]["camera"]["lens"] = 0; },
+       "objects[4].camera: lens, film width and zoom must be positive"},
+      {"selection", [](json& j) { j["objects"][1]["tags"][0]["selection"] = {3, -1}; },
+       "objects[1].tags[0].selection[1]: a negative index"},
+      {"tag data", [](json& j) { j["objects"][1]["tags"][0]["data"]["id"] = "one"; },
+       "objects[1].tags[0].data.id: expected a whole number"},
+      {"channel", [](json& j) { j["materials"][1]["channels"][2]["enabled"] = 1; },
+       "materials[1].channels[2]: expected true or false"},
+      {"channel data", [](json& j) { j["materials"][0]["channels"][3]["data"].erase("values"); },
+       "materials[0].channels[3].data: 'values' is missing"},
+      {"not a list", [](json& j) { j["objects"][3]["points"] = 1; },
+       "objects[3].points: expected a list"},
+      {"visibility", [](json& j) { j["objects"][2]["visibility"] = 7; },
+       "objects[2].visibility: expected 0, 1 or 2"},
+      {"view camera", [](json& j) { j["view"]["linkedCamera"] = 99; },
+       "view.linkedCamera: 99 is not an index of the list"},
       {"deep", [&deep](json& j) { j["settings"] = deep; }, "containers nest too deeply"},
   };
   for (const Case& c : cases) {
@@ -257,6 +273,87 @@ TEST_F(NativeFormatTest, DamagedFilesAreRefusedWithThePlaceOfTheDamage) {
   scene_files::WriteFile(folder_ + "/cut.vxm", text.substr(0, text.size() / 2));
   EXPECT_EQ(scene_files::Load(folder_ + "/cut.vxm", error), nullptr);
   EXPECT_NE(error.find("not valid JSON"), std::string::npos) << error;
+}
+
+// A file is read object by object while it is parsed; whatever the order of
+// its lists, repeated lists and damaged elements, the result is the one
+// the whole JSON tree gives: the same document or the same refusal.
+TEST_F(NativeFormatTest, ReadingObjectsWhileParsingGivesWhatTheWholeTreeGives) {
+  const std::string valid = folder_ + "/valid.vxm";
+  std::string error;
+  ASSERT_TRUE(host::SaveNativeDocument(*RichDocument(), valid, error)) << error;
+  const json good = json::parse(scene_files::ReadFile(valid));
+  // The members in the given order, repeats allowed, then the rest.
+  const auto text = [&good](std::vector<std::pair<std::string, json>> first) {
+    std::string out = "{";
+    std::vector<std::string> named;
+    for (const auto& [key, value] : first) {
+      out += json(key).dump() + ":" + value.dump() + ",";
+      named.push_back(key);
+    }
+    for (const auto& [key, value] : good.items()) {
+      if (std::find(named.begin(), named.end(), key) == named.end()) {
+        out += json(key).dump() + ":" + value.dump() + ",";
+      }
+    }
+    out.back() = '}';
+    return out;
+  };
+  json notAnObject = good["objects"];
+  notAnObject[2] = 5;
+  json badBodyAndLink = good["objects"];
+  badBodyAndLink[3].erase("name");
+  badBodyAndLink[1]["nextSibling"] = 99;
+  json oneMaterial = json::array({good["materials"][0]});
+
+  struct Case {
+    const char* name;
+    std::string text;
+    bool loads;
+  };
+  const Case cases[] = {
+      {"as saved", good.dump(), true},
+      {"objects before materials",
+       text({{"objects", good["objects"]}, {"materials", good["materials"]}}), true},
+      {"a damaged list, then the good one",
+       text({{"materials", good["materials"]},
+             {"objects", notAnObject},
+             {"objects", good["objects"]}}),
+       true},
+      {"the good list, then a damaged one",
+       text({{"materials", good["materials"]},
+             {"objects", good["objects"]},
+             {"objects", notAnObject}}),
+       false},
+      {"fewer materials after the objects",
+       text({{"materials", good["materials"]},
+             {"objects", good["objects"]},
+             {"materials", oneMaterial}}),
+       false},
+      {"an element that is not an object", text({{"objects", notAnObject}}), false},
+      {"a damaged body before a damaged link", text({{"objects", badBodyAndLink}}), false},
+  };
+  for (const Case& c : cases) {
+    std::string expected;
+    std::unique_ptr<HostDocument> whole;
+    try {
+      whole = host::import::DocumentFromJson(json::parse(c.text));
+    } catch (const std::exception& e) {
+      expected = e.what();
+    }
+    ASSERT_EQ(whole != nullptr, c.loads) << c.name << ": " << expected;
+    const std::string path = folder_ + "/streamed.vxm";
+    scene_files::WriteFile(path, c.text);
+    std::string reason;
+    const std::unique_ptr<HostDocument> streamed = host::import::LoadNativeFile(path, reason);
+    if (whole != nullptr) {
+      ASSERT_NE(streamed, nullptr) << c.name << ": " << reason;
+      EXPECT_EQ(host::DocumentDifference(*whole, *streamed), "") << c.name;
+    } else {
+      EXPECT_EQ(streamed, nullptr) << c.name;
+      EXPECT_EQ(reason, expected) << c.name;
+    }
+  }
 }
 
 TEST_F(NativeFormatTest, AFailedSaveLeavesTheEarlierFileAsItWas) {
