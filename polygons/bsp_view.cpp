@@ -105,7 +105,12 @@ Point ToCameraSpace(const BspView& view, const Point& world) {
   return Transform(view.cameraFromWorld, world);
 }
 
-int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, int32_t firstPlane) {
+namespace {
+
+// Clip; an untouched polygon is moved from `movable` (the polygon itself)
+// when given, else copied.
+int32_t ClipInto(const BspView& view, const BspPolygon& polygon, BspPolygon* movable,
+                 BspPolygon& out, int32_t firstPlane) {
   const BspPolygon* current = &polygon;
   BspPolygon kept;  // the current piece once it differs from `polygon`
   for (int32_t i = firstPlane; i < view.frustum.Count(); ++i) {
@@ -131,10 +136,22 @@ int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, in
   }
   if (current == &kept) {
     out = std::move(kept);
+  } else if (movable != nullptr) {
+    out = std::move(*movable);
   } else {
     out = polygon;
   }
   return 1;
+}
+
+}  // namespace
+
+int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, int32_t firstPlane) {
+  return ClipInto(view, polygon, nullptr, out, firstPlane);
+}
+
+int32_t ClipTaking(const BspView& view, BspPolygon& polygon, BspPolygon& out, int32_t firstPlane) {
+  return ClipInto(view, polygon, &polygon, out, firstPlane);
 }
 
 bool InsideFrustum(const BspView& view, const BspPolygon& polygon) {
