@@ -1,5 +1,6 @@
-// drawObjectLines: collect the visible pieces, build the net, emit the
-// stages of the drawing style, release the object's renderer polygons.
+// drawObjectLines: release the captured polygons, collect the visible
+// pieces, build the net, release the fragments, emit the stages of the
+// drawing style.
 #include "lines/object_lines.h"
 
 #include <cstring>
@@ -111,11 +112,6 @@ class ObjectDrawing {
   ExportJob& job_;
 };
 
-// The visible fragments and the captured polygons are consumed.
-void ReleaseRendererPolygons(BSPPolyObj& object) {
-  object.fragments.Clear();
-  object.ReleasePolygons();
-}
 
 }  // namespace
 
@@ -131,6 +127,10 @@ LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uin
 }
 
 bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& job) {
+  // The captured polygons served the passes only; the fragments are needed
+  // until the net is built. Each goes as early as it can, so that the net
+  // and the lines do not come on top of them.
+  object.ReleasePolygons();
   PiecesByPolygon pieces;
   if (!CollectVisiblePieces(object.fragments, object.mesh.polygonCount, pieces)) return false;
   if (!CancelAllInnerCuts(object, pieces, &job)) return false;
@@ -142,10 +142,10 @@ bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& 
                                            ? OverlappingEdges::kRunningItsWay
                                            : OverlappingEdges::kLast;
   buildNet(net, object, object.fragments, pieces, &job, overlapping);
+  object.fragments.Clear();
   if (MemoryErrorFlag::Test() != 0 || ExportCancelled(job)) return false;
 
   ObjectDrawing drawing(object, net, elements, job);
   if (!drawing.DrawStyle(object.options->drawingStyle)) return false;
-  ReleaseRendererPolygons(object);
   return MemoryErrorFlag::Test() == 0;
 }

@@ -25,11 +25,11 @@
 // `elements`, the element list of the frame's page. The job is the source of
 // stop requests and keeps the progress display fresh.
 //
-// Once the last stage of the style has run, the object's renderer polygons
-// (visible fragments and captured polygons) are released. A stop request or
-// a memory failure before or between the stages ends the object early and
-// leaves them in it. The object net and every working list are freed in
-// every case. False when the object ended early or memory ran out in the
+// The object's renderer polygons are released as soon as they are used up:
+// the captured polygons on entry (only the passes need them), the visible
+// fragments once the object net is built. A stop request or a memory failure
+// before or between the stages ends the object early. The object net and
+// every working list are freed in every case. False when the object ended early or memory ran out in the
 // last stage.
 bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& job);
 

@@ -50,6 +50,9 @@ bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon
     if (!FacesViewer(polygon, view.eye)) Flip(polygon);
     InsertPolygon(sceneTree, polygon, view, &deferred, 0, &job);
     DrainPlainInsertions(view, deferred, job);
+    // The tree keeps its own record of each piece and the occluder lists
+    // name captured polygons, so the copy's edges are done with.
+    polygon.edges.Clear();
   }
   deferred.Clear();
   entries.Clear();
