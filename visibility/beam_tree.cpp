@@ -51,15 +51,16 @@ void CreateNode(BeamTree& tree, const BspPolygon& polygon) {
     beam.subtree.owner = tree.owner;
     beam.subtree.arena = &arena;
   }
-  node->polygon = arena.New<BspPolygon>();
-  if (node->polygon == nullptr) return;
-  CopyAttributes(*node->polygon, polygon);
+  node->face.plane = polygon.plane;
+  node->face.origin = polygon.origin;
+  node->face.source = polygon.source;
+  node->face.polygonIndex = polygon.polygonIndex;
   tree.root = node;
 }
 
 // Pass 2 keeps a coplanar overlap only for the polygon that comes first in
 // (object list index, polygon index) order.
-bool WinsCoplanarTie(const BspPolygon& piece, const BspPolygon& node) {
+bool WinsCoplanarTie(const BspPolygon& piece, const NodeFace& node) {
   if (piece.source == nullptr || node.source == nullptr) return false;
   if (piece.source->listIndex != node.source->listIndex) {
     return piece.source->listIndex < node.source->listIndex;
@@ -69,37 +70,37 @@ bool WinsCoplanarTie(const BspPolygon& piece, const BspPolygon& node) {
 
 // The node test of the piece that passed all beams of `node`.
 void TestAgainstNode(const Insertion& how, BeamNode& node, BspPolygon& piece, int32_t depth) {
-  const BspPolygon& nodePolygon = *node.polygon;
-  const PolygonSide side = Classify(piece, nodePolygon.plane, kSideEpsilon);
+  const NodeFace& face = node.face;
+  const PolygonSide side = Classify(piece, face.plane, kSideEpsilon);
   switch (side) {
     case kSideCoplanar:
       if (!how.output) {
-        RecordOcclusion(piece, nodePolygon);
-        RecordOcclusion(nodePolygon, piece);
+        RecordOcclusion(piece, face);
+        RecordOcclusion(face, piece);
         InsertIntoHandle(how, node.frontChild, piece, depth);
-      } else if (WinsCoplanarTie(piece, nodePolygon)) {
+      } else if (WinsCoplanarTie(piece, face)) {
         InsertIntoHandle(how, node.frontChild, piece, depth);
       }
       return;
     case kSideBack:
-      if (!how.output) RecordOcclusion(piece, nodePolygon);
+      if (!how.output) RecordOcclusion(piece, face);
       return;
     case kSideFront:
       InsertIntoHandle(how, node.frontChild, piece, depth);
-      if (!how.output) RecordOcclusion(nodePolygon, piece);
+      if (!how.output) RecordOcclusion(face, piece);
       return;
     case kSideSpanning: {
       BspPolygon back;
       BspPolygon front;
-      const PolygonSide cut = Split(piece, nodePolygon.plane, back, front, how.view.eye,
+      const PolygonSide cut = Split(piece, face.plane, back, front, how.view.eye,
                                     kCutPlaneThroughEye, kSideEpsilon);
       if (MemoryErrorFlag::Test() != 0) return;
       if (cut == kSideFront || cut == kSideSpanning) {
         InsertIntoHandle(how, node.frontChild, front, depth);
       }
       if (!how.output) {
-        RecordOcclusion(piece, nodePolygon);
-        RecordOcclusion(nodePolygon, piece);
+        RecordOcclusion(piece, face);
+        RecordOcclusion(face, piece);
       }
       return;
     }
@@ -121,7 +122,7 @@ void FilterThroughBeams(const Insertion& how, BeamNode& node, BspPolygon& piece,
       if (how.output) {
         InsertIntoHandle(how, beam.subtree, piece, depth);
       } else {
-        RecordOcclusion(piece, *node.polygon);  // seen edge-on: dropped
+        RecordOcclusion(piece, node.face);  // seen edge-on: dropped
       }
       return;
     }
@@ -211,16 +212,32 @@ void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
   InsertAtNode(how, *item.node, item.polygon, 0);
 }
 
-void RecordOcclusion(const BspPolygon& hidden, const BspPolygon& occluder) {
-  BspPolygon* hiddenOrigin = hidden.origin;
-  BspPolygon* occluderOrigin = occluder.origin;
+namespace {
+
+// The occlusion record between two polygons given by who they are.
+void Record(BspPolygon* hiddenOrigin, BSPPolyObj* hiddenSource, int32_t hiddenIndex,
+            BspPolygon* occluderOrigin) {
   // A polygon cannot hide itself; pieces of one polygon meeting in a plane
   // must not remove each other in pass 2.
   if (hiddenOrigin != nullptr && hiddenOrigin == occluderOrigin) return;
-  if (hidden.source != nullptr && hidden.source->selection.Exists()) {
-    hidden.source->selection.Select(hidden.polygonIndex);
+  if (hiddenSource != nullptr && hiddenSource->selection.Exists()) {
+    hiddenSource->selection.Select(hiddenIndex);
   }
   if (hiddenOrigin == nullptr || occluderOrigin == nullptr) return;
   if (AlreadyListed(hiddenOrigin->occluders, occluderOrigin)) return;
   hiddenOrigin->occluders.Push(occluderOrigin);
+}
+
+}  // namespace
+
+void RecordOcclusion(const BspPolygon& hidden, const BspPolygon& occluder) {
+  Record(hidden.origin, hidden.source, hidden.polygonIndex, occluder.origin);
+}
+
+void RecordOcclusion(const BspPolygon& hidden, const NodeFace& occluder) {
+  Record(hidden.origin, hidden.source, hidden.polygonIndex, occluder.origin);
+}
+
+void RecordOcclusion(const NodeFace& hidden, const BspPolygon& occluder) {
+  Record(hidden.origin, hidden.source, hidden.polygonIndex, occluder.origin);
 }

@@ -45,15 +45,21 @@ struct BeamList {
   const EdgeBeam& operator[](int32_t i) const { return items[i]; }
 };
 
+// What a node keeps of the polygon that created it: its plane for the node
+// test and who it is for the occlusion records and the coplanar tie. The
+// node's beams keep the edge planes.
+struct NodeFace {
+  Plane plane;
+  BspPolygon* origin = nullptr;  // the captured polygon it descends from
+  BSPPolyObj* source = nullptr;
+  int32_t polygonIndex = -1;
+};
+
 // A node of the tree, in the tree's arena (so never destroyed one by one).
 struct BeamNode {
   BeamList beams;       // one per edge, in edge order
   BeamTree frontChild;  // inside the beam, in front of the polygon
-  // The polygon that created the node, without its edges or occluders (the
-  // beams keep their planes), so that it owns no memory of its own. Held
-  // apart so that the nodes stay small: the filter reads only the beams, the
-  // node test reads the polygon.
-  BspPolygon* polygon = nullptr;
+  NodeFace face;
 };
 
 // Kinds of deferred insertions.
@@ -101,3 +107,5 @@ void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
 // hidden polygon in its object and adds the occluder's origin to the hidden
 // origin's occluder list once.
 void RecordOcclusion(const BspPolygon& hidden, const BspPolygon& occluder);
+void RecordOcclusion(const BspPolygon& hidden, const NodeFace& occluder);
+void RecordOcclusion(const NodeFace& hidden, const BspPolygon& occluder);

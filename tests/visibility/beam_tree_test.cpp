@@ -113,10 +113,11 @@ TEST_F(BeamTreeTest, PolygonAcrossOneBeamPlaneIsCutThere) {
     const BeamNode* outside = root.beams[i].subtree.root;
     if (outside == nullptr) continue;
     ++filled;
-    // The outside piece lies beyond x = 4 and is closed along the beam
-    // plane, which its cut edge takes as edge plane, turned away from it.
-    EXPECT_GE(outside->polygon->boundsMin[0], 4.0 - 1e-9);
-    EXPECT_GT(Distance(root.beams[i].plane, outside->polygon->centroid), 0.0);
+    // The outside piece is the triangle's, closed along the beam plane,
+    // which its cut edge takes as edge plane, turned away from it.
+    EXPECT_EQ(outside->face.polygonIndex, 1);
+    EXPECT_EQ(outside->face.origin, &across);
+    ExpectPlaneNear(outside->face.plane, across.plane, 1e-12);
     int32_t cutBeams = 0;
     for (int32_t e = 0; e < outside->beams.Count(); ++e) {
       const Plane& plane = outside->beams[e].plane;
@@ -158,13 +159,13 @@ TEST_F(BeamTreeTest, InsertionsDeeperThanTheLimitContinueThroughTheDeferredStack
     const BeamNode* node = tree.root;
     for (int32_t k = 0; k < kChain - 2; ++k) node = node->frontChild.root;
     EXPECT_EQ(item.node, node);
-    EXPECT_EQ(item.node->polygon->polygonIndex, kChain - 2);
+    EXPECT_EQ(item.node->face.polygonIndex, kChain - 2);
     EXPECT_EQ(visible.Count(), output ? kChain - 1 : 0);
 
     ResumeDeferredInsert(item, view, &deferred, &visible);
     EXPECT_TRUE(deferred.Empty());
     ASSERT_NE(item.node->frontChild.root, nullptr);
-    EXPECT_EQ(item.node->frontChild.root->polygon->polygonIndex, kChain - 1);
+    EXPECT_EQ(item.node->frontChild.root->face.polygonIndex, kChain - 1);
     EXPECT_EQ(visible.Count(), output ? kChain : 0);
   }
 }
