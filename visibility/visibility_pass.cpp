@@ -141,25 +141,40 @@ bool MakeRanges(const Stack<BSPPolyObj*>& objects, int32_t allPolygons, int32_t 
   return true;
 }
 
-// Hands the ranges' fragments to their objects, range by range. False on
-// memory failure.
+// How many fragments ranges r, r + 1, ... hold for object o, which range r
+// reaches.
+int32_t FragmentsFor(const Stack<PolygonRange>& ranges, int32_t r, int32_t o) {
+  int32_t total = 0;
+  for (; r < ranges.Count(); ++r) {
+    const PolygonRange& range = ranges[r];
+    const int32_t s = o - range.firstObject;
+    if (s < 0 || s >= range.objectEnds.Count()) break;
+    total += range.objectEnds[s] - (s == 0 ? 0 : range.objectEnds[s - 1]);
+  }
+  return total;
+}
+
+// Hands the ranges' fragments to their objects, range by range; each
+// object's list grows once. False on memory failure.
 bool CollectFragments(Stack<PolygonRange>& ranges, Stack<BSPPolyObj*>& objects) {
   for (int32_t r = 0; r < ranges.Count(); ++r) {
     PolygonRange& range = ranges[r];
-    int32_t start = 0;
     for (int32_t s = 0; s < range.objectEnds.Count(); ++s) {
-      Stack<BspPolygon>& fragments = objects[range.firstObject + s]->fragments;
+      const int32_t start = s == 0 ? 0 : range.objectEnds[s - 1];
       const int32_t end = range.objectEnds[s];
-      if (fragments.Empty() && start == 0 && end == range.fragments.Count()) {
-        fragments = std::move(range.fragments);  // the whole list: no copy
-        break;
+      Stack<BspPolygon>& fragments = objects[range.firstObject + s]->fragments;
+      if (fragments.Count() + (end - start) > fragments.Capacity()) {
+        const int32_t total = FragmentsFor(ranges, r, range.firstObject + s);
+        if (fragments.Empty() && total == range.fragments.Count()) {
+          fragments = std::move(range.fragments);  // all of them and nothing else: no copy
+          break;
+        }
+        fragments.Reserve(fragments.Count() + total);
       }
-      fragments.ReserveGrowing(fragments.Count() + end - start);
       for (int32_t i = start; i < end && MemoryErrorFlag::Test() == 0; ++i) {
         AppendTaking(fragments, range.fragments[i]);
       }
       if (MemoryErrorFlag::Test() != 0) return false;
-      start = end;
     }
     range.fragments.Clear();
   }
@@ -170,6 +185,8 @@ bool CollectFragments(Stack<PolygonRange>& ranges, Stack<BSPPolyObj*>& objects) 
 
 bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyObj*>& objects,
                        ExportJob& job) {
+  // Freed before the work starts, so that the fragments reuse its memory
+  // (freeing it alongside costs more than it saves).
   DestroyBeamTree(sceneTree);
   int32_t allPolygons = 0;
   for (int32_t i = 0; i < objects.Count(); ++i) allPolygons += objects[i]->polygons.Count();
