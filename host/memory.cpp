@@ -1,8 +1,10 @@
 // memAlloc / memFree: malloc with a header before each block that records its
 // size (for the live and peak accounting) and a tag that catches frees of
 // blocks that did not come from memAlloc. Fault injection lets tests make a
-// chosen allocation fail. A conversion thread allocates too, so all state is
-// behind one mutex.
+// chosen allocation fail. The conversion thread and the parallel work's
+// threads allocate at once, so the counts are atomic and the fault settings
+// are behind a mutex that an allocation takes only while a fault is set.
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -24,35 +26,56 @@ static_assert(sizeof(BlockHeader) <= kHeaderSize && alignof(std::max_align_t) <=
 constexpr uint64_t kLiveTag = 0x5645584d41524b31ull;
 constexpr uint64_t kFreedTag = 0x4652454544424c4bull;
 
-std::mutex gMutex;
-MemoryStats gStats;
-int64_t gFailCountdown = 0;   // > 0: the allocation that brings it to 0 fails
-int64_t gSuccessBudget = -1;  // >= 0: allocations left before all fail
+struct Counts {
+  std::atomic<int64_t> liveBlocks{0};
+  std::atomic<int64_t> liveBytes{0};
+  std::atomic<int64_t> peakBytes{0};
+  std::atomic<int64_t> totalAllocations{0};
+  std::atomic<int64_t> failedAllocations{0};
+};
+Counts gCounts;
 
-// Decides, under the lock, whether this allocation attempt is made to fail.
+std::mutex gMutex;                   // guards the two settings below and resets
+int64_t gFailCountdown = 0;          // > 0: the allocation that brings it to 0 fails
+int64_t gSuccessBudget = -1;         // >= 0: allocations left before all fail
+std::atomic<bool> gFaultSet{false};  // either setting is in force
+
+// Under the lock.
+void UpdateFaultSet() {
+  gFaultSet = gFailCountdown > 0 || gSuccessBudget >= 0;
+}
+
+// Decides whether this allocation attempt is made to fail.
 bool InjectedFailure() {
+  if (!gFaultSet.load(std::memory_order_acquire)) return false;
+  std::lock_guard<std::mutex> lock(gMutex);
   bool fail = false;
   if (gFailCountdown > 0 && --gFailCountdown == 0) fail = true;
   if (gSuccessBudget == 0) fail = true;
   if (gSuccessBudget > 0) --gSuccessBudget;
+  UpdateFaultSet();
   return fail;
 }
 
 void* MemAlloc(size_t bytes) {
-  std::lock_guard<std::mutex> lock(gMutex);
-  ++gStats.totalAllocations;
+  gCounts.totalAllocations.fetch_add(1, std::memory_order_relaxed);
   void* raw = nullptr;
   if (!InjectedFailure() && bytes <= SIZE_MAX - kHeaderSize) raw = std::malloc(kHeaderSize + bytes);
   if (raw == nullptr) {
-    ++gStats.failedAllocations;
+    gCounts.failedAllocations.fetch_add(1, std::memory_order_relaxed);
     return nullptr;
   }
   auto* header = static_cast<BlockHeader*>(raw);
   header->bytes = bytes;
   header->tag = kLiveTag;
-  ++gStats.liveBlocks;
-  gStats.liveBytes += static_cast<int64_t>(bytes);
-  if (gStats.liveBytes > gStats.peakBytes) gStats.peakBytes = gStats.liveBytes;
+  gCounts.liveBlocks.fetch_add(1, std::memory_order_relaxed);
+  const int64_t live =
+      gCounts.liveBytes.fetch_add(static_cast<int64_t>(bytes), std::memory_order_relaxed) +
+      static_cast<int64_t>(bytes);
+  int64_t peak = gCounts.peakBytes.load(std::memory_order_relaxed);
+  while (live > peak &&
+         !gCounts.peakBytes.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+  }
   return static_cast<char*>(raw) + kHeaderSize;
 }
 
@@ -66,35 +89,41 @@ void MemFree(void* block) {
     std::abort();
   }
   header->tag = kFreedTag;
-  {
-    std::lock_guard<std::mutex> lock(gMutex);
-    --gStats.liveBlocks;
-    gStats.liveBytes -= static_cast<int64_t>(header->bytes);
-  }
+  gCounts.liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+  gCounts.liveBytes.fetch_sub(static_cast<int64_t>(header->bytes), std::memory_order_relaxed);
   std::free(header);
 }
 
 }  // namespace
 
+// The counts as they stand; exact when no other thread allocates meanwhile.
 MemoryStats GetMemoryStats() {
-  std::lock_guard<std::mutex> lock(gMutex);
-  return gStats;
+  MemoryStats stats;
+  stats.liveBlocks = gCounts.liveBlocks;
+  stats.liveBytes = gCounts.liveBytes;
+  stats.peakBytes = gCounts.peakBytes;
+  stats.totalAllocations = gCounts.totalAllocations;
+  stats.failedAllocations = gCounts.failedAllocations;
+  return stats;
 }
 
 void FailNthAllocation(int64_t n) {
   std::lock_guard<std::mutex> lock(gMutex);
   gFailCountdown = n > 0 ? n : 0;
+  UpdateFaultSet();
 }
 
 void FailAllocationsAfter(int64_t n) {
   std::lock_guard<std::mutex> lock(gMutex);
   gSuccessBudget = n > 0 ? n : 0;
+  UpdateFaultSet();
 }
 
 void ClearAllocationFaults() {
   std::lock_guard<std::mutex> lock(gMutex);
   gFailCountdown = 0;
   gSuccessBudget = -1;
+  UpdateFaultSet();
 }
 
 void FillMemoryEntries(HostApi& table) {
@@ -105,12 +134,10 @@ void FillMemoryEntries(HostApi& table) {
 // Blocks still live stay counted so that a leak shows up after a reset; the
 // totals and the peak start again from the live state.
 void ResetMemory() {
-  std::lock_guard<std::mutex> lock(gMutex);
-  gFailCountdown = 0;
-  gSuccessBudget = -1;
-  gStats.totalAllocations = 0;
-  gStats.failedAllocations = 0;
-  gStats.peakBytes = gStats.liveBytes;
+  ClearAllocationFaults();
+  gCounts.totalAllocations = 0;
+  gCounts.failedAllocations = 0;
+  gCounts.peakBytes = gCounts.liveBytes.load();
 }
 
 }  // namespace host

@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 #include <mutex>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -85,17 +85,18 @@ int32_t ParallelForEntry(int32_t count, HostParallelBody body, void* context) {
   int32_t threads = tInsideParallelFor ? 1 : Threads();
   if (threads > count) threads = count;
 
-  // A helper that cannot be started leaves its share to the others.
+  // A helper that cannot be started leaves its share to the others; no
+  // exception reaches the module, which is built without them.
   std::vector<std::thread> helpers;
-  for (int32_t t = 1; t < threads; ++t) {
-    try {
+  try {
+    helpers.reserve(static_cast<size_t>(threads - 1));
+    for (int32_t t = 1; t < threads; ++t) {
       helpers.emplace_back([&work] {
         tInsideParallelFor = true;
         RunIndices(work, true);
       });
-    } catch (const std::system_error&) {
-      break;
     }
+  } catch (const std::exception&) {
   }
   const bool outer = !tInsideParallelFor;
   tInsideParallelFor = true;
