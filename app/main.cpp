@@ -236,6 +236,8 @@ int RunExport(const app::Options& options) {
   if (options.saveScene && !SceneSaveAllowed(scenePath, *options.saveScene, options.yes, error))
     return Fail(kExitNotWritten, error);
 
+  if (options.threads) host::SetParallelThreads(*options.threads);
+
   const std::string modulePath = (folder / "vexmark_module.so").string();
   std::unique_ptr<host::LoadedModule> module = host::LoadedModule::Load(modulePath, error);
   if (module == nullptr) return Fail(kExitNotWritten, error);

@@ -19,6 +19,7 @@ namespace {
 // The largest sheet side, margin, stroke length or tolerance: 100 m (or
 // 100,000 points), more than any roll a plotter takes.
 constexpr double kMaxPaperMm = 100000.0;
+constexpr int32_t kMaxThreads = 256;  // as host::SetParallelThreads takes
 
 bool ParseInt(const std::string& text, int32_t& value) {
   if (text.empty()) return false;
@@ -182,6 +183,8 @@ std::string UsageText() {
          "                           keys: outline, crease, angle, width, flat, color,\n"
          "                           brightness\n"
          "  --save-scene FILE        save the scene with its export settings (.vxm)\n"
+         "  --threads N              threads for the export's parallel work, 1 to 256\n"
+         "                           (default: VEXMARK_THREADS, else every hardware thread)\n"
          "  --yes                    replace an existing file without asking\n"
          "  -q, --quiet              no progress display\n"
          "  --help, --version\n";
@@ -285,6 +288,12 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
        : arg == "--to"  ? o.toFrame
        : arg == "--fps" ? o.fps
                         : o.lineWidth) = n;
+    } else if (arg == "--threads") {
+      int32_t n = 0;
+      if (!take(arg, v)) return false;
+      if (!ParseInt(v, n) || n < 1 || n > kMaxThreads)
+        return bad(arg, v, "a whole number from 1 to " + std::to_string(kMaxThreads));
+      o.threads = n;
     } else if (arg == "--size") {
       int32_t w = 0, h = 0;
       if (!take(arg, v)) return false;

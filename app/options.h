@@ -39,6 +39,7 @@ struct Options {
   std::optional<std::string> camera;
   std::vector<TagRequest> tags;
   std::optional<std::string> saveScene;
+  std::optional<int32_t> threads;  // for the export's parallel work; unset: the host's default
   bool yes = false;
   bool quiet = false;
   bool help = false;

@@ -1,8 +1,9 @@
 // memAlloc / memFree: malloc with a header before each block that records its
 // size (for the live and peak accounting) and a tag that catches frees of
 // blocks that did not come from memAlloc. Fault injection lets tests make a
-// chosen allocation fail. Several threads of an export allocate at once, so
-// the accounting is atomic and the lock is taken only while a fault is armed.
+// chosen allocation fail. The conversion thread and the parallel work's
+// threads allocate at once, so the counts are atomic and the fault settings
+// are behind a mutex that an allocation takes only while a fault is set.
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -13,68 +14,68 @@
 #include "host/services.h"
 
 namespace host {
-
 namespace {
 
 struct BlockHeader {
   uint64_t bytes;
   uint64_t tag;
 };
-
 // The header keeps the block aligned like malloc's own blocks.
 constexpr size_t kHeaderSize = 16;
 static_assert(sizeof(BlockHeader) <= kHeaderSize && alignof(std::max_align_t) <= kHeaderSize);
-
 constexpr uint64_t kLiveTag = 0x5645584d41524b31ull;
 constexpr uint64_t kFreedTag = 0x4652454544424c4bull;
 
-std::atomic<int64_t> gLiveBlocks{0};
-std::atomic<int64_t> gLiveBytes{0};
-std::atomic<int64_t> gPeakBytes{0};
-std::atomic<int64_t> gTotalAllocations{0};
-std::atomic<int64_t> gFailedAllocations{0};
+struct Counts {
+  std::atomic<int64_t> liveBlocks{0};
+  std::atomic<int64_t> liveBytes{0};
+  std::atomic<int64_t> peakBytes{0};
+  std::atomic<int64_t> totalAllocations{0};
+  std::atomic<int64_t> failedAllocations{0};
+};
+Counts gCounts;
 
-std::mutex gFaultMutex;            // guards the two fault counters
-std::atomic<bool> gFaultArmed{false};
-int64_t gFailCountdown = 0;   // > 0: the allocation that brings it to 0 fails
-int64_t gSuccessBudget = -1;  // >= 0: allocations left before all fail
+std::mutex gMutex;                   // guards the two settings below and resets
+int64_t gFailCountdown = 0;          // > 0: the allocation that brings it to 0 fails
+int64_t gSuccessBudget = -1;         // >= 0: allocations left before all fail
+std::atomic<bool> gFaultSet{false};  // either setting is in force
 
-void UpdateArmed() {
-  gFaultArmed.store(gFailCountdown > 0 || gSuccessBudget >= 0, std::memory_order_release);
+// Under the lock.
+void UpdateFaultSet() {
+  gFaultSet = gFailCountdown > 0 || gSuccessBudget >= 0;
 }
 
 // Decides whether this allocation attempt is made to fail.
 bool InjectedFailure() {
-  if (!gFaultArmed.load(std::memory_order_acquire)) return false;
-  std::lock_guard<std::mutex> lock(gFaultMutex);
+  if (!gFaultSet.load(std::memory_order_acquire)) return false;
+  std::lock_guard<std::mutex> lock(gMutex);
   bool fail = false;
   if (gFailCountdown > 0 && --gFailCountdown == 0) fail = true;
   if (gSuccessBudget == 0) fail = true;
   if (gSuccessBudget > 0) --gSuccessBudget;
-  UpdateArmed();
+  UpdateFaultSet();
   return fail;
 }
 
-void RaisePeak(int64_t live) {
-  int64_t peak = gPeakBytes.load(std::memory_order_relaxed);
-  while (live > peak && !gPeakBytes.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
-  }
-}
-
 void* MemAlloc(size_t bytes) {
-  gTotalAllocations.fetch_add(1, std::memory_order_relaxed);
+  gCounts.totalAllocations.fetch_add(1, std::memory_order_relaxed);
   void* raw = nullptr;
   if (!InjectedFailure() && bytes <= SIZE_MAX - kHeaderSize) raw = std::malloc(kHeaderSize + bytes);
   if (raw == nullptr) {
-    gFailedAllocations.fetch_add(1, std::memory_order_relaxed);
+    gCounts.failedAllocations.fetch_add(1, std::memory_order_relaxed);
     return nullptr;
   }
   auto* header = static_cast<BlockHeader*>(raw);
   header->bytes = bytes;
   header->tag = kLiveTag;
-  gLiveBlocks.fetch_add(1, std::memory_order_relaxed);
-  const int64_t size = static_cast<int64_t>(bytes);
-  RaisePeak(gLiveBytes.fetch_add(size, std::memory_order_relaxed) + size);
+  gCounts.liveBlocks.fetch_add(1, std::memory_order_relaxed);
+  const int64_t live =
+      gCounts.liveBytes.fetch_add(static_cast<int64_t>(bytes), std::memory_order_relaxed) +
+      static_cast<int64_t>(bytes);
+  int64_t peak = gCounts.peakBytes.load(std::memory_order_relaxed);
+  while (live > peak &&
+         !gCounts.peakBytes.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+  }
   return static_cast<char*>(raw) + kHeaderSize;
 }
 
@@ -88,40 +89,41 @@ void MemFree(void* block) {
     std::abort();
   }
   header->tag = kFreedTag;
-  gLiveBlocks.fetch_sub(1, std::memory_order_relaxed);
-  gLiveBytes.fetch_sub(static_cast<int64_t>(header->bytes), std::memory_order_relaxed);
+  gCounts.liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+  gCounts.liveBytes.fetch_sub(static_cast<int64_t>(header->bytes), std::memory_order_relaxed);
   std::free(header);
 }
 
 }  // namespace
 
+// The counts as they stand; exact when no other thread allocates meanwhile.
 MemoryStats GetMemoryStats() {
   MemoryStats stats;
-  stats.liveBlocks = gLiveBlocks.load();
-  stats.liveBytes = gLiveBytes.load();
-  stats.peakBytes = gPeakBytes.load();
-  stats.totalAllocations = gTotalAllocations.load();
-  stats.failedAllocations = gFailedAllocations.load();
+  stats.liveBlocks = gCounts.liveBlocks;
+  stats.liveBytes = gCounts.liveBytes;
+  stats.peakBytes = gCounts.peakBytes;
+  stats.totalAllocations = gCounts.totalAllocations;
+  stats.failedAllocations = gCounts.failedAllocations;
   return stats;
 }
 
 void FailNthAllocation(int64_t n) {
-  std::lock_guard<std::mutex> lock(gFaultMutex);
+  std::lock_guard<std::mutex> lock(gMutex);
   gFailCountdown = n > 0 ? n : 0;
-  UpdateArmed();
+  UpdateFaultSet();
 }
 
 void FailAllocationsAfter(int64_t n) {
-  std::lock_guard<std::mutex> lock(gFaultMutex);
+  std::lock_guard<std::mutex> lock(gMutex);
   gSuccessBudget = n > 0 ? n : 0;
-  UpdateArmed();
+  UpdateFaultSet();
 }
 
 void ClearAllocationFaults() {
-  std::lock_guard<std::mutex> lock(gFaultMutex);
+  std::lock_guard<std::mutex> lock(gMutex);
   gFailCountdown = 0;
   gSuccessBudget = -1;
-  UpdateArmed();
+  UpdateFaultSet();
 }
 
 void FillMemoryEntries(HostApi& table) {
@@ -133,9 +135,9 @@ void FillMemoryEntries(HostApi& table) {
 // totals and the peak start again from the live state.
 void ResetMemory() {
   ClearAllocationFaults();
-  gTotalAllocations.store(0);
-  gFailedAllocations.store(0);
-  gPeakBytes.store(gLiveBytes.load());
+  gCounts.totalAllocations = 0;
+  gCounts.failedAllocations = 0;
+  gCounts.peakBytes = gCounts.liveBytes.load();
 }
 
 }  // namespace host

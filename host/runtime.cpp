@@ -29,6 +29,7 @@ HostApi BuildTable() {
   FillResourceEntries(table);
   FillSceneEntries(table);
   FillUiEntries(table);
+  FillParallelEntries(table);
   return table;
 }
 
@@ -64,6 +65,7 @@ void ResetForTest() {
   ResetFiles();
   ResetOwner();
   ResetUi();
+  ResetParallel();
 }
 
 }  // namespace host

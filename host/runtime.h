@@ -163,6 +163,26 @@ std::vector<FileFailure> FileFailures();
 // The cause of a failure in words, lower case: "no space left on device".
 std::string FileErrorText(int error);
 
+// ---------------------------------------------------------------- parallel work
+
+// The environment variable that sets the default thread count.
+inline constexpr char kThreadsVariable[] = "VEXMARK_THREADS";
+
+// The threads parallelFor runs on, the calling thread among them: `count`
+// (at most 256), or with 0 the default: VEXMARK_THREADS when it holds a
+// whole number from 1 to 256, else the hardware's thread count. 1 runs
+// every index on the calling thread.
+void SetParallelThreads(int32_t count);
+int32_t ParallelThreads();
+
+// What the parallelFor calls since the last ResetForTest did (tests).
+struct ParallelStats {
+  int64_t calls = 0;
+  int64_t indicesOnHelpers = 0;  // indices run on threads other than the caller's
+  int64_t mostThreads = 0;       // the most threads one call ran on
+};
+ParallelStats GetParallelStats();
+
 // ---------------------------------------------------------------- installation
 
 // The owner record written into files (empty fields by default).

@@ -21,6 +21,7 @@ void FillOwnerEntries(HostApi& table);
 void FillResourceEntries(HostApi& table);
 void FillSceneEntries(HostApi& table);
 void FillUiEntries(HostApi& table);
+void FillParallelEntries(HostApi& table);
 void FillDialogEntries(HostUiApi& ui);
 void FillRegistryEntries(HostUiApi& ui);
 void FillBitmapEntries(HostUiApi& ui);
@@ -33,6 +34,7 @@ void ResetDocuments();
 void ResetFiles();
 void ResetOwner();
 void ResetUi();
+void ResetParallel();
 void ResetDialogs();
 
 // Marks an open file failed with `error` (an errno value) unless it failed

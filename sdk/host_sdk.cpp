@@ -339,6 +339,22 @@ void AnimateDocument(BaseDocument* doc, Thread* thread, int32_t flags1, int32_t 
     gTable.docAnimate(doc, thread != nullptr ? thread->Handle() : nullptr, flags1, flags2);
 }
 
+// ---------------------------------------------------------------- parallel work
+
+int32_t ParallelThreadCount() {
+  if (gTable.parallelThreads == nullptr || gTable.parallelFor == nullptr) return 1;
+  const int32_t threads = gTable.parallelThreads();
+  return threads > 1 ? threads : 1;
+}
+
+bool ParallelForCalls(int32_t count, HostParallelBody body, void* context) {
+  if (gTable.parallelFor != nullptr) return gTable.parallelFor(count, body, context) != 0;
+  for (int32_t index = 0; index < count; ++index) {
+    if (body(context, index) == 0) return false;
+  }
+  return true;
+}
+
 // ---------------------------------------------------------------- status
 
 void StatusSetText(const String& text) { gTable.statusText(text.Text()); }

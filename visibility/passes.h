@@ -40,8 +40,10 @@ bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon
                       OcclusionOrder order = OcclusionOrder::kSizeClassScattered);
 
 // Pass 2 over the objects; destroys the scene tree first and releases every
-// captured polygon's occluder list. False when cancelled or on memory
-// failure; the fragments appended so far stay.
+// captured polygon's occluder list. Runs on the host's threads
+// (ParallelFor); the fragments come out the same, in the same order, for
+// any number of them. False when cancelled or on memory failure; the
+// objects' fragments are then incomplete.
 bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyObj*>& objects,
                        ExportJob& job);
 

@@ -15,8 +15,8 @@ extern "C" {
 
 // The interface version this host speaks. Modules refuse hosts below 7300;
 // the host can report another version for tests (see host/runtime.h).
-// 7900 appended fileWriteDrawing.
-constexpr int32_t kHostApiVersion = 7900;
+// 7900 appended fileWriteDrawing; 8000 parallelThreads and parallelFor.
+constexpr int32_t kHostApiVersion = 8000;
 
 // Opaque host objects. The module only ever holds pointers to them.
 struct HostString;
@@ -96,6 +96,9 @@ enum HostDocumentData : int32_t {
 // Hooks a thread handle calls on the new thread.
 using HostThreadMain = void (*)(void* user);
 using HostThreadBreak = int32_t (*)(void* user);
+
+// One index of a parallelFor; returns 0 to ask that no further index start.
+using HostParallelBody = int32_t (*)(void* context, int32_t index);
 
 struct HostApi {
   int32_t version;
@@ -235,6 +238,20 @@ struct HostApi {
   // drawing cannot be drawn or a write failed; the file then counts as
   // failed. Since version 7900.
   int32_t (*fileWriteDrawing)(HostFile* f, int32_t format, const HostDrawing* drawing);
+
+  // Parallel work, since version 8000. parallelThreads: how many threads
+  // parallelFor runs on, the calling thread among them (at least 1; the
+  // user chooses it, by default the hardware's thread count).
+  int32_t (*parallelThreads)();
+  // Calls body(context, index) once for every index in 0..count-1, in no
+  // fixed order, on up to parallelThreads() threads, the calling thread
+  // among them, and returns when every call has returned. A call that
+  // returns 0 asks for the end: no index starts after it (those running
+  // finish). The other threads are the host's and carry nothing of the
+  // caller's thread-local state; they block the signals the caller blocks.
+  // Returns 1 when every index ran and none asked for the end, else 0.
+  // Called from inside a body, it runs its indices on that thread.
+  int32_t (*parallelFor)(int32_t count, HostParallelBody body, void* context);
 };
 
 }  // extern "C"

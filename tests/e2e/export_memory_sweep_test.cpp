@@ -18,6 +18,9 @@ class ExportMemorySweepTest : public HostTest {
   void SetUp() override {
     HostTest::SetUp();
     host::SetFixedLocalTime(HostDateTime{2026, 12, 10, 12, 0, 0});
+    // Pass 2 runs on two threads whatever the machine, so that failures
+    // on the host's helper threads are swept too.
+    host::SetParallelThreads(2);
     doc_.reset(host::NewDocument());
     AddCamera(*doc_);
     // A two-coloured square in front of a triangle it partly hides.
@@ -98,6 +101,9 @@ TEST_F(ExportMemorySweepTest, TheStillLifeToo) {
     settings.backFaces = kBackFacesDrop;
     SweepAllocations(stillLife.get(), settings);
   }
+  // The scene is large enough for pass 2 to reach the helper thread (in the
+  // tiny scenes above the calling thread is often done before it starts).
+  EXPECT_GT(host::GetParallelStats().indicesOnHelpers, 100);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ TEST_F(ProgramUsageTest, HelpAndVersion) {
                              "--back-faces", "--outline",    "--crease",     "--crease-angle",
                              "--line-width", "--flat-edges", "--line-color", "--brightness",
                              "--camera",     "--tag",        "--save-scene", "--yes",
-                             "--quiet",      "--format",     "--dpi"})
+                             "--quiet",      "--format",     "--dpi",        "--threads"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   const ProgramRun version = RunProgram({"--version"}, folder_);
   EXPECT_EQ(version.status, 0);
@@ -65,6 +65,9 @@ TEST_F(ProgramUsageTest, UsageErrorsSayWhatIsWrongInOneLine) {
       {"info"},
       {"--format", "tiff"},
       {"--dpi", "0"},
+      {"--threads", "0"},
+      {"--threads", "257"},
+      {"--threads", "two"},
       {"-o", "same.svg", "-o", "same", "--format", "svg"},
       {"-o", "twice", "-o", "twice.AI"},
   };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "bsp_fixture.h"
 #include "host/runtime.h"
 #include "test_scene.h"
@@ -111,9 +113,17 @@ TEST_F(PassesTest, StyleAllEdgesHandsEveryClippedPolygonBack) {
 }
 
 // Fails each allocation of the passes in turn: the passes stop with the
-// memory-error flag set, and everything is freed with the scene.
+// memory-error flag set, and everything is freed with the scene. Pass 2 in
+// one range of polygons, and in several (for more threads).
 TEST_F(PassesTest, AllocationFailureAnywhereStopsThePassesCleanly) {
-  for (const int32_t style : {kStyleVisibleEdges, kStyleAllEdges}) {
+  struct Case {
+    int32_t threads;
+    int32_t style;
+  };
+  for (const auto [threads, style] :
+       {Case{1, kStyleVisibleEdges}, Case{1, kStyleAllEdges}, Case{4, kStyleVisibleEdges}}) {
+    SCOPED_TRACE(std::to_string(threads) + " threads, style " + std::to_string(style));
+    host::SetParallelThreads(threads);
     const int64_t liveBefore = host::GetMemoryStats().liveBlocks;
     int64_t allocations = 0;
     {
