@@ -9,21 +9,12 @@
 
 #include "core/stack.h"
 #include "host/runtime.h"
-#include "host_fixture.h"
+#include "bsp_fixture.h"
 
 namespace {
 
-class ArenaTest : public HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
-  }
-  void TearDown() override {
-    MemoryErrorFlag::Clear();
-    HostTest::TearDown();
-  }
-};
+// A fresh host and a clear memory-error flag for every test.
+class ArenaTest : public BspTest {};
 
 // Records of any size keep their alignment and their contents while the
 // arena grows over several blocks, one larger than any block before it;
