@@ -237,6 +237,14 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     error = name + ": '" + value + "' is not " + want;
     return false;
   };
+  // The option's value as a whole number from 1 to `most`.
+  auto takeCount = [&](const std::string& name, int32_t most, int32_t& count) {
+    std::string value;
+    if (!take(name, value)) return false;
+    if (!ParseInt(value, count) || count < 1 || count > most)
+      return bad(name, value, "a whole number from 1 to " + std::to_string(most));
+    return true;
+  };
 
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -269,9 +277,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       o.format = v;
     } else if (arg == "--dpi") {
       int32_t n = 0;
-      if (!take(arg, v)) return false;
-      if (!ParseInt(v, n) || n < 1 || n > kMaxPngDpi)
-        return bad(arg, v, "a whole number from 1 to " + std::to_string(kMaxPngDpi));
+      if (!takeCount(arg, kMaxPngDpi, n)) return false;
       o.dpi = n;
     } else if (arg == "--style") {
       int32_t style = 0;
@@ -290,9 +296,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                         : o.lineWidth) = n;
     } else if (arg == "--threads") {
       int32_t n = 0;
-      if (!take(arg, v)) return false;
-      if (!ParseInt(v, n) || n < 1 || n > kMaxThreads)
-        return bad(arg, v, "a whole number from 1 to " + std::to_string(kMaxThreads));
+      if (!takeCount(arg, kMaxThreads, n)) return false;
       o.threads = n;
     } else if (arg == "--size") {
       int32_t w = 0, h = 0;

@@ -61,6 +61,14 @@ class ScratchFolder {
     return names;
   }
 
+  // The files but the program's own stdout.txt and stderr.txt.
+  std::set<std::string> Drawings() const {
+    std::set<std::string> files = Files();
+    files.erase("stdout.txt");
+    files.erase("stderr.txt");
+    return files;
+  }
+
  private:
   fs::path path_;
 };

@@ -30,13 +30,7 @@ class ProgramExportTest : public HostTest {
     return RunProgram(args, folder_.Path(), shell);
   }
 
-  // The drawings in the folder (the program's own output files aside).
-  std::set<std::string> Drawings() const {
-    std::set<std::string> files = folder_.Files();
-    files.erase("stdout.txt");
-    files.erase("stderr.txt");
-    return files;
-  }
+  std::set<std::string> Drawings() const { return folder_.Drawings(); }
 
   std::string BoundingBox(const std::string& file) const {
     for (const std::string& line : ReadDrawing(folder_ / file).lines)

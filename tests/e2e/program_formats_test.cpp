@@ -77,12 +77,7 @@ class ProgramFormatsTest : public HostTest {
     args.push_back("-q");
     return RunProgram(args, folder_.Path(), shell);
   }
-  std::set<std::string> Drawings() const {
-    std::set<std::string> files = folder_.Files();
-    files.erase("stdout.txt");
-    files.erase("stderr.txt");
-    return files;
-  }
+  std::set<std::string> Drawings() const { return folder_.Drawings(); }
   fs::path At(const std::string& name) const { return folder_ / name; }
 
   ScratchFolder folder_;

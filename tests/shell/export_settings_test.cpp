@@ -13,7 +13,16 @@
 
 namespace {
 
-class ExportSettingsTest : public HostTest {};
+class ExportSettingsTest : public HostTest {
+ protected:
+  // A new active document whose stored settings are `stored`.
+  static void StoreInNewDocument(const BaseContainer& stored) {
+    host::SetActiveDocument(host::NewDocument());
+    BaseContainer data(0);
+    data.SetContainer(kVexmarkCommandId, stored);
+    SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+  }
+};
 
 TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
   ExportSettings s;
@@ -123,13 +132,10 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
 // Settings stored before the plotter and paper keys existed load with those
 // options at their defaults.
 TEST_F(ExportSettingsTest, OlderStoredSettingsGetThePlotterAndPaperDefaults) {
-  host::SetActiveDocument(host::NewDocument());
   BaseContainer stored(kVexmarkCommandId);
   stored.SetInt(kSettingsValid, 1);
   stored.SetInt(kSettingsWidth, 640);
-  BaseContainer data(0);
-  data.SetContainer(kVexmarkCommandId, stored);
-  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+  StoreInNewDocument(stored);
 
   ExportSettings loaded;
   ASSERT_TRUE(LoadSettingsFrom(GetActiveDocument(), loaded));
@@ -163,13 +169,10 @@ TEST_F(ExportSettingsTest, SavingKeepsOtherPluginDataAndTouchesOnlyTheActiveDocu
 }
 
 TEST_F(ExportSettingsTest, InvalidStoredSettingsAreIgnoredAsAWhole) {
-  host::SetActiveDocument(host::NewDocument());
   BaseContainer stored(kVexmarkCommandId);
   stored.SetInt(kSettingsValid, 2);
   stored.SetInt(kSettingsWidth, 999);
-  BaseContainer data(0);
-  data.SetContainer(kVexmarkCommandId, stored);
-  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+  StoreInNewDocument(stored);
 
   ExportSettings s;
   LoadSettings(s);
@@ -179,13 +182,10 @@ TEST_F(ExportSettingsTest, InvalidStoredSettingsAreIgnoredAsAWhole) {
 // Settings stored before there were further files and PNG pictures load
 // with none and with 72 dots per inch.
 TEST_F(ExportSettingsTest, OlderStoredSettingsLoadWithoutFurtherFiles) {
-  host::SetActiveDocument(host::NewDocument());
   BaseContainer stored(kVexmarkCommandId);
   stored.SetInt(kSettingsValid, 1);
   stored.SetInt(kSettingsWidth, 640);
-  BaseContainer data(0);
-  data.SetContainer(kVexmarkCommandId, stored);
-  SetDocumentData(GetActiveDocument(), kDocumentPluginData, data);
+  StoreInNewDocument(stored);
 
   ExportSettings s;
   LoadSettings(s);
