@@ -69,11 +69,16 @@ void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighb
   }
 }
 
-bool SameEnds(const Segment3D& a, const Segment3D& b) {
+// Whether edge j of `a` and edge k of `b` join the same two corners.
+bool SameEnds(const MeshNode& a, int32_t j, const MeshNode& b, int32_t k) {
   const auto same = [](const Vector3d& p, const Vector3d& q) {
     return p.x == q.x && p.y == q.y && p.z == q.z;
   };
-  return (same(a.p0, b.p0) && same(a.p1, b.p1)) || (same(a.p0, b.p1) && same(a.p1, b.p0));
+  const Vector3d& a0 = a.corners[j];
+  const Vector3d& a1 = a.corners[(j + 1) % a.vertexCount];
+  const Vector3d& b0 = b.corners[k];
+  const Vector3d& b1 = b.corners[(k + 1) % b.vertexCount];
+  return (same(a0, b0) && same(a1, b1)) || (same(a0, b1) && same(a1, b0));
 }
 
 // Edges with pieces, each emitted whole or, when the neighbour is mutual and
@@ -104,7 +109,7 @@ int32_t SharedEdgeIndex(const MeshNode& node, int32_t k) {
   int32_t firstListing = -1;
   for (int32_t j = 0; j < neighbour->vertexCount; ++j) {
     if (neighbour->neighbours[j] != &node) continue;
-    if (SameEnds(neighbour->edges[j], node.edges[k])) return j;
+    if (SameEnds(*neighbour, j, node, k)) return j;
     if (firstListing < 0) firstListing = j;
   }
   return firstListing;

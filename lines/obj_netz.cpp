@@ -26,9 +26,7 @@ const PolygonNeighbours* NeighbourService(const BSPPolyObj& object, EdgeNeighbou
 void FillNode(MeshNode& node, const HostPolygonOutline& outline) {
   const int32_t n = outline.cornerCount;
   node.vertexCount = n;
-  for (int32_t k = 0; k < n; ++k) {
-    node.edges[k] = MakeSegment3D(outline.corners[k], outline.corners[(k + 1) % n], 0, 0);
-  }
+  for (int32_t k = 0; k < n; ++k) node.corners[k] = outline.corners[k];
 }
 
 void LinkNeighbours(ObjNetz& net, int32_t polygon, const HostPolygonOutline& outline,
@@ -66,10 +64,11 @@ bool PieceLiesOnEdge(const EdgePiece& piece, const Segment3D& edge) {
 int32_t EdgeOfPiece(const MeshNode& node, const EdgePiece& piece, OverlappingEdges overlapping) {
   int32_t first = -1;
   for (int32_t k = node.vertexCount - 1; k >= 0; --k) {
-    if (!PieceLiesOnEdge(piece, node.edges[k])) continue;
+    const Segment3D edge = node.Edge(k);
+    if (!PieceLiesOnEdge(piece, edge)) continue;
     if (overlapping == OverlappingEdges::kLast) return k;
     if (first < 0) first = k;
-    if (Dot(piece.end - piece.start, node.edges[k].dir) > 0.0) return k;
+    if (Dot(piece.end - piece.start, edge.dir) > 0.0) return k;
   }
   return first;
 }

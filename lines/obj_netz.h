@@ -30,10 +30,16 @@ struct MeshNode {
   int32_t vertexCount = 0;  // 3 for a triangle, 4 for a quadrangle
   int32_t polygonIndex = -1;
   uint8_t color[4] = {0, 0, 0, 255};
-  Segment3D edges[4];              // edge k from corner k to corner k + 1
+  Vector3d corners[4];             // world space; edge k runs from corner k to corner k + 1
   Stack<EdgePiece> innerPieces;    // surviving cuts inside the polygon
   Stack<EdgePiece> edgePieces[4];  // visible pieces lying on edge k
   MeshNode* neighbours[4] = {nullptr, nullptr, nullptr, nullptr};  // across edge k
+
+  // Edge k as a segment. Made when asked rather than stored: a net holds a
+  // node per host polygon, and four stored segments were most of its size.
+  Segment3D Edge(int32_t k) const {
+    return MakeSegment3D(corners[k], corners[(k + 1) % vertexCount], 0, 0);
+  }
 };
 
 // The nodes, indexed by host polygon index. Nodes point at each other, so

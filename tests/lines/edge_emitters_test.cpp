@@ -40,13 +40,12 @@ class TwoNodes : public LineStageTest {
     node.vertexCount = 3;
     node.polygonIndex = index;
     const Vector3d corners[3] = {p0, p1, p2};
-    for (int k = 0; k < 3; ++k)
-      node.edges[k] = MakeSegment3D(corners[k], corners[(k + 1) % 3], 0, 0);
+    for (int k = 0; k < 3; ++k) node.corners[k] = corners[k];
   }
 
   // Pieces on the shared edge, in the direction the node runs it.
   static void Put(MeshNode& node, const std::vector<Stretch>& stretches) {
-    const bool reversed = node.edges[0].p0.x > node.edges[0].p1.x;
+    const bool reversed = node.corners[0].x > node.corners[1].x;
     for (const Stretch& s : stretches) {
       const Vector3d from{reversed ? s.x1 : s.x0, 0, 0};
       const Vector3d to{reversed ? s.x0 : s.x1, 0, 0};

@@ -102,8 +102,8 @@ TEST_F(ObjNetzTest, NodesKnowTheirEdgesNeighboursColourAndPieces) {
   const MeshNode& second = net.nodes[1];
   EXPECT_EQ(first.vertexCount, 3);
   EXPECT_EQ(first.polygonIndex, 0);
-  EXPECT_DOUBLE_EQ(first.edges[1].p0.x, 4.0);
-  EXPECT_DOUBLE_EQ(first.edges[1].p1.y, 4.0);
+  EXPECT_DOUBLE_EQ(first.Edge(1).p0.x, 4.0);
+  EXPECT_DOUBLE_EQ(first.Edge(1).p1.y, 4.0);
   EXPECT_EQ(first.color[0], 20) << "the later fragment's colour";
   EXPECT_EQ(first.color[3], 255);
   EXPECT_EQ(second.color[0], 30);
