@@ -2,6 +2,7 @@
 #include "capture/capture.h"
 
 #include <cmath>
+#include <utility>
 
 #include "capture/object_edge_planes.h"
 
@@ -116,38 +117,22 @@ bool MakeHostPolygon(BSPPolyObj& object, const BspView& view, const Stack<Plane>
   return true;
 }
 
-// Keeps a polygon that faces the viewer; one that faces away is turned and
-// kept when the object keeps back faces, dropped otherwise. A polygon whose
-// copy cannot be allocated sets the memory-error flag: the drawing would
-// lack it.
+// Keeps a polygon that faces the viewer, taking over its edges; one that
+// faces away is turned and kept when the object keeps back faces, dropped
+// otherwise. A polygon whose record cannot be allocated sets the
+// memory-error flag: the drawing would lack it.
 void StoreIfVisible(BSPPolyObj& object, const BspView& view, BspPolygon& polygon) {
   if (!FacesViewer(polygon, view.eye)) {
     if (object.options->backFaces != kBackFacesKeep) return;
     Flip(polygon);
   }
-  BspPolygon* stored = HostNew<BspPolygon>(polygon);
-  if (stored == nullptr || stored->edges.Count() != polygon.edges.Count()) {
-    HostDelete(stored);
+  BspPolygon* stored = HostNew<BspPolygon>(std::move(polygon));
+  if (stored == nullptr) {
     MemoryErrorFlag::Set();
     return;
   }
   object.polygons.Push(stored);
   if (MemoryErrorFlag::Test() != 0) HostDelete(stored);
-}
-
-// One copy of every stored polygon, pointing back at it, goes to pass 1.
-void AppendToPass1(BSPPolyObj& object, Stack<BspPolygon>& pass1) {
-  const int32_t first = pass1.Count();
-  if (pass1.SetCount(first + object.polygons.Count()) != 0) return;
-  for (int32_t i = 0; i < object.polygons.Count(); ++i) {
-    BspPolygon& copy = pass1[first + i];
-    copy = *object.polygons[i];
-    copy.origin = object.polygons[i];
-    if (MemoryErrorFlag::Test() != 0) {
-      while (pass1.Count() > first + i) pass1.Pop();
-      return;
-    }
-  }
 }
 
 }  // namespace
@@ -182,9 +167,9 @@ bool CaptureWorldPoints(BSPPolyObj& object) {
 // 2. For every usable host polygon: edges with flags, colour, plane; dropped
 //    when wholly outside the frustum; a quadrangle offered to the splitter;
 //    kept when facing the viewer (or turned, when back faces are kept).
-// 3. Edge planes of all stored polygons, then the copies for pass 1.
+// 3. Edge planes of all stored polygons.
 void BuildPolygons(BSPPolyObj& object, const BspView& view, QuadrangleSplitter splitter,
-                   Stack<BspPolygon>& pass1, ExportJob& job) {
+                   ExportJob& job) {
   const MeshInput& mesh = object.mesh;
   if (object.points.Count() != mesh.pointCount) return;
   Stack<Plane> faces;
@@ -220,5 +205,4 @@ void BuildPolygons(BSPPolyObj& object, const BspView& view, QuadrangleSplitter s
   }
 
   ComputeObjectEdgePlanes(object, view.eye);
-  if (MemoryErrorFlag::Test() == 0) AppendToPass1(object, pass1);
 }

@@ -43,9 +43,9 @@ using QuadrangleSplitter = bool (*)(const QuadrangleSplitRequest& request, BspPo
 // reported (46) and leaves the object without marks.
 bool CaptureWorldPoints(BSPPolyObj& object);
 
-// Builds the object's polygons (see capture.cpp) and appends a copy of each,
-// its origin pointing at the captured polygon, to `pass1`. Every quadrangle
-// is offered to `splitter` (null: quadrangles stay whole). Stops early on a
-// cancelled export or the memory-error flag; what was built stays.
+// Builds the object's polygons with their edge planes (see capture.cpp).
+// Every quadrangle is offered to `splitter` (null: quadrangles stay whole).
+// Stops early on a cancelled export or the memory-error flag; what was built
+// stays.
 void BuildPolygons(BSPPolyObj& object, const BspView& view, QuadrangleSplitter splitter,
-                   Stack<BspPolygon>& pass1, ExportJob& job);
+                   ExportJob& job);

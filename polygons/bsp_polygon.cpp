@@ -24,6 +24,16 @@ Plane NewellPlaneOfEdges(const BspPolygon& polygon) {
 
 }  // namespace
 
+const BspPolygon& OutlineOf(const BspPolygon& record) {
+  return record.edges.Empty() && record.origin != nullptr ? *record.origin : record;
+}
+
+bool TakeEdgesOfOrigin(BspPolygon& record) {
+  if (!record.edges.Empty() || record.origin == nullptr) return true;
+  record.edges = record.origin->edges;
+  return record.edges.Count() == record.origin->edges.Count();
+}
+
 void CopyAttributes(BspPolygon& target, const BspPolygon& source) {
   target.plane = source.plane;
   target.centroid = source.centroid;

@@ -85,6 +85,15 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source);
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
                  int32_t polygonIndex, const uint8_t colour[4]);
 
+// A clipped record without edges stands for the whole captured polygon it
+// descends from (see ClipLeavingWhole): OutlineOf gives the polygon whose
+// edges it has, TakeEdgesOfOrigin gives it a copy of them. Keeping the
+// records edgeless until pass 1 inserts them spares a second copy of every
+// edge of the frame. TakeEdgesOfOrigin is false when the copy could not be
+// allocated (the memory-error flag is then set).
+const BspPolygon& OutlineOf(const BspPolygon& record);
+bool TakeEdgesOfOrigin(BspPolygon& record);
+
 // Centroid, radius and bounds from the edge start points.
 void ComputeShape(BspPolygon& polygon);
 // The plane fit of the edge start points (see FitPlane).

@@ -107,10 +107,13 @@ Point ToCameraSpace(const BspView& view, const Point& world) {
 
 namespace {
 
-// Clip; an untouched polygon is moved from `movable` (the polygon itself)
-// when given, else copied.
-int32_t ClipInto(const BspView& view, const BspPolygon& polygon, BspPolygon* movable,
-                 BspPolygon& out, int32_t firstPlane) {
+// What `out` gets of a polygon that no frustum plane cuts or touches.
+enum class Untouched { kCopied, kAttributesOnly };
+
+// Clip; an untouched polygon is copied or leaves only its attributes, as
+// `untouched` says.
+int32_t ClipInto(const BspView& view, const BspPolygon& polygon, BspPolygon& out,
+                 int32_t firstPlane, Untouched untouched) {
   const BspPolygon* current = &polygon;
   BspPolygon kept;  // the current piece once it differs from `polygon`
   for (int32_t i = firstPlane; i < view.frustum.Count(); ++i) {
@@ -136,8 +139,9 @@ int32_t ClipInto(const BspView& view, const BspPolygon& polygon, BspPolygon* mov
   }
   if (current == &kept) {
     out = std::move(kept);
-  } else if (movable != nullptr) {
-    out = std::move(*movable);
+  } else if (untouched == Untouched::kAttributesOnly) {
+    out.edges.Clear();
+    CopyAttributes(out, polygon);
   } else {
     out = polygon;
   }
@@ -147,11 +151,12 @@ int32_t ClipInto(const BspView& view, const BspPolygon& polygon, BspPolygon* mov
 }  // namespace
 
 int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, int32_t firstPlane) {
-  return ClipInto(view, polygon, nullptr, out, firstPlane);
+  return ClipInto(view, polygon, out, firstPlane, Untouched::kCopied);
 }
 
-int32_t ClipTaking(const BspView& view, BspPolygon& polygon, BspPolygon& out, int32_t firstPlane) {
-  return ClipInto(view, polygon, &polygon, out, firstPlane);
+int32_t ClipLeavingWhole(const BspView& view, const BspPolygon& polygon, BspPolygon& out,
+                         int32_t firstPlane) {
+  return ClipInto(view, polygon, out, firstPlane, Untouched::kAttributesOnly);
 }
 
 bool InsideFrustum(const BspView& view, const BspPolygon& polygon) {

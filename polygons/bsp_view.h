@@ -59,9 +59,11 @@ Point ToCameraSpace(const BspView& view, const Point& world);
 // in `out`: 1, or 0 when nothing remains. A polygon lying in a frustum plane
 // counts as outside. Edges lying on a frustum plane take it as edge plane.
 int32_t Clip(const BspView& view, const BspPolygon& polygon, BspPolygon& out, int32_t firstPlane);
-// Clip for a polygon that is not needed afterwards: one that lies wholly
-// inside is moved into `out` instead of copied; the polygon is then empty.
-int32_t ClipTaking(const BspView& view, BspPolygon& polygon, BspPolygon& out, int32_t firstPlane);
+// Clip for a polygon that stays where it is: when no frustum plane cuts or
+// touches it, `out` gets its attributes without the edges and stands for
+// the whole polygon (see OutlineOf and TakeEdgesOfOrigin).
+int32_t ClipLeavingWhole(const BspView& view, const BspPolygon& polygon, BspPolygon& out,
+                         int32_t firstPlane);
 
 // Whether anything of the polygon survives Clip from plane 0.
 bool InsideFrustum(const BspView& view, const BspPolygon& polygon);

@@ -85,14 +85,13 @@ bool BSPRenderer::CaptureStage(Stack<BspPolygon>& clipped) {
     return false;
   }
   if (!ExportCancelled(*job_)) SnapPoints(scene, *job_);
-  Stack<BspPolygon> pass1;
   Stack<BSPPolyObj*>& objects = scene.objects;
   if (!ExportCancelled(*job_)) {
     for (int32_t i = 0; i < objects.Count(); ++i) {
       ReportProgress(*job_, i, objects.Count(), 0, 10);
       if (Interrupted()) return false;
-      BuildPolygons(*objects[i], *view, &splitQuadrangle, pass1, *job_);
-      ClipToFrustum(*view, pass1, clipped);
+      BuildPolygons(*objects[i], *view, &splitQuadrangle, *job_);
+      ClipToFrustum(*view, *objects[i], clipped);
     }
   }
   return !clipped.Empty() && !Interrupted();

@@ -20,6 +20,7 @@ bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>&
       break;
     }
     BspPolygon result;
+    if (!TakeEdgesOfOrigin(clipped[i])) break;
     if (Clip(view, clipped[i], result, kCameraPlane) == 0) continue;
     if (result.source == nullptr) {
       ConsolePrint(kObjectLost);

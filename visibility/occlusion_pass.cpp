@@ -47,6 +47,7 @@ bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon
     // The clipped list is released after this pass, so its polygons serve as
     // the copies that the insertion may mark.
     BspPolygon& polygon = *entries[k].polygon;
+    if (!TakeEdgesOfOrigin(polygon)) break;
     if (!FacesViewer(polygon, view.eye)) Flip(polygon);
     InsertPolygon(sceneTree, polygon, view, &deferred, 0, &job);
     DrainPlainInsertions(view, deferred, job);

@@ -20,10 +20,11 @@
 // Text printed for a polygon that cannot be handed back to an object.
 inline constexpr char kObjectLost[] = "Obj verloren";
 
-// Clips the pass-1 list, last polygon first, to the whole frustum, appends
-// what remains to `clipped` and releases the pass-1 list. Stops on memory
-// failure.
-void ClipToFrustum(const BspView& view, Stack<BspPolygon>& pass1, Stack<BspPolygon>& clipped);
+// Clips the object's captured polygons, last first, to the whole frustum
+// and appends what remains to `clipped`, each piece's origin pointing at its
+// captured polygon; a polygon wholly inside appends a record without edges
+// (see OutlineOf). Stops on memory failure.
+void ClipToFrustum(const BspView& view, const BSPPolyObj& object, Stack<BspPolygon>& clipped);
 
 // The order in which pass 1 inserts the polygons (see poly_sort.h): by size
 // class in a scattered order, or strictly largest first, which is slower on

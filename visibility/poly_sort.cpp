@@ -40,7 +40,7 @@ void SetSizeClass(SortEntry& entry, uint64_t seed) {
 SortEntry MakeSortEntry(const BspView& view, BspPolygon* polygon) {
   SortEntry entry;
   entry.polygon = polygon;
-  entry.key = static_cast<float>(ProjectedArea(view, *polygon));
+  entry.key = static_cast<float>(ProjectedArea(view, OutlineOf(*polygon)));
   if (std::isnan(entry.key)) entry.key = 0.0f;
   return entry;
 }

@@ -77,14 +77,13 @@ struct Captured {
   ExportSettings settings;
   ExportJob job;
   BspView view;
-  Stack<BspPolygon> pass1;
   BSPPolyObj* object = nullptr;
 
   explicit Captured(Mesh& mesh) {
     settings.backFaces = kBackFacesKeep;
     MakeCameraView(view);
     object = HostNew<BSPPolyObj>(settings, settings.lines, mesh.Input());
-    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, &splitQuadrangle, pass1, job);
+    if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, &splitQuadrangle, job);
   }
   ~Captured() { HostDelete(object); }
 

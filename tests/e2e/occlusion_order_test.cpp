@@ -78,7 +78,7 @@ FrameOutcome Render(HostDocument* doc, const ExportSettings& settings, Occlusion
   Stack<BspPolygon> clipped;
   if (!renderer.CaptureStage(clipped)) return outcome;
   for (int32_t i = 0; i < clipped.Count(); ++i)
-    outcome.fullArea[KeyOf(clipped[i])] += PictureArea(*renderer.view, clipped[i]);
+    outcome.fullArea[KeyOf(clipped[i])] += PictureArea(*renderer.view, OutlineOf(clipped[i]));
 
   BeamTree tree;
   const bool passed = RunOcclusionPass(*renderer.view, tree, clipped, job, order) &&

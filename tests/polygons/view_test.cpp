@@ -121,17 +121,18 @@ TEST_F(ViewTest, EdgesOnAFrustumPlaneTakeItAsEdgePlane) {
   ExpectPlaneNear(out.edges[1].edgePlane, Plane{}, 0.0);
 }
 
-// ClipTaking gives what Clip gives; a polygon wholly inside moves over
-// with its edges, one that is cut or marked stays as it was.
-TEST_F(ViewTest, ClipTakingMovesOnlyAnUntouchedPolygon) {
+// ClipLeavingWhole gives what Clip gives, except that a polygon wholly
+// inside leaves a record without edges, whose outline is its origin's.
+TEST_F(ViewTest, ClipLeavingWholeCopiesNoEdgesOfAnUntouchedPolygon) {
   BspView view;
   MakeStraightView(view);
   const struct {
     const char* name;
     BspPolygon polygon;
-    bool moved;
+    bool whole;
   } cases[] = {
       {"inside", PolygonOf({P(-0.5, 0, 3), P(0.5, 0, 3), P(0, 0.5, 3)}), true},
+      {"inside, touching no side", PolygonOf({P(-0.1, 0, 5), P(0.1, 0, 5), P(0, 0.1, 5)}), true},
       {"cut", PolygonOf({P(-0.1, -0.2, -3), P(0.1, -0.2, -3), P(0.1, -0.2, 8), P(-0.1, -0.2, 8)}),
        false},
       {"edge on a side plane", PolygonOf({P(1, 0, 2), P(2, 0, 4), P(0, 0, 3)}), false},
@@ -140,14 +141,19 @@ TEST_F(ViewTest, ClipTakingMovesOnlyAnUntouchedPolygon) {
     SCOPED_TRACE(c.name);
     BspPolygon copied;
     ASSERT_EQ(Clip(view, c.polygon, copied, kCameraPlane), 1);
-    BspPolygon taken = c.polygon;
     BspPolygon out;
-    ASSERT_EQ(ClipTaking(view, taken, out, kCameraPlane), 1);
+    ASSERT_EQ(ClipLeavingWhole(view, c.polygon, out, kCameraPlane), 1);
+    EXPECT_EQ(out.edges.Empty(), c.whole);
+    BspPolygon origin = c.polygon;
+    out.origin = &origin;
+    EXPECT_EQ(&OutlineOf(out) == &origin, c.whole);
+    ASSERT_TRUE(TakeEdgesOfOrigin(out));
     const std::vector<Point> a = CornersOf(out);
     const std::vector<Point> b = CornersOf(copied);
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(SamePosition(a[i], b[i]));
-    EXPECT_EQ(taken.edges.Empty(), c.moved);
+    EXPECT_EQ(out.plane.a, copied.plane.a);
+    EXPECT_EQ(out.radius, copied.radius);
   }
 }
 

@@ -45,6 +45,42 @@ void AddOverlapping(TestScene& scene) {
   scene.Add({{1, 1, 12}, {1, 4, 12}, {4, 4, 12}, {4, 1, 12}}, {{0, 1, 2, 3}});
 }
 
+// The clipped list names each captured polygon in view: a polygon wholly
+// inside by a record without edges (its outline is the captured polygon), a
+// polygon that reaches behind the camera by its cut piece.
+TEST_F(PassesTest, ClippedRecordsOfWholePolygonsCarryNoEdges) {
+  TestScene scene;
+  AddSideBySide(scene);
+  scene.Add({{-1, -1, -3}, {1, -1, -3}, {0, 1, 8}}, {{0, 1, 2, 2}});
+  scene.Capture();
+  BSPPolyObj& inside = scene.Object(0);
+  BSPPolyObj& reaching = scene.Object(1);
+  ASSERT_EQ(inside.polygons.Count(), 3);
+  ASSERT_EQ(reaching.polygons.Count(), 1);
+  ASSERT_EQ(scene.clipped.Count(), 4);
+  for (int32_t i = 0; i < 3; ++i) {
+    const BspPolygon& record = scene.clipped[i];
+    EXPECT_EQ(record.origin, inside.polygons[2 - i]) << "last polygon first";
+    EXPECT_TRUE(record.edges.Empty());
+    EXPECT_EQ(&OutlineOf(record), record.origin);
+    EXPECT_EQ(record.source, &inside);
+  }
+  const BspPolygon& cut = scene.clipped[3];
+  EXPECT_EQ(cut.origin, reaching.polygons[0]);
+  EXPECT_GE(cut.edges.Count(), 3);
+  EXPECT_EQ(&OutlineOf(cut), &cut);
+  // The passes give every edgeless record its captured polygon's edges: the
+  // near triangle hides part of the others, and every fragment has edges.
+  ASSERT_TRUE(scene.RunPasses());
+  EXPECT_GE(inside.fragments.Count(), 1);
+  EXPECT_EQ(reaching.fragments.Count(), 1);
+  for (BSPPolyObj* object : {&inside, &reaching}) {
+    for (int32_t i = 0; i < object->fragments.Count(); ++i) {
+      EXPECT_GE(object->fragments[i].edges.Count(), 3);
+    }
+  }
+}
+
 TEST_F(PassesTest, WithoutOverlapNothingIsRecordedAndFragmentsAreTheClippedPolygons) {
   TestScene scene;
   AddSideBySide(scene);
