@@ -20,13 +20,15 @@ struct Insertion {
   bool output;                    // output insertion (pass 2)
   Stack<BspPolygon>* outputList;  // pass 2 only; may be null
   ExportJob* job;                 // progress and stop polls; may be null
+  BeamTree& tree;                 // the whole tree, whose arena takes new nodes
 };
 
-void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth);
+void InsertIntoHandle(const Insertion& how, BeamNode*& handle, BspPolygon& polygon, int32_t depth);
 
 // A new node at the empty handle, with one beam per edge, in the tree's
 // arena; the first node of a tree creates the arena.
-void CreateNode(BeamTree& tree, const BspPolygon& polygon) {
+void CreateNode(const Insertion& how, BeamNode*& handle, const BspPolygon& polygon) {
+  BeamTree& tree = how.tree;
   if (tree.arena == nullptr) {
     tree.arena = HostNew<Arena>();
     if (tree.arena == nullptr) {
@@ -37,25 +39,18 @@ void CreateNode(BeamTree& tree, const BspPolygon& polygon) {
   Arena& arena = *tree.arena;
   BeamNode* node = arena.New<BeamNode>();
   if (node == nullptr) return;
-  node->frontChild.owner = node;
-  node->frontChild.arena = &arena;
   // The beams are allocated right after the node: every insertion that
   // passes the node reads both.
   const int32_t count = polygon.edges.Count();
   node->beams.items = arena.NewArray<EdgeBeam>(count);
   if (count > 0 && node->beams.items == nullptr) return;
   node->beams.count = count;
-  for (int32_t i = 0; i < count; ++i) {
-    EdgeBeam& beam = node->beams[i];
-    beam.plane = polygon.edges[i].edgePlane;
-    beam.subtree.owner = tree.owner;
-    beam.subtree.arena = &arena;
-  }
+  for (int32_t i = 0; i < count; ++i) node->beams[i].plane = polygon.edges[i].edgePlane;
   node->face.plane = polygon.plane;
   node->face.origin = polygon.origin;
   node->face.source = polygon.source;
   node->face.polygonIndex = polygon.polygonIndex;
-  tree.root = node;
+  handle = node;
 }
 
 // Pass 2 keeps a coplanar overlap only for the polygon that comes first in
@@ -151,18 +146,19 @@ void InsertAtNode(const Insertion& how, BeamNode& node, BspPolygon& polygon, int
   FilterThroughBeams(how, node, polygon, 0, depth);
 }
 
-void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon, int32_t depth) {
+void InsertIntoHandle(const Insertion& how, BeamNode*& handle, BspPolygon& polygon, int32_t depth) {
   // A tick every 64 steps keeps the display and the stop poll fresh (a step
   // takes microseconds) without reading the host's clock at every node.
   if (how.job != nullptr) TickProgress(*how.job, kStepsPerTick);
   if (MemoryErrorFlag::Test() != 0) return;
-  if (tree.root != nullptr) {
+  if (handle != nullptr) {
     if (how.deferred == nullptr || depth < kMaxInsertDepth) {
-      InsertAtNode(how, *tree.root, polygon, depth + 1);
+      InsertAtNode(how, *handle, polygon, depth + 1);
       return;
     }
     DeferredInsert item;
-    item.node = tree.root;
+    item.node = handle;
+    item.arena = how.tree.arena;
     item.polygon = polygon;
     item.kind = how.output ? kDeferredOutput : kDeferredPlain;
     how.deferred->Push(item);
@@ -172,7 +168,7 @@ void InsertIntoHandle(const Insertion& how, BeamTree& tree, BspPolygon& polygon,
     how.outputList->Push(polygon);
     if (MemoryErrorFlag::Test() != 0) return;
   }
-  CreateNode(tree, polygon);
+  CreateNode(how, handle, polygon);
 }
 
 bool AlreadyListed(const Stack<BspPolygon*>& occluders, const BspPolygon* occluder) {
@@ -192,23 +188,25 @@ void DestroyBeamTree(BeamTree& tree) {
 
 void InsertPolygon(BeamTree& tree, BspPolygon& polygon, const BspView& view,
                    Stack<DeferredInsert>* deferred, int32_t depth, ExportJob* job) {
-  const Insertion how{view, deferred, false, nullptr, job};
-  InsertIntoHandle(how, tree, polygon, depth);
+  const Insertion how{view, deferred, false, nullptr, job, tree};
+  InsertIntoHandle(how, tree.root, polygon, depth);
 }
 
 void InsertPolygonWithOutput(BeamTree& tree, BspPolygon& polygon, const BspView& view,
                              Stack<DeferredInsert>* deferred, int32_t depth,
                              Stack<BspPolygon>* output, ExportJob* job) {
-  const Insertion how{view, deferred, true, output, job};
-  InsertIntoHandle(how, tree, polygon, depth);
+  const Insertion how{view, deferred, true, output, job, tree};
+  InsertIntoHandle(how, tree.root, polygon, depth);
 }
 
 void ResumeDeferredInsert(DeferredInsert& item, const BspView& view,
                           Stack<DeferredInsert>* deferred, Stack<BspPolygon>* output,
                           ExportJob* job) {
-  if (item.node == nullptr) return;
+  if (item.node == nullptr || item.arena == nullptr) return;
   const bool outputKind = item.kind == kDeferredOutput;
-  const Insertion how{view, deferred, outputKind, outputKind ? output : nullptr, job};
+  // The node is in a tree already, so the tree's arena exists.
+  BeamTree tree{item.node, item.arena};
+  const Insertion how{view, deferred, outputKind, outputKind ? output : nullptr, job, tree};
   InsertAtNode(how, *item.node, item.polygon, 0);
 }
 

@@ -21,18 +21,18 @@
 
 struct BeamNode;
 
-// A handle to a (sub)tree. Plain value. Every node of a tree lives in the
-// tree's arena, which the first node creates and DestroyBeamTree frees;
-// the handles below the root share it.
+// A whole tree. Plain value. Every node lives in the tree's arena, which
+// the first node creates and DestroyBeamTree frees; below the root a subtree
+// is just its root node (null while empty), so the links inside the tree
+// cost a pointer each.
 struct BeamTree {
   BeamNode* root = nullptr;
-  const void* owner = nullptr;  // copied into every handle created below it
-  Arena* arena = nullptr;       // the whole tree's; shared by every handle
+  Arena* arena = nullptr;
 };
 
 struct EdgeBeam {
-  Plane plane;       // the edge plane of the node polygon's edge
-  BeamTree subtree;  // what lies in front of (outside) that plane
+  Plane plane;                 // the edge plane of the node polygon's edge
+  BeamNode* subtree = nullptr;  // what lies in front of (outside) that plane
 };
 
 // The beams of a node, one per edge of its polygon, in the tree's arena.
@@ -57,8 +57,8 @@ struct NodeFace {
 
 // A node of the tree, in the tree's arena (so never destroyed one by one).
 struct BeamNode {
-  BeamList beams;       // one per edge, in edge order
-  BeamTree frontChild;  // inside the beam, in front of the polygon
+  BeamList beams;                 // one per edge, in edge order
+  BeamNode* frontChild = nullptr;  // inside the beam, in front of the polygon
   NodeFace face;
 };
 
@@ -69,9 +69,10 @@ enum DeferredKind : int32_t {
 };
 
 // An insertion postponed where the recursion depth ran out; the caller
-// resumes it at `node` with depth 0.
+// resumes it at `node` with depth 0. New nodes go into `arena`, the tree's.
 struct DeferredInsert {
   BeamNode* node = nullptr;
+  Arena* arena = nullptr;
   BspPolygon polygon;
   int32_t kind = kDeferredPlain;
 };

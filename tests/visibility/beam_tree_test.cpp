@@ -66,9 +66,9 @@ TEST_F(BeamTreeTest, FirstPolygonBecomesTheRootWithItsEdgePlanesAsBeams) {
   ASSERT_EQ(tree.root->beams.Count(), 4);
   for (int32_t i = 0; i < 4; ++i) {
     ExpectPlaneNear(tree.root->beams[i].plane, square.edges[i].edgePlane, 0.0);
-    EXPECT_EQ(tree.root->beams[i].subtree.root, nullptr);
+    EXPECT_EQ(tree.root->beams[i].subtree, nullptr);
   }
-  EXPECT_EQ(tree.root->frontChild.owner, tree.root);
+  EXPECT_EQ(tree.root->frontChild, nullptr);
   ASSERT_EQ(output.Count(), 1);  // reaching an empty tree, it is visible
   EXPECT_EQ(CornersOf(output[0]).size(), 4u);
 
@@ -90,8 +90,8 @@ TEST_F(BeamTreeTest, PolygonBehindANodeInsideItsBeamDisappearsAndRecordsIt) {
   Insert(behind);
 
   const BeamNode& root = *tree.root;
-  EXPECT_EQ(root.frontChild.root, nullptr);
-  for (int32_t i = 0; i < root.beams.Count(); ++i) EXPECT_EQ(root.beams[i].subtree.root, nullptr);
+  EXPECT_EQ(root.frontChild, nullptr);
+  for (int32_t i = 0; i < root.beams.Count(); ++i) EXPECT_EQ(root.beams[i].subtree, nullptr);
   ASSERT_EQ(behind.occluders.Count(), 1);
   EXPECT_EQ(behind.occluders[0], &front);
   EXPECT_TRUE(front.occluders.Empty());
@@ -107,10 +107,10 @@ TEST_F(BeamTreeTest, PolygonAcrossOneBeamPlaneIsCutThere) {
   Insert(across);
 
   const BeamNode& root = *tree.root;
-  EXPECT_EQ(root.frontChild.root, nullptr);
+  EXPECT_EQ(root.frontChild, nullptr);
   int32_t filled = 0;
   for (int32_t i = 0; i < root.beams.Count(); ++i) {
-    const BeamNode* outside = root.beams[i].subtree.root;
+    const BeamNode* outside = root.beams[i].subtree;
     if (outside == nullptr) continue;
     ++filled;
     // The outside piece is the triangle's, closed along the beam plane,
@@ -157,15 +157,15 @@ TEST_F(BeamTreeTest, InsertionsDeeperThanTheLimitContinueThroughTheDeferredStack
     DeferredInsert item = deferred.Pop();
     EXPECT_EQ(item.kind, output ? kDeferredOutput : kDeferredPlain);
     const BeamNode* node = tree.root;
-    for (int32_t k = 0; k < kChain - 2; ++k) node = node->frontChild.root;
+    for (int32_t k = 0; k < kChain - 2; ++k) node = node->frontChild;
     EXPECT_EQ(item.node, node);
     EXPECT_EQ(item.node->face.polygonIndex, kChain - 2);
     EXPECT_EQ(visible.Count(), output ? kChain - 1 : 0);
 
     ResumeDeferredInsert(item, view, &deferred, &visible);
     EXPECT_TRUE(deferred.Empty());
-    ASSERT_NE(item.node->frontChild.root, nullptr);
-    EXPECT_EQ(item.node->frontChild.root->face.polygonIndex, kChain - 1);
+    ASSERT_NE(item.node->frontChild, nullptr);
+    EXPECT_EQ(item.node->frontChild->face.polygonIndex, kChain - 1);
     EXPECT_EQ(visible.Count(), output ? kChain : 0);
   }
 }
