@@ -46,11 +46,6 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source) {
   }
   target.origin = source.origin;
   target.flipped = source.flipped;
-  for (int32_t axis = 0; axis < 3; ++axis) {
-    target.boundsMin[axis] = source.boundsMin[axis];
-    target.boundsMax[axis] = source.boundsMax[axis];
-  }
-  target.boundsValid = source.boundsValid;
 }
 
 BspPolygon::BspPolygon(const BspPolygon& other) : edges(other.edges) {
@@ -117,20 +112,6 @@ void ComputeShape(BspPolygon& polygon) {
     if (distance > radius) radius = distance;
   }
   polygon.radius = radius;
-
-  for (int32_t axis = 0; axis < 3; ++axis) {
-    polygon.boundsMin[axis] = kBoundsUnset;
-    polygon.boundsMax[axis] = -kBoundsUnset;
-  }
-  for (int32_t i = 0; i < count; ++i) {
-    const Point& p = polygon.edges[i].start;
-    const double coordinates[3] = {p.x, p.y, p.z};
-    for (int32_t axis = 0; axis < 3; ++axis) {
-      if (coordinates[axis] < polygon.boundsMin[axis]) polygon.boundsMin[axis] = coordinates[axis];
-      if (coordinates[axis] > polygon.boundsMax[axis]) polygon.boundsMax[axis] = coordinates[axis];
-    }
-  }
-  polygon.boundsValid = true;
 }
 
 void ComputePlane(BspPolygon& polygon) {

@@ -1,7 +1,7 @@
 // BspEdge and BspPolygon: the hidden-surface renderer's records of a convex
 // planar polygon in world space with its directed boundary edges, and the
 // operations every stage applies to them: making one from edges (centroid,
-// radius, bounds, plane fit), the side test against a plane, the facing test
+// radius, plane fit), the side test against a plane, the facing test
 // and the flip.
 //
 // Capture fills them, the beam tree and the view cut, order and filter them,
@@ -51,9 +51,6 @@ struct BspPolygon {
   BspPolygon* origin = nullptr;  // the captured polygon this copy descends from
   bool flipped = false;
   int32_t corners[4] = {0, 0, 0, 0};  // host point indices a, b, c, d; d = c for a triangle
-  double boundsMin[3] = {kBoundsUnset, kBoundsUnset, kBoundsUnset};
-  double boundsMax[3] = {-kBoundsUnset, -kBoundsUnset, -kBoundsUnset};
-  bool boundsValid = false;
 
   BspPolygon() = default;
   BspPolygon(const BspPolygon& other);
@@ -79,7 +76,7 @@ void AppendTaking(Stack<BspPolygon>& list, BspPolygon& polygon);
 void CopyAttributes(BspPolygon& target, const BspPolygon& source);
 
 // Fills the polygon from `count` edges (head to tail) with source, host
-// polygon index and colour, then computes centroid, radius, bounds and plane
+// polygon index and colour, then computes centroid, radius and plane
 // in that order. False when the edge list could not be allocated (the
 // memory-error flag is then set).
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
@@ -94,7 +91,7 @@ bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPo
 const BspPolygon& OutlineOf(const BspPolygon& record);
 bool TakeEdgesOfOrigin(BspPolygon& record);
 
-// Centroid, radius and bounds from the edge start points.
+// Centroid and radius from the edge start points.
 void ComputeShape(BspPolygon& polygon);
 // The plane fit of the edge start points (see FitPlane).
 void ComputePlane(BspPolygon& polygon);
@@ -109,5 +106,5 @@ bool FacesViewer(const BspPolygon& polygon, const Point& eye);
 
 // Reverses the boundary (edge order, edge directions, edge planes), negates
 // the plane, toggles `flipped` and reorders the corners to keep corner a
-// first. Centroid, radius and bounds stay.
+// first. Centroid and radius stay.
 void Flip(BspPolygon& polygon);

@@ -9,16 +9,12 @@ namespace {
 
 using PolygonTest = BspTest;
 
-TEST_F(PolygonTest, MakingComputesCentroidRadiusBoundsAndPlane) {
+TEST_F(PolygonTest, MakingComputesCentroidRadiusAndPlane) {
   const BspPolygon square = PolygonOf({P(0, 0, 4), P(2, 0, 4), P(2, 2, 4), P(0, 2, 4)});
   EXPECT_DOUBLE_EQ(square.centroid.x, 1.0);
   EXPECT_DOUBLE_EQ(square.centroid.y, 1.0);
   EXPECT_DOUBLE_EQ(square.centroid.z, 4.0);
   EXPECT_DOUBLE_EQ(square.radius, std::sqrt(2.0));
-  EXPECT_TRUE(square.boundsValid);
-  EXPECT_EQ(square.boundsMin[0], 0.0);
-  EXPECT_EQ(square.boundsMax[1], 2.0);
-  EXPECT_EQ(square.boundsMin[2], 4.0);
   ExpectPlaneNear(square.plane, Plane{0, 0, 1, -4});
   EXPECT_EQ(square.colour[0], 10);
 }
