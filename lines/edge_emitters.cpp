@@ -74,10 +74,10 @@ bool SameEnds(const MeshNode& a, int32_t j, const MeshNode& b, int32_t k) {
   const auto same = [](const Vector3d& p, const Vector3d& q) {
     return p.x == q.x && p.y == q.y && p.z == q.z;
   };
-  const Vector3d& a0 = a.corners[j];
-  const Vector3d& a1 = a.corners[(j + 1) % a.vertexCount];
-  const Vector3d& b0 = b.corners[k];
-  const Vector3d& b1 = b.corners[(k + 1) % b.vertexCount];
+  const Vector3d a0 = a.Corner(j);
+  const Vector3d a1 = a.Corner((j + 1) % a.vertexCount);
+  const Vector3d b0 = b.Corner(k);
+  const Vector3d b1 = b.Corner((k + 1) % b.vertexCount);
   return (same(a0, b0) && same(a1, b1)) || (same(a0, b1) && same(a1, b0));
 }
 

@@ -23,10 +23,11 @@ const PolygonNeighbours* NeighbourService(const BSPPolyObj& object, EdgeNeighbou
   return nullptr;
 }
 
-void FillNode(MeshNode& node, const HostPolygonOutline& outline) {
+void FillNode(MeshNode& node, const HostPolygonOutline& outline, const Point* points) {
   const int32_t n = outline.cornerCount;
   node.vertexCount = n;
-  for (int32_t k = 0; k < n; ++k) node.corners[k] = outline.corners[k];
+  node.points = points;
+  for (int32_t k = 0; k < n; ++k) node.cornerPoints[k] = outline.pointIndices[k];
 }
 
 void LinkNeighbours(ObjNetz& net, int32_t polygon, const HostPolygonOutline& outline,
@@ -112,7 +113,7 @@ void buildNet(ObjNetz& net, const BSPPolyObj& object, const Stack<BspPolygon>& f
     HostPolygonOutline outline;
     if (!ReadHostPolygon(object, polygon, outline)) continue;
     if (service != nullptr) LinkNeighbours(net, polygon, outline, *service);
-    FillNode(node, outline);
+    FillNode(node, outline, object.points.Items());
   }
 
   CopyColours(net, fragments);

@@ -30,15 +30,22 @@ struct MeshNode {
   int32_t vertexCount = 0;  // 3 for a triangle, 4 for a quadrangle
   int32_t polygonIndex = -1;
   uint8_t color[4] = {0, 0, 0, 255};
-  Vector3d corners[4];             // world space; edge k runs from corner k to corner k + 1
+  int32_t cornerPoints[4] = {0, 0, 0, 0};  // indices into `points`
+  const Point* points = nullptr;           // the object's world points
   Stack<EdgePiece> innerPieces;    // surviving cuts inside the polygon
   Stack<EdgePiece> edgePieces[4];  // visible pieces lying on edge k
   MeshNode* neighbours[4] = {nullptr, nullptr, nullptr, nullptr};  // across edge k
 
-  // Edge k as a segment. Made when asked rather than stored: a net holds a
-  // node per host polygon, and four stored segments were most of its size.
+  // Corner k and edge k (from corner k to corner k + 1) in world space.
+  // Read from the object's points when asked rather than stored: a net
+  // holds a node per host polygon, and stored corners or edges were most of
+  // its size.
+  Vector3d Corner(int32_t k) const {
+    const Point& p = points[cornerPoints[k]];
+    return Vector3d{p.x, p.y, p.z};
+  }
   Segment3D Edge(int32_t k) const {
-    return MakeSegment3D(corners[k], corners[(k + 1) % vertexCount], 0, 0);
+    return MakeSegment3D(Corner(k), Corner((k + 1) % vertexCount), 0, 0);
   }
 };
 

@@ -16,6 +16,16 @@ constexpr uint32_t kCrease = EdgeOriginal | EdgeCrease;
 
 const Vector3d kA{0, 0, 0};
 const Vector3d kB{4, 0, 0};
+// Every corner of the nodes below is one of these points.
+const Point kPoints[] = {{0, 0, 0, 1}, {4, 0, 0, 1}, {0, 4, 0, 1}, {0, -4, 0, 1}};
+
+int32_t PointIndex(const Vector3d& p) {
+  for (int32_t i = 0; i < 4; ++i) {
+    if (kPoints[i].x == p.x && kPoints[i].y == p.y && kPoints[i].z == p.z) return i;
+  }
+  ADD_FAILURE() << "no such point";
+  return 0;
+}
 
 // Stretch x0..x1 of the shared edge A-B (y = z = 0) with its flags.
 struct Stretch {
@@ -40,12 +50,13 @@ class TwoNodes : public LineStageTest {
     node.vertexCount = 3;
     node.polygonIndex = index;
     const Vector3d corners[3] = {p0, p1, p2};
-    for (int k = 0; k < 3; ++k) node.corners[k] = corners[k];
+    node.points = kPoints;
+    for (int k = 0; k < 3; ++k) node.cornerPoints[k] = PointIndex(corners[k]);
   }
 
   // Pieces on the shared edge, in the direction the node runs it.
   static void Put(MeshNode& node, const std::vector<Stretch>& stretches) {
-    const bool reversed = node.corners[0].x > node.corners[1].x;
+    const bool reversed = node.Corner(0).x > node.Corner(1).x;
     for (const Stretch& s : stretches) {
       const Vector3d from{reversed ? s.x1 : s.x0, 0, 0};
       const Vector3d to{reversed ? s.x0 : s.x1, 0, 0};
