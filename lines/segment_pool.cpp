@@ -196,7 +196,8 @@ void resolve(SegmentPool<Segment>& pool) {
 
 template <class Segment>
 void subtract(const SegmentPool<Segment>& pool, Stack<EdgeSegment>& list) {
-  if (list.Empty()) return;
+  // Nothing to take away: the list stays as it is.
+  if (list.Empty() || pool.segments.Empty()) return;
   SegmentPoolPlain work;
   for (int32_t i = 0; i < list.Count(); ++i) work.segments.Push(ToSegmentPlain(list[i]));
   if (MemoryErrorFlag::Test() != 0) return;
