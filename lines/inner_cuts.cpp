@@ -33,9 +33,18 @@ double DistanceKey(const Vector3d& p) {
   return Length(p);
 }
 
-// Moves the pieces without EdgeOriginal into `cuts`, last piece first.
+bool HasCuts(const Stack<EdgePiece>& pieces) {
+  for (int32_t k = 0; k < pieces.Count(); ++k) {
+    if ((pieces[k].flags & EdgeOriginal) == 0) return true;
+  }
+  return false;
+}
+
+// Moves the pieces without EdgeOriginal into `cuts`, last piece first. A
+// polygon without cuts, the common case, keeps its list untouched.
 bool TakeCuts(Stack<EdgePiece>& pieces, Stack<CutPiece>& cuts, const Vector3d* corners,
               int32_t cornerCount) {
+  if (!HasCuts(pieces)) return true;
   Stack<EdgePiece> originals;
   for (int32_t k = pieces.Count() - 1; k >= 0; --k) {
     const EdgePiece& piece = pieces[k];
@@ -182,6 +191,7 @@ void cancelInnerCuts(Stack<EdgePiece>& pieces, const Vector3d* corners, int32_t 
                      const ExportJob* job) {
   Stack<CutPiece> cuts;
   if (!TakeCuts(pieces, cuts, corners, cornerCount) || Interrupted(job)) return;
+  if (cuts.Empty()) return;
 
   CutJoiner(cuts).JoinAll();
   if (Interrupted(job)) return;

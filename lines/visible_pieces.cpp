@@ -34,6 +34,7 @@ bool CollectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCou
     const BspPolygon& fragment = fragments[f];
     if (!BelongsToObject(fragment, polygonCount)) continue;
     Stack<EdgePiece>& list = pieces[fragment.polygonIndex];
+    list.ReserveGrowing(list.Count() + fragment.edges.Count());
     for (int32_t e = 0; e < fragment.edges.Count(); ++e) {
       const BspEdge& edge = fragment.edges[e];
       list.Push(EdgePiece{AsVec3(edge.start), AsVec3(edge.end), edge.flags});
