@@ -46,11 +46,40 @@ bool WhollyCovered(const SegmentPoolPlain& cover, const EdgeSegment& piece) {
   return false;
 }
 
+// The only selected piece of `pieces`, or null when there are none or
+// several.
+const EdgePiece* SoleSelected(const Stack<EdgePiece>& pieces, uint32_t flag) {
+  const EdgePiece* sole = nullptr;
+  for (int32_t i = 0; i < pieces.Count(); ++i) {
+    if (!Selected(pieces[i], flag)) continue;
+    if (sole != nullptr) return nullptr;
+    sole = &pieces[i];
+  }
+  return sole;
+}
+
+// Whether the two sides each show exactly one piece and these join the
+// same two points, as along an edge both faces show whole: the neighbour's
+// piece then covers ours, and nothing of ours remains.
+bool ExactlyCovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighbours,
+                    uint32_t flag) {
+  const EdgePiece* a = SoleSelected(own, flag);
+  const EdgePiece* b = a != nullptr ? SoleSelected(neighbours, flag) : nullptr;
+  if (b == nullptr) return false;
+  const auto same = [](const Vector3d& p, const Vector3d& q) {
+    return p.x == q.x && p.y == q.y && p.z == q.z;
+  };
+  if (same(a->start, a->end)) return false;  // a point: left to the pool's rules
+  return (same(a->start, b->start) && same(a->end, b->end)) ||
+         (same(a->start, b->end) && same(a->end, b->start));
+}
+
 // Our selected pieces minus the stretches that the neighbour's selected
 // pieces cover; with `wholeCover` also minus the pieces that lie wholly
 // within the tolerance of one of them.
 void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighbours, uint32_t flag,
                      Stack<EdgeSegment>& out, bool wholeCover = false) {
+  if (ExactlyCovered(own, neighbours, flag)) return;
   Stack<EdgeSegment> remaining;
   AppendSelected(own, flag, remaining);
   if (remaining.Empty()) return;
