@@ -33,6 +33,35 @@ Point CrossingPoint(const Point& p, const Point& q, double dp, double dq) {
   return from + (to - from) * t;
 }
 
+// The distances of every edge's two ends from the cut plane, worked out
+// once per split for both pieces (up to kCachedEdges edges; a longer
+// boundary works out the rest when asked).
+constexpr int32_t kCachedEdges = 32;
+
+class EndDistances {
+ public:
+  EndDistances(const BspPolygon& polygon, const Plane& plane) : polygon_(polygon), plane_(plane) {
+    cached_ = polygon.edges.Count() < kCachedEdges ? polygon.edges.Count() : kCachedEdges;
+    for (int32_t i = 0; i < cached_; ++i) {
+      start_[i] = Distance(plane, polygon.edges[i].start);
+      end_[i] = Distance(plane, polygon.edges[i].end);
+    }
+  }
+  double Start(int32_t i) const {
+    return i < cached_ ? start_[i] : Distance(plane_, polygon_.edges[i].start);
+  }
+  double End(int32_t i) const {
+    return i < cached_ ? end_[i] : Distance(plane_, polygon_.edges[i].end);
+  }
+
+ private:
+  const BspPolygon& polygon_;
+  const Plane& plane_;
+  int32_t cached_ = 0;
+  double start_[kCachedEdges];
+  double end_[kCachedEdges];
+};
+
 // One edge, or the part of one, that belongs to the side being built.
 struct SidePiece {
   BspEdge edge;
@@ -42,10 +71,8 @@ struct SidePiece {
 
 // The part of edge i on the side `side` (+1 front, -1 back); false when the
 // edge has none there.
-bool PieceOnSide(const BspEdge& edge, const Plane& plane, int32_t side, double epsilon,
+bool PieceOnSide(const BspEdge& edge, double ds, double de, int32_t side, double epsilon,
                  SidePiece& piece) {
-  const double ds = Distance(plane, edge.start);
-  const double de = Distance(plane, edge.end);
   const int32_t cs = SideClass(ds, epsilon);
   const int32_t ce = SideClass(de, epsilon);
   piece.edge = edge;
@@ -110,7 +137,7 @@ struct PieceBuilder {
 
   // Walks the boundary of `source` for this side, then closes the cut that
   // runs over the start of the boundary.
-  void Build(const BspPolygon& source, double epsilon) {
+  void Build(const BspPolygon& source, const EndDistances& distances, double epsilon) {
     piece.edges.Clear();
     piece.edges.Reserve(source.edges.Count() + 1);
     bool cutOpen = false;
@@ -120,7 +147,10 @@ struct PieceBuilder {
     for (int32_t i = 0; i < source.edges.Count(); ++i) {
       if (MemoryErrorFlag::Test() != 0) return;
       SidePiece next;
-      if (!PieceOnSide(source.edges[i], cut, side, epsilon, next)) continue;
+      if (!PieceOnSide(source.edges[i], distances.Start(i), distances.End(i), side, epsilon,
+                       next)) {
+        continue;
+      }
       if (!haveFirst) {
         first = next;
         haveFirst = true;
@@ -159,12 +189,12 @@ bool ClosedHeadToTail(const BspPolygon& polygon) {
 
 PolygonSide Split(const BspPolygon& polygon, const Plane& plane, BspPolygon& back,
                   BspPolygon& front, const Point& eye, CutPlaneMode mode, double epsilon) {
+  const EndDistances distances(polygon, plane);
   bool ahead = false;
   bool behind = false;
   for (int32_t i = 0; i < polygon.edges.Count(); ++i) {
-    const BspEdge& edge = polygon.edges[i];
-    const int32_t cs = SideClass(Distance(plane, edge.start), epsilon);
-    const int32_t ce = SideClass(Distance(plane, edge.end), epsilon);
+    const int32_t cs = SideClass(distances.Start(i), epsilon);
+    const int32_t ce = SideClass(distances.End(i), epsilon);
     ahead = ahead || cs > 0 || ce > 0;
     behind = behind || cs < 0 || ce < 0;
   }
@@ -180,8 +210,8 @@ PolygonSide Split(const BspPolygon& polygon, const Plane& plane, BspPolygon& bac
 
   PieceBuilder backBuilder{back, plane, eye, mode, -1, {}, 0};
   PieceBuilder frontBuilder{front, plane, eye, mode, 1, {}, 0};
-  backBuilder.Build(polygon, epsilon);
-  frontBuilder.Build(polygon, epsilon);
+  backBuilder.Build(polygon, distances, epsilon);
+  frontBuilder.Build(polygon, distances, epsilon);
   if (MemoryErrorFlag::Test() != 0) return kSideSpanning;
   backBuilder.Finish(polygon);
   frontBuilder.Finish(polygon);
