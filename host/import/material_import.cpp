@@ -76,22 +76,28 @@ int32_t MaterialImporter::HostMaterialFor(uint32_t assimpIndex) {
 }
 
 void MaterialImporter::AddTags(HostObject& object, const std::vector<uint32_t>& polygonMaterials) {
-  // Polygons per material, in the order the materials first appear.
+  // Polygon counts per material, in the order the materials first appear.
   std::vector<uint32_t> order;
-  std::map<uint32_t, std::set<int32_t>> polygonsOf;
-  for (size_t i = 0; i < polygonMaterials.size(); ++i) {
-    auto& polygons = polygonsOf[polygonMaterials[i]];
-    if (polygons.empty()) order.push_back(polygonMaterials[i]);
-    polygons.insert(static_cast<int32_t>(i));
+  std::map<uint32_t, size_t> countOf;
+  for (const uint32_t m : polygonMaterials) {
+    if (countOf[m]++ == 0) order.push_back(m);
   }
   if (order.empty()) return;
 
   uint32_t mostUsed = order.front();
   for (const uint32_t m : order) {
-    if (polygonsOf[m].size() > polygonsOf[mostUsed].size()) mostUsed = m;
+    if (countOf[m] > countOf[mostUsed]) mostUsed = m;
   }
   const int32_t base = HostMaterialFor(mostUsed);
   if (base != kNoIndex) AddTag(object, TextureTag(base, ""));
+
+  // Only the other materials get a selection of their polygons; on a mesh
+  // of one material (most scans) no polygon list is built at all.
+  std::map<uint32_t, std::set<int32_t>> polygonsOf;
+  for (size_t i = 0; i < polygonMaterials.size(); ++i) {
+    if (polygonMaterials[i] != mostUsed)
+      polygonsOf[polygonMaterials[i]].insert(static_cast<int32_t>(i));
+  }
 
   std::set<std::string> taken;
   for (const uint32_t m : order) {
