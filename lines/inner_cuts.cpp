@@ -67,7 +67,8 @@ bool TakeCuts(Stack<EdgePiece>& pieces, Stack<CutPiece>& cuts, const Vector3d* c
 
 // `before` ends where `after` starts, and the two run on in one straight line.
 bool ContinuesStraight(const CutPiece& before, const CutPiece& after) {
-  if (Dot(Normalised(after.end - after.start), Normalised(before.start - before.end)) >= kStraightDot) {
+  if (Dot(Normalised(after.end - after.start), Normalised(before.start - before.end)) >=
+      kStraightDot) {
     return false;
   }
   const LineView farEnds{before.start, after.end, after.end - before.start,

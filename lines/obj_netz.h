@@ -7,12 +7,12 @@
 
 #include <cstdint>
 
-#include "polygons/bsp_polygon.h"
 #include "core/job.h"
 #include "core/stack.h"
-#include "polygons/edge_piece.h"
 #include "lines/segment_pool.h"
 #include "lines/visible_pieces.h"
+#include "polygons/bsp_polygon.h"
+#include "polygons/edge_piece.h"
 
 struct BSPPolyObj;
 
@@ -32,8 +32,8 @@ struct MeshNode {
   uint8_t color[4] = {0, 0, 0, 255};
   int32_t cornerPoints[4] = {0, 0, 0, 0};  // indices into `points`
   const Point* points = nullptr;           // the object's world points
-  Stack<EdgePiece> innerPieces;    // surviving cuts inside the polygon
-  Stack<EdgePiece> edgePieces[4];  // visible pieces lying on edge k
+  Stack<EdgePiece> innerPieces;            // surviving cuts inside the polygon
+  Stack<EdgePiece> edgePieces[4];          // visible pieces lying on edge k
   MeshNode* neighbours[4] = {nullptr, nullptr, nullptr, nullptr};  // across edge k
 
   // Corner k and edge k (from corner k to corner k + 1) in world space.

@@ -44,8 +44,7 @@ bool CollectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCou
   return true;
 }
 
-bool CancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces,
-                        ExportJob* job) {
+bool CancelAllInnerCuts(const BSPPolyObj& object, PiecesByPolygon& pieces, ExportJob* job) {
   for (int32_t polygon = 0; polygon < pieces.Count(); ++polygon) {
     if (polygon % kPolygonsPerProgress == 0) {
       ReportProgressAgain(job);

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "capture/bsp_poly_obj.h"
-#include "polygons/split.h"
 #include "core/job.h"
+#include "polygons/split.h"
 
 namespace {
 
@@ -87,8 +87,8 @@ void TestAgainstNode(const Insertion& how, BeamNode& node, BspPolygon& piece, in
     case kSideSpanning: {
       BspPolygon back;
       BspPolygon front;
-      const PolygonSide cut = Split(piece, face.plane, back, front, how.view.eye,
-                                    kCutPlaneThroughEye, kSideEpsilon);
+      const PolygonSide cut =
+          Split(piece, face.plane, back, front, how.view.eye, kCutPlaneThroughEye, kSideEpsilon);
       if (MemoryErrorFlag::Test() != 0) return;
       if (cut == kSideFront || cut == kSideSpanning) {
         InsertIntoHandle(how, node.frontChild, front, depth);

@@ -13,11 +13,11 @@
 
 #include <cstdint>
 
-#include "polygons/bsp_polygon.h"
-#include "polygons/bsp_view.h"
 #include "core/arena.h"
 #include "core/job.h"
 #include "core/stack.h"
+#include "polygons/bsp_polygon.h"
+#include "polygons/bsp_view.h"
 
 struct BeamNode;
 
@@ -31,7 +31,7 @@ struct BeamTree {
 };
 
 struct EdgeBeam {
-  Plane plane;                 // the edge plane of the node polygon's edge
+  Plane plane;                  // the edge plane of the node polygon's edge
   BeamNode* subtree = nullptr;  // what lies in front of (outside) that plane
 };
 
@@ -57,7 +57,7 @@ struct NodeFace {
 
 // A node of the tree, in the tree's arena (so never destroyed one by one).
 struct BeamNode {
-  BeamList beams;                 // one per edge, in edge order
+  BeamList beams;                  // one per edge, in edge order
   BeamNode* frontChild = nullptr;  // inside the beam, in front of the polygon
   NodeFace face;
 };

@@ -11,11 +11,11 @@
 
 #include <cstdint>
 
-#include "visibility/beam_tree.h"
 #include "capture/bsp_poly_obj.h"
-#include "polygons/bsp_view.h"
 #include "core/job.h"
 #include "core/stack.h"
+#include "polygons/bsp_view.h"
+#include "visibility/beam_tree.h"
 
 // Text printed for a polygon that cannot be handed back to an object.
 inline constexpr char kObjectLost[] = "Obj verloren";
@@ -37,8 +37,7 @@ enum class OcclusionOrder : int32_t {
 // Pass 1 over the clipped list, which it releases. False when cancelled or
 // on memory failure.
 bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped,
-                      ExportJob& job,
-                      OcclusionOrder order = OcclusionOrder::kSizeClassScattered);
+                      ExportJob& job, OcclusionOrder order = OcclusionOrder::kSizeClassScattered);
 
 // Pass 2 over the objects; destroys the scene tree first and releases every
 // captured polygon's occluder list. Runs on the host's threads

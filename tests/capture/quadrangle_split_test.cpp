@@ -11,9 +11,9 @@
 #include <limits>
 #include <vector>
 
-#include "shell/bsp_renderer.h"
 #include "host/runtime.h"
 #include "host_fixture.h"
+#include "shell/bsp_renderer.h"
 
 namespace {
 

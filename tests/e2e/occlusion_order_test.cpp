@@ -19,8 +19,8 @@
 #include "capture/captured_scene.h"
 #include "export_support.h"
 #include "folded_body.h"
-#include "host_fixture.h"
 #include "host/import/load_scene.h"
+#include "host_fixture.h"
 #include "shell/bsp_renderer.h"
 #include "visibility/passes.h"
 
@@ -303,7 +303,7 @@ TEST_F(OcclusionOrderTest, RealModelsGiveTheSameVisibleAreasAndLines) {
   const std::string models = "/usr/share/assimp/models/";
   const std::string examples = std::string(VEXMARK_SOURCE_DIR) + "/examples/";
   const std::vector<std::string> scenes = {
-      examples + "still-life.vxm", models + "OBJ/spider.obj",     models + "PLY/Wuson.ply",
+      examples + "still-life.vxm", models + "OBJ/spider.obj",      models + "PLY/Wuson.ply",
       models + "Collada/duck.dae", models + "Collada/teapots.DAE",
   };
   for (const std::string& scene : scenes) {

@@ -144,9 +144,12 @@ TEST_F(ObjNetzTest, TriangleWithTwoCornersInOnePointLeavesNoEdgeInItsRegion) {
   // Lower A B Q, the flat Q B Q' (Q' lies on Q), upper B D Q'.
   Load({{0, 0, 10}, {4, 0, 10}, {2, 2, 10}, {2, 2, 10}, {6, 2, 10}},
        {{0, 1, 2, 2}, {2, 1, 3, 3}, {1, 4, 3, 3}});
-  AddFragment(0, 10, {Edge(0, 0, 4, 0, kDrawn), Edge(4, 0, 2, 2, kDrawn), Edge(2, 2, 0, 0, kDrawn)});
-  AddFragment(1, 10, {Edge(2, 2, 4, 0, kDrawn), Edge(4, 0, 2, 2, kDrawn), Edge(2, 2, 2, 2, kDrawn)});
-  AddFragment(2, 10, {Edge(4, 0, 6, 2, kDrawn), Edge(6, 2, 2, 2, kDrawn), Edge(2, 2, 4, 0, kDrawn)});
+  AddFragment(0, 10,
+              {Edge(0, 0, 4, 0, kDrawn), Edge(4, 0, 2, 2, kDrawn), Edge(2, 2, 0, 0, kDrawn)});
+  AddFragment(1, 10,
+              {Edge(2, 2, 4, 0, kDrawn), Edge(4, 0, 2, 2, kDrawn), Edge(2, 2, 2, 2, kDrawn)});
+  AddFragment(2, 10,
+              {Edge(4, 0, 6, 2, kDrawn), Edge(6, 2, 2, 2, kDrawn), Edge(2, 2, 4, 0, kDrawn)});
   ObjNetz net;
   Build(net, OverlappingEdges::kRunningItsWay);
   ASSERT_EQ(net.nodes.Count(), 3);

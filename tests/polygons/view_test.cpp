@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "polygons/bsp_view.h"
 #include "bsp_fixture.h"
+#include "polygons/bsp_view.h"
 
 namespace {
 

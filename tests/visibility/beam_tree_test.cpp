@@ -6,9 +6,9 @@
 
 #include <memory>
 
+#include "bsp_fixture.h"
 #include "capture/bsp_poly_obj.h"
 #include "polygons/edge_plane.h"
-#include "bsp_fixture.h"
 #include "test_scene.h"
 
 namespace {
