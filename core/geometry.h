@@ -97,6 +97,9 @@ inline Point AsPoint(const Vector3d& v) {
 inline bool SamePosition(const Point& p, const Point& q) {
   return p.x == q.x && p.y == q.y && p.z == q.z;
 }
+inline bool SamePosition(const Vector3d& p, const Vector3d& q) {
+  return p.x == q.x && p.y == q.y && p.z == q.z;
+}
 inline bool IsFinite(const Point& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }

@@ -58,6 +58,13 @@ const EdgePiece* SoleSelected(const Stack<EdgePiece>& pieces, uint32_t flag) {
   return sole;
 }
 
+// Whether p0-p1 and q0-q1 join the same two points, in either direction.
+bool JoinSamePoints(const Vector3d& p0, const Vector3d& p1, const Vector3d& q0,
+                    const Vector3d& q1) {
+  return (SamePosition(p0, q0) && SamePosition(p1, q1)) ||
+         (SamePosition(p0, q1) && SamePosition(p1, q0));
+}
+
 // Whether the two sides each show exactly one piece and these join the
 // same two points, as along an edge both faces show whole: the neighbour's
 // piece then covers ours, and nothing of ours remains.
@@ -66,12 +73,8 @@ bool ExactlyCovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighbo
   const EdgePiece* a = SoleSelected(own, flag);
   const EdgePiece* b = a != nullptr ? SoleSelected(neighbours, flag) : nullptr;
   if (b == nullptr) return false;
-  const auto same = [](const Vector3d& p, const Vector3d& q) {
-    return p.x == q.x && p.y == q.y && p.z == q.z;
-  };
-  if (same(a->start, a->end)) return false;  // a point: left to the pool's rules
-  return (same(a->start, b->start) && same(a->end, b->end)) ||
-         (same(a->start, b->end) && same(a->end, b->start));
+  if (SamePosition(a->start, a->end)) return false;  // a point: left to the pool's rules
+  return JoinSamePoints(a->start, a->end, b->start, b->end);
 }
 
 // Our selected pieces minus the stretches that the neighbour's selected
@@ -100,14 +103,8 @@ void AppendUncovered(const Stack<EdgePiece>& own, const Stack<EdgePiece>& neighb
 
 // Whether edge j of `a` and edge k of `b` join the same two corners.
 bool SameEnds(const MeshNode& a, int32_t j, const MeshNode& b, int32_t k) {
-  const auto same = [](const Vector3d& p, const Vector3d& q) {
-    return p.x == q.x && p.y == q.y && p.z == q.z;
-  };
-  const Vector3d a0 = a.Corner(j);
-  const Vector3d a1 = a.Corner((j + 1) % a.vertexCount);
-  const Vector3d b0 = b.Corner(k);
-  const Vector3d b1 = b.Corner((k + 1) % b.vertexCount);
-  return (same(a0, b0) && same(a1, b1)) || (same(a0, b1) && same(a1, b0));
+  return JoinSamePoints(a.Corner(j), a.Corner((j + 1) % a.vertexCount), b.Corner(k),
+                        b.Corner((k + 1) % b.vertexCount));
 }
 
 // Edges with pieces, each emitted whole or, when the neighbour is mutual and

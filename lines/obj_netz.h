@@ -40,10 +40,7 @@ struct MeshNode {
   // Read from the object's points when asked rather than stored: a net
   // holds a node per host polygon, and stored corners or edges were most of
   // its size.
-  Vector3d Corner(int32_t k) const {
-    const Point& p = points[cornerPoints[k]];
-    return Vector3d{p.x, p.y, p.z};
-  }
+  Vector3d Corner(int32_t k) const { return AsVector(points[cornerPoints[k]]); }
   Segment3D Edge(int32_t k) const {
     return MakeSegment3D(Corner(k), Corner((k + 1) % vertexCount), 0, 0);
   }

@@ -5,11 +5,11 @@
 
 #include <cstring>
 
+#include "core/export_settings.h"
 #include "lines/color_group.h"
 #include "lines/edge_emitters.h"
 #include "lines/obj_netz.h"
 #include "lines/visible_pieces.h"
-#include "core/export_settings.h"
 
 namespace {
 
@@ -23,8 +23,7 @@ using NodeEmitter = void (*)(const MeshNode& node, Stack<EdgeSegment>& out);
 // One object's run: its net, where its lines go, and how it is stopped.
 class ObjectDrawing {
  public:
-  ObjectDrawing(BSPPolyObj& object, const ObjNetz& net, Stack<LineGroup>& elements,
-                ExportJob& job)
+  ObjectDrawing(BSPPolyObj& object, const ObjNetz& net, Stack<LineGroup>& elements, ExportJob& job)
       : object_(object), net_(net), elements_(elements), job_(job) {}
 
   // Runs the stages of the style. False when a stop request or a memory
@@ -102,16 +101,13 @@ class ObjectDrawing {
     return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, color));
   }
 
-  bool Interrupted() const {
-    return MemoryErrorFlag::Test() != 0 || ExportCancelled(job_);
-  }
+  bool Interrupted() const { return MemoryErrorFlag::Test() != 0 || ExportCancelled(job_); }
 
   BSPPolyObj& object_;
   const ObjNetz& net_;
   Stack<LineGroup>& elements_;
   ExportJob& job_;
 };
-
 
 }  // namespace
 

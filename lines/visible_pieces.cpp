@@ -12,10 +12,6 @@ bool BelongsToObject(const BspPolygon& fragment, int32_t polygonCount) {
   return fragment.polygonIndex >= 0 && fragment.polygonIndex < polygonCount;
 }
 
-Vector3d AsVec3(const Point& p) {
-  return Vector3d{p.x, p.y, p.z};
-}
-
 }  // namespace
 
 bool CollectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCount,
@@ -37,7 +33,7 @@ bool CollectVisiblePieces(const Stack<BspPolygon>& fragments, int32_t polygonCou
     list.ReserveGrowing(list.Count() + fragment.edges.Count());
     for (int32_t e = 0; e < fragment.edges.Count(); ++e) {
       const BspEdge& edge = fragment.edges[e];
-      list.Push(EdgePiece{AsVec3(edge.start), AsVec3(edge.end), edge.flags});
+      list.Push(EdgePiece{AsVector(edge.start), AsVector(edge.end), edge.flags});
     }
     if (MemoryErrorFlag::Test() != 0) return false;
   }
