@@ -53,4 +53,16 @@ void DiagnosticLines::Flush(std::ostream& out) {
   emptyFrames_.clear();
 }
 
+void DiagnosticLines::FlushCount(std::ostream& out, const std::string& what) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  int64_t total = 0;
+  for (const auto& entry : lines_) total += entry.second;
+  if (total > 0)
+    out << "vexmark: " << Printable(what) << ": " << total
+        << (total == 1 ? " warning" : " warnings")
+        << " while reading the scene (shown without -q)\n";
+  lines_.clear();
+  index_.clear();
+}
+
 }  // namespace app

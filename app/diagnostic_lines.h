@@ -30,6 +30,10 @@ class DiagnosticLines {
   // by "(N times)" when it came more than once, then the line of empty
   // frames, and forgets them.
   void Flush(std::ostream& out);
+  // For --quiet: one line that counts the gathered lines ("vexmark: NAME:
+  // 3 warnings while reading the scene (shown without -q)"), nothing when
+  // there are none; then forgets them.
+  void FlushCount(std::ostream& out, const std::string& what);
 
  private:
   std::mutex mutex_;

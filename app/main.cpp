@@ -8,8 +8,10 @@
 
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -18,6 +20,7 @@
 
 #include "app/diagnostic_lines.h"
 #include "app/dialog_options.h"
+#include "app/export_checks.h"
 #include "app/heap_settings.h"
 #include "app/options.h"
 #include "app/printable.h"
@@ -225,7 +228,7 @@ int RunExport(const app::Options& options) {
   // forks a child, and a fork copies only the calling thread, so a lock that
   // another thread held at that moment would stay locked in the child. A
   // Ctrl-C here ends both at once, and nothing has been written yet.
-  HostDocument* doc = app::LoadSceneFile(scenePath, error);
+  HostDocument* doc = app::LoadSceneFile(scenePath, error, options.quiet, std::cerr);
   if (doc == nullptr) return Fail(kExitUsage, error);
   // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
   InterruptWatcher interrupts;
@@ -319,6 +322,8 @@ int RunExport(const app::Options& options) {
     interrupts.SetExporting(true);
     if (!app::ApplyDialogOptions(options, dialog, error)) {
       status = kExitUsage;
+    } else if (error = app::SettingsTrouble(dialog); !error.empty()) {
+      status = kExitUsage;
     } else if (FramesToWrite(dialog, *doc) > kMaxExportFrames) {
       error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
               " files; choose a shorter range or a lower --fps";
@@ -343,7 +348,7 @@ int RunExport(const app::Options& options) {
       display.Finish();
       const std::vector<std::string> written = host::WrittenFiles();
       if (!options.quiet)
-        for (const std::string& file : written) std::cout << file << "\n";
+        for (const std::string& file : written) std::cout << app::Printable(file) << "\n";
       const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
       error = ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
       if (written.empty()) diagnostics.ForgetEmptyFrames();
@@ -363,10 +368,7 @@ int RunExport(const app::Options& options) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  app::UseLargeHeapSettings(argv);
+int Run(int argc, char** argv) {
   app::Options options;
   std::string error;
   if (!app::ParseOptions(argc, argv, options, error)) return Fail(kExitUsage, error);
@@ -380,4 +382,27 @@ int main(int argc, char** argv) {
   }
   if (options.command == "info") return app::PrintSceneInfo(options.scene, std::cout, std::cerr);
   return RunExport(options);
+}
+
+// Whatever went to stdout must have arrived: a full disk or a closed
+// device behind it is a failure of the run. A reader that closed the pipe
+// has taken all it wanted: the run ends quietly, its files written, with a
+// status that is not 0.
+int FinishStandardOutput(int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout.good()) return status;
+  if (errno == EPIPE) return status == kExitWritten ? kExitNotWritten : status;
+  const std::string reason = errno != 0 ? std::strerror(errno) : "write error";
+  Fail(kExitNotWritten, "cannot write to standard output: " + reason);
+  return status == kExitWritten ? kExitNotWritten : status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  app::UseLargeHeapSettings(argv);
+  // A closed pipe on stdout or stderr must not end the program in the
+  // middle of an export: writes to it fail instead, and the end says so.
+  std::signal(SIGPIPE, SIG_IGN);
+  return FinishStandardOutput(Run(argc, argv));
 }

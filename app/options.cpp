@@ -12,13 +12,21 @@
 #include <sstream>
 
 #include "host/api/vexmark_ids.h"
+#include "host/runtime.h"
 
 namespace app {
 namespace {
 
-// The largest sheet side, margin, stroke length or tolerance: 100 m (or
-// 100,000 points), more than any roll a plotter takes.
+// The largest margin, stroke length or tolerance: 100 m (or 100,000
+// points), more than any roll a plotter takes.
 constexpr double kMaxPaperMm = 100000.0;
+// A sheet's sides: from 10 mm, below which no margin and no line fits, to
+// 5080 mm (200 inches, 14,400 points), the largest page a PDF holds.
+constexpr double kMinSheetMm = 10.0;
+constexpr double kMaxSheetMm = 5080.0;
+// The angle between two faces' normals, which a crease angle is compared
+// with, lies between these.
+constexpr double kMaxCreaseDegrees = 180.0;
 constexpr int32_t kMaxThreads = 256;  // as host::SetParallelThreads takes
 
 bool ParseInt(const std::string& text, int32_t& value) {
@@ -65,13 +73,15 @@ bool ParseStyle(const std::string& text, int32_t& style) {
 // "#RRGGBB" to components in 0..1.
 bool ParseColour(const std::string& text, std::vector<double>& rgb) {
   if (text.size() != 7 || text[0] != '#') return false;
+  // Six hexadecimal digits exactly: strtol alone would also take signs and
+  // spaces ("#-1+1 1").
+  if (!std::all_of(text.begin() + 1, text.end(),
+                   [](unsigned char c) { return std::isxdigit(c) != 0; }))
+    return false;
   rgb.clear();
   for (int i = 0; i < 3; ++i) {
-    char* end = nullptr;
     const std::string pair = text.substr(1 + 2 * i, 2);
-    const long byte = std::strtol(pair.c_str(), &end, 16);
-    if (*end != '\0') return false;
-    rgb.push_back(static_cast<double>(byte) / 255.0);
+    rgb.push_back(static_cast<double>(std::strtol(pair.c_str(), nullptr, 16)) / 255.0);
   }
   return true;
 }
@@ -98,8 +108,8 @@ bool ParsePaper(const std::string& text, std::array<double, 2>& size) {
   if (x == std::string::npos || lower.size() < 3 || lower.compare(lower.size() - 2, 2, "mm") != 0)
     return false;
   return ParseReal(lower.substr(0, x), size[0]) &&
-         ParseReal(lower.substr(x + 1, lower.size() - x - 3), size[1]) && size[0] > 0 &&
-         size[1] > 0 && size[0] <= kMaxPaperMm && size[1] <= kMaxPaperMm;
+         ParseReal(lower.substr(x + 1, lower.size() - x - 3), size[1]) &&
+         std::min(size[0], size[1]) >= kMinSheetMm && std::max(size[0], size[1]) <= kMaxSheetMm;
 }
 
 // OBJECT:key=value,key=value
@@ -115,6 +125,18 @@ bool ParseTag(const std::string& text, TagRequest& tag) {
     tag.values.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
   }
   return !tag.values.empty();
+}
+
+// The thread count that the environment sets, when --threads does not:
+// a value the program cannot use is a mistake to report, not to ignore.
+bool ThreadsVariableUsable(std::string& error) {
+  const char* value = std::getenv(host::kThreadsVariable);
+  if (value == nullptr || *value == '\0') return true;
+  int32_t count = 0;
+  if (ParseInt(value, count) && count >= 1 && count <= kMaxThreads) return true;
+  error = std::string(host::kThreadsVariable) + ": '" + value + "' is not a whole number from 1 to " +
+          std::to_string(kMaxThreads);
+  return false;
 }
 
 }  // namespace
@@ -327,6 +349,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       if (!take(arg, v)) return false;
       if (!ParseReal(v, x)) return bad(arg, v, "a number");
       if (arg == "--brightness" && (x < 0 || x > 1)) return bad(arg, v, "between 0 and 1");
+      if (arg == "--crease-angle" && (x < 0 || x > kMaxCreaseDegrees))
+        return bad(arg, v, "an angle from 0 to 180 degrees");
       (arg == "--crease-angle" ? o.creaseAngle : o.brightness) = x;
     } else if (arg == "--line-color") {
       std::vector<double> rgb;
@@ -341,12 +365,15 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     } else if (arg == "--min-length" || arg == "--simplify" || arg == "--margin") {
       double x = 0;
       if (!take(arg, v)) return false;
-      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm) return bad(arg, v, "a number from 0 to 100000");
+      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm)
+        return bad(arg, v, "a number from 0 to 100000");
       (arg == "--min-length" ? o.minLength : arg == "--simplify" ? o.simplify : o.margin) = x;
     } else if (arg == "--paper") {
       std::array<double, 2> size{};
       if (!take(arg, v)) return false;
-      if (!ParsePaper(v, size)) return bad(arg, v, "A4, A3, letter, a size like 200x300mm or none");
+      if (!ParsePaper(v, size))
+        return bad(arg, v,
+                   "A4, A3, letter, none or a size like 200x300mm (each side from 10 to 5080 mm)");
       o.paper = size;
     } else if (arg == "--camera") {
       if (!take(arg, v)) return false;
@@ -369,6 +396,13 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       return false;
     }
   }
+  if (o.fromFrame && o.toFrame && *o.fromFrame > *o.toFrame) {
+    error = "--from " + std::to_string(*o.fromFrame) + " is after --to " +
+            std::to_string(*o.toFrame) + ": the frame range starts after it ends";
+    return false;
+  }
+  if (!o.threads && !o.help && !o.version && o.command.empty() && !ThreadsVariableUsable(error))
+    return false;
   if (o.paper && o.margin && (*o.paper)[0] > 0 &&
       2 * *o.margin >= std::min((*o.paper)[0], (*o.paper)[1])) {
     std::ostringstream sheet;

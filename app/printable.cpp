@@ -31,6 +31,12 @@ size_t SequenceLength(const std::string& text, size_t i) {
   return length;
 }
 
+// "\x1b": the byte escaped in the way C and shells spell it.
+std::string Escaped(unsigned char byte) {
+  static const char kDigits[] = "0123456789abcdef";
+  return std::string("\\x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
+}
+
 }  // namespace
 
 std::string Printable(const std::string& text) {
@@ -39,13 +45,16 @@ std::string Printable(const std::string& text) {
   for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
-      out += (c < 0x20 && c != '\t') || c == 0x7F ? '?' : static_cast<char>(c);
+      if ((c < 0x20 && c != '\t') || c == 0x7F)
+        out += Escaped(c);
+      else
+        out += static_cast<char>(c);
       ++i;
       continue;
     }
     const size_t length = SequenceLength(text, i);
     if (length == 0) {
-      out += '?';
+      out += Escaped(c);
       ++i;
     } else {
       out.append(text, i, length);

@@ -8,7 +8,7 @@
 namespace app {
 
 // `text` with every control character (tab excepted) and every byte that is
-// not part of a well-formed UTF-8 sequence replaced by '?'.
+// not part of a well-formed UTF-8 sequence written as an escape: "\x1b".
 std::string Printable(const std::string& text);
 
 }  // namespace app

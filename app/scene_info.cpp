@@ -93,7 +93,7 @@ int64_t FrameOf(const HostTime* time, int64_t fps) {
 
 int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err) {
   std::string error;
-  HostDocument* doc = LoadSceneFile(path, error);
+  HostDocument* doc = LoadSceneFile(path, error, false, err);
   if (doc == nullptr) {
     err << "vexmark: " << Printable(error) << "\n";
     return 2;

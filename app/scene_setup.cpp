@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <map>
 
+#include "app/diagnostic_lines.h"
 #include "host/api/vexmark_ids.h"
 #include "host/import/load_scene.h"
+#include "host/runtime.h"
 #include "host/ui.h"
 
 namespace app {
@@ -48,7 +50,8 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
       applied = host::UserSetCheck(d, kTagGadgetFlatEdges, on);
     else if (key == "angle" && isNumber)
       applied = host::UserSetReal(d, kTagGadgetCreaseAngle, number);
-    else if (key == "width" && isNumber && number >= 0 && number <= 20 && number == std::floor(number))
+    else if (key == "width" && isNumber && number >= 0 && number <= 20 &&
+             number == std::floor(number))
       applied = host::UserSetInt(d, kTagGadgetLineWidth, static_cast<int32_t>(number));
     else if (key == "brightness" && isNumber && number >= 0 && number <= 1) {
       double brightness = 1.0;
@@ -86,8 +89,19 @@ std::string BundledExample(const std::string& programFolder) {
   return "";
 }
 
-HostDocument* LoadSceneFile(const std::string& path, std::string& error) {
+HostDocument* LoadSceneFile(const std::string& path, std::string& error, bool quiet,
+                            std::ostream& err) {
+  // What the importer says about the scene (data dropped or guessed, a
+  // camera added) is shown like the module's diagnostics: each line once
+  // with its count, or with --quiet only counted, in one line.
+  DiagnosticLines warnings;
+  host::SetConsoleSink([&warnings](const std::string& line) { warnings.Add(line); });
   HostDocument* doc = host::LoadScene(path, error);
+  host::SetConsoleSink(nullptr);
+  if (quiet)
+    warnings.FlushCount(err, path);
+  else
+    warnings.Flush(err);
   if (doc == nullptr) return nullptr;
   // The document's folder and name decide where a drawing goes by default.
   const fs::path absolute = fs::absolute(path);

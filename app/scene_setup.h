@@ -15,7 +15,10 @@ namespace app {
 std::string BundledExample(const std::string& programFolder);
 
 // Loads any supported scene file; null with one line in `error` on failure.
-HostDocument* LoadSceneFile(const std::string& path, std::string& error);
+// The importer's warnings go to `err`, each once with its count, or with
+// `quiet` counted in one line.
+HostDocument* LoadSceneFile(const std::string& path, std::string& error, bool quiet,
+                            std::ostream& err);
 bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error);
 
 // Links the camera named by --camera to the document's view.

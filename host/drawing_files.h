@@ -17,6 +17,9 @@ namespace host {
 // Takes the bytes of the file in order; false when they could not be kept.
 using DrawingSink = std::function<bool(const void* data, size_t bytes)>;
 
+// The largest side of a PNG picture in pixels (cairo's limit for an image).
+constexpr double kMaxPngSide = 32767;
+
 // Each returns 0 when the whole drawing went to `sink`, else an errno value
 // (EIO when the sink failed, ENOMEM or EFBIG when it could not be drawn).
 int WriteSvgDrawing(const HostDrawing& drawing, const DrawingSink& sink);

@@ -11,9 +11,6 @@
 namespace host {
 namespace {
 
-// cairo's limit for the side of an image.
-constexpr double kMaxSide = 32767;
-
 void SetColour(cairo_t* cr, const uint8_t rgba[4]) {
   cairo_set_source_rgb(cr, rgba[0] / 255.0, rgba[1] / 255.0, rgba[2] / 255.0);
 }
@@ -53,7 +50,7 @@ int WritePngDrawing(const HostDrawing& drawing, const DrawingSink& sink) {
   const double scale = drawing.pixelsPerPoint > 0 ? drawing.pixelsPerPoint : 1.0;
   const double width = std::max(1.0, std::round(drawing.width * scale));
   const double height = std::max(1.0, std::round(drawing.height * scale));
-  if (!(width <= kMaxSide && height <= kMaxSide)) return EFBIG;
+  if (!(width <= kMaxPngSide && height <= kMaxPngSide)) return EFBIG;
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, static_cast<int>(width),
                                                         static_cast<int>(height));
   cairo_t* cr = cairo_create(surface);

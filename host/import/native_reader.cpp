@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/api/vexmark_ids.h"
+#include "host/import/json_error_place.h"
 #include "host/import/native_format.h"
 #include "host/runtime.h"
 
@@ -52,8 +53,7 @@ Interpolation ReadInterpolation(const json& track, const Place& where) {
 
 // The keys of a track as rows of `width` finite numbers, time first, in
 // strictly ascending time.
-std::vector<std::vector<double>> ReadKeyRows(const json& track, size_t width,
-                                             const Place& where) {
+std::vector<std::vector<double>> ReadKeyRows(const json& track, size_t width, const Place& where) {
   const json& keys = ListMember(track, "keys", where);
   const Place keysPlace(where, "keys");
   std::vector<std::vector<double>> rows;
@@ -125,7 +125,8 @@ void ReadGeometry(const json& value, HostObject& object, const Place& where) {
       const Place place(polygonsPlace, i + k);
       corner[k] = ReadInt32(polygons[i + k], place);
       if (corner[k] < 0 || corner[k] >= pointCount) {
-        throw FormatError(place.Text() + ": point " + std::to_string(corner[k]) + " does not exist");
+        throw FormatError(place.Text() + ": point " + std::to_string(corner[k]) +
+                          " does not exist");
       }
     }
     object.polygons.push_back({corner[0], corner[1], corner[2], corner[3]});
@@ -434,6 +435,13 @@ std::unique_ptr<HostDocument> LoadNativeFile(const std::string& path, std::strin
     if (stream.irregular()) root = json::parse(text);
   } catch (const json::parse_error& e) {
     reason = "not valid JSON (byte " + std::to_string(e.byte) + ")";
+    return nullptr;
+  } catch (const json::exception&) {
+    // A value the parser cannot hold, such as a number beyond the range of
+    // a double: said at its place, as a bad value in the tree is.
+    std::string place, why;
+    if (!FindParseErrorPlace(text, place, why)) why = "a value cannot be read";
+    reason = place.empty() ? why : place + ": " + why;
     return nullptr;
   }
   try {

@@ -39,11 +39,30 @@ std::string Damaged(const std::string& what, uint64_t claimed, const std::string
 uint64_t PlyTypeBytes(const std::string& type) {
   if (type == "char" || type == "uchar" || type == "int8" || type == "uint8") return 1;
   if (type == "short" || type == "ushort" || type == "int16" || type == "uint16") return 2;
-  if (type == "int" || type == "uint" || type == "float" || type == "int32" ||
-      type == "uint32" || type == "float32")
+  if (type == "int" || type == "uint" || type == "float" || type == "int32" || type == "uint32" ||
+      type == "float32")
     return 4;
   if (type == "double" || type == "float64") return 8;
   return 0;
+}
+
+// A count of a header: digits only. A minus sign is reported as such, not
+// read round to a huge unsigned number; anything else is not a count.
+enum class CountWord { kCount, kNegative, kNotACount };
+
+CountWord ReadCount(std::istream& in, uint64_t& count) {
+  std::string word;
+  if (!(in >> word)) return CountWord::kNotACount;
+  const bool negative = word.size() > 1 && word[0] == '-';
+  const std::string digits = negative ? word.substr(1) : word;
+  if (digits.find_first_not_of("0123456789") != std::string::npos) return CountWord::kNotACount;
+  if (negative) return CountWord::kNegative;
+  std::istringstream number(digits);
+  return number >> count ? CountWord::kCount : CountWord::kNotACount;
+}
+
+std::string Negative(const std::string& what) {
+  return "damaged: the header claims a negative number of " + what;
 }
 
 struct PlyElement {
@@ -83,8 +102,10 @@ std::string CheckPly(std::ifstream& in, uint64_t size) {
       binary = format != "ascii";
     } else if (keyword == "element") {
       PlyElement element;
-      words >> element.name >> element.count;
-      if (!words) return notHeader();
+      words >> element.name;
+      const CountWord count = ReadCount(words, element.count);
+      if (count == CountWord::kNegative) return Negative(element.name + " elements");
+      if (!words || count != CountWord::kCount) return notHeader();
       elements.push_back(element);
     } else if (keyword == "property" && !elements.empty()) {
       std::string type, name;
@@ -191,12 +212,20 @@ std::string CheckOff(std::ifstream& in, uint64_t size) {
   std::getline(in, line);  // the rest of the keyword's line
   if (line.find("BINARY") != std::string::npos) return "";
   uint64_t vertices = 0, faces = 0;
-  std::istringstream counts(line);
-  if (!(counts >> vertices >> faces)) {
+  const auto readCounts = [&](const std::string& text, std::string& refusal) {
+    std::istringstream counts(text);
+    const CountWord v = ReadCount(counts, vertices);
+    const CountWord f = ReadCount(counts, faces);
+    if (v == CountWord::kNegative) refusal = Negative("vertices");
+    if (f == CountWord::kNegative) refusal = Negative("faces");
+    return v == CountWord::kCount && f == CountWord::kCount;
+  };
+  std::string refusal;
+  if (!readCounts(line, refusal)) {
+    if (!refusal.empty()) return refusal;
     // Comments may sit between the keyword and the counts.
     if (!NextDataLine(in, line)) return "";
-    std::istringstream next(line);
-    if (!(next >> vertices >> faces)) return "";
+    if (!readCounts(line, refusal)) return refusal;
   }
   // A vertex takes at least "0 0 0\n", a face "3 0 1 2\n".
   constexpr uint64_t kVertexBytes = 6, kFaceBytes = 8;
@@ -226,9 +255,8 @@ std::string CheckOff(std::ifstream& in, uint64_t size) {
         return "damaged: face " + std::to_string(f + 1) + " lacks its corner " +
                std::to_string(k + 1);
       if (index < 0 || static_cast<uint64_t>(index) >= vertices)
-        return "damaged: face " + std::to_string(f + 1) + " names vertex " +
-               std::to_string(index) + ", but the file has only " + std::to_string(vertices) +
-               " vertices";
+        return "damaged: face " + std::to_string(f + 1) + " names vertex " + std::to_string(index) +
+               ", but the file has only " + std::to_string(vertices) + " vertices";
     }
   }
   return "";

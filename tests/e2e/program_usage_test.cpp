@@ -79,6 +79,47 @@ TEST_F(ProgramUsageTest, UsageErrorsSayWhatIsWrongInOneLine) {
   }
 }
 
+// Values that cannot give a drawing are refused before any work, with the
+// limit or the rule in the line: at parsing, or (for a frame range or a
+// picture that the scene's stored settings complete) before the export.
+TEST_F(ProgramUsageTest, SettingsThatCannotGiveADrawingAreRefusedBeforeWork) {
+  const struct {
+    std::vector<std::string> args;
+    std::string shell;
+    std::string said;
+  } cases[] = {
+      {{"--from", "10", "--to", "0"}, "", "--from 10 is after --to 0"},
+      {{"--to", "-5"}, "", "the frame range starts after it ends (--from 0, --to -5)"},
+      {{"-o", "big.png", "--dpi", "7200"}, "", "a PNG side is at most 32767 pixels"},
+      {{"-o", "big.svg", "-o", "sheet.png", "--paper", "5000x3000mm", "--dpi", "600"},
+       "",
+       "the PNG picture would be 118110 x 70866 pixels"},
+      {{"--paper", "5x300mm"}, "", "each side from 10 to 5080 mm"},
+      {{"--paper", "200x9000mm"}, "", "each side from 10 to 5080 mm"},
+      {{"--crease-angle", "270"}, "", "an angle from 0 to 180 degrees"},
+      {{"--crease-angle", "-1"}, "", "an angle from 0 to 180 degrees"},
+      {{"--line-color", "#+1+1+1"}, "", "a colour like #FF8000"},
+      {{"--line-color", "# 1 1 1"}, "", "a colour like #FF8000"},
+      {{}, "export VEXMARK_THREADS=abc", "VEXMARK_THREADS: 'abc' is not a whole number"},
+      {{}, "export VEXMARK_THREADS=0", "VEXMARK_THREADS: '0' is not a whole number"},
+  };
+  for (const auto& c : cases) {
+    const ProgramRun run = RunProgram(c.args, folder_, c.shell);
+    EXPECT_EQ(run.status, 2) << c.said;
+    ASSERT_EQ(run.ErrLines().size(), 1u) << c.said << ": " << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name == "stdout.txt" || name == "stderr.txt") << c.said << ": wrote " << name;
+    }
+  }
+  // --threads names the count itself: the variable is not read then.
+  EXPECT_EQ(
+      RunProgram({"--threads", "1", "-q", "-o", "ok.svg"}, folder_, "export VEXMARK_THREADS=abc")
+          .status,
+      0);
+}
+
 TEST_F(ProgramUsageTest, UnreadableScenesAreRefusedNamingTheFile) {
   std::ofstream(folder_ / "broken.gltf") << "{ this is not json";
   std::ofstream(folder_ / "empty.obj") << "";
@@ -98,7 +139,7 @@ TEST_F(ProgramUsageTest, UnreadableScenesAreRefusedNamingTheFile) {
 namespace {
 
 // Names in a scene are bytes the file chose: control characters and bytes
-// that are not UTF-8 are printed as '?', well-formed UTF-8 as it is.
+// that are not UTF-8 are printed as escapes (\x1b), well-formed UTF-8 as it is.
 TEST(ProgramNamesTest, NamesFromTheSceneArePrintedSafely) {
   const fs::path folder =
       fs::temp_directory_path() / ("vexmark-names-" + std::to_string(::getpid()));
@@ -107,9 +148,9 @@ TEST(ProgramNamesTest, NamesFromTheSceneArePrintedSafely) {
     std::string name;
     std::string shown;
   } cases[] = {
-      {"Bad\x1b[31mColour", "Bad?[31mColour"},
-      {"Broken\xff\xfe", "Broken??"},
-      {"Overlong\xc0\xaf", "Overlong??"},
+      {"Bad\x1b[31mColour", "Bad\\x1b[31mColour"},
+      {"Broken\xff\xfe", "Broken\\xff\\xfe"},
+      {"Overlong\xc0\xaf", "Overlong\\xc0\\xaf"},
       {"Caf\xc3\xa9", "Caf\xc3\xa9"},
   };
   for (const auto& c : cases) {

@@ -134,6 +134,16 @@ TEST_F(BadInputTest, HeadersClaimingMoreThanTheFileHoldsAreRefusedAsDamaged) {
       {"huge.off", "OFF\n2000000000 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"},
   };
   for (const Case& c : cases) ExpectRefused(Write(c.name, c.bytes), "damaged: the header claims");
+  // A negative count is called negative, not read round to a huge number.
+  const Case negative[] = {
+      {"negative.ply",
+       "ply\nformat ascii 1.0\nelement vertex -4\nproperty float x\nproperty float y\n"
+       "property float z\nend_header\n"},
+      {"negative-faces.off", "OFF\n3 -4 0\n0 0 0\n1 0 0\n0 1 0\n"},
+      {"negative-vertices.off", "OFF\n# counts below\n-3 1 0\n3 0 1 2\n"},
+  };
+  for (const Case& c : negative)
+    ExpectRefused(Write(c.name, c.bytes), "damaged: the header claims a negative number of");
 }
 
 // A companion file that is not an ordinary file (a FIFO would block the

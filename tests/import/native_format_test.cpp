@@ -273,6 +273,24 @@ TEST_F(NativeFormatTest, DamagedFilesAreRefusedWithThePlaceOfTheDamage) {
   scene_files::WriteFile(folder_ + "/cut.vxm", text.substr(0, text.size() / 2));
   EXPECT_EQ(scene_files::Load(folder_ + "/cut.vxm", error), nullptr);
   EXPECT_NE(error.find("not valid JSON"), std::string::npos) << error;
+
+  // A number beyond what the parser holds is said at its place too, not in
+  // the parser library's words.
+  for (const auto& [place, number] :
+       {std::pair<std::string, std::string>{"objects[1].points[4]", "1e999"},
+        {"materials[0].channels[0].data.values[0][2][1]", "-4e400"}}) {
+    json marked = good;
+    if (place[0] == 'o')
+      marked["objects"][1]["points"][4] = 12345.5;
+    else
+      marked["materials"][0]["channels"][0]["data"]["values"][0][2][1] = 12345.5;
+    std::string huge = marked.dump();
+    huge.replace(huge.find("12345.5"), 7, number);
+    scene_files::WriteFile(folder_ + "/huge.vxm", huge);
+    EXPECT_EQ(scene_files::Load(folder_ + "/huge.vxm", error), nullptr);
+    EXPECT_NE(error.find(place + ": the number is out of range"), std::string::npos) << error;
+    EXPECT_EQ(error.find("json.exception"), std::string::npos) << error;
+  }
 }
 
 // A file is read object by object while it is parsed; whatever the order of
