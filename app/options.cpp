@@ -186,7 +186,7 @@ std::string UsageText() {
          "  --back-faces drop|keep   what happens to faces turned away from the camera\n"
          "  --outline on|off         outline (silhouette) lines\n"
          "  --crease on|off          crease lines\n"
-         "  --crease-angle DEG       the angle above which an edge is a crease\n"
+         "  --crease-angle DEG       the angle above which an edge is a crease, 0 to 180\n"
          "  --line-width N           line width in points, 0 to 20 (0: the thinnest)\n"
          "  --flat-edges on|off      hide edges between faces that are nearly flat\n"
          "  --line-color #RRGGBB     line colour\n"
