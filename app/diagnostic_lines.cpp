@@ -3,6 +3,31 @@
 #include "app/printable.h"
 
 namespace app {
+namespace {
+
+// The module's fixed diagnostics keep their exact texts, some of them in
+// German; a user reads what each means after it.
+const char* Explanation(const std::string& line) {
+  static const struct {
+    const char* text;
+    const char* meaning;
+  } kKnown[] = {
+      {"nichts passendes",
+       "a region outline found no continuation at its end point; the nearest was taken"},
+      {"mehrere",
+       "a region outline had several continuations at one point; the least turning was taken"},
+      {"Obj verloren", "a visible polygon had lost its object and was left out"},
+      {"Split error", "a polygon cut in two did not close exactly"},
+      {"mat==NULL", "a texture tag without a material was ignored"},
+      {"mat!=Mmaterial", "a texture tag whose material is not a standard material was ignored"},
+  };
+  for (const auto& known : kKnown)
+    if (line == known.text) return known.meaning;
+  if (line.rfind("NO MEMORY: ", 0) == 0) return "the export ran out of memory";
+  return nullptr;
+}
+
+}  // namespace
 
 void DiagnosticLines::Add(const std::string& line) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -34,6 +59,7 @@ void DiagnosticLines::Flush(std::ostream& out) {
   for (const auto& [line, count] : lines_) {
     out << "vexmark: " << Printable(line);
     if (count > 1) out << " (" << count << " times)";
+    if (const char* meaning = Explanation(line)) out << ": " << meaning;
     out << "\n";
   }
   if (!emptyFrames_.empty()) {
