@@ -27,6 +27,7 @@ SceneFolder::SceneFolder(const std::string& scenePath) {
   given_ = FolderPart(scenePath);
   if (!given_.empty() && given_.back() != '/') given_ += '/';
   resolved_ = Resolved(given_.empty() ? fs::path(".") : fs::path(given_));
+  scene_ = Resolved(scenePath);
 }
 
 fs::path SceneFolder::Resolve(const std::string& path) const {
@@ -35,6 +36,7 @@ fs::path SceneFolder::Resolve(const std::string& path) const {
   if (resolved_.empty() || path.empty()) return {};
   const fs::path file = Resolved(path);
   if (file.empty()) return {};
+  if (file == scene_) return file;
   // Inside when the folder's names are the first names of the file's path.
   const auto [folderRest, fileRest] =
       std::mismatch(resolved_.begin(), resolved_.end(), file.begin(), file.end());

@@ -22,7 +22,9 @@ class SceneFolder {
   // The file that `path` (absolute, or relative to the current folder)
   // resolves to, or empty when it does not resolve to a place inside the
   // folder tree. A file that does not exist resolves by its name, so a
-  // missing companion inside the tree is missing, not refused.
+  // missing companion inside the tree is missing, not refused. The scene
+  // file itself is always inside, also when it is a link to a file
+  // elsewhere.
   std::filesystem::path Resolve(const std::string& path) const;
   bool Holds(const std::string& path) const { return !Resolve(path).empty(); }
 
@@ -33,6 +35,7 @@ class SceneFolder {
  private:
   std::string given_;               // the folder as the scene's path gives it, with a final '/'
   std::filesystem::path resolved_;  // the same folder, absolute and resolved
+  std::filesystem::path scene_;     // the scene file, absolute and resolved
 };
 
 }  // namespace host::import

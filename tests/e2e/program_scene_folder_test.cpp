@@ -103,6 +103,8 @@ class ProgramSceneFolderTest : public ::testing::Test {
     Write(Scenes() / "outside-image.mtl", Mtl("../x/secret.tga"));
     fs::create_symlink("../x/secret.bin", Scenes() / "link-out.bin");
     fs::create_symlink("sub/in.bin", Scenes() / "link-in.bin");
+    Write(root_ / "x" / "far.gltf", Gltf("in.bin"));
+    fs::create_symlink("../x/far.gltf", Scenes() / "linked-scene.gltf");
   }
   void TearDown() override { fs::remove_all(root_); }
 
@@ -192,8 +194,12 @@ TEST_F(ProgramSceneFolderTest, CompanionsInsideTheFolderTreeLoad) {
            "data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"),
        0, ""},
       {"library-beside.obj", Obj("inside.mtl"), 0, red},
+      // A link to a scene elsewhere, whose companion is beside the link.
+      {"linked-scene.gltf", "", 0, ""},
   };
-  for (const Case& c : cases) Write(Scenes() / c.name, c.bytes);
+  for (const Case& c : cases) {
+    if (!c.bytes.empty()) Write(Scenes() / c.name, c.bytes);
+  }
   for (const Case& c : cases) {
     for (const bool fromScenes : {false, true}) {
       const std::string scene = fromScenes ? c.name : "scene/" + c.name;
