@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every fuzzing harness of BUILD for SECONDS each. Each keeps its
-# corpus in BUILD/corpus/NAME, seeded from the bundled examples and from the
-# Debian test models of its format; inputs that crash are kept in
-# BUILD/crashes/NAME. Prints, per harness, the executions, the coverage and
+# corpus in BUILD/corpus/NAME, seeded from the bundled examples, from the
+# scenes in fuzz/seeds (which name companion files in and out of their
+# folder) and from the Debian test models of its format; inputs that crash
+# are kept in BUILD/crashes/NAME. Prints, per harness, the executions, the coverage and
 # the crashes found.
 #
 # The scene harnesses run the importer library in their own process, so
@@ -27,7 +28,7 @@ for harness in "$build"/fuzz_*; do
   mkdir -p "$corpus" "$crashes"
   suffix=${name#fuzz_scene_}
   if [ "$suffix" != "$name" ] && [ -z "$(ls -A "$corpus")" ]; then
-    find examples "$models" -type f -iname "*.$suffix" -size -2M 2>/dev/null |
+    find examples fuzz/seeds "$models" -type f -iname "*.$suffix" -size -2M 2>/dev/null |
       while read -r seed; do cp "$seed" "$corpus/"; done
   fi
   # The importer library leaks on some damaged files (seen: every leak is

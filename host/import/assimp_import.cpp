@@ -65,12 +65,12 @@ bool IsIdentity(const aiMatrix4x4& m) {
 class NodeConverter {
  public:
   NodeConverter(const aiScene& source, HostDocument& doc, const GltfDetails* gltf,
-                const std::string& sceneFolder, ImportReport& report)
+                const std::string& scenePath, ImportReport& report)
       : source_(source),
         doc_(doc),
         gltf_(gltf),
         report_(report),
-        materials_(source, doc.scene, sceneFolder, report) {
+        materials_(source, doc.scene, scenePath, report) {
     for (unsigned i = 0; source.mCameras != nullptr && i < source.mNumCameras; ++i) {
       if (source.mCameras[i] != nullptr)
         cameraOfNode_.emplace(source.mCameras[i]->mName.C_Str(), i);
@@ -232,7 +232,7 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
   // FBX pivots would otherwise become helper nodes that carry the animation.
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
   FileAccessRecord access;
-  importer.SetIOHandler(new GuardedFiles(access));
+  importer.SetIOHandler(new GuardedFiles(access, path));
   // No post-processing: polygons stay as the file has them, and the
   // conversion checks every index itself rather than letting Assimp's
   // validation refuse files with harmless gaps (a mesh of points only).
@@ -252,6 +252,14 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
     }
   }
   const aiScene* source = importer.ReadFile(path, 0);
+  // A companion refused fails the import, whatever the library made of its
+  // absence: it may have been a buffer of the geometry.
+  if (!access.outsideFiles.empty()) {
+    report.Fail("the file refers to '" + access.outsideFiles.front() +
+                "', which lies outside the scene's folder (scenes read only "
+                "files in their own folder)");
+    return nullptr;
+  }
   if (!access.refusedFile.empty()) {
     report.Fail("the file refers to '" +
                 std::filesystem::path(access.refusedFile).filename().string() +
@@ -277,9 +285,7 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
     report.Warn("the glTF camera and interpolation details could not be read");
   }
   std::unique_ptr<HostDocument> doc(NewDocument());
-  // Image files that materials name are found beside the scene file.
-  const std::string sceneFolder = std::filesystem::path(path).parent_path().string();
-  NodeConverter nodes(*source, *doc, gltf ? &*gltf : nullptr, sceneFolder, report);
+  NodeConverter nodes(*source, *doc, gltf ? &*gltf : nullptr, path, report);
   if (!nodes.Convert()) return nullptr;
 
   const AnimationTiming timing =

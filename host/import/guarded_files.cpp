@@ -1,8 +1,9 @@
 #include "host/import/guarded_files.h"
 
-#include <assimp/IOStream.hpp>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <assimp/IOStream.hpp>
 #include <memory>
 #include <stdexcept>
 
@@ -41,13 +42,20 @@ class CountedStream final : public Assimp::IOStream {
 }  // namespace
 
 bool GuardedFiles::Exists(const char* file) const {
-  return Refuse(file) ? false : DefaultIOSystem::Exists(file);
+  const std::filesystem::path inside = Confine(file, false);
+  return !inside.empty() && !Refuse(file) && DefaultIOSystem::Exists(inside.c_str());
 }
 
 Assimp::IOStream* GuardedFiles::Open(const char* file, const char* mode) {
-  if (Refuse(file)) return nullptr;
-  Assimp::IOStream* stream = DefaultIOSystem::Open(file, mode);
+  const std::filesystem::path inside = Confine(file, true);
+  if (inside.empty() || Refuse(file)) return nullptr;
+  // The resolved name: a link swapped in after the check is not followed
+  // out of the folder.
+  Assimp::IOStream* stream = DefaultIOSystem::Open(inside.c_str(), mode);
   if (stream == nullptr) return nullptr;
+  std::vector<std::string>& outside = record_.outsideFiles;
+  outside.erase(std::remove(outside.begin(), outside.end(), folder_.AsWritten(file)),
+                outside.end());
   budget_ += kAccessesPerByte * stream->FileSize();
   return new CountedStream(stream, *this);
 }
@@ -56,6 +64,21 @@ void GuardedFiles::Count() {
   if (++calls_ <= budget_) return;
   record_.overBudget = true;
   throw std::runtime_error("the reader kept going over the same bytes");
+}
+
+std::filesystem::path GuardedFiles::Confine(const char* file, bool opening) const {
+  if (file == nullptr) return {};
+  std::filesystem::path inside = folder_.Resolve(file);
+  const std::string written = folder_.AsWritten(file);
+  // The library puts the scene's folder in front of every name the scene
+  // gives, absolute ones too ("folder//etc/passwd"), which then name no
+  // file. What the scene meant is refused when it lies outside. Only names
+  // opened count: the library's own guesses after a failed open ask whether
+  // such composed names exist.
+  if (opening && !written.empty() && written.front() == '/' && !folder_.Holds(written))
+    inside.clear();
+  if (inside.empty()) record_.outsideFiles.push_back(written);
+  return inside;
 }
 
 bool GuardedFiles::Refuse(const char* file) const {

@@ -26,11 +26,11 @@ HostMaterial ConvertMaterial(const aiMaterial& material, TextureColours& texture
 
 class MaterialImporter {
  public:
-  // `sceneFolder` is where image files named by the scene are looked for;
-  // images that cannot be read are reported in `report`.
-  MaterialImporter(const aiScene& source, Scene& target, const std::string& sceneFolder,
+  // Image files named by the scene are looked for in the folder of
+  // `scenePath`; images that cannot be read are reported in `report`.
+  MaterialImporter(const aiScene& source, Scene& target, const std::string& scenePath,
                    ImportReport& report)
-      : source_(source), target_(target), textures_(source, sceneFolder, report) {}
+      : source_(source), target_(target), textures_(source, scenePath, report) {}
 
   // Tags `object` for polygons whose Assimp materials are `polygonMaterials`.
   void AddTags(HostObject& object, const std::vector<uint32_t>& polygonMaterials);

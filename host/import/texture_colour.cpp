@@ -1,10 +1,13 @@
 #include "host/import/texture_colour.h"
 
 #include <assimp/texture.h>
+#include <strings.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
+
+#include "host/file_names.h"
 
 namespace host::import {
 namespace {
@@ -67,20 +70,32 @@ std::optional<std::string> BaseColourImage(const aiMaterial& material) {
   return std::nullopt;
 }
 
+TextureColours::TextureColours(const aiScene& scene, const std::string& scenePath,
+                               ImportReport& report)
+    : scene_(scene),
+      sceneFolder_(FolderPart(scenePath)),
+      confinement_(scenePath),
+      blendFile_(::strcasecmp(Suffix(scenePath).c_str(), "blend") == 0),
+      report_(report) {}
+
 std::optional<MeanColour> TextureColours::MeanOf(const std::string& image,
                                                  const std::string& material) {
   const auto found = read_.find(image);
   if (found != read_.end()) return found->second;
-  const std::optional<MeanColour> mean = Read(image);
+  bool outside = false;
+  const std::optional<MeanColour> mean = Read(image, outside);
   read_.emplace(image, mean);
-  if (!mean) {
+  if (outside) {
+    report_.Warn(Describe(image) + " of material '" + material +
+                 "' lies outside the scene's folder and is not read; its colour factor is used");
+  } else if (!mean) {
     report_.Warn(Describe(image) + " of material '" + material +
                  "' could not be read; its colour factor is used");
   }
   return mean;
 }
 
-std::optional<MeanColour> TextureColours::Read(const std::string& image) const {
+std::optional<MeanColour> TextureColours::Read(const std::string& image, bool& outside) const {
   // Embedded images are named "*<index>", or, in some formats, by the name
   // of the file they were embedded from.
   if (scene_.mTextures != nullptr) {
@@ -92,17 +107,22 @@ std::optional<MeanColour> TextureColours::Read(const std::string& image) const {
   std::string path = image;
   const std::string fileScheme = "file://";
   if (path.rfind(fileScheme, 0) == 0) path.erase(0, fileScheme.size());
+  // Blender names a file beside the scene "//name".
+  if (blendFile_ && path.rfind("//", 0) == 0) path.erase(0, 2);
   // An absolute path stays as it is; a relative one starts at the scene's
-  // folder. glTF names its files by URIs, whose "%20" and the like Assimp
-  // passes on undecoded: when no file has the name as given, the decoded
-  // name is tried.
+  // folder; either is read only inside the folder's tree. glTF names its files by URIs, whose "%20"
+  // and the like Assimp passes on undecoded: when no file has the name as given, the decoded name
+  // is tried.
   const std::filesystem::path folder(sceneFolder_);
   std::filesystem::path file = folder / path;
   std::error_code error;
   if (!std::filesystem::exists(file, error) && path.find('%') != std::string::npos) {
     file = folder / PercentDecoded(path);
   }
-  return MeanImageFileColour(file.string());
+  // The name decoded, if it was, is the one checked: "..%2F" is "../".
+  const std::filesystem::path inside = confinement_.Resolve(file.string());
+  outside = inside.empty();
+  return outside ? std::nullopt : MeanImageFileColour(inside.string());
 }
 
 std::string TextureColours::Describe(const std::string& image) const {

@@ -69,7 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Model{"3DS/cube_with_diffuse_texture.3DS", 12, nullptr},
                     Model{"3DS/CameraRollAnim.3ds", 12, "Camera01"},
                     Model{"Collada/duck.dae", -1, "camera1"},
-                    Model{"Collada/cameras.dae", 36, "Camera"}, Model{"FBX/box.fbx", 12, nullptr}),
+                    Model{"Collada/cameras.dae", 36, "Camera"}, Model{"FBX/box.fbx", 12, nullptr},
+                    // A scene of object files: the importer looks for each in
+                    // the current folder (outside the scene's, refused) before
+                    // it finds it beside the scene.
+                    Model{"LWS/move_x.lws", 6, "Camera_(30000000)"}),
     [](const testing::TestParamInfo<Model>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
