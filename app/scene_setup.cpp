@@ -48,7 +48,8 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
       applied = host::UserSetCheck(d, kTagGadgetFlatEdges, on);
     else if (key == "angle" && isNumber)
       applied = host::UserSetReal(d, kTagGadgetCreaseAngle, number);
-    else if (key == "width" && isNumber && number >= 0 && number <= 20 && number == std::floor(number))
+    else if (key == "width" && isNumber && number >= 0 && number <= 20 &&
+             number == std::floor(number))
       applied = host::UserSetInt(d, kTagGadgetLineWidth, static_cast<int32_t>(number));
     else if (key == "brightness" && isNumber && number >= 0 && number <= 1) {
       double brightness = 1.0;
@@ -86,8 +87,13 @@ std::string BundledExample(const std::string& programFolder) {
   return "";
 }
 
-HostDocument* LoadSceneFile(const std::string& path, std::string& error) {
-  HostDocument* doc = host::LoadScene(path, error);
+HostDocument* LoadSceneFile(const std::string& path, const Options& options, std::string& error,
+                            int& exitStatus) {
+  host::LoadSettings settings;
+  if (options.maxTriangles) settings.maxTriangles = *options.maxTriangles;
+  host::LoadFailure failure = host::LoadFailure::kNone;
+  HostDocument* doc = host::LoadScene(path, error, settings, &failure);
+  exitStatus = failure == host::LoadFailure::kOutOfMemory ? 1 : 2;
   if (doc == nullptr) return nullptr;
   // The document's folder and name decide where a drawing goes by default.
   const fs::path absolute = fs::absolute(path);

@@ -14,8 +14,11 @@ namespace app {
 // The bundled example scene beside the program, or "" when it is missing.
 std::string BundledExample(const std::string& programFolder);
 
-// Loads any supported scene file; null with one line in `error` on failure.
-HostDocument* LoadSceneFile(const std::string& path, std::string& error);
+// Loads any supported scene file with the limits of `options`; null with one
+// line in `error` on failure and in `exitStatus` the program's status for it:
+// 1 when memory ran out, 2 when the scene was refused.
+HostDocument* LoadSceneFile(const std::string& path, const Options& options, std::string& error,
+                            int& exitStatus);
 bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error);
 
 // Links the camera named by --camera to the document's view.
@@ -26,6 +29,6 @@ bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& e
 bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& error);
 
 // `vexmark info SCENE`: objects, cameras, materials, tags, frame range.
-int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err);
+int PrintSceneInfo(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace app

@@ -4,6 +4,9 @@
 // importer library, our conversion and, for .vxm, our native reader. The
 // importer runs in this process (the program runs it in a child process),
 // so that a fault in it or in our conversion shows as the crash it is.
+// Inputs of an odd size are read with a small triangle limit, so that the
+// count of the triangles a scene expands to and its refusal are fuzzed too,
+// and not only the reading of scenes under the limit.
 #include <unistd.h>
 
 #include <cstddef>
@@ -36,7 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, file);
   std::fclose(file);
   std::string error;
-  delete host::LoadScene(path, error, host::ImporterPlace::kThisProcess);
+  host::LoadSettings settings;
+  settings.place = host::ImporterPlace::kThisProcess;
+  if (size % 2 == 1) settings.maxTriangles = 16;
+  delete host::LoadScene(path, error, settings);
   std::remove(path.c_str());
   return 0;
 }
