@@ -191,7 +191,7 @@ std::string UsageText() {
          "  --max-triangles N        refuse scenes that expand to more triangles (default\n"
          "                           " +
          host::import::GroupedDigits(host::import::kDefaultMaxTriangles) +
-         ", about 4 GB of memory at the export's peak)\n"
+         ", about 4 GB at the export's peak)\n"
          "  --yes                    replace an existing file without asking\n"
          "  -q, --quiet              no progress display\n"
          "  --help, --version\n";

@@ -5,9 +5,9 @@
 namespace host::import {
 namespace {
 
-// Measured peaks of the importer's child on single-mesh files, including the
-// result it sends: about 260 bytes per triangle for binary PLY and glTF,
-// about 500 for OBJ text; the allowance is twice the larger figure.
+// Measured peaks of the importer's child on one-mesh files of a million
+// triangles: about 125 bytes per triangle for binary PLY, about 250 for OBJ
+// text; the allowance is four times the larger figure.
 constexpr uint64_t kImporterBytesPerTriangle = 1000;
 // The large stack (1 GiB of address space), the library's fixed costs and
 // the file's own bytes for small scenes.

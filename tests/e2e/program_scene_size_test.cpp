@@ -43,14 +43,14 @@ TEST_F(SceneSizeTest, ScenesThatExpandPastTheLimitAreRefusedBeforeTheyAreBuilt) 
   struct Case {
     std::vector<std::string> args;
     int status;
-    std::string line;  // the one stderr line; empty: none
+    std::string line;  // the one stderr line; empty: no line of the program's
   };
   const std::string over = "the scene expands to ";
   const Case cases[] = {
       {{"bomb.gltf"},
        2,
        "vexmark: bomb.gltf: " + over +
-           "100,000,000 triangles, more than the limit of 3,000,000 (--max-triangles)"},
+           "100,000,000 triangles, more than the limit of 4,000,000 (--max-triangles)"},
       {{"bomb.gltf", "--max-triangles", "99999999"},
        2,
        "vexmark: bomb.gltf: " + over +
@@ -81,7 +81,7 @@ TEST_F(SceneSizeTest, ScenesThatExpandPastTheLimitAreRefusedBeforeTheyAreBuilt) 
     const std::string name = args[0] + " " + (args.size() > 5 ? args[2] : "");
     EXPECT_EQ(run.status, c.status) << name << ": " << run.err;
     if (c.line.empty()) {
-      EXPECT_EQ(run.err, "") << name;
+      EXPECT_EQ(run.err.find("vexmark:"), std::string::npos) << name << ": " << run.err;
     } else {
       EXPECT_EQ(run.ErrLines(), std::vector<std::string>{c.line}) << name;
     }
@@ -101,7 +101,10 @@ TEST_F(SceneSizeTest, UnderAnAddressSpaceBoundMemoryFailuresEndInOneLine) {
   GTEST_SKIP() << "the sanitizers reserve more address space than any of these bounds";
 #endif
   Write("nodes.gltf", InstancedGltf(1, 300000));
-  for (const int megabytes : {1024, 1536, 2048, 2560, 3072}) {
+  // 2.5 GB is where the program used to abort; the smaller bounds fail
+  // earlier in the reading. A bound near the scene's needs takes half a
+  // minute to reach, so there are few.
+  for (const int megabytes : {1024, 1536, 2560}) {
     const ProgramRun run = RunProgram({"info", "nodes.gltf"}, folder_,
                                       "ulimit -v " + std::to_string(megabytes * 1024));
     const std::string name = std::to_string(megabytes) + " MB: ";
