@@ -27,6 +27,7 @@
 #include "app/progress_display.h"
 #include "app/scene_setup.h"
 #include "host/api/vexmark_ids.h"
+#include "host/memory_reserve.h"
 #include "host/module_loader.h"
 #include "host/runtime.h"
 #include "host/temporary_files.h"
@@ -228,8 +229,9 @@ int RunExport(const app::Options& options) {
   // forks a child, and a fork copies only the calling thread, so a lock that
   // another thread held at that moment would stay locked in the child. A
   // Ctrl-C here ends both at once, and nothing has been written yet.
-  HostDocument* doc = app::LoadSceneFile(scenePath, error, options.quiet, std::cerr);
-  if (doc == nullptr) return Fail(kExitUsage, error);
+  int loadStatus = kExitUsage;
+  HostDocument* doc = app::LoadSceneFile(scenePath, options, error, loadStatus, std::cerr);
+  if (doc == nullptr) return Fail(loadStatus, error);
   // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
   InterruptWatcher interrupts;
   host::SetActiveDocument(doc);
@@ -369,6 +371,7 @@ int RunExport(const app::Options& options) {
 }
 
 int Run(int argc, char** argv) {
+  host::ArmMemoryReserve();
   app::Options options;
   std::string error;
   if (!app::ParseOptions(argc, argv, options, error)) return Fail(kExitUsage, error);
@@ -380,7 +383,7 @@ int Run(int argc, char** argv) {
     std::cout << "vexmark " << VEXMARK_VERSION << "\n";
     return 0;
   }
-  if (options.command == "info") return app::PrintSceneInfo(options.scene, std::cout, std::cerr);
+  if (options.command == "info") return app::PrintSceneInfo(options, std::cout, std::cerr);
   return RunExport(options);
 }
 
@@ -397,6 +400,21 @@ int FinishStandardOutput(int status) {
   return status == kExitWritten ? kExitNotWritten : status;
 }
 
+// The last net: an allocation failure that no part of the program handled
+// still ends in one line and status 1, never in an abort. The temporary
+// files of an export cut short go with it.
+int RunCatchingFailures(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    host::RemoveTemporaryFilesForExit();
+    return Fail(kExitNotWritten, "not enough memory; nothing more was written");
+  } catch (const std::exception& e) {
+    host::RemoveTemporaryFilesForExit();
+    return Fail(kExitNotWritten, std::string("stopped by an unexpected error (") + e.what() + ")");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -404,5 +422,5 @@ int main(int argc, char** argv) {
   // A closed pipe on stdout or stderr must not end the program in the
   // middle of an export: writes to it fail instead, and the end says so.
   std::signal(SIGPIPE, SIG_IGN);
-  return FinishStandardOutput(Run(argc, argv));
+  return FinishStandardOutput(RunCatchingFailures(argc, argv));
 }

@@ -13,6 +13,7 @@
 
 #include "host/api/vexmark_ids.h"
 #include "host/runtime.h"
+#include "host/import/triangle_budget.h"
 
 namespace app {
 namespace {
@@ -28,6 +29,8 @@ constexpr double kMaxSheetMm = 5080.0;
 // with, lies between these.
 constexpr double kMaxCreaseDegrees = 180.0;
 constexpr int32_t kMaxThreads = 256;  // as host::SetParallelThreads takes
+// The largest --max-triangles: two thousand million, far beyond any memory.
+constexpr int32_t kMaxTriangleLimit = 2'000'000'000;
 
 bool ParseInt(const std::string& text, int32_t& value) {
   if (text.empty()) return false;
@@ -207,6 +210,10 @@ std::string UsageText() {
          "  --save-scene FILE        save the scene with its export settings (.vxm)\n"
          "  --threads N              threads for the export's parallel work, 1 to 256\n"
          "                           (default: VEXMARK_THREADS, else every hardware thread)\n"
+         "  --max-triangles N        refuse scenes that expand to more triangles (default\n"
+         "                           " +
+         host::import::GroupedDigits(host::import::kDefaultMaxTriangles) +
+         ", about 4 GB at the export's peak)\n"
          "  --yes                    replace an existing file without asking\n"
          "  -q, --quiet              no progress display\n"
          "  --help, --version\n";
@@ -320,6 +327,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
       int32_t n = 0;
       if (!takeCount(arg, kMaxThreads, n)) return false;
       o.threads = n;
+    } else if (arg == "--max-triangles") {
+      int32_t n = 0;
+      if (!takeCount(arg, kMaxTriangleLimit, n)) return false;
+      o.maxTriangles = n;
     } else if (arg == "--size") {
       int32_t w = 0, h = 0;
       if (!take(arg, v)) return false;

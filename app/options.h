@@ -33,13 +33,14 @@ struct Options {
   std::optional<std::vector<double>> lineColor;  // r, g, b in 0..1
   std::optional<double> brightness;
   std::optional<bool> plotter;
-  std::optional<double> minLength, simplify;  // points
+  std::optional<double> minLength, simplify;   // points
   std::optional<std::array<double, 2>> paper;  // width, height in mm; 0, 0: no sheet
   std::optional<double> margin;                // mm
   std::optional<std::string> camera;
   std::vector<TagRequest> tags;
   std::optional<std::string> saveScene;
-  std::optional<int32_t> threads;  // for the export's parallel work; unset: the host's default
+  std::optional<int32_t> threads;       // for the export's parallel work; unset: the host's default
+  std::optional<int64_t> maxTriangles;  // scenes that expand to more are refused; unset: default
   bool yes = false;
   bool quiet = false;
   bool help = false;

@@ -91,12 +91,14 @@ int64_t FrameOf(const HostTime* time, int64_t fps) {
 
 }  // namespace
 
-int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err) {
+int PrintSceneInfo(const Options& options, std::ostream& out, std::ostream& err) {
+  const std::string& path = options.scene;
   std::string error;
-  HostDocument* doc = LoadSceneFile(path, error, false, err);
+  int status = 0;
+  HostDocument* doc = LoadSceneFile(path, options, error, status, err);
   if (doc == nullptr) {
     err << "vexmark: " << Printable(error) << "\n";
-    return 2;
+    return status;
   }
   const host::Scene& scene = doc->scene;
   out << Printable(path) << "\n";

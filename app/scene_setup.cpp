@@ -89,19 +89,23 @@ std::string BundledExample(const std::string& programFolder) {
   return "";
 }
 
-HostDocument* LoadSceneFile(const std::string& path, std::string& error, bool quiet,
-                            std::ostream& err) {
+HostDocument* LoadSceneFile(const std::string& path, const Options& options, std::string& error,
+                            int& exitStatus, std::ostream& err) {
+  host::LoadSettings settings;
+  if (options.maxTriangles) settings.maxTriangles = *options.maxTriangles;
+  host::LoadFailure failure = host::LoadFailure::kNone;
   // What the importer says about the scene (data dropped or guessed, a
   // camera added) is shown like the module's diagnostics: each line once
   // with its count, or with --quiet only counted, in one line.
   DiagnosticLines warnings;
   host::SetConsoleSink([&warnings](const std::string& line) { warnings.Add(line); });
-  HostDocument* doc = host::LoadScene(path, error);
+  HostDocument* doc = host::LoadScene(path, error, settings, &failure);
   host::SetConsoleSink(nullptr);
-  if (quiet)
+  if (options.quiet)
     warnings.FlushCount(err, path);
   else
     warnings.Flush(err);
+  exitStatus = failure == host::LoadFailure::kOutOfMemory ? 1 : 2;
   if (doc == nullptr) return nullptr;
   // The document's folder and name decide where a drawing goes by default.
   const fs::path absolute = fs::absolute(path);

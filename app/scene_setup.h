@@ -14,11 +14,13 @@ namespace app {
 // The bundled example scene beside the program, or "" when it is missing.
 std::string BundledExample(const std::string& programFolder);
 
-// Loads any supported scene file; null with one line in `error` on failure.
-// The importer's warnings go to `err`, each once with its count, or with
-// `quiet` counted in one line.
-HostDocument* LoadSceneFile(const std::string& path, std::string& error, bool quiet,
-                            std::ostream& err);
+// Loads any supported scene file with the limits of `options`; null with one
+// line in `error` on failure and in `exitStatus` the program's status for it:
+// 1 when memory ran out, 2 when the scene was refused. The importer's
+// warnings go to `err`, each once with its count, or with --quiet counted in
+// one line.
+HostDocument* LoadSceneFile(const std::string& path, const Options& options, std::string& error,
+                            int& exitStatus, std::ostream& err);
 bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error);
 
 // Links the camera named by --camera to the document's view.
@@ -29,6 +31,6 @@ bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& e
 bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& error);
 
 // `vexmark info SCENE`: objects, cameras, materials, tags, frame range.
-int PrintSceneInfo(const std::string& path, std::ostream& out, std::ostream& err);
+int PrintSceneInfo(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace app

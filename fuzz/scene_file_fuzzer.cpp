@@ -11,6 +11,10 @@
 // outside.mtl. The points of outside.bin are marker values: a loaded scene
 // with a point made of them has read a file it must not, and the harness
 // stops as on a crash. Seeds that name these files are in fuzz/seeds.
+//
+// Inputs of an odd size are read with a small triangle limit, so that the
+// count of the triangles a scene expands to and its refusal are fuzzed too,
+// and not only the reading of scenes under the limit.
 #include <unistd.h>
 
 #include <cmath>
@@ -103,8 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::fwrite(data, 1, size, file);
   std::fclose(file);
   std::string error;
-  const std::unique_ptr<HostDocument> doc(
-      host::LoadScene(path, error, host::ImporterPlace::kThisProcess));
+  host::LoadSettings settings;
+  settings.place = host::ImporterPlace::kThisProcess;
+  if (size % 2 == 1) settings.maxTriangles = 16;
+  const std::unique_ptr<HostDocument> doc(host::LoadScene(path, error, settings));
   std::remove(path.c_str());
   if (doc && ReadOutside(*doc)) {
     std::fprintf(stderr, "the scene read a file outside its folder\n");

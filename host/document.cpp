@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "host/api/vexmark_ids.h"
@@ -44,12 +45,20 @@ HostDocument* DocActive() {
 }
 
 HostDocument* DocAlloc() {
-  return NewDocument();
+  try {
+    return NewDocument();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
 }
 
 int32_t DocCopyInto(const HostDocument* source, HostDocument* target) {
   if (source == nullptr || target == nullptr) return 0;
-  CopyDocument(*source, *target);
+  try {
+    CopyDocument(*source, *target);
+  } catch (const std::bad_alloc&) {
+    return 0;  // the target keeps what it had or a part of the copy; the caller frees it
+  }
   return 1;
 }
 

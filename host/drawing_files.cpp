@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "host/runtime.h"
 #include "host/services.h"
@@ -30,9 +31,15 @@ int32_t FileWriteDrawing(HostFile* f, int32_t format, const HostDrawing* drawing
     return true;
   };
   int error = EINVAL;
-  if (format == kHostDrawingSvg) error = WriteSvgDrawing(*drawing, sink);
-  if (format == kHostDrawingPdf) error = WritePdfDrawing(*drawing, sink);
-  if (format == kHostDrawingPng) error = WritePngDrawing(*drawing, sink);
+  try {
+    if (format == kHostDrawingSvg) error = WriteSvgDrawing(*drawing, sink);
+    if (format == kHostDrawingPdf) error = WritePdfDrawing(*drawing, sink);
+    if (format == kHostDrawingPng) error = WritePngDrawing(*drawing, sink);
+  } catch (const std::bad_alloc&) {
+    // The writers build their text in memory; the file is recorded as not
+    // written for lack of memory, like one the disk had no room for.
+    error = ENOMEM;
+  }
   if (error == 0) return 1;
   if (error != EIO) MarkFileFailed(f, error);
   return 0;

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
+#include "host/memory_reserve.h"
 #include "host/runtime.h"
 #include "host/services.h"
 
@@ -93,7 +95,11 @@ int32_t ParallelForEntry(int32_t count, HostParallelBody body, void* context) {
     for (int32_t t = 1; t < threads; ++t) {
       helpers.emplace_back([&work] {
         tInsideParallelFor = true;
-        RunIndices(work, true);
+        try {
+          RunIndices(work, true);
+        } catch (const std::bad_alloc&) {
+          ExitForLackOfMemory();  // thrown by a host entry the body called
+        }
       });
     }
   } catch (const std::exception&) {

@@ -116,7 +116,11 @@ HostContainer* MtlGetData(const HostMaterial* m) {
 // group, so the polygonised copy is a full copy.
 HostDocument* DocPolygonize(const HostDocument* doc) {
   if (doc == nullptr) return nullptr;
-  return new (std::nothrow) HostDocument(*doc);
+  try {
+    return new HostDocument(*doc);
+  } catch (const std::bad_alloc&) {
+    return nullptr;  // the copy's parts made so far are released
+  }
 }
 
 HostObject* DocViewLinkedCamera(const HostDocument* doc) {

@@ -1,9 +1,11 @@
 // The thread* entries of the table.
 #include "host/threads.h"
 
-#include <system_error>
+#include <exception>
+#include <new>
 
 #include "host/handles.h"
+#include "host/memory_reserve.h"
 #include "host/services.h"
 
 namespace host {
@@ -44,10 +46,14 @@ int32_t ThreadStart(HostThread* t, int32_t /*mode*/, int32_t /*priority*/) {
   *t->running = true;
   try {
     t->worker = std::thread([main = t->main, user = t->user, running = t->running] {
-      main(user);
+      try {
+        main(user);
+      } catch (const std::bad_alloc&) {
+        ExitForLackOfMemory();  // thrown by a host entry the thread called
+      }
       *running = false;
     });
-  } catch (const std::system_error&) {
+  } catch (const std::exception&) {
     *t->running = false;
     return 0;
   }

@@ -6,6 +6,7 @@
 
 #include <assimp/Importer.hpp>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <optional>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "host/import/handedness.h"
 #include "host/import/material_import.h"
 #include "host/import/mesh_import.h"
+#include "host/import/triangle_budget.h"
 #include "host/runtime.h"
 
 namespace host::import {
@@ -36,8 +38,6 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 // already names the file: on one line, without the path.
 std::string FailureReason(const std::string& path, std::string message) {
   const std::string kind = "not a valid ." + Suffix(path) + " file";
-  // The importer turns its own allocation failures into this text.
-  if (message.find("bad_alloc") != std::string::npos) return "not enough memory to read the scene";
   if (message.empty() || message.rfind("No suitable reader found", 0) == 0) {
     return kind + " (it may be damaged or cut short)";
   }
@@ -227,7 +227,8 @@ bool AssimpReadsSuffix(const std::string& path) {
   return !suffix.empty() && Assimp::Importer().IsExtensionSupported("." + suffix);
 }
 
-std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportReport& report) {
+std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, int64_t maxTriangles,
+                                               ImportReport& report) {
   Assimp::Importer importer;
   // FBX pivots would otherwise become helper nodes that carry the animation.
   importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
@@ -271,13 +272,27 @@ std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportRe
     return nullptr;
   }
   if (source == nullptr) {
-    report.Fail(FailureReason(path, importer.GetErrorString()));
+    const std::string message = importer.GetErrorString();
+    // The importer turns its own allocation failures into this text.
+    if (message.find("bad_alloc") != std::string::npos) {
+      report.FailForMemory();
+    } else {
+      report.Fail(FailureReason(path, message));
+    }
     return nullptr;
   }
   // A scene Assimp marks incomplete may still hold meshes; whether it holds
   // polygons is checked with every other file.
   if (source->mRootNode == nullptr) {
     report.Fail("the file holds no scene");
+    return nullptr;
+  }
+  const int64_t triangles = ExpandedTriangles(*source, maxTriangles);
+  if (triangles > maxTriangles) {
+    // The count stopped at the limit; the whole count says how far off the
+    // scene is, and costs only a walk over the nodes.
+    report.Fail(TooManyTriangles(
+        ExpandedTriangles(*source, std::numeric_limits<int64_t>::max() / 2), maxTriangles));
     return nullptr;
   }
 

@@ -16,7 +16,9 @@ namespace host::import {
 // True when Assimp has a reader for the file's suffix.
 bool AssimpReadsSuffix(const std::string& path);
 
-// The document, or null with the reason in `report`.
-std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, ImportReport& report);
+// The document, or null with the reason in `report`. A scene that expands
+// to more than `maxTriangles` triangles is refused before it is built.
+std::unique_ptr<HostDocument> ImportWithAssimp(const std::string& path, int64_t maxTriangles,
+                                               ImportReport& report);
 
 }  // namespace host::import

@@ -10,16 +10,19 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "host/import/native_format.h"
@@ -50,10 +53,12 @@ bool WriteArray(int fd, const std::vector<T>& items) {
 
 // The child's exit status when its result could not go through the pipe.
 constexpr int kChildCouldNotSend = 3;
+// The child's exit status when it ran out of memory.
+constexpr int kChildOutOfMemory = 4;
 
-// Everything the pipe brings, read until the child closes it.
-std::string ReadAll(int fd) {
-  std::string data;
+// Everything the pipe brings, read until the child closes it, into `data`.
+// Throws std::bad_alloc when there is no room for it.
+void ReadAll(int fd, std::string& data) {
   char chunk[1 << 16];
   for (;;) {
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -61,7 +66,6 @@ std::string ReadAll(int fd) {
     if (got <= 0) break;
     data.append(chunk, static_cast<size_t>(got));
   }
-  return data;
 }
 
 // Reads the pipe's data front to back; a read past its end marks it short.
@@ -101,14 +105,15 @@ class PipeData {
     return items;
   }
 
-  std::string TakeBytes(uint64_t size) {
+  // The next `size` bytes, where they are (no copy).
+  std::pair<const char*, const char*> TakeBytes(uint64_t size) {
     if (short_ || size > data_.size() - offset_) {
       short_ = true;
-      return {};
+      return {nullptr, nullptr};
     }
-    std::string bytes = data_.substr(offset_, size);
+    const char* first = data_.data() + offset_;
     offset_ += size;
-    return bytes;
+    return {first, first + size};
   }
 
  private:
@@ -117,8 +122,58 @@ class PipeData {
   bool short_ = false;
 };
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// The sanitizers reserve terabytes of address space for their shadow memory
+// and catch crash signals themselves: the child keeps their settings.
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+[[noreturn]] void ExitOutOfMemory() {
+  _exit(kChildOutOfMemory);
+}
+
+// A crash right after an allocation failed (errno ENOMEM) is taken for what
+// it most likely is: code of the library that used the null pointer a failed
+// allocation returned, or gave up on it. Any other crash ends the child as
+// the signal would have.
+void OnCrashSignal(int signal) {
+  if (errno == ENOMEM) _exit(kChildOutOfMemory);
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+// The child's address space now, in bytes, or 0 when unknown.
+uint64_t AddressSpaceInUse() {
+  const int fd = ::open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char text[64] = {};
+  const ssize_t got = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  if (got <= 0) return 0;
+  return std::strtoull(text, nullptr, 10) * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// Bounds the child's memory: what it holds at its start plus `memoryBytes`,
+// never above a limit it already has. A failed allocation, and a crash just
+// after one, end the child with kChildOutOfMemory, which the parent reports
+// as a lack of memory rather than as a damaged file.
+void BoundChildMemory(uint64_t memoryBytes) {
+  std::set_new_handler(&ExitOutOfMemory);
+  if (kSanitized) return;
+  for (int signal : {SIGSEGV, SIGBUS, SIGABRT}) ::signal(signal, &OnCrashSignal);
+  const uint64_t inUse = AddressSpaceInUse();
+  rlimit limit{};
+  if (memoryBytes == 0 || inUse == 0 || ::getrlimit(RLIMIT_AS, &limit) != 0) return;
+  const uint64_t wanted = memoryBytes > RLIM_INFINITY - inUse ? RLIM_INFINITY : inUse + memoryBytes;
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= wanted) return;
+  limit.rlim_cur = wanted;
+  ::setrlimit(RLIMIT_AS, &limit);
+}
+
 // The child: runs the import and writes its result. Never returns.
-[[noreturn]] void RunChild(int fd, const ImportWork& work) {
+[[noreturn]] void RunChild(int fd, const ImportWork& work, uint64_t memoryBytes) {
   // The child leaves no temporary files: the program's interrupt signals,
   // blocked in the parent while a watcher thread (not copied here) waits for
   // them, end it at once; and it ends with the parent.
@@ -134,6 +189,8 @@ class PipeData {
   // before the program's own one-line refusal; the report says it all.
   const int quiet = ::open("/dev/null", O_WRONLY);
   if (quiet >= 0) ::dup2(quiet, STDERR_FILENO);
+  BoundChildMemory(memoryBytes);
+  errno = 0;
 
   ImportReport report;
   std::unique_ptr<HostDocument> doc;
@@ -154,7 +211,7 @@ class PipeData {
     }
     message = json::to_cbor(result);
   } catch (const std::bad_alloc&) {
-    message = json::to_cbor(json{{"error", "not enough memory to read the scene"}});
+    _exit(kChildOutOfMemory);
   } catch (const std::exception& e) {
     message = json::to_cbor(
         json{{"error", std::string("the file could not be read (") + e.what() + ")"}});
@@ -169,30 +226,41 @@ class PipeData {
   _exit(written ? 0 : kChildCouldNotSend);
 }
 
-// Why the child ended without a result. A crash usually ends it by a
-// signal; under the sanitizers, which catch the signal and report it, by an
-// exit status of their own.
-std::string ChildFailure(int status) {
+// Why the child ended without a result, into `report`. A crash usually ends
+// it by a signal; under the sanitizers, which catch the signal and report it,
+// by an exit status of their own. A child that ran out of memory says so by
+// its status; one killed outright was most likely ended by the system's
+// out-of-memory killer.
+void ReportChildFailure(int status, ImportReport& report) {
   const std::string crashed = "the file seems damaged: the importer crashed on it (";
   if (WIFSIGNALED(status)) {
     const int signal = WTERMSIG(status);
     if (signal == SIGKILL) {
-      return "the importer was stopped (killed; the system may have run out of memory)";
+      report.FailForMemory(std::string(kNotEnoughMemoryToRead) +
+                           ": the importer was killed, most likely by the system for lack of "
+                           "memory");
+      return;
     }
-    return crashed + strsignal(signal) + ")";
+    report.Fail(crashed + strsignal(signal) + ")");
+    return;
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == kChildOutOfMemory) {
+    report.FailForMemory();
+    return;
   }
   if (WIFEXITED(status) && WEXITSTATUS(status) != kChildCouldNotSend) {
-    return crashed + "it ended with status " + std::to_string(WEXITSTATUS(status)) + ")";
+    report.Fail(crashed + "it ended with status " + std::to_string(WEXITSTATUS(status)) + ")");
+    return;
   }
-  return "the importer stopped before it finished";
+  report.Fail("the importer stopped before it finished");
 }
 
 // The document from what the child sent, or null with the reason in `report`.
 std::unique_ptr<HostDocument> ReadResult(const std::string& data, ImportReport& report) {
   PipeData pipe(data);
-  const std::string cbor = pipe.TakeBytes(pipe.TakeCount());
+  const auto [first, last] = pipe.TakeBytes(pipe.TakeCount());
   if (pipe.Short()) return nullptr;
-  const json result = json::from_cbor(cbor);
+  const json result = json::from_cbor(first, last);
   for (const auto& warning : result.value("warnings", json::array())) {
     report.Warn(warning.get<std::string>());
   }
@@ -208,7 +276,8 @@ std::unique_ptr<HostDocument> ReadResult(const std::string& data, ImportReport& 
 
 }  // namespace
 
-std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, ImportReport& report) {
+std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, ImportReport& report,
+                                                   uint64_t memoryBytes) {
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) return work(report);
   const pid_t child = ::fork();
@@ -219,21 +288,40 @@ std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, Impor
   }
   if (child == 0) {
     ::close(ends[0]);
-    RunChild(ends[1], work);
+    RunChild(ends[1], work, memoryBytes);
   }
   ::close(ends[1]);
-  const std::string data = ReadAll(ends[0]);
+  // The result is read, the pipe closed and the child waited for whatever
+  // happens: a parent out of memory stops reading, and the child, its pipe
+  // gone, ends too.
+  std::string data;
+  bool roomForResult = true;
+  try {
+    ReadAll(ends[0], data);
+  } catch (const std::bad_alloc&) {
+    roomForResult = false;
+    std::string().swap(data);
+  }
   ::close(ends[0]);
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+  if (!roomForResult) {
+    report.FailForMemory();
+    return nullptr;
+  }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    report.Fail(ChildFailure(status));
+    ReportChildFailure(status, report);
     return nullptr;
   }
   std::unique_ptr<HostDocument> doc;
   try {
     doc = ReadResult(data, report);
+  } catch (const std::bad_alloc&) {
+    doc.reset();
+    std::string().swap(data);
+    report.FailForMemory();
+    return nullptr;
   } catch (const std::exception& e) {
     report.Fail(std::string("the importer's result could not be read (") + e.what() + ")");
     return nullptr;

@@ -12,6 +12,7 @@
 // and cost no more than a copy.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -24,10 +25,15 @@ using ImportWork = std::function<std::unique_ptr<HostDocument>(ImportReport&)>;
 
 // Runs `work` in a child process and returns the document it made, or null
 // with the reason in `report` (also when the child crashed or was killed).
-// When no child process can be started, `work` runs in this process.
+// The child may take `memoryBytes` of address space beyond what it starts
+// with (0: no bound of its own); a child that runs out of memory, and one
+// that this process has no room to take the result of, fail the report for
+// lack of memory. When no child process can be started, `work` runs in this
+// process.
 // Call it while the process runs a single thread: the child gets a copy of
 // the calling thread only, and a lock another thread held at the fork (the
 // sanitizers' allocator takes no care of forks) would never be released.
-std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, ImportReport& report);
+std::unique_ptr<HostDocument> ImportInChildProcess(const ImportWork& work, ImportReport& report,
+                                                   uint64_t memoryBytes = 0);
 
 }  // namespace host::import

@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <new>
 
 #include "host/api/vexmark_ids.h"
 #include "host/file_names.h"
-#include "host/import/child_import.h"
 #include "host/import/assimp_import.h"
+#include "host/import/child_import.h"
 #include "host/import/default_camera.h"
 #include "host/import/large_stack.h"
 #include "host/import/native_format.h"
@@ -42,7 +43,8 @@ std::string Unreadable(const std::string& path) {
   return "";
 }
 
-std::unique_ptr<HostDocument> ReadSceneFile(const std::string& path, ImportReport& report) {
+std::unique_ptr<HostDocument> ReadSceneFile(const std::string& path, int64_t maxTriangles,
+                                            ImportReport& report) {
   const std::string suffix = Lowercase(Suffix(path));
   if (suffix == import::kNativeSuffix) {
     std::string reason;
@@ -67,7 +69,7 @@ std::unique_ptr<HostDocument> ReadSceneFile(const std::string& path, ImportRepor
     report.Fail("not a valid ." + suffix + " file: " + damage);
     return nullptr;
   }
-  return import::ImportWithAssimp(path, report);
+  return import::ImportWithAssimp(path, maxTriangles, report);
 }
 
 int64_t PolygonCount(const Scene& scene) {
@@ -96,10 +98,9 @@ void Print(const std::string& line) {
   Table()->consolePrint(line.c_str());
 }
 
-}  // namespace
-
-HostDocument* LoadScene(const std::string& path, std::string& error, ImporterPlace place) {
-  error.clear();
+HostDocument* ReadScene(const std::string& path, std::string& error, const LoadSettings& settings,
+                        LoadFailure& failure) {
+  failure = LoadFailure::kRefused;
   const std::string unreadable = Unreadable(path);
   if (!unreadable.empty()) {
     error = path + ": " + unreadable;
@@ -107,50 +108,86 @@ HostDocument* LoadScene(const std::string& path, std::string& error, ImporterPla
   }
   ImportReport report;
   std::unique_ptr<HostDocument> doc;
-  const import::ImportWork read = [&path](ImportReport& readReport) {
+  const int64_t maxTriangles = settings.maxTriangles;
+  const import::ImportWork read = [&path, maxTriangles](ImportReport& readReport) {
     std::unique_ptr<HostDocument> read;
     // Importers may recurse once per hierarchy level: give them room.
-    import::RunOnLargeStack([&] { read = ReadSceneFile(path, readReport); });
-    return read;
-  };
-  // Our own reader of the native format runs here; only the library's
-  // importers need a process of their own.
-  const bool native = Lowercase(Suffix(path)) == import::kNativeSuffix;
-  try {
-    doc = place == ImporterPlace::kChildProcess && !native
-              ? import::ImportInChildProcess(read, report)
-              : read(report);
-  } catch (const std::bad_alloc&) {
-    report.Fail("not enough memory to read the scene");
-  } catch (const std::exception& e) {
-    report.Fail(std::string("the file could not be read (") + e.what() + ")");
+    import::RunOnLargeStack([&] { read = ReadSceneFile(path, maxTriangles, readReport); });
+  return read;
+};
+// Our own reader of the native format runs here; only the library's
+// importers need a process of their own.
+const bool native = Lowercase(Suffix(path)) == import::kNativeSuffix;
+try {
+  doc = settings.place == ImporterPlace::kChildProcess && !native
+            ? import::ImportInChildProcess(read, report, import::ImporterMemoryBytes(maxTriangles))
+            : read(report);
+} catch (const std::bad_alloc&) {
+  doc.reset();
+  report.FailForMemory();
+} catch (const std::exception& e) {
+  report.Fail(std::string("the file could not be read (") + e.what() + ")");
+}
+if (!doc || report.Failed()) {
+  if (report.outOfMemory) failure = LoadFailure::kOutOfMemory;
+  error = path + ": " + (report.Failed() ? report.error : "the file could not be read");
+  return nullptr;
+}
+if (PolygonCount(doc->scene) == 0) {
+  // What was dropped may be why nothing is left: say so on the same line.
+  std::string dropped;
+  for (const std::string& warning : report.warnings) {
+    dropped += (dropped.empty() ? " (" : "; ") + warning;
   }
-  if (!doc || report.Failed()) {
-    error = path + ": " + (report.Failed() ? report.error : "the file could not be read");
-    return nullptr;
-  }
-  if (PolygonCount(doc->scene) == 0) {
-    // What was dropped may be why nothing is left: say so on the same line.
-    std::string dropped;
-    for (const std::string& warning : report.warnings) {
-      dropped += (dropped.empty() ? " (" : "; ") + warning;
-    }
-    error = path + ": the scene is empty: it holds no polygons" +
-            (dropped.empty() ? "" : dropped + ")");
-    return nullptr;
-  }
-  for (const std::string& warning : report.warnings) Print(path + ": " + warning);
+  error =
+      path + ": the scene is empty: it holds no polygons" + (dropped.empty() ? "" : dropped + ")");
+  return nullptr;
+}
+// The native format holds every triangle it expands to, so its count
+// comes after the reading, which costs no more than the file's text; the
+// library's formats were counted before their objects were built.
+const int64_t triangles = import::SceneTriangles(doc->scene);
+if (triangles > maxTriangles) {
+  error = path + ": " + import::TooManyTriangles(triangles, maxTriangles);
+  return nullptr;
+}
+for (const std::string& warning : report.warnings) Print(path + ": " + warning);
 
-  if (!native && !HasCamera(doc->scene)) {
-    import::AddFramingCamera(doc->scene, PictureAspect(*doc));
-    Print(path + ": the scene has no camera; added one that frames the whole scene");
+if (!native && !HasCamera(doc->scene)) {
+  import::AddFramingCamera(doc->scene, PictureAspect(*doc));
+  Print(path + ": the scene has no camera; added one that frames the whole scene");
+}
+std::error_code ignored;
+const std::string absolute = fs::absolute(path, ignored).string();
+doc->settings.Set(kDocFolder, FileName{FolderPart(absolute)});
+doc->settings.Set(kDocName, FilePart(absolute));
+EvaluateAnimation(*doc);
+failure = LoadFailure::kNone;
+return doc.release();
+}
+
+}  // namespace
+
+HostDocument* LoadScene(const std::string& path, std::string& error, const LoadSettings& settings,
+                        LoadFailure* failure) {
+  error.clear();
+  LoadFailure why = LoadFailure::kNone;
+  HostDocument* doc = nullptr;
+  try {
+    doc = ReadScene(path, error, settings, why);
+  } catch (const std::bad_alloc&) {
+    // Whatever the reading held is released by now: the line has room.
+    why = LoadFailure::kOutOfMemory;
+    error = path + ": " + import::kNotEnoughMemoryToRead;
   }
-  std::error_code ignored;
-  const std::string absolute = fs::absolute(path, ignored).string();
-  doc->settings.Set(kDocFolder, FileName{FolderPart(absolute)});
-  doc->settings.Set(kDocName, FilePart(absolute));
-  EvaluateAnimation(*doc);
-  return doc.release();
+  if (failure != nullptr) *failure = why;
+  return doc;
+}
+
+HostDocument* LoadScene(const std::string& path, std::string& error, ImporterPlace place) {
+  LoadSettings settings;
+  settings.place = place;
+  return LoadScene(path, error, settings);
 }
 
 bool SaveNativeDocument(const HostDocument& doc, const std::string& path, std::string& error) {

@@ -150,4 +150,33 @@ bool ConvertNodeMeshes(const aiScene& scene, const aiNode& node, NodeGeometry& g
   return true;
 }
 
+int64_t ExpandedTriangles(const aiScene& scene, int64_t limit) {
+  // Each mesh's triangles once, then the walk over the nodes only adds.
+  std::vector<int64_t> meshTriangles(scene.mMeshes != nullptr ? scene.mNumMeshes : 0, 0);
+  for (size_t m = 0; m < meshTriangles.size(); ++m) {
+    const aiMesh* mesh = scene.mMeshes[m];
+    if (mesh == nullptr || mesh->mFaces == nullptr) continue;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+      const unsigned corners = mesh->mFaces[f].mNumIndices;
+      if (corners >= 3) meshTriangles[m] += corners - 2;
+    }
+  }
+  int64_t count = 0;
+  std::vector<const aiNode*> pending;
+  if (scene.mRootNode != nullptr) pending.push_back(scene.mRootNode);
+  while (!pending.empty() && count <= limit) {
+    const aiNode* node = pending.back();
+    pending.pop_back();
+    for (unsigned m = 0; node->mMeshes != nullptr && m < node->mNumMeshes; ++m) {
+      const unsigned index = node->mMeshes[m];
+      if (index < meshTriangles.size()) count += meshTriangles[index];
+      if (count > limit) break;
+    }
+    for (unsigned c = 0; node->mChildren != nullptr && c < node->mNumChildren; ++c) {
+      if (node->mChildren[c] != nullptr) pending.push_back(node->mChildren[c]);
+    }
+  }
+  return count;
+}
+
 }  // namespace host::import

@@ -31,4 +31,11 @@ struct GeometryDrops {
 bool ConvertNodeMeshes(const aiScene& scene, const aiNode& node, NodeGeometry& geometry,
                        GeometryDrops& drops);
 
+// The triangles the node tree expands to, counted before any is built: each
+// node's meshes as often as nodes name them, a face of n corners as n - 2
+// triangles (what the conversion and the export's splitting make of it).
+// The count stops once it passes `limit`, so that a file naming its meshes
+// from a great many nodes costs no more than the limit to count.
+int64_t ExpandedTriangles(const aiScene& scene, int64_t limit);
+
 }  // namespace host::import

@@ -2,13 +2,13 @@
 // the scene listing, the native format and the export neither crash nor take
 // time or output that grows with the square of the depth.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstring>
 #include <fstream>
 #include <string>
 
+#include "generated_gltf.h"
 #include "program_support.h"
 
 namespace {
@@ -16,21 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kDepth = 30000;
-
-std::string Base64(const unsigned char* bytes, size_t size) {
-  static const char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < size; i += 3) {
-    const uint32_t chunk = (bytes[i] << 16) | ((i + 1 < size ? bytes[i + 1] : 0) << 8) |
-                           (i + 2 < size ? bytes[i + 2] : 0);
-    text += kDigits[(chunk >> 18) & 63];
-    text += kDigits[(chunk >> 12) & 63];
-    text += i + 1 < size ? kDigits[(chunk >> 6) & 63] : '=';
-    text += i + 2 < size ? kDigits[chunk & 63] : '=';
-  }
-  return text;
-}
 
 // A glTF file whose nodes form one chain `depth` levels deep, each node a
 // small step along x from its parent, with a triangle at the bottom and a
@@ -95,7 +80,8 @@ TEST_F(DeepSceneTest, AHierarchyDeeperThanTheLimitIsRefusedInOneLine) {
   const ProgramRun run = RunProgram({"info", "deeper.gltf"}, folder_);
   EXPECT_EQ(run.status, 2);
   ASSERT_EQ(run.ErrLines().size(), 1u) << run.err;
-  EXPECT_NE(run.err.find("levels deep; Vexmark reads at most 100000"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("levels deep; Vexmark reads at most 100000"), std::string::npos)
+      << run.err;
 }
 
 }  // namespace

@@ -7,18 +7,22 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <memory>
+#include <new>
+#include <vector>
 
+#include "capture/export_tags.h"
+#include "core/export_settings.h"
 #include "host/document_compare.h"
 #include "host/import/child_import.h"
 #include "host/import/load_scene.h"
 #include "host_fixture.h"
-#include "capture/export_tags.h"
 #include "scene_files.h"
-#include "core/export_settings.h"
 #include "shell/settings_storage.h"
 #include "shell/tag_dialog.h"
 
@@ -241,7 +245,10 @@ TEST_F(NativeFormatTest, DamagedFilesAreRefusedWithThePlaceOfTheDamage) {
        "pluginData.values[0]: unknown value kind 'colour'"},
       {"zero lens", [](json& j) { j["objects"][4]["camera"]["lens"] = 0; },
        "objects[4].camera: lens, film width and zoom must be positive"},
-      {"selection", [](json& j) { j["objects"][1]["tags"][0]["selection"] = {3, -1}; },
+      {"selection",
+       [](json& j) {
+         j["objects"][1]["tags"][0]["selection"] = {3, -1};
+       },
        "objects[1].tags[0].selection[1]: a negative index"},
       {"tag data", [](json& j) { j["objects"][1]["tags"][0]["data"]["id"] = "one"; },
        "objects[1].tags[0].data.id: expected a whole number"},
@@ -433,40 +440,66 @@ TEST_F(NativeFormatTest, AnImportInAChildProcessBringsBackItsDocumentOrItsFailur
   EXPECT_EQ(host::DocumentDifference(*rich(ignored), *arrived), "");
   EXPECT_EQ(report.warnings, std::vector<std::string>{"dropped 2 lines"});
 
+  // Memory failures of the child, whatever form they take, are reported as
+  // such (and the program ends with status 1), never as a damaged file.
   struct Case {
     const char* name;
     host::import::ImportWork work;
     const char* error;
+    bool outOfMemory;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"refused",
        [](ImportReport& r) {
          r.Fail("damaged: header line 3");
          return std::unique_ptr<HostDocument>();
        },
-       "damaged: header line 3"},
-      {"out of memory",
+       "damaged: header line 3", false},
+      {"bad_alloc thrown",
        [](ImportReport&) -> std::unique_ptr<HostDocument> { throw std::bad_alloc(); },
-       "not enough memory to read the scene"},
+       "not enough memory to read the scene", true},
       {"crash",
        [](ImportReport&) -> std::unique_ptr<HostDocument> {
+         errno = 0;
          raise(SIGSEGV);
          return nullptr;
        },
        // The signal's name, or under the sanitizers their exit status.
-       "the file seems damaged: the importer crashed on it ("},
+       "the file seems damaged: the importer crashed on it (", false},
       {"killed",
        [](ImportReport&) -> std::unique_ptr<HostDocument> {
          raise(SIGKILL);
          return nullptr;
        },
-       "the importer was stopped (killed; the system may have run out of memory)"},
+       "not enough memory to read the scene: the importer was killed, most likely by the system",
+       true},
   };
+#if !defined(__SANITIZE_ADDRESS__)
+  // Under the sanitizers the child keeps their crash handlers and their
+  // unbounded address space.
+  cases.push_back({"over its address space",
+                   [](ImportReport&) -> std::unique_ptr<HostDocument> {
+                     // Far more than the bound below: a failed `new` ends the child.
+                     std::vector<std::unique_ptr<char[]>> blocks;
+                     for (int i = 0; i < 4096; ++i) blocks.emplace_back(new char[64 << 20]);
+                     return nullptr;
+                   },
+                   "not enough memory to read the scene", true});
+  cases.push_back({"crash after a failed allocation",
+                   [](ImportReport&) -> std::unique_ptr<HostDocument> {
+                     errno = ENOMEM;  // as malloc leaves it before its null is used
+                     raise(SIGSEGV);
+                     return nullptr;
+                   },
+                   "not enough memory to read the scene", true});
+#endif
   for (const Case& c : cases) {
     ImportReport failed;
-    EXPECT_EQ(host::import::ImportInChildProcess(c.work, failed), nullptr) << c.name;
+    EXPECT_EQ(host::import::ImportInChildProcess(c.work, failed, uint64_t{512} << 20), nullptr)
+        << c.name;
     const std::string expected = c.error;
     EXPECT_EQ(failed.error.substr(0, expected.size()), expected) << c.name;
+    EXPECT_EQ(failed.outOfMemory, c.outOfMemory) << c.name;
   }
 }
 
