@@ -63,7 +63,7 @@ pictures: build
 	bash tools/make_pictures.sh $(BUILD)
 
 format:
-	find host sdk core polygons capture visibility lines eps shell app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \
+	find host sdk core polygons capture visibility lines plotter eps output shell app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \
 	  | xargs -r clang-format -i
 
 clean:

@@ -7,7 +7,7 @@
 
 #include "core/job.h"
 #include "host/runtime.h"
-#include "lines/plotter_paths.h"
+#include "plotter/plotter_paths.h"
 
 namespace {
 

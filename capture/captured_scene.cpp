@@ -108,8 +108,8 @@ class SnapNeighbours {
     }
     for (int32_t w = 0; w < everywhere_.Count(); ++w) offer(everywhere_[w]);
     std::sort(out.Items(), out.Items() + out.Count());
-    out.SetCount(static_cast<int32_t>(std::unique(out.Items(), out.Items() + out.Count()) -
-                                      out.Items()));
+    out.SetCount(
+        static_cast<int32_t>(std::unique(out.Items(), out.Items() + out.Count()) - out.Items()));
   }
 
  private:
@@ -380,13 +380,15 @@ double NormaliseSceneScale(CapturedScene& scene) {
   return scale;
 }
 
-void SnapPoints(CapturedScene& scene, ExportJob& job) {
+void SnapPoints(CapturedScene& scene, ExportJob& job, ProgressBand band) {
+  const ProgressBand sorting = SubBand(band, 0, 50);
+  const ProgressBand matching = SubBand(band, 50, 100);
   Stack<BSPPolyObj*>& objects = scene.objects;
   const int32_t count = objects.Count();
   Stack<Stack<SnapEntry>> lists;
   if (lists.SetCount(count) != 0) return;
   for (int32_t i = 0; i < count; ++i) {
-    ReportProgress(job, i, count, 10, 15);
+    ReportProgress(job, i, count, sorting);
     if (ExportCancelled(job)) return;
     Stack<Point>& points = objects[i]->points;
     Stack<SnapEntry>& list = lists[i];
@@ -399,7 +401,7 @@ void SnapPoints(CapturedScene& scene, ExportJob& job) {
   if (!neighbours.Build(objects)) return;
   Stack<int32_t> later;
   for (int32_t i = 0; i < count; ++i) {
-    ReportProgress(job, i, count, 15, 20);
+    ReportProgress(job, i, count, matching);
     if (ExportCancelled(job)) return;
     neighbours.Later(i, later);
     if (MemoryErrorFlag::Test() != 0) return;

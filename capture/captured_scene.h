@@ -74,5 +74,6 @@ inline constexpr double kLargestSceneExtent = 4096.0;
 double NormaliseSceneScale(CapturedScene& scene);
 
 // Welds corners of different objects that lie within kSnapTolerance of each
-// other: both move to their midpoint.
-void SnapPoints(CapturedScene& scene, ExportJob& job);
+// other: both move to their midpoint. Sorting each object's corners fills
+// the first half of `band`, matching them the second.
+void SnapPoints(CapturedScene& scene, ExportJob& job, ProgressBand band);

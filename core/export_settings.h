@@ -32,14 +32,14 @@ struct LineStyle {
   uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
 };
 
-// Paths for a pen plotter (lines/plotter_paths.h); lengths in points.
+// Paths for a pen plotter (plotter/plotter_paths.h); lengths in points.
 struct PlotterOptions {
   bool on = false;
   double minLength = 0.5;  // shorter strokes are dropped
   double simplify = 0.0;   // points this close to the line through their neighbours go; 0: none
 };
 
-// The sheet the picture is scaled onto (lines/paper_layout.h); no sheet
+// The sheet the picture is scaled onto (plotter/paper_layout.h); no sheet
 // while width or height is 0, and the page is then the picture.
 struct PaperOptions {
   double widthMm = 0.0;  // as given, portrait; the layout turns the sheet to the picture

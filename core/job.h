@@ -47,11 +47,29 @@ class JobBinding {
   ExportJob* previous_;
 };
 
+// A stretch of the progress bar, in percent, that one step of a frame fills;
+// the frame driver gives every stage its band (shell/bsp_renderer.cpp).
+struct ProgressBand {
+  int32_t from = 0;
+  int32_t to = 100;
+};
+
+// The part of `band` from `fromShare` to `toShare` percent of its width: how
+// a stage shares its band among its passes.
+constexpr ProgressBand SubBand(ProgressBand band, int32_t fromShare, int32_t toShare) {
+  const int32_t width = band.to - band.from;
+  return ProgressBand{band.from + width * fromShare / 100, band.from + width * toShare / 100};
+}
+
 // Arguments 0, percent 0, both timers now.
 void ResetProgress(ExportJob& job);
 // Step `index` (from 0) of `count`, shown in the band fromPercent..toPercent.
 void ReportProgress(ExportJob& job, int32_t index, int32_t count, int32_t fromPercent,
                     int32_t toPercent);
+// Step `index` of `count` within `band`.
+inline void ReportProgress(ExportJob& job, int32_t index, int32_t count, ProgressBand band) {
+  ReportProgress(job, index, count, band.from, band.to);
+}
 // ReportProgress with the stored arguments: refreshes display and poll.
 void ReportProgressAgain(ExportJob& job);
 // ReportProgressAgain once every `interval` calls (a power of two), for loops
@@ -65,4 +83,6 @@ bool ExportCancelled(const ExportJob& job);
 inline void ReportProgressAgain(ExportJob* job) {
   if (job != nullptr) ReportProgressAgain(*job);
 }
-inline bool ExportCancelled(const ExportJob* job) { return job != nullptr && ExportCancelled(*job); }
+inline bool ExportCancelled(const ExportJob* job) {
+  return job != nullptr && ExportCancelled(*job);
+}

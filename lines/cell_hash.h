@@ -1,7 +1,10 @@
-// CellHash: a hashed grid of square cells over the page, each cell holding
-// item numbers, so that point matching and nearest-end searches look at a few
-// cells instead of every item. Cells are keyed by whole cell coordinates;
-// only cells that hold items take memory.
+// CellHash: the page-point grid, a hashed grid of square cells over the page,
+// each cell holding item numbers, so that point matching and nearest-end
+// searches look at a few cells instead of every item. Cells are keyed by whole
+// cell coordinates; only cells that hold items take memory. Items can be
+// inserted between searches. The region chainer finds continuations with it,
+// the outline welding finds ends to weld, and the plotter stage welds
+// vertices, finds cuts and orders strokes.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +31,20 @@ class CellHash {
   int32_t First(CellKey cell) const;
   int32_t Next(int32_t entry) const;
   int32_t Item(int32_t entry) const { return entries_[entry].item; }
-  int32_t EntryCount() const { return entries_.Count(); }
+  bool Empty() const { return entries_.Empty(); }
+
+  // Calls `visit(item)` for the items of the nine cells around `cell`: every
+  // point closer than one cell width to a point of `cell` lies there. Within
+  // a cell, the latest inserted item comes first.
+  template <class Visit>
+  void ForEachAround(CellKey cell, Visit visit) const {
+    for (int32_t dx = -1; dx <= 1; ++dx) {
+      for (int32_t dy = -1; dy <= 1; ++dy) {
+        const CellKey near{cell.x + dx, cell.y + dy};
+        for (int32_t e = First(near); e >= 0; e = Next(e)) visit(entries_[e].item);
+      }
+    }
+  }
 
  private:
   struct Entry {

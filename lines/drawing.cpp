@@ -39,9 +39,9 @@ bool IsFilled(uint32_t kind) {
 // progress band.
 class StylePass {
  public:
-  StylePass(const Stack<LineGroup>& elements, ElementFilter filter, int32_t fromPercent,
-            int32_t toPercent, ExportJob* job)
-      : filter_(filter), from_(fromPercent), to_(toPercent), job_(job) {
+  StylePass(const Stack<LineGroup>& elements, ElementFilter filter, ProgressBand band,
+            ExportJob* job)
+      : filter_(filter), band_(band), job_(job) {
     for (int32_t e = 0; e < elements.Count(); ++e) {
       if (filter(elements[e].kind)) total_ += elements[e].polygons.Count();
     }
@@ -52,14 +52,13 @@ class StylePass {
   // Reports the next polygon; false when the user aborted.
   bool NextPolygon() {
     if (job_ == nullptr) return true;
-    ReportProgress(*job_, done_++, total_, from_, to_);
+    ReportProgress(*job_, done_++, total_, band_);
     return !ExportCancelled(*job_);
   }
 
  private:
   ElementFilter filter_;
-  int32_t from_;
-  int32_t to_;
+  ProgressBand band_;
   ExportJob* job_;
   int32_t total_ = 0;
   int32_t done_ = 0;
@@ -106,7 +105,8 @@ void ResolveInPlace(SegmentPoolPlain& pool, EpsPolygon& polygon) {
 // Where the compound paths of one style go.
 class DrawingBuilder {
  public:
-  DrawingBuilder(Drawing& drawing, ExportJob* job) : drawing_(drawing), job_(job) {}
+  DrawingBuilder(Drawing& drawing, ExportJob* job, ProgressBand band)
+      : drawing_(drawing), job_(job), band_(band) {}
 
   // Chains a working copy of `segments` into one compound path in the
   // element's paint.
@@ -133,6 +133,11 @@ class DrawingBuilder {
   }
 
   ExportJob* Job() const { return job_; }
+  // The part of the drawing's progress band from `fromShare` to `toShare`
+  // percent of it: how a style shares the band among its passes.
+  ProgressBand Band(int32_t fromShare, int32_t toShare) const {
+    return SubBand(band_, fromShare, toShare);
+  }
 
  private:
   void Add(const PathPaint& paint, Stack<EpsPath>& paths) {
@@ -145,10 +150,11 @@ class DrawingBuilder {
 
   Drawing& drawing_;
   ExportJob* job_;
+  ProgressBand band_;
 };
 
 bool DrawOutlines(Stack<LineGroup>& elements, DrawingBuilder& out) {
-  return RunPass(elements, StylePass(elements, IsDrawnEdge, 75, 100, out.Job()),
+  return RunPass(elements, StylePass(elements, IsDrawnEdge, out.Band(0, 100), out.Job()),
                  [&](const LineGroup& element, const EpsPolygon& polygon) {
                    out.AddLines(element, polygon.segments, kOutlineTolerance);
                  });
@@ -161,7 +167,7 @@ bool DrawEdgeLines(Stack<LineGroup>& elements, DrawingBuilder& out) {
   pool.tolerance = kMergeTolerance;
   pool.job = out.Job();
 
-  const bool goOn = RunPass(elements, StylePass(elements, IsInnerEdge, 75, 87, out.Job()),
+  const bool goOn = RunPass(elements, StylePass(elements, IsInnerEdge, out.Band(0, 48), out.Job()),
                             [&](const LineGroup& element, EpsPolygon& polygon) {
                               ResolveInPlace(pool, polygon);
                               rememberSegments(written, polygon.object, polygon.segments);
@@ -169,7 +175,7 @@ bool DrawEdgeLines(Stack<LineGroup>& elements, DrawingBuilder& out) {
                             });
   if (!goOn) return false;
 
-  return RunPass(elements, StylePass(elements, IsCrease, 87, 100, out.Job()),
+  return RunPass(elements, StylePass(elements, IsCrease, out.Band(48, 100), out.Job()),
                  [&](const LineGroup& element, const EpsPolygon& polygon) {
                    Stack<EdgeSegment> creases = Flattened(polygon.segments);
                    forgetRemembered(written, polygon.object, creases);
@@ -190,7 +196,7 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
   // running the other way as a stray edge against the outline's turn.
   SegmentPoolPlain regions = pool;
   regions.oppositeOnly = true;
-  bool goOn = RunPass(elements, StylePass(elements, IsFilled, 75, 83, out.Job()),
+  bool goOn = RunPass(elements, StylePass(elements, IsFilled, out.Band(0, 32), out.Job()),
                       [&](const LineGroup& element, EpsPolygon& polygon) {
                         ResolveInPlace(regions, polygon);
                         rememberSegments(written, polygon.object, polygon.segments);
@@ -205,13 +211,13 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
   merge.cancel = 0;
   merge.tolerance = kMergeTolerance;
   merge.job = out.Job();
-  goOn = goOn && RunPass(elements, StylePass(elements, IsInnerEdge, 83, 87, out.Job()),
+  goOn = goOn && RunPass(elements, StylePass(elements, IsInnerEdge, out.Band(32, 48), out.Job()),
                          [&](const LineGroup&, EpsPolygon& polygon) {
                            ResolveInPlace(merge, polygon);
                            forgetRemembered(written, polygon.object, polygon.segments);
                            rememberSegments(written, polygon.object, polygon.segments);
                          });
-  goOn = goOn && RunPass(elements, StylePass(elements, IsCrease, 87, 95, out.Job()),
+  goOn = goOn && RunPass(elements, StylePass(elements, IsCrease, out.Band(48, 80), out.Job()),
                          [&](const LineGroup&, EpsPolygon& polygon) {
                            ResolveInPlace(pool, polygon);
                            forgetRemembered(written, polygon.object, polygon.segments);
@@ -222,7 +228,7 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
   const int32_t count = elements.Count();
   for (int32_t e = 0; e < count; ++e) {
     if (out.Job() != nullptr) {
-      ReportProgress(*out.Job(), e, count, 95, 100);
+      ReportProgress(*out.Job(), e, count, out.Band(80, 100));
       if (ExportCancelled(*out.Job())) return false;
     }
     const LineGroup& element = elements[e];
@@ -249,8 +255,9 @@ PathPaint PaintOf(const LineGroup& group) {
   return paint;
 }
 
-bool BuildDrawing(Stack<LineGroup>& elements, int32_t style, Drawing& drawing, ExportJob* job) {
-  DrawingBuilder out(drawing, job);
+bool BuildDrawing(Stack<LineGroup>& elements, int32_t style, Drawing& drawing, ExportJob* job,
+                  ProgressBand band) {
+  DrawingBuilder out(drawing, job, band);
   bool complete = true;
   switch (style) {
     case kStyleAllEdges:

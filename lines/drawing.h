@@ -52,6 +52,7 @@ PathPaint PaintOf(const LineGroup& group);
 //    creases (kind 8) that no region outline of the same object covers, one
 //    compound path per group.
 // Segments are compared in the page plane; the groups' segments are resolved
-// in place. Progress runs from 75 to 100 %. False when a stop request or a
-// memory failure cut the drawing short.
-bool BuildDrawing(Stack<LineGroup>& elements, int32_t style, Drawing& drawing, ExportJob* job);
+// in place. Progress fills `band`. False when a stop request or a memory
+// failure cut the drawing short.
+bool BuildDrawing(Stack<LineGroup>& elements, int32_t style, Drawing& drawing, ExportJob* job,
+                  ProgressBand band);

@@ -1,11 +1,11 @@
 // Welding of outline ends in a grid of cells as wide as the welding distance.
 #include "lines/outline_weld.h"
 
-#include "lines/point_grid.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+
+#include "lines/cell_hash.h"
 
 namespace {
 
@@ -17,13 +17,13 @@ constexpr uint8_t kSecondOfPair = 3;  // cancelled with a twin
 
 // The ends of the segments (segment i has ends 2i and 2i + 1) in a grid of
 // cells as wide as the welding distance.
-void GridOfEnds(const Stack<EdgeSegment>& segments, double distance, PointGrid& grid) {
-  grid.SetCell(distance);
+void GridOfEnds(const Stack<EdgeSegment>& segments, double distance, CellHash& grid) {
+  grid.Reset(2 * segments.Count());
   for (int32_t i = 0; i < segments.Count(); ++i) {
-    grid.Add(segments[i].a, 2 * i);
-    grid.Add(segments[i].b, 2 * i + 1);
+    const EdgeSegment& s = segments[i];
+    grid.Insert(CellOf(s.a.x, s.a.y, distance), 2 * i);
+    grid.Insert(CellOf(s.b.x, s.b.y, distance), 2 * i + 1);
   }
-  grid.Sort();
 }
 
 Vector3d& EndOf(Stack<EdgeSegment>& segments, int32_t end) {
@@ -34,14 +34,15 @@ Vector3d& EndOf(Stack<EdgeSegment>& segments, int32_t end) {
 // Every end onto the earliest end within the distance that is itself not
 // moved; `weldedTo[end]` names the end it now equals.
 void WeldEnds(Stack<EdgeSegment>& segments, double distance, Stack<int32_t>& weldedTo) {
-  PointGrid grid;
+  CellHash grid;
   GridOfEnds(segments, distance, grid);
   weldedTo.SetCount(2 * segments.Count());
   if (MemoryErrorFlag::Test() != 0) return;
   for (int32_t end = 0; end < weldedTo.Count(); ++end) {
     const Vector3d p = EndOf(segments, end);
     int32_t target = end;
-    grid.ForEachNear(p, [&](int32_t other) {
+    // The earliest such end whatever order the grid hands them out in.
+    grid.ForEachAround(CellOf(p.x, p.y, distance), [&](int32_t other) {
       if (other < target && weldedTo[other] == other &&
           SameWithin(EndOf(segments, other), p, distance)) {
         target = other;

@@ -2,12 +2,12 @@
 // open runs.
 #include "lines/region_chainer.h"
 
-#include "lines/outline_weld.h"
-#include "lines/point_grid.h"
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
+
+#include "lines/cell_hash.h"
+#include "lines/outline_weld.h"
 
 namespace {
 
@@ -52,9 +52,10 @@ class StartGrid {
  public:
   void Build(const Stack<EdgeSegment>& segments, double tolerance) {
     if (!(tolerance > 0.0)) return;  // nothing is closer than it
-    grid_.SetCell(tolerance);
-    for (int32_t i = 0; i < segments.Count(); ++i) grid_.Add(segments[i].a, i);
-    grid_.Sort();
+    cell_ = tolerance;
+    grid_.Reset(segments.Count());
+    for (int32_t i = 0; i < segments.Count(); ++i)
+      grid_.Insert(CellOf(segments[i].a.x, segments[i].a.y, cell_), i);
   }
 
   // The unused segments whose start lies in the cells around `p`, in their
@@ -62,14 +63,15 @@ class StartGrid {
   void Near(const Vector3d& p, const Stack<uint8_t>& used, Stack<int32_t>& out) const {
     while (!out.Empty()) out.Pop();
     if (grid_.Empty()) return;
-    grid_.ForEachNear(p, [&](int32_t segment) {
+    grid_.ForEachAround(CellOf(p.x, p.y, cell_), [&](int32_t segment) {
       if (used[segment] == 0) out.Push(segment);
     });
     std::sort(out.Items(), out.Items() + out.Count());
   }
 
  private:
-  PointGrid grid_;
+  CellHash grid_;
+  double cell_ = 1.0;
 };
 
 // Walks the segments into paths. Used segments are marked, not erased, and

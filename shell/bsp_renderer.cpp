@@ -3,17 +3,29 @@
 
 #include <utility>
 
-#include "capture/capture.h"
-#include "capture/quadrangle_split.h"
-#include "eps/drawing_file.h"
-#include "eps/eps_document.h"
-#include "host/api/vexmark_ids.h"
+#include "capture/capture_stage.h"
 #include "lines/object_lines.h"
 #include "lines/page_projection.h"
-#include "lines/paper_layout.h"
-#include "lines/plotter_paths.h"
-#include "visibility/beam_tree.h"
+#include "output/frame_output.h"
+#include "plotter/paper_layout.h"
+#include "plotter/plotter_paths.h"
 #include "visibility/passes.h"
+
+namespace {
+
+// The progress bar of one frame: the band of each stage, in percent. The
+// capture's welding runs before its polygons are built, and the visibility
+// stage starts the bar again from 0 (its passes are the long part).
+constexpr struct {
+  ProgressBand welding{10, 20};
+  ProgressBand polygons{0, 10};
+  ProgressBand visibility{0, 50};
+  ProgressBand lines{50, 75};
+  ProgressBand drawing{75, 100};
+  ProgressBand output{100, 100};  // each file put in place shows the bar full
+} kFrameProgress;
+
+}  // namespace
 
 BSPRenderer::~BSPRenderer() {
   Release();
@@ -35,29 +47,16 @@ int32_t BSPRenderer::Prepare(const ExportSettings& options, ExportJob& job) {
 void BSPRenderer::Render(BaseDocument* document, int32_t frame) {
   if (!Prepared()) return;
   if (!CaptureDocument(document, *options_, scene, *job_)) return;
-  EpsPage page;
-  page.fileName = options_->fileName;
-  page.fromFrame = options_->fromFrame;
-  page.toFrame = options_->toFrame;
-  page.job = job_;
   if (!Draw()) {
     // Not cut short, yet nothing to draw: the frame has no file, and the
     // console says which file that is.
     if (!Interrupted()) {
-      ConsolePrint((String(kNothingInViewLine) + EpsFileName(page, frame)).Text());
+      const String fileName = FrameFileName(FrameFileOf(*options_, job_), frame);
+      ConsolePrint((String(kNothingInViewLine) + fileName).Text());
     }
     return;
   }
-  page.drawing = std::move(drawing);
-  page.pixelsPerPoint = options_->pngDpi / static_cast<double>(kDefaultPngDpi);
-  WriteDrawingFile(page, frame);
-  // The same drawing in each further file.
-  String more;
-  for (int32_t at = 0; NextListedFile(options_->moreFiles, at, more);) {
-    if (Interrupted()) return;
-    page.fileName = more;
-    WriteDrawingFile(page, frame);
-  }
+  WriteFrameFiles(drawing, *options_, frame, *job_, kFrameProgress.output);
 }
 
 bool BSPRenderer::Draw(FrameStage last) {
@@ -67,7 +66,8 @@ bool BSPRenderer::Draw(FrameStage last) {
   if (!CaptureStage(clipped)) return false;
   if (!VisibilityStage(clipped) || last == FrameStage::kVisibility) return !Interrupted();
   if (!LinesStage() || last == FrameStage::kLines) return !Interrupted();
-  return DrawingStage();
+  if (!DrawingStage()) return false;
+  return PlotterStage();
 }
 
 bool BSPRenderer::Prepared() const {
@@ -80,43 +80,23 @@ bool BSPRenderer::Interrupted() const {
 
 bool BSPRenderer::CaptureStage(Stack<BspPolygon>& clipped) {
   if (!Prepared()) return false;
-  if (!SetCamera(*view, scene.camera)) {
-    ReportNoMemory(kRendererSource, RendererReportLine::kCamera);
-    return false;
-  }
-  if (!ExportCancelled(*job_)) SnapPoints(scene, *job_);
-  Stack<BSPPolyObj*>& objects = scene.objects;
-  if (!ExportCancelled(*job_)) {
-    for (int32_t i = 0; i < objects.Count(); ++i) {
-      ReportProgress(*job_, i, objects.Count(), 0, 10);
-      if (Interrupted()) return false;
-      BuildPolygons(*objects[i], *view, &splitQuadrangle, *job_);
-      ClipToFrustum(*view, *objects[i], clipped);
-    }
-  }
-  return !clipped.Empty() && !Interrupted();
+  return CapturePolygonsInView(scene, *view, clipped, *job_,
+                               CaptureBands{kFrameProgress.welding, kFrameProgress.polygons});
 }
 
 // Style 10034 hands every clipped polygon back; the others run both passes.
 bool BSPRenderer::VisibilityStage(Stack<BspPolygon>& clipped) {
   if (!Prepared()) return false;
-  if (options_->drawingStyle == kStyleAllEdges) {
-    if (!HandBackWithoutHiddenSurfaceRemoval(*view, clipped, *job_)) return false;
-  } else {
-    BeamTree tree;
-    const bool occluded = RunOcclusionPass(*view, tree, clipped, *job_);
-    const bool visible = occluded && RunVisibilityPass(*view, tree, scene.objects, *job_);
-    DestroyBeamTree(tree);
-    if (!visible) return false;
-  }
-  return MemoryErrorFlag::Test() == 0;
+  const bool hiddenSurfaces = options_->drawingStyle != kStyleAllEdges;
+  return FindVisibleFragments(*view, clipped, scene.objects, hiddenSurfaces, *job_,
+                              kFrameProgress.visibility);
 }
 
 bool BSPRenderer::LinesStage() {
   if (!Prepared()) return false;
   Stack<BSPPolyObj*>& objects = scene.objects;
   for (int32_t i = 0; i < objects.Count(); ++i) {
-    ReportProgress(*job_, i, objects.Count(), 50, 75);
+    ReportProgress(*job_, i, objects.Count(), kFrameProgress.lines);
     drawObjectLines(*objects[i], elements, *job_);
     if (Interrupted()) return false;
   }
@@ -129,7 +109,11 @@ bool BSPRenderer::DrawingStage() {
               view->height, job_);
   drawing.width = options_->width;
   drawing.height = options_->height;
-  if (!BuildDrawing(elements, options_->drawingStyle, drawing, job_)) return false;
+  return BuildDrawing(elements, options_->drawingStyle, drawing, job_, kFrameProgress.drawing);
+}
+
+bool BSPRenderer::PlotterStage() {
+  if (!Prepared()) return false;
   // On the sheet first, so that the plotter's lengths are lengths on paper.
   LayOutOnPaper(drawing, options_->paper);
   if (options_->plotter.on) return MakePlotterPaths(drawing, options_->plotter, job_);
@@ -156,4 +140,19 @@ void RenderFrame(BaseDocument* document, int32_t frame, const ExportSettings& op
   if (renderer->Prepare(options, job) != 0) renderer->Render(document, frame);
   renderer->Release();
   HostDelete(renderer);
+}
+
+bool DrawFrame(BaseDocument* document, const ExportSettings& options, ExportJob& job,
+               Drawing& drawing) {
+  BSPRenderer* renderer = HostNew<BSPRenderer>();
+  if (renderer == nullptr) {
+    MemoryErrorFlag::Set();
+    return false;
+  }
+  const bool drawn = renderer->Prepare(options, job) != 0 &&
+                     CaptureDocument(document, options, renderer->scene, job) && renderer->Draw();
+  if (drawn) drawing = std::move(renderer->drawing);
+  renderer->Release();
+  HostDelete(renderer);
+  return drawn;
 }

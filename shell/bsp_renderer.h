@@ -1,18 +1,23 @@
 // BSPRenderer: one frame of an export, stage by stage.
 //
 //   capture     the scene's objects, their corners welded, become renderer
-//               polygons clipped to the view
+//               polygons clipped to the view (capture/capture_stage.h)
 //   visibility  the passes leave every object its visible fragments
+//               (visibility/passes.h)
 //   lines       every object's lines of the drawing style, as line groups
 //   drawing     the line groups projected onto the page and chained into the
-//               compound paths of the style; laid out on the sheet and made
-//               into plotter paths when the options ask for them
-//   write       the files of the frame: the chosen one and each further one,
-//               in the format each name asks for (eps/drawing_file.h)
+//               compound paths of the style (lines/drawing.h)
+//   plotter     laid out on the sheet and made into plotter paths when the
+//               options ask for them (plotter/)
+//   output      the files of the frame: the chosen one and each further one,
+//               in the format each name asks for (output/frame_output.h)
 //
-// RenderFrame runs all of them on a host document. Draw runs them from
-// capture to drawing on a scene captured already, so that tests and the
-// benchmark drive the same sequence on generated meshes (AddCapturedObject).
+// Each stage fills its band of the progress bar; the bands are one table in
+// bsp_renderer.cpp. RenderFrame runs all of them on a host document;
+// DrawFrame runs them up to the plotter and hands the drawing to the caller
+// instead of writing files. Draw runs them from capture to the plotter on a
+// scene captured already, so that tests and the benchmark drive the same
+// sequence on generated meshes (AddCapturedObject).
 //
 // One renderer lives for one frame: construct, Prepare, Render (or fill the
 // scene and Draw), Release.
@@ -31,7 +36,7 @@
 enum class FrameStage : int32_t {
   kVisibility,  // objects hold their visible fragments
   kLines,       // `elements` holds the line groups in world space
-  kDrawing,     // `drawing` holds the page
+  kDrawing,     // `drawing` holds the page, made for the plotter if asked
 };
 
 class BSPRenderer {
@@ -65,9 +70,11 @@ class BSPRenderer {
   bool VisibilityStage(Stack<BspPolygon>& clipped);
   // Every object's lines into `elements` (world space).
   bool LinesStage();
-  // `elements` projected onto the page, `drawing` built from them, then laid
-  // out on paper and made into plotter paths as the options say.
+  // `elements` projected onto the page and `drawing` built from them.
   bool DrawingStage();
+  // `drawing` laid out on paper and made into plotter paths as the options
+  // say.
+  bool PlotterStage();
 
   CapturedScene scene;
   BspView* view = nullptr;
@@ -86,3 +93,11 @@ class BSPRenderer {
 // skipped when the renderer or its view cannot be made.
 void RenderFrame(BaseDocument* document, int32_t frame, const ExportSettings& options,
                  ExportJob& job);
+
+// One frame drawn in memory: the document (at the frame's time) captured and
+// drawn as RenderFrame does, and the drawing that its files would hold moved
+// into `drawing`; no file is written, and no console line names one. False,
+// with `drawing` untouched, when nothing is in view, the renderer cannot be
+// made, or a stop request or a memory failure cut the frame short.
+bool DrawFrame(BaseDocument* document, const ExportSettings& options, ExportJob& job,
+               Drawing& drawing);

@@ -1,6 +1,6 @@
 #include "shell/vexmark_dialog.h"
 
-#include "eps/eps_document.h"
+#include "output/frame_file.h"
 #include "shell/conv_thread.h"
 
 namespace {

@@ -17,9 +17,20 @@
 #include "core/stack.h"
 #include "eps/eps_document.h"
 #include "eps/eps_page.h"
+#include "host_fixture.h"
 #include "lines/drawing.h"
 #include "lines/line_group.h"
-#include "host_fixture.h"
+#include "output/drawing_file.h"
+#include "output/frame_file.h"
+
+// The page under test: the drawing and the file it goes to.
+struct TestPage {
+  Drawing drawing;
+  FrameFile file;
+
+  // What the EPS writer gets for it.
+  EpsPage Eps() const { return EpsPage{drawing, DrawingSuffix(file.fileName) == "eps", file.job}; }
+};
 
 class EpsTest : public HostTest {
  protected:
@@ -33,7 +44,7 @@ class EpsTest : public HostTest {
                std::to_string(::getpid()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
-    page_ = std::make_unique<EpsPage>();
+    page_ = std::make_unique<TestPage>();
   }
   void TearDown() override {
     page_.reset();  // its host memory goes back before the host is reset
@@ -83,7 +94,7 @@ class EpsTest : public HostTest {
   void SetPage(int32_t width, int32_t height, const std::string& name) {
     page_->drawing.width = width;
     page_->drawing.height = height;
-    page_->fileName = PathOf(name).c_str();
+    page_->file.fileName = PathOf(name).c_str();
   }
 
   // Adds a list of page-space segments to the line groups of the page.
@@ -94,16 +105,16 @@ class EpsTest : public HostTest {
   }
 
   // Builds the drawing of `style` from the line groups, as the frame driver
-  // does, and writes the page as the file of frame `frame`; false when
-  // either was cut short.
+  // does, and writes the page as the file of frame `frame` through the
+  // output stage; false when either was cut short.
   bool WritePage(int32_t style, int32_t frame = 0) {
     page_->drawing.parts.Clear();
-    if (!BuildDrawing(elements_, style, page_->drawing, nullptr)) return false;
-    return WriteEpsFile(*page_, frame);
+    if (!BuildDrawing(elements_, style, page_->drawing, nullptr, ProgressBand{})) return false;
+    return WriteDrawingFile(page_->file, page_->drawing, frame);
   }
 
   std::filesystem::path folder_;
-  std::unique_ptr<EpsPage> page_;
+  std::unique_ptr<TestPage> page_;
   Stack<LineGroup> elements_;
 };
 

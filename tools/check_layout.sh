@@ -8,7 +8,7 @@
 set -u
 root=${1:-.}
 cd "$root" || exit 2
-stages=(sdk core polygons capture visibility lines eps shell)
+stages=(sdk core polygons capture visibility lines plotter eps output shell)
 status=0
 fail() {
   echo "$1"

@@ -9,11 +9,14 @@ failures=0
 # make_tree FILE LINE: a small tree of stage folders with LINE in FILE.
 make_tree() {
   rm -rf "$scratch/tree"
-  mkdir -p "$scratch/tree"/{sdk,core,capture,lines,eps,shell}
+  mkdir -p "$scratch/tree"/{sdk,core,capture,lines,plotter,eps,output,shell}
   echo '#include "host/api/host_api.h"' > "$scratch/tree/sdk/a.h"
   echo '#include "sdk/a.h"' > "$scratch/tree/core/b.h"
   echo '#include "core/b.h"' > "$scratch/tree/lines/c.h"
-  echo '#include "lines/c.h"' > "$scratch/tree/shell/d.h"
+  echo '#include "lines/c.h"' > "$scratch/tree/plotter/g.h"
+  echo '#include "lines/c.h"' > "$scratch/tree/eps/f.h"
+  printf '#include "eps/f.h"\n#include "plotter/g.h"\n' > "$scratch/tree/output/h.h"
+  echo '#include "output/h.h"' > "$scratch/tree/shell/d.h"
   [ -n "$1" ] && echo "$2" >> "$scratch/tree/$1"
 }
 expect() {
@@ -33,6 +36,14 @@ make_tree capture/e.h '#include "lines/c.h"'
 expect 1 "capture includes lines"
 make_tree sdk/a.h '#include "core/b.h"'
 expect 1 "sdk includes core"
+make_tree lines/c.h '#include "plotter/g.h"'
+expect 1 "lines includes the plotter stage"
+make_tree plotter/g.h '#include "output/h.h"'
+expect 1 "the plotter stage includes output"
+make_tree eps/f.h '#include "output/h.h"'
+expect 1 "eps includes output"
+make_tree output/h.h '#include "shell/d.h"'
+expect 1 "output includes shell"
 make_tree eps/f.h '#include "host/runtime.h"'
 expect 1 "a host implementation header"
 make_tree lines/c.h '#include <vector>'

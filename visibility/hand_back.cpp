@@ -4,17 +4,15 @@
 namespace {
 
 constexpr int32_t kCancelPollInterval = 1000;
-constexpr int32_t kProgressFrom = 0;
-constexpr int32_t kProgressTo = 50;
 
 }  // namespace
 
 bool HandBackWithoutHiddenSurfaceRemoval(const BspView& view, Stack<BspPolygon>& clipped,
-                                         ExportJob& job) {
+                                         ExportJob& job, ProgressBand band) {
   const int32_t count = clipped.Count();
   bool cancelled = false;
   for (int32_t i = 0; i < count && MemoryErrorFlag::Test() == 0; ++i) {
-    ReportProgress(job, i, count, kProgressFrom, kProgressTo);
+    ReportProgress(job, i, count, band);
     if (i % kCancelPollInterval == 0 && ExportCancelled(job)) {
       cancelled = true;
       break;

@@ -5,8 +5,6 @@
 namespace {
 
 constexpr int32_t kCancelPollInterval = 1000;
-constexpr int32_t kProgressFrom = 0;
-constexpr int32_t kProgressTo = 25;
 
 // Resumes the plain insertions that ran out of depth, until none is left.
 void DrainPlainInsertions(const BspView& view, Stack<DeferredInsert>& deferred, ExportJob& job) {
@@ -21,7 +19,7 @@ void DrainPlainInsertions(const BspView& view, Stack<DeferredInsert>& deferred, 
 }  // namespace
 
 bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon>& clipped,
-                      ExportJob& job, OcclusionOrder order) {
+                      ExportJob& job, ProgressBand band, OcclusionOrder order) {
   const int32_t count = clipped.Count();
   Stack<SortEntry> entries;
   entries.Reserve(count);
@@ -39,7 +37,7 @@ bool RunOcclusionPass(const BspView& view, BeamTree& sceneTree, Stack<BspPolygon
   bool cancelled = false;
   Stack<DeferredInsert> deferred;
   for (int32_t k = 0; k < entries.Count() && MemoryErrorFlag::Test() == 0; ++k) {
-    ReportProgress(job, k, count, kProgressFrom, kProgressTo);
+    ReportProgress(job, k, count, band);
     if (k % kCancelPollInterval == 0 && ExportCancelled(job)) {
       cancelled = true;
       break;

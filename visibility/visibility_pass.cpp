@@ -15,8 +15,6 @@
 namespace {
 
 constexpr int32_t kPolygonPollInterval = 100;
-constexpr int32_t kProgressFrom = 25;
-constexpr int32_t kProgressTo = 50;
 // Ranges per thread: enough that a thread which draws slow polygons does
 // not hold up the others at the end.
 constexpr int32_t kRangesPerThread = 16;
@@ -93,7 +91,7 @@ void AppendPolygonFragments(const BspView& view, BSPPolyObj& object, BspPolygon&
 // Pass 2 over one range, on whichever thread runs it. False when cancelled
 // or on memory failure.
 bool RunRange(const BspView& view, Stack<BSPPolyObj*>& objects, int32_t allPolygons,
-              PolygonRange& range) {
+              ProgressBand band, PolygonRange& range) {
   JobBinding binding(range.job);
   range.fragments.Reserve(range.count);
   int32_t o = range.firstObject;
@@ -105,7 +103,7 @@ bool RunRange(const BspView& view, Stack<BSPPolyObj*>& objects, int32_t allPolyg
       g = 0;
     }
     if (k % kPolygonPollInterval == 0) {
-      ReportProgress(range.job, range.firstOfAll + k, allPolygons, kProgressFrom, kProgressTo);
+      ReportProgress(range.job, range.firstOfAll + k, allPolygons, band);
       if (ExportCancelled(range.job)) {
         range.cancelled = true;
         return false;
@@ -184,13 +182,13 @@ bool CollectFragments(Stack<PolygonRange>& ranges, Stack<BSPPolyObj*>& objects) 
 }  // namespace
 
 bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyObj*>& objects,
-                       ExportJob& job) {
+                       ExportJob& job, ProgressBand band) {
   // Freed before the work starts, so that the fragments reuse its memory
   // (freeing it alongside costs more than it saves).
   DestroyBeamTree(sceneTree);
   int32_t allPolygons = 0;
   for (int32_t i = 0; i < objects.Count(); ++i) allPolygons += objects[i]->polygons.Count();
-  ReportProgress(job, 0, allPolygons, kProgressFrom, kProgressTo);
+  ReportProgress(job, 0, allPolygons, band);
   if (ExportCancelled(job)) return false;
   if (allPolygons == 0) return true;
 
@@ -203,7 +201,7 @@ bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyOb
   Stack<PolygonRange> ranges;
   if (!MakeRanges(objects, allPolygons, rangeCount, job, ranges)) return false;
 
-  auto runRange = [&](int32_t r) { return RunRange(view, objects, allPolygons, ranges[r]); };
+  auto runRange = [&](int32_t r) { return RunRange(view, objects, allPolygons, band, ranges[r]); };
   ParallelFor(ranges.Count(), runRange);
 
   bool cancelled = false;
@@ -214,6 +212,6 @@ bool RunVisibilityPass(const BspView& view, BeamTree& sceneTree, Stack<BSPPolyOb
   }
   if (cancelled || MemoryErrorFlag::Test() != 0) return false;
   if (!CollectFragments(ranges, objects)) return false;
-  ReportProgress(job, allPolygons - 1, allPolygons, kProgressFrom, kProgressTo);
+  ReportProgress(job, allPolygons - 1, allPolygons, band);
   return true;
 }

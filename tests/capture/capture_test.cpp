@@ -320,7 +320,7 @@ TEST_F(CaptureTest, SnappingWeldsEveryNearlyTouchingPairAmongManyObjects) {
     ASSERT_NE(AddCapturedObject(scene, settings, settings.lines, mesh.Input()), nullptr);
   }
   ExportJob job;
-  SnapPoints(scene, job);
+  SnapPoints(scene, job, ProgressBand{10, 20});
   EXPECT_EQ(scene.objects[0]->points[0].x, scene.objects[1]->points[0].x) << "ground welded";
   EXPECT_NEAR(scene.objects[1]->points[0].x, -1.001, 1e-5);
   for (int p = 0; p < kPairs; ++p) {

@@ -81,8 +81,9 @@ FrameOutcome Render(HostDocument* doc, const ExportSettings& settings, Occlusion
     outcome.fullArea[KeyOf(clipped[i])] += PictureArea(*renderer.view, OutlineOf(clipped[i]));
 
   BeamTree tree;
-  const bool passed = RunOcclusionPass(*renderer.view, tree, clipped, job, order) &&
-                      RunVisibilityPass(*renderer.view, tree, renderer.scene.objects, job);
+  const bool passed =
+      RunOcclusionPass(*renderer.view, tree, clipped, job, ProgressBand{0, 25}, order) &&
+      RunVisibilityPass(*renderer.view, tree, renderer.scene.objects, job, ProgressBand{25, 50});
   DestroyBeamTree(tree);
   if (!passed) return outcome;
   for (int32_t o = 0; o < renderer.scene.objects.Count(); ++o) {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/export_settings.h"
 #include "eps/eps_document.h"
 #include "eps_test_support.h"
-#include "core/export_settings.h"
 
 namespace {
 
@@ -179,7 +179,7 @@ TEST_F(EpsBodiesTest, EveryAllocationFailureLeavesAFramedFileOrNone) {
   host::ConsoleCapture console;
   for (int64_t n = 1;; ++n) {
     MemoryErrorFlag::Clear();
-    page_ = std::make_unique<EpsPage>();
+    page_ = std::make_unique<TestPage>();
     elements_.Clear();
     SetPage(100, 100, "body.eps");
     std::vector<EdgeSegment> region = Rectangle(10, 10, 50, 50);

@@ -51,7 +51,7 @@ TEST_F(EpsPaintTest, LineWidthInPointsAndThinnestForZeroAndOne) {
   };
   for (const Case& c :
        std::vector<Case>{{0, "0 w"}, {1, "0 w"}, {2, "0.1 w"}, {30, "1.5 w"}, {400, "20 w"}}) {
-    EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteLineWidth(*page_, f, c.width); }),
+    EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteLineWidth(page_->Eps(), f, c.width); }),
               std::vector<std::string>{c.line})
         << c.width;
   }
@@ -60,9 +60,9 @@ TEST_F(EpsPaintTest, LineWidthInPointsAndThinnestForZeroAndOne) {
 TEST_F(EpsPaintTest, ColourLines) {
   const uint8_t white[4] = {255, 255, 255, 255};
   const uint8_t mixed[4] = {128, 0, 51, 7};
-  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteFillColour(*page_, f, white); }),
+  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteFillColour(page_->Eps(), f, white); }),
             std::vector<std::string>{"1.00000 1.00000 1.00000 Xa"});
-  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteStrokeColour(*page_, f, mixed); }),
+  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteStrokeColour(page_->Eps(), f, mixed); }),
             std::vector<std::string>{"0.50196 0.00000 0.20000 XA"});
 }
 
@@ -74,8 +74,9 @@ TEST_F(EpsPaintTest, PathPointsAreFlippedByThePageHeightAndClosedByKind) {
   const EpsPath path = Path({{10, 0, 5}, {20.25, 300, 5}, {30, 100.5, 5}});
   for (const Case& c :
        std::vector<Case>{{1, "f"}, {3, "b"}, {17, "b"}, {2, "S"}, {4, "S"}, {8, "S"}, {16, "S"}}) {
-    EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WritePath(*page_, f, path, Group(c.kind)); }),
-              (std::vector<std::string>{"10 300 m", "20.25 0 l", "30 199.5 l", c.paint}))
+    EXPECT_EQ(
+        LinesWrittenBy([&](HostFileWriter* f) { WritePath(page_->Eps(), f, path, Group(c.kind)); }),
+        (std::vector<std::string>{"10 300 m", "20.25 0 l", "30 199.5 l", c.paint}))
         << "kind " << c.kind;
   }
 }
@@ -85,16 +86,19 @@ TEST_F(EpsPaintTest, CompoundPathCarriesFillAndStrokeByKind) {
   paths.Push(Path({{0, 0, 0}, {1, 0, 0}}));
   paths.Push(Path({}));
   paths.Push(Path({{2, 2, 0}, {3, 3, 0}}));
-  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WritePathGroup(*page_, f, paths, Group(3)); }),
-            (std::vector<std::string>{"*u", "0 XR", "[] 0 d", "1.00000 0.50196 0.00000 Xa",
-                                      "0.00000 0.00000 0.00000 XA", "1.5 w", "0 300 m", "1 300 l",
-                                      "b", "2 298 m", "3 297 l", "b", "*U"}));
-  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WritePathGroup(*page_, f, paths, Group(1)); }),
-            (std::vector<std::string>{"*u", "0 XR", "[] 0 d", "1.00000 0.50196 0.00000 Xa",
-                                      "0 300 m", "1 300 l", "f", "2 298 m", "3 297 l", "f", "*U"}));
-  EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WritePathGroup(*page_, f, paths, Group(8)); }),
-            (std::vector<std::string>{"*u", "0 XR", "[] 0 d", "0.00000 0.00000 0.00000 XA", "1.5 w",
-                                      "0 300 m", "1 300 l", "S", "2 298 m", "3 297 l", "S", "*U"}));
+  EXPECT_EQ(
+      LinesWrittenBy([&](HostFileWriter* f) { WritePathGroup(page_->Eps(), f, paths, Group(3)); }),
+      (std::vector<std::string>{"*u", "0 XR", "[] 0 d", "1.00000 0.50196 0.00000 Xa",
+                                "0.00000 0.00000 0.00000 XA", "1.5 w", "0 300 m", "1 300 l", "b",
+                                "2 298 m", "3 297 l", "b", "*U"}));
+  EXPECT_EQ(
+      LinesWrittenBy([&](HostFileWriter* f) { WritePathGroup(page_->Eps(), f, paths, Group(1)); }),
+      (std::vector<std::string>{"*u", "0 XR", "[] 0 d", "1.00000 0.50196 0.00000 Xa", "0 300 m",
+                                "1 300 l", "f", "2 298 m", "3 297 l", "f", "*U"}));
+  EXPECT_EQ(
+      LinesWrittenBy([&](HostFileWriter* f) { WritePathGroup(page_->Eps(), f, paths, Group(8)); }),
+      (std::vector<std::string>{"*u", "0 XR", "[] 0 d", "0.00000 0.00000 0.00000 XA", "1.5 w",
+                                "0 300 m", "1 300 l", "S", "2 298 m", "3 297 l", "S", "*U"}));
 }
 
 TEST_F(EpsPaintTest, GroupWithoutPointsWritesNothing) {
@@ -102,10 +106,10 @@ TEST_F(EpsPaintTest, GroupWithoutPointsWritesNothing) {
   Stack<EpsPath> empty;
   empty.Push(EpsPath());
   EXPECT_TRUE(LinesWrittenBy([&](HostFileWriter* f) {
-                WritePathGroup(*page_, f, none, Group(3));
+                WritePathGroup(page_->Eps(), f, none, Group(3));
               }).empty());
   EXPECT_TRUE(LinesWrittenBy([&](HostFileWriter* f) {
-                WritePathGroup(*page_, f, empty, Group(3));
+                WritePathGroup(page_->Eps(), f, empty, Group(3));
               }).empty());
 }
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/export_settings.h"
 #include "eps/eps_document.h"
 #include "eps_test_support.h"
-#include "core/export_settings.h"
 
 namespace {
 

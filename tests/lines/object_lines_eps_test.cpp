@@ -3,17 +3,16 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <utility>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "eps/eps_document.h"
-#include "eps/eps_page.h"
-#include "lines/page_projection.h"
 #include "line_scene.h"
+#include "lines/page_projection.h"
+#include "output/drawing_file.h"
 
 namespace {
 
@@ -58,8 +57,8 @@ class ObjectLinesEpsTest : public LineStageTest {
     LineStageTest::SetUp();
     // The process id keeps two runs of the suite at once apart.
     folder_ = std::filesystem::temp_directory_path() / "vexmark_scene_tests" /
-              (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-               "-" + std::to_string(::getpid()));
+              (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+               std::to_string(::getpid()));
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_);
   }
@@ -74,10 +73,10 @@ class ObjectLinesEpsTest : public LineStageTest {
     const std::string path = (folder_ / "frame.ai").string();
     WrittenFile written;
     {
-      EpsPage page;
-      page.drawing = std::move(scene.DrawPage());
-      page.fileName = path.c_str();
-      EXPECT_TRUE(WriteEpsFile(page, 0));
+      const Drawing drawing = std::move(scene.DrawPage());
+      FrameFile file;
+      file.fileName = path.c_str();
+      EXPECT_TRUE(WriteDrawingFile(file, drawing, 0));
     }
     std::ifstream in(path, std::ios::binary);
     std::string line;

@@ -195,13 +195,15 @@ TEST_F(BeamTreeTest, CoplanarOverlapIsRecordedBothWaysAndKeptByTheSmallerIndex) 
         c.twoObjects ? scene.Object(1).polygons[0] : scene.Object(0).polygons[0];
     const BspPolygon* rightSquare = scene.Object(0).polygons[c.twoObjects ? 0 : 1];
 
-    ASSERT_TRUE(RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job));
+    ASSERT_TRUE(
+        RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job, ProgressBand{0, 25}));
     ASSERT_EQ(leftSquare->occluders.Count(), 1);
     EXPECT_EQ(leftSquare->occluders[0], rightSquare);
     ASSERT_EQ(rightSquare->occluders.Count(), 1);
     EXPECT_EQ(rightSquare->occluders[0], leftSquare);
 
-    ASSERT_TRUE(RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job));
+    ASSERT_TRUE(RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job,
+                                  ProgressBand{25, 50}));
     double area[2] = {0, 0};
     for (int32_t o = 0; o < scene.Objects().Count(); ++o) {
       const Stack<BspPolygon>& fragments = scene.Objects()[o]->fragments;

@@ -116,13 +116,15 @@ TEST_F(ParallelPassTest, AStopRequestDuringThePassEndsIt) {
     scene.job.thread = waiter;
     AddFoldedScene(scene);
     scene.Capture();
-    ASSERT_TRUE(RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job));
+    ASSERT_TRUE(
+        RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job, ProgressBand{0, 25}));
     std::atomic<int32_t> highest{0};
     host::SetStatusListener([&](const host::StatusState& status) {
       if (status.percent > 25 && status.percent < 50) waiter->End(false);
       if (status.percent > highest) highest = status.percent;
     });
-    const bool finished = RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job);
+    const bool finished = RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job,
+                                            ProgressBand{25, 50});
     host::SetStatusListener(nullptr);
     EXPECT_FALSE(finished);
     EXPECT_EQ(MemoryErrorFlag::Test(), 0);

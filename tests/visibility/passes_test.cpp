@@ -87,12 +87,14 @@ TEST_F(PassesTest, WithoutOverlapNothingIsRecordedAndFragmentsAreTheClippedPolyg
   scene.Capture();
   BSPPolyObj& object = scene.Object(0);
   ASSERT_EQ(object.polygons.Count(), 3);
-  ASSERT_TRUE(RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job));
+  ASSERT_TRUE(
+      RunOcclusionPass(scene.View(), scene.tree, scene.clipped, scene.job, ProgressBand{0, 25}));
   for (int32_t i = 0; i < 3; ++i) {
     EXPECT_TRUE(object.polygons[i]->occluders.Empty());
     EXPECT_FALSE(object.selection.IsSelected(i));
   }
-  ASSERT_TRUE(RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job));
+  ASSERT_TRUE(RunVisibilityPass(scene.View(), scene.tree, scene.Objects(), scene.job,
+                                ProgressBand{25, 50}));
   ASSERT_EQ(object.fragments.Count(), 3);
   for (int32_t i = 0; i < 3; ++i) {
     BspPolygon expected;

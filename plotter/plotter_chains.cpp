@@ -1,5 +1,5 @@
 // Euler walks over each pen's edges.
-#include "lines/plotter_chains.h"
+#include "plotter/plotter_chains.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "core/stack.h"
-#include "lines/plotter_graph.h"
+#include "plotter/plotter_graph.h"
 
 // One chain: `count` vertex numbers from `first` in PlotterChains::vertices.
 // A closed chain ends at its first vertex.

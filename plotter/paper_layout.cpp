@@ -1,5 +1,5 @@
 // Scaling and centring the picture on the sheet.
-#include "lines/paper_layout.h"
+#include "plotter/paper_layout.h"
 
 #include <algorithm>
 #include <cmath>

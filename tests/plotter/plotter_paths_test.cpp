@@ -1,7 +1,7 @@
 // The plotter paths (pen graph, Euler chaining, simplification, short
 // strokes, nearest-end order) and the paper layout, on small drawings built
 // by hand.
-#include "lines/plotter_paths.h"
+#include "plotter/plotter_paths.h"
 
 #include <cmath>
 #include <map>
@@ -11,8 +11,8 @@
 
 #include "eps_test_support.h"
 #include "host/runtime.h"
-#include "lines/paper_layout.h"
-#include "lines/plotter_order.h"
+#include "plotter/paper_layout.h"
+#include "plotter/plotter_order.h"
 
 namespace {
 

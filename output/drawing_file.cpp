@@ -1,4 +1,4 @@
-#include "eps/drawing_file.h"
+#include "output/drawing_file.h"
 
 #include "eps/eps_document.h"
 
@@ -17,8 +17,8 @@ class HostDescription {
   }
 
   // False when memory ran out or the drawing is too large to describe.
-  bool Make(const EpsPage& page) {
-    const Stack<DrawingPart>& parts = page.drawing.parts;
+  bool Make(const Drawing& drawing, double pixelsPerPoint) {
+    const Stack<DrawingPart>& parts = drawing.parts;
     int64_t pathCount = 0;
     int64_t pointCount = 0;
     for (int32_t i = 0; i < parts.Count(); ++i) {
@@ -27,9 +27,9 @@ class HostDescription {
         pointCount += parts[i].paths[p].points.Count();
     }
     if (pathCount > kMaxCount || pointCount > kMaxCount / 2) return false;
-    description_.width = page.drawing.width;
-    description_.height = page.drawing.height;
-    description_.pixelsPerPoint = page.pixelsPerPoint;
+    description_.width = drawing.width;
+    description_.height = drawing.height;
+    description_.pixelsPerPoint = pixelsPerPoint;
     description_.partCount = parts.Count();
     if (parts.Count() == 0) return true;
     parts_ = HostNewArray<HostDrawingPart>(parts.Count());
@@ -84,26 +84,40 @@ class HostDescription {
   double* xy_ = nullptr;
 };
 
-void HostDrawnBody(const EpsPage& page, HostFileWriter* file, const String&,
-                   const void* description) {
-  if (!PageAborted(page))
-    file->WriteDrawing(HostFormatOf(page.fileName), *static_cast<const HostDrawing*>(description));
+// What the contents of a file need besides the writer and the name.
+struct FileContext {
+  const FrameFile& file;
+  const Drawing& drawing;
+  const HostDrawing* description;  // null for EPS
+};
+
+void HostDrawnContents(HostFileWriter* writer, const String&, const void* context) {
+  const FileContext& c = *static_cast<const FileContext*>(context);
+  if (!ExportCancelled(c.file.job))
+    writer->WriteDrawing(HostFormatOf(c.file.fileName), *c.description);
 }
 
-bool WriteHostDrawnFile(const EpsPage& page, int32_t frame) {
-  const String fileName = EpsFileName(page, frame);
+void EpsContents(HostFileWriter* writer, const String& fileName, const void* context) {
+  const FileContext& c = *static_cast<const FileContext*>(context);
+  const EpsPage page{c.drawing, DrawingSuffix(c.file.fileName) == "eps", c.file.job};
+  WriteEpsDocument(page, writer, FilenameFilePart(fileName));
+}
+
+bool WriteHostDrawnFile(const FrameFile& file, const Drawing& drawing, int32_t frame) {
   if (!HostDrawsDrawings()) {
+    const String fileName = FrameFileName(file, frame);
     ConsolePrint((String("Not written: ") + fileName + ": this host cannot write ." +
                   DrawingSuffix(fileName) + " files (it needs host interface 7900)")
                      .Text());
     return false;
   }
   HostDescription description;
-  if (!description.Make(page)) {
+  if (!description.Make(drawing, file.pixelsPerPoint)) {
     MemoryErrorFlag::Set();  // the frame has no file: the run must not pass for complete
     return false;
   }
-  return WritePageFile(page, frame, &HostDrawnBody, &description.Get());
+  const FileContext context{file, drawing, &description.Get()};
+  return WriteFrameFile(file, frame, &HostDrawnContents, &context);
 }
 
 }  // namespace
@@ -123,7 +137,8 @@ const char* LayerOf(const PathPaint& paint) {
   return "edges";
 }
 
-bool WriteDrawingFile(const EpsPage& page, int32_t frame) {
-  if (HostFormatOf(page.fileName) == 0) return WriteEpsFile(page, frame);
-  return WriteHostDrawnFile(page, frame);
+bool WriteDrawingFile(const FrameFile& file, const Drawing& drawing, int32_t frame) {
+  if (HostFormatOf(file.fileName) != 0) return WriteHostDrawnFile(file, drawing, frame);
+  const FileContext context{file, drawing, nullptr};
+  return WriteFrameFile(file, frame, &EpsContents, &context);
 }

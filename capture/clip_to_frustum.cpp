@@ -1,5 +1,5 @@
 // The clipped list: every captured polygon cut to the view frustum.
-#include "visibility/passes.h"
+#include "capture/capture_stage.h"
 
 // Clips straight into the next slot of the clipped list, last polygon first.
 // A polygon wholly inside leaves a record without edges, pointing at it. The

@@ -1,5 +1,5 @@
 // Strokes to the pen graph: gather, weld ends, cut at vertices, keep once.
-#include "lines/plotter_graph.h"
+#include "plotter/plotter_graph.h"
 
 #include <algorithm>
 #include <cmath>

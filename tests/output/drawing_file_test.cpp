@@ -2,7 +2,7 @@
 // with its paint and layers, the host's writers keep the EPS body's rules
 // (closed filled paths, open stroked ones, the thinnest line), a host
 // without the service gets a clear refusal, and no failure leaves a file.
-#include "eps/drawing_file.h"
+#include "output/drawing_file.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -30,10 +30,11 @@ class DrawingFileTest : public EpsTest {
   }
 
   bool Write(const std::string& name) {
-    page_->fileName = PathOf(name).c_str();
+    page_->file.fileName = PathOf(name).c_str();
     page_->drawing.parts.Clear();
-    if (!BuildDrawing(elements_, kStyleFilled, page_->drawing, nullptr)) return false;
-    return WriteDrawingFile(*page_, 0);
+    if (!BuildDrawing(elements_, kStyleFilled, page_->drawing, nullptr, ProgressBand{}))
+      return false;
+    return WriteDrawingFile(page_->file, page_->drawing, 0);
   }
 
   // Names in the folder.
@@ -92,8 +93,8 @@ TEST_F(DrawingFileTest, SvgKeepsPaintPathsAndLayers) {
   }
   page_->drawing.parts.Clear();
   page_->drawing.parts.Push(holed);
-  page_->fileName = PathOf("holed.svg").c_str();
-  ASSERT_TRUE(WriteDrawingFile(*page_, 0));
+  page_->file.fileName = PathOf("holed.svg").c_str();
+  ASSERT_TRUE(WriteDrawingFile(page_->file, page_->drawing, 0));
   EXPECT_NE(ReadFile(PathOf("holed.svg"))
                 .find("<path d=\"M0 0 L0 5 L5 5 L5 0 Z M1 1 L2 1 L2 2 L1 2 Z\" fill=\"#c80000\"/>"),
             std::string::npos);
@@ -134,10 +135,10 @@ TEST_F(DrawingFileTest, AnOlderHostRefusesTheHostFormats) {
 // Out of memory for the description, a folder in the way, a file size
 // limit that a large picture exceeds: no drawing and no temporary file.
 TEST_F(DrawingFileTest, FailuresLeaveNothingBehind) {
-  page_->fileName = PathOf("memory.svg").c_str();
-  ASSERT_TRUE(BuildDrawing(elements_, kStyleFilled, page_->drawing, nullptr));
+  page_->file.fileName = PathOf("memory.svg").c_str();
+  ASSERT_TRUE(BuildDrawing(elements_, kStyleFilled, page_->drawing, nullptr, ProgressBand{}));
   host::FailNthAllocation(1);  // the description's parts
-  EXPECT_FALSE(WriteDrawingFile(*page_, 0));
+  EXPECT_FALSE(WriteDrawingFile(page_->file, page_->drawing, 0));
   host::ClearAllocationFaults();
   EXPECT_NE(MemoryErrorFlag::Test(), 0);
   MemoryErrorFlag::Clear();
@@ -145,7 +146,7 @@ TEST_F(DrawingFileTest, FailuresLeaveNothingBehind) {
   std::filesystem::create_directories(PathOf("folder.pdf"));
   EXPECT_FALSE(Write("folder.pdf"));
 
-  page_->pixelsPerPoint = 400;  // 40,000 pixels wide: more than a picture can be
+  page_->file.pixelsPerPoint = 400;  // 40,000 pixels wide: more than a picture can be
   EXPECT_FALSE(Write("huge.png"));
   ASSERT_EQ(host::FileFailures().size(), 2u);
   EXPECT_EQ(host::FileFailures()[1].path, PathOf("huge.png"));

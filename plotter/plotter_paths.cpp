@@ -1,13 +1,13 @@
 // Drawing -> pen graph -> chains -> simplified, filtered, ordered paths.
-#include "lines/plotter_paths.h"
+#include "plotter/plotter_paths.h"
 
 #include <cmath>
 #include <cstring>
 #include <utility>
 
-#include "lines/plotter_chains.h"
-#include "lines/plotter_graph.h"
-#include "lines/plotter_order.h"
+#include "plotter/plotter_chains.h"
+#include "plotter/plotter_graph.h"
+#include "plotter/plotter_order.h"
 
 namespace {
 

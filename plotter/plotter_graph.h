@@ -1,7 +1,7 @@
 // The pen graph of a drawing: every stroke of every part cut into straight
 // pieces in page space, their ends matched into shared vertices, pieces cut
 // where another piece's end lies on them, and each piece of line kept once.
-// It is where the plotter paths start (lines/plotter_paths.h).
+// It is where the plotter paths start (plotter/plotter_paths.h).
 //
 // A pen is a stroke colour and width. Filled parts count as the outlines of
 // their regions, drawn with the part's line colour and width. Where pieces of

@@ -1,5 +1,5 @@
 // Greedy nearest-end ordering of strokes.
-#include "lines/plotter_order.h"
+#include "plotter/plotter_order.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,13 +2,13 @@
 //  - strokes only: filled parts give their region outlines as strokes;
 //  - each piece of line once: pieces that lie on each other (a boundary of
 //    two regions or two objects) become one, kept by the pen put down last
-//    (lines/plotter_graph.h);
-//  - few long paths: Euler walks per pen (lines/plotter_chains.h);
+//    (plotter/plotter_graph.h);
+//  - few long paths: Euler walks per pen (plotter/plotter_chains.h);
 //  - simplified: points closer than the tolerance to the line through the
 //    points kept around them go, but never a junction or an end;
 //  - short strokes dropped: paths shorter than the minimum length;
 //  - ordered: nearest end first from the page's top left corner
-//    (lines/plotter_order.h), one part per pen in the order the drawing
+//    (plotter/plotter_order.h), one part per pen in the order the drawing
 //    first used the pens, so that writers keep a layer per pen.
 // Lengths are page units (points).
 #pragma once
