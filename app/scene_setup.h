@@ -15,8 +15,11 @@ namespace app {
 std::string BundledExample(const std::string& programFolder);
 
 // Loads any supported scene file; null with one line in `error` on failure.
+// Relative output names the scene stores are made absolute from its folder.
 HostDocument* LoadSceneFile(const std::string& path, std::string& error);
-bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error);
+// Saves the document as a .vxm; output names inside the scene's new folder
+// are stored relative to it.
+bool SaveSceneFile(HostDocument& doc, const std::string& path, std::string& error);
 
 // Links the camera named by --camera to the document's view.
 bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& error);
