@@ -11,9 +11,8 @@ namespace app {
 namespace {
 
 std::string WithoutSpaces(std::string text) {
-  text.erase(
-      std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
-      text.end());
+  text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
+             text.end());
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
@@ -70,9 +69,9 @@ bool ApplyDialogOptions(const Options& o, HostDialog* dialog, std::string& error
     HostVector colour =
         host::GadgetColor(dialog, kGadgetLineColor, &brightness).value_or(HostVector{});
     if (o.lineColor)
-      colour =
-          HostVector{static_cast<float>((*o.lineColor)[0]), static_cast<float>((*o.lineColor)[1]),
-                     static_cast<float>((*o.lineColor)[2])};
+      colour = HostVector{static_cast<float>((*o.lineColor)[0]),
+                          static_cast<float>((*o.lineColor)[1]),
+                          static_cast<float>((*o.lineColor)[2])};
     if (o.brightness) brightness = *o.brightness;
     ok &= host::UserSetColor(dialog, kGadgetLineColor, colour, brightness);
   }

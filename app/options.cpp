@@ -342,8 +342,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     } else if (arg == "--min-length" || arg == "--simplify" || arg == "--margin") {
       double x = 0;
       if (!take(arg, v)) return false;
-      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm)
-        return bad(arg, v, "a number from 0 to 100000");
+      if (!ParseReal(v, x) || x < 0 || x > kMaxPaperMm) return bad(arg, v, "a number from 0 to 100000");
       (arg == "--min-length" ? o.minLength : arg == "--simplify" ? o.simplify : o.margin) = x;
     } else if (arg == "--paper") {
       std::array<double, 2> size{};

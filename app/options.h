@@ -33,7 +33,7 @@ struct Options {
   std::optional<std::vector<double>> lineColor;  // r, g, b in 0..1
   std::optional<double> brightness;
   std::optional<bool> plotter;
-  std::optional<double> minLength, simplify;   // points
+  std::optional<double> minLength, simplify;  // points
   std::optional<std::array<double, 2>> paper;  // width, height in mm; 0, 0: no sheet
   std::optional<double> margin;                // mm
   std::optional<std::string> camera;
