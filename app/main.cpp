@@ -23,6 +23,7 @@
 #include "app/export_checks.h"
 #include "app/heap_settings.h"
 #include "app/options.h"
+#include "app/output_clash.h"
 #include "app/printable.h"
 #include "app/progress_display.h"
 #include "app/scene_setup.h"
@@ -123,6 +124,11 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   return 7;
 }
 
+// The file the module writes for a drawing chosen as `chosen` (one frame).
+fs::path DrawingPath(const std::string& chosen) {
+  return fs::path(chosen).replace_extension(app::DrawingSuffix(chosen));
+}
+
 // The drawings that an export to `chosen` would replace: the file itself
 // for one frame; for a range, the numbered files "<name>-<n>.ai" (or .eps,
 // .svg, .pdf, .png) beside it.
@@ -131,7 +137,7 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   std::error_code error;
   if (chosen.empty()) return found;
   const std::string suffix = app::DrawingSuffix(chosen);
-  const fs::path file = fs::path(chosen).replace_extension(suffix);
+  const fs::path file = DrawingPath(chosen);
   if (!range) {
     if (fs::exists(file, error)) found.push_back(file.string());
     return found;
@@ -173,6 +179,7 @@ bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool 
     error = "--save-scene: " + target + " exists; not replaced (use --yes to replace it)";
     return false;
   }
+  host::AllowReplacing(target);
   return true;
 }
 
@@ -234,6 +241,9 @@ int RunExport(const app::Options& options) {
   if (doc == nullptr) return Fail(loadStatus, error);
   // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
   InterruptWatcher interrupts;
+  // Without --yes a file is replaced only when the user agreed to it, so
+  // that one appearing during the export (another run's, say) is kept.
+  if (!options.yes) host::SetReplaceAllowed(false);
   host::SetActiveDocument(doc);
   if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
   for (const std::string& output : app::OutputNames(options))
@@ -257,25 +267,48 @@ int RunExport(const app::Options& options) {
   }
 
   bool declined = false;
-  host::SetMessageBoxAnswer([&](const std::string& text, int32_t) {
-    return AnswerQuestion(text, options.yes, declined);
-  });
-  // Asks before an export replaces drawings that the dialog does not ask
-  // about itself: those of a proposed name, and the numbered files of a
-  // range.
   HostDialog* dialog = nullptr;
-  const auto mayReplace = [&](const std::vector<std::string>& chosen) {
+  const auto existingDrawings = [&](const std::vector<std::string>& chosen) {
     std::vector<std::string> existing;
     for (const std::string& name : chosen)
       for (const std::string& file :
            ExistingDrawings(name, dialog != nullptr && app::ExportsFrameRange(dialog)))
         existing.push_back(file);
+    return existing;
+  };
+  // The dialog asks before it replaces its chosen files; a yes lets the
+  // export replace those there now.
+  host::SetMessageBoxAnswer([&](const std::string& text, int32_t) {
+    const int32_t answer = AnswerQuestion(text, options.yes, declined);
+    if (answer != 7 && dialog != nullptr)
+      for (const std::string& file : existingDrawings(app::ChosenOutputs(dialog)))
+        host::AllowReplacing(file);
+    return answer;
+  });
+  // Asks before an export replaces drawings that the dialog does not ask
+  // about itself: those of a proposed name, and the numbered files of a
+  // range.
+  const auto mayReplace = [&](const std::vector<std::string>& chosen) {
+    const std::vector<std::string> existing = existingDrawings(chosen);
     if (existing.empty()) return true;
     const std::string question = existing.size() == 1
                                      ? existing[0] + " exists. Replace it?"
                                      : std::to_string(existing.size()) + " drawings like " +
                                            existing[0] + " exist. Replace them?";
-    return AnswerQuestion(question, options.yes, declined) != 7;
+    if (AnswerQuestion(question, options.yes, declined) == 7) return false;
+    for (const std::string& file : existing) host::AllowReplacing(file);
+    return true;
+  };
+  // The file that two outputs of this run would both write, now that the
+  // scene's stored names and frame range are known; "" when none.
+  std::string shared;
+  const auto sharedOutput = [&](const std::vector<std::string>& drawings) {
+    const bool range = app::ExportsFrameRange(dialog);
+    std::vector<app::PlannedFile> files;
+    for (const std::string& name : drawings)
+      if (!name.empty()) files.push_back({DrawingPath(name).string(), range});
+    if (options.saveScene) files.push_back({*options.saveScene});
+    return app::SharedOutput(files, FramesToWrite(dialog, *doc));
   };
   // Without -o the dialog proposes a name; the program takes it.
   host::SetSaveSelector(
@@ -287,6 +320,8 @@ int RunExport(const app::Options& options) {
         if (dialog != nullptr) {
           const std::vector<std::string> all = app::ChosenOutputs(dialog);
           names.insert(names.end(), all.begin() + 1, all.end());
+          shared = sharedOutput(names);
+          if (!shared.empty()) return std::nullopt;
         }
         if (!mayReplace(names)) return std::nullopt;
         return chosen;
@@ -330,10 +365,19 @@ int RunExport(const app::Options& options) {
       error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
               " files; choose a shorter range or a lower --fps";
       status = kExitUsage;
+    } else if (!app::ChosenOutput(dialog).empty() &&
+               !(shared = sharedOutput(app::ChosenOutputs(dialog))).empty()) {
+      error = app::SharedOutputError(shared);
+      status = kExitUsage;
     } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutputs(dialog))) ||
                !app::PressExport(dialog)) {
-      error = declined ? "the output file exists; not replaced (use --yes to replace it)"
-                       : "the export did not start";
+      if (!shared.empty()) {
+        error = app::SharedOutputError(shared);  // found for the proposed name
+        status = kExitUsage;
+      } else {
+        error = declined ? "the output file exists; not replaced (use --yes to replace it)"
+                         : "the export did not start";
+      }
     } else {
       bool stopAsked = false;
       while (!ended) {
@@ -363,7 +407,9 @@ int RunExport(const app::Options& options) {
   host::RemoveEventListener(token);
   host::SetStatusListener(nullptr);
 
-  if (options.saveScene && !app::SaveSceneFile(*host::ActiveDocument(), *options.saveScene, error))
+  // A usage error does no work at all: no scene is saved either.
+  if (options.saveScene && status != kExitUsage &&
+      !app::SaveSceneFile(*host::ActiveDocument(), *options.saveScene, error))
     status = kExitNotWritten;
   module->End();
   if (status != kExitWritten) return Fail(status, error);

@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/output_clash.h"
 #include "host/api/vexmark_ids.h"
 #include "host/runtime.h"
 #include "host/import/triangle_budget.h"
@@ -423,17 +424,16 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     error = "--margin: '" + margin.str() + "' mm leaves no room on a " + sheet.str() + " mm sheet";
     return false;
   }
-  // Each file once: two -o that end up as the same file would write it twice.
-  std::vector<std::filesystem::path> files;
-  for (const std::string& name : OutputNames(o)) {
-    std::filesystem::path file = std::filesystem::absolute(name).lexically_normal();
-    file.replace_extension(DrawingSuffix(name));
-    for (const std::filesystem::path& earlier : files)
-      if (earlier == file) {
-        error = "-o: " + file.string() + " is named twice";
-        return false;
-      }
-    files.push_back(file);
+  // Each file once, already here for the names the command line gives:
+  // two -o, or -o and --save-scene, naming one file would write it twice.
+  std::vector<PlannedFile> files;
+  for (const std::string& name : OutputNames(o))
+    files.push_back({std::filesystem::path(name).replace_extension(DrawingSuffix(name)).string()});
+  if (o.saveScene) files.push_back({*o.saveScene});
+  const std::string shared = SharedOutput(files, 0);
+  if (!shared.empty()) {
+    error = SharedOutputError(shared);
+    return false;
   }
   if (o.command == "info" && o.scene.empty() && !o.help) {
     error = "info needs a scene file";

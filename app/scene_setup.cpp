@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <sstream>
 
 #include "app/diagnostic_lines.h"
 #include "host/api/vexmark_ids.h"
@@ -79,6 +81,36 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
   return host::UserClick(d, 1);
 }
 
+using NameMap = std::function<std::string(const std::string&)>;
+
+// Maps the name under `key` of `c`, text or file name, keeping its type;
+// `lines` when it holds one name a line.
+void MapStoredName(HostContainer& c, int32_t key, const NameMap& map, bool lines = false) {
+  const auto mapped = [&](const std::string& text) {
+    if (!lines) return map(text);
+    std::string result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+      result += (result.empty() ? "" : "\n") + (line.empty() ? line : map(line));
+    return result;
+  };
+  if (const std::string* text = c.Find<std::string>(key)) c.Set(key, mapped(*text));
+  if (const host::FileName* file = c.Find<host::FileName>(key))
+    c.Set(key, host::FileName{mapped(file->path)});
+}
+
+// Maps every output name a document stores: the drawing and its further
+// files in the export settings, and the render settings' file.
+void MapStoredOutputs(HostDocument& doc, const NameMap& map) {
+  if (const auto* nested = doc.pluginData.Find<host::NestedContainer>(kVexmarkCommandId)) {
+    HostContainer settings = nested->Get();
+    MapStoredName(settings, kSettingsFileName, map);
+    MapStoredName(settings, kSettingsMoreFiles, map, true);
+    doc.pluginData.Set(kVexmarkCommandId, host::NestedContainer(settings));
+  }
+  MapStoredName(doc.renderSettings, kRenderFile, map);
+}
+
 }  // namespace
 
 std::string BundledExample(const std::string& programFolder) {
@@ -109,6 +141,13 @@ HostDocument* LoadSceneFile(const std::string& path, const Options& options, std
   if (doc == nullptr) return nullptr;
   // The document's folder and name decide where a drawing goes by default.
   const fs::path absolute = fs::absolute(path);
+  // A relative output name stored in the scene is relative to the scene's
+  // folder, wherever the program runs.
+  MapStoredOutputs(*doc, [&](const std::string& name) {
+    return fs::path(name).is_absolute()
+               ? name
+               : (absolute.parent_path() / name).lexically_normal().string();
+  });
   if (doc->settings.Find<host::FileName>(kDocFolder) == nullptr)
     doc->settings.Set(kDocFolder, host::FileName{absolute.parent_path().string()});
   const std::string* name = doc->settings.Find<std::string>(kDocName);
@@ -116,8 +155,28 @@ HostDocument* LoadSceneFile(const std::string& path, const Options& options, std
   return doc;
 }
 
-bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error) {
-  return host::SaveNativeDocument(doc, path, error);
+bool SaveSceneFile(HostDocument& doc, const std::string& path, std::string& error) {
+  // Output names inside the new scene's folder are stored relative to it, so
+  // that they move with a scene moved with its folder; others as the system
+  // resolves them (links and ".." resolved), since a path through the
+  // scene's folder would break when it moves.
+  std::error_code ignored;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(path).parent_path(), ignored);
+  const HostContainer pluginData = doc.pluginData;
+  const HostContainer renderSettings = doc.renderSettings;
+  MapStoredOutputs(doc, [&](const std::string& name) {
+    if (!fs::path(name).is_absolute()) return name;
+    std::error_code error;
+    const fs::path file = fs::weakly_canonical(name, error);
+    if (error) return name;
+    const fs::path inside = file.lexically_relative(folder);
+    const bool below = !inside.empty() && inside != "." && *inside.begin() != "..";
+    return below ? inside.string() : file.string();
+  });
+  const bool saved = host::SaveNativeDocument(doc, path, error);
+  doc.pluginData = pluginData;
+  doc.renderSettings = renderSettings;
+  return saved;
 }
 
 bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& error) {

@@ -18,10 +18,13 @@ std::string BundledExample(const std::string& programFolder);
 // line in `error` on failure and in `exitStatus` the program's status for it:
 // 1 when memory ran out, 2 when the scene was refused. The importer's
 // warnings go to `err`, each once with its count, or with --quiet counted in
-// one line.
+// one line. Relative output names the scene stores are made absolute from
+// its folder.
 HostDocument* LoadSceneFile(const std::string& path, const Options& options, std::string& error,
                             int& exitStatus, std::ostream& err);
-bool SaveSceneFile(const HostDocument& doc, const std::string& path, std::string& error);
+// Saves the document as a .vxm; output names inside the scene's new folder
+// are stored relative to it.
+bool SaveSceneFile(HostDocument& doc, const std::string& path, std::string& error);
 
 // Links the camera named by --camera to the document's view.
 bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& error);

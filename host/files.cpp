@@ -223,6 +223,8 @@ std::vector<FileFailure> FileFailures() {
 
 std::string FileErrorText(int error) {
   if (error == EEXIST) return "something other than an ordinary file has that name";
+  if (error == kErrorNotReplaced)
+    return "a file of that name appeared during the export; not replaced";
   std::string text = std::strerror(error);
   if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
   return text;

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "host/services.h"
+#include "host/temporary_files.h"
 
 namespace host {
 namespace {
@@ -63,6 +64,7 @@ void ResetForTest() {
   ResetEvents();
   ResetDocuments();
   ResetFiles();
+  ResetTemporaryFilePolicy();
   ResetOwner();
   ResetUi();
   ResetParallel();

@@ -68,18 +68,18 @@ enum HostDrawingPaint : int32_t {
 };
 
 struct HostDrawingPart {
-  int32_t paint;           // HostDrawingPaint bits
-  uint8_t fill[4];         // RGBA; alpha is not used
-  uint8_t stroke[4];       // RGBA; alpha is not used
-  double lineWidth;        // points; 0: the thinnest line the output can show
-  const char* layer;       // what the lines are ("edges", "creases", ...); parts of
-                           // one layer and stroke colour are grouped where the format can
+  int32_t paint;      // HostDrawingPaint bits
+  uint8_t fill[4];    // RGBA; alpha is not used
+  uint8_t stroke[4];  // RGBA; alpha is not used
+  double lineWidth;   // points; 0: the thinnest line the output can show
+  const char* layer;  // what the lines are ("edges", "creases", ...); parts of
+                      // one layer and stroke colour are grouped where the format can
   const HostDrawingPath* paths;
   int32_t pathCount;
 };
 
 struct HostDrawing {
-  int32_t width;   // page size in points
+  int32_t width;  // page size in points
   int32_t height;
   double pixelsPerPoint;  // raster formats: the picture's scale (1 = 72 dpi)
   const HostDrawingPart* parts;
@@ -191,7 +191,7 @@ struct HostApi {
   HostString* (*fnCompose)(const HostString* folder, const HostString* file);
   HostString* (*fnFilePart)(const HostString* path);
   HostString* (*fnFolderPart)(const HostString* path);
-  HostString* (*fnSuffix)(const HostString* path);               // without the dot, or empty
+  HostString* (*fnSuffix)(const HostString* path);  // without the dot, or empty
   HostString* (*fnSetSuffix)(const HostString* path, const char* suffix);  // "" removes it
   int32_t (*fnExists)(const HostString* path);
   // Asks the user for a file to save; returns a new string or null when cancelled.
@@ -216,15 +216,21 @@ struct HostApi {
   // Scene objects, tags, materials, selections, neighbours, view and camera.
   const HostSceneApi* scene;
 
-  // Renames a file, replacing any file of the new name; false on failure.
+  // Renames a file, replacing any ordinary file of the new name; false on
+  // failure. A temporary file from fileOpenTemporary replaces an existing
+  // file only where the host allows it (a program that asks the user first
+  // allows only the files the user agreed to replace); else the rename fails
+  // and the file of the new name stays as it is.
   int32_t (*fileRename)(const HostString* from, const HostString* to);
 
   // Creates a new empty file beside `path` (in its folder) under a unique
   // name, exclusively: never over an existing file, never through a symbolic
-  // link. Sets *name to the new file's name (a new string) and returns the
-  // file open for writing; null on failure. The caller renames it to `path`
-  // with fileRename when complete, or removes it with fileDelete; until then
-  // the host removes it when the program is interrupted.
+  // link. Sets *name to the new file's name (a new string; where the file
+  // system allows, the file has no name on disk until the rename, and this
+  // name only stands for it) and returns the file open for writing; null on
+  // failure. The caller renames it to `path` with fileRename when complete,
+  // or removes it with fileDelete; until then the host removes it when the
+  // program is interrupted.
   HostFile* (*fileOpenTemporary)(const HostString* path, HostString** name);
 
   // The object's global matrix in double precision; scene->objGlobalMatrix
