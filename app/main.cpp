@@ -109,17 +109,17 @@ int Fail(int status, const std::string& message) {
 
 // Answers the overwrite question: --yes, else the user at a terminal, else no.
 int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
-  if (yes) return 6;
+  if (yes) return kMessageAnswerYes;
   if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
     std::cerr << text << " [y/N] " << std::flush;
     std::string answer;
     gAsking = true;
     std::getline(std::cin, answer);
     gAsking = false;
-    if (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) return 6;
+    if (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) return kMessageAnswerYes;
   }
   declined = true;
-  return 7;
+  return kMessageAnswerNo;
 }
 
 // The drawings that an export to `chosen` would replace: the file itself
@@ -168,7 +168,7 @@ bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool 
     return false;
   }
   bool declined = false;
-  if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == 7) {
+  if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == kMessageAnswerNo) {
     error = "--save-scene: " + target + " exists; not replaced (use --yes to replace it)";
     return false;
   }
@@ -273,7 +273,7 @@ int RunExport(const app::Options& options) {
                                      ? existing[0] + " exists. Replace it?"
                                      : std::to_string(existing.size()) + " drawings like " +
                                            existing[0] + " exist. Replace them?";
-    return AnswerQuestion(question, options.yes, declined) != 7;
+    return AnswerQuestion(question, options.yes, declined) != kMessageAnswerNo;
   };
   // Without -o the dialog proposes a name; the program takes it.
   host::SetSaveSelector(

@@ -8,6 +8,7 @@
 #include "core/job.h"
 #include "host/runtime.h"
 #include "lines/plotter_paths.h"
+#include "sdk/host_table.h"
 
 namespace {
 

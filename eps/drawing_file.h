@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "eps/eps_page.h"
-#include "sdk/host_sdk.h"
+#include "sdk/strings.h"
 
 // The host format (HostDrawingFormat) a file name asks for; 0 for EPS.
 int32_t HostFormatOf(const String& fileName);

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "eps/eps_page.h"
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
+#include "sdk/strings.h"
 
 // The suffix of the kind of file that the chosen name asks for: "eps" (in
 // any case) for a standalone EPS file that any PostScript interpreter draws;

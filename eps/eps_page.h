@@ -8,7 +8,7 @@
 
 #include "core/job.h"
 #include "lines/drawing.h"
-#include "sdk/host_sdk.h"
+#include "sdk/strings.h"
 
 struct EpsPage {
   Drawing drawing;  // its size is the page size in points
