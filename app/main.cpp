@@ -111,17 +111,17 @@ int Fail(int status, const std::string& message) {
 
 // Answers the overwrite question: --yes, else the user at a terminal, else no.
 int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
-  if (yes) return 6;
+  if (yes) return kMessageAnswerYes;
   if (isatty(STDIN_FILENO) && isatty(STDERR_FILENO)) {
     std::cerr << text << " [y/N] " << std::flush;
     std::string answer;
     gAsking = true;
     std::getline(std::cin, answer);
     gAsking = false;
-    if (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) return 6;
+    if (!answer.empty() && (answer[0] == 'y' || answer[0] == 'Y')) return kMessageAnswerYes;
   }
   declined = true;
-  return 7;
+  return kMessageAnswerNo;
 }
 
 // The file the module writes for a drawing chosen as `chosen` (one frame).
@@ -175,7 +175,7 @@ bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool 
     return false;
   }
   bool declined = false;
-  if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == 7) {
+  if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == kMessageAnswerNo) {
     error = "--save-scene: " + target + " exists; not replaced (use --yes to replace it)";
     return false;
   }
@@ -295,7 +295,7 @@ int RunExport(const app::Options& options) {
                                      ? existing[0] + " exists. Replace it?"
                                      : std::to_string(existing.size()) + " drawings like " +
                                            existing[0] + " exist. Replace them?";
-    if (AnswerQuestion(question, options.yes, declined) == 7) return false;
+    if (AnswerQuestion(question, options.yes, declined) == kMessageAnswerNo) return false;
     for (const std::string& file : existing) host::AllowReplacing(file);
     return true;
   };

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "capture/edge_neighbours.h"
-#include "sdk/host_sdk.h"
+#include "sdk/container.h"
 
 struct GeneratedMesh {
   std::vector<Vector> points;

@@ -8,6 +8,7 @@
 #include "core/job.h"
 #include "host/runtime.h"
 #include "plotter/plotter_paths.h"
+#include "sdk/host_table.h"
 
 namespace {
 

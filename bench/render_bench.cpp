@@ -4,6 +4,7 @@
 
 #include "generated_meshes.h"
 #include "host/runtime.h"
+#include "sdk/host_table.h"
 #include "shell/bsp_renderer.h"
 
 namespace {

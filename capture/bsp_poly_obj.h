@@ -14,7 +14,7 @@
 #include "capture/edge_neighbours.h"
 #include "core/geometry.h"
 #include "core/stack.h"
-#include "sdk/host_sdk.h"
+#include "sdk/container.h"
 #include "core/export_settings.h"
 
 // Source name of the object's "NO MEMORY" reports.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "capture/object_edge_planes.h"
+#include "host/api/vexmark_ids.h"
 
 namespace {
 

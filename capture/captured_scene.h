@@ -12,7 +12,7 @@
 #include "core/export_settings.h"
 #include "core/job.h"
 #include "polygons/bsp_view.h"
-#include "sdk/host_sdk.h"
+#include "sdk/document.h"
 
 // Source name of the frame driver's "NO MEMORY" reports and their lines.
 inline constexpr char kRendererSource[] = "BSPRenderer";

@@ -1,6 +1,8 @@
 // Finding an object's export tag and reading its line settings.
 #include "capture/export_tags.h"
 
+#include "host/api/vexmark_ids.h"
+
 void ReadTagSettings(LineStyle& style, const SceneTag* tag) {
   const BaseContainer data = TagData(tag);
   style.outlineLines = data.GetBool(kTagOutline, false);

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/export_settings.h"
-#include "sdk/host_sdk.h"
+#include "sdk/scene.h"
 
 // The tag ID and its settings keys: host/api/vexmark_ids.h.
 

@@ -1,5 +1,7 @@
 #include "capture/host_capture.h"
 
+#include "sdk/scene.h"
+
 bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
   const MaterialRecord* material = materialForPolygon(materials_, polygon);
   if (material == nullptr) return false;
@@ -12,8 +14,8 @@ bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
 
 AffineMap GlobalWorldMatrix(const SceneObject* object) {
   // In double precision: a model far from the origin keeps its detail.
-  const PreciseMatrix m = ObjectGlobalMatrixPrecise(object);
-  const auto vector = [](const double v[3]) { return Vector3d{v[0], v[1], v[2]}; };
+  const HostMatrixPrecise m = ObjectGlobalMatrixPrecise(object);
+  const auto vector = [](const HostVectorPrecise& v) { return Vector3d{v.x, v.y, v.z}; };
   return AffineMap{vector(m.off), vector(m.v1), vector(m.v2), vector(m.v3)};
 }
 

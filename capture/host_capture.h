@@ -10,7 +10,7 @@
 
 #include "capture/bsp_poly_obj.h"
 #include "polygons/bsp_view.h"
-#include "sdk/host_sdk.h"
+#include "sdk/scene.h"
 #include "capture/materials.h"
 
 // The polygon colours of an object, from its material assignments.

@@ -2,6 +2,13 @@
 
 #include <cmath>
 
+#include "sdk/console.h"
+#include "sdk/container.h"
+#include "sdk/host_table.h"
+#include "sdk/memory.h"
+#include "sdk/scene.h"
+#include "sdk/strings.h"
+
 namespace {
 
 // 70 degrees: a record's angle threshold, kept with it but read by no stage.

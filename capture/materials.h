@@ -12,7 +12,9 @@
 #include <cstdint>
 
 #include "core/stack.h"
-#include "sdk/host_sdk.h"
+#include "sdk/scene.h"
+#include "sdk/selections.h"
+#include "sdk/strings.h"
 
 // One material assignment, built from a standard material's channels.
 struct MaterialRecord {

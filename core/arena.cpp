@@ -2,7 +2,7 @@
 #include "core/arena.h"
 
 #include "core/stack.h"
-#include "sdk/host_sdk.h"
+#include "sdk/memory.h"
 
 namespace {
 

@@ -11,7 +11,9 @@
 
 #include <cstdint>
 
-#include "sdk/host_sdk.h"
+#include "host/api/vexmark_ids.h"
+#include "sdk/container.h"
+#include "sdk/strings.h"
 
 // Drawing styles and back-face modes: host/api/vexmark_ids.h.
 

@@ -3,12 +3,12 @@
 #include "core/job.h"
 
 #include "core/stack.h"
+#include "sdk/status.h"
 
 namespace {
 
 constexpr int32_t kPollIntervalMs = 100;
 constexpr int32_t kSpinAfterMs = 30000;
-constexpr int32_t kPointerBusy = 3;
 
 // The job whose flag MemoryErrorFlag stands for on this thread, and the flag
 // of a thread that works outside any job (a dialog's lists, a test). Every

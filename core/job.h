@@ -11,7 +11,8 @@
 
 #include <cstdint>
 
-#include "sdk/host_sdk.h"
+#include "sdk/document.h"
+#include "sdk/threads.h"
 
 // Stored arguments and timers of the progress display.
 struct ProgressState {

@@ -13,7 +13,8 @@
 #include <cstdint>
 #include <utility>
 
-#include "sdk/host_sdk.h"
+#include "sdk/console.h"
+#include "sdk/memory.h"
 
 // The memory-error flag of the calling thread's job: 0 = no error. Set by a
 // failed Stack growth (or an allocation the caller could not make); cleared

@@ -4,6 +4,6 @@
 #pragma once
 
 #include "eps/eps_page.h"
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
 
 void WriteDrawingBody(const EpsPage& page, HostFileWriter* file);

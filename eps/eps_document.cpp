@@ -4,27 +4,12 @@
 #include "eps/eps_bodies.h"
 #include "eps/eps_line.h"
 #include "eps/eps_prolog.h"
+#include "sdk/owner.h"
 
 namespace {
 
 void Line(HostFileWriter* file, const String& text) {
   WriteLine(file, text, true);
-}
-
-// The installation's owner name and organisation; empty when the host
-// cannot tell.
-void OwnerRecord(String& name, String& organisation) {
-  if (Host().ownerRecord == nullptr) return;
-  HostString* hostName = nullptr;
-  HostString* hostOrganisation = nullptr;
-  Host().ownerRecord(&hostName, &hostOrganisation);
-  if (hostName != nullptr) name = String::Adopt(hostName);
-  if (hostOrganisation != nullptr) organisation = String::Adopt(hostOrganisation);
-}
-
-HostDateTime LocalTime() {
-  if (Host().localTime == nullptr) return HostDateTime{};
-  return Host().localTime();
 }
 
 String Number(int64_t value) {

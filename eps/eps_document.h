@@ -7,7 +7,8 @@
 #include <cstdint>
 
 #include "eps/eps_page.h"
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
+#include "sdk/strings.h"
 
 // Writes the EPS file of one page into `file`: header (with `title`), the
 // drawing's compound paths, trailer. A stop request ends the body early and

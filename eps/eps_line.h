@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
+#include "sdk/strings.h"
 
 // The longest line the writer puts out, in 8-bit characters.
 constexpr int32_t kMaxEpsLine = 489;

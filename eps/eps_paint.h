@@ -7,7 +7,8 @@
 #include "core/stack.h"
 #include "eps/eps_page.h"
 #include "lines/drawing.h"
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
+#include "sdk/strings.h"
 
 // A coordinate or width as text: rounded to single precision, as many digits
 // as the host's default form gives, never in exponent form.

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
 
 // Writes the prolog's lines, between "%%BeginProlog" and "%%EndProlog".
 // Returns 1 when every line was accepted.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/runtime.h"
+#include "sdk/host_table.h"
 #include "shell/bsp_renderer.h"
 
 namespace {

@@ -25,10 +25,6 @@ std::vector<std::vector<std::string>*> gCaptures;  // the lines of each live cap
 using MessageBoxAnswer = std::function<int32_t(const std::string& text, int32_t code)>;
 MessageBoxAnswer gAnswer;
 
-constexpr int32_t kYesNoQuestion = 0x24;
-constexpr int32_t kAnswerNo = 7;
-constexpr int32_t kAnswerOk = 1;
-
 void EmitLine(const std::string& line) {
   if (!gCaptures.empty()) {
     for (std::vector<std::string>* lines : gCaptures) lines->push_back(line);
@@ -53,7 +49,7 @@ void ConsolePrint(const char* text) {
 }
 
 int32_t DefaultAnswer(int32_t code) {
-  return code == kYesNoQuestion ? kAnswerNo : kAnswerOk;
+  return code == kMessageBoxYesNo ? kMessageAnswerNo : kMessageAnswerOk;
 }
 
 int32_t MessageBox(const char* text, int32_t code) {

@@ -138,7 +138,8 @@ std::vector<AnimateCall> AnimateCalls();
 
 // ---------------------------------------------------------------- user answers
 
-// Answers a modal message box (code 0x24 asks yes/no: return 6 or 7).
+// Answers a modal message box (kMessageBoxYesNo asks yes/no: return
+// kMessageAnswerYes or kMessageAnswerNo).
 void SetMessageBoxAnswer(std::function<int32_t(const std::string& text, int32_t code)> answer);
 // Answers the save selector: a path, or nullopt when the user cancels.
 void SetSaveSelector(

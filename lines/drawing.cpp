@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/export_settings.h"
+#include "host/api/vexmark_ids.h"
 #include "lines/keyed_pool_set.h"
 #include "lines/line_chainer.h"
 #include "lines/region_chainer.h"

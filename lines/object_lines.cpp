@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/export_settings.h"
+#include "host/api/vexmark_ids.h"
 #include "lines/color_group.h"
 #include "lines/edge_emitters.h"
 #include "lines/obj_netz.h"

@@ -10,7 +10,7 @@
 
 #include "lines/drawing.h"
 #include "output/frame_file.h"
-#include "sdk/host_sdk.h"
+#include "sdk/strings.h"
 
 // The host format (HostDrawingFormat) a file name asks for; 0 for EPS.
 int32_t HostFormatOf(const String& fileName);

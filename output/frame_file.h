@@ -10,7 +10,8 @@
 
 #include "core/job.h"
 #include "core/stack.h"
-#include "sdk/host_sdk.h"
+#include "sdk/files.h"
+#include "sdk/strings.h"
 
 struct FrameFile {
   String fileName;  // the chosen output file

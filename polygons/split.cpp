@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "polygons/edge_plane.h"
-#include "sdk/host_sdk.h"
+#include "sdk/console.h"
 
 namespace {
 

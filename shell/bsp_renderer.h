@@ -30,7 +30,7 @@
 #include "core/job.h"
 #include "lines/drawing.h"
 #include "polygons/bsp_view.h"
-#include "sdk/host_sdk.h"
+#include "sdk/document.h"
 
 // The last stage Draw runs.
 enum class FrameStage : int32_t {

@@ -1,14 +1,21 @@
 #include "shell/conv_thread.h"
 
 #include "core/stack.h"
+#include "host/api/vexmark_ids.h"
+#include "sdk/console.h"
+#include "sdk/container.h"
+#include "sdk/document.h"
+#include "sdk/events.h"
+#include "sdk/exact_time.h"
+#include "sdk/memory.h"
+#include "sdk/resources.h"
+#include "sdk/status.h"
+#include "sdk/strings.h"
 #include "shell/settings_storage.h"
 
 namespace {
 
-constexpr int32_t kPointerNormal = 2;
-constexpr int32_t kPointerBusy = 3;
 constexpr int32_t kDefaultDocumentFps = 30;
-constexpr int32_t kAnimateFlags = 1;
 
 // How many frames the range from..to (document frames at `fps`) gives at
 // `rate` exported frames per second.
@@ -98,7 +105,7 @@ void ConvThread::ExportFrames(const Time& from, const Time& to, const Time& step
 
 void ConvThread::SetTimeAndAnimate(const Time& t) {
   SetDocumentTime(job.document, t);
-  AnimateDocument(job.document, this, kAnimateFlags, kAnimateFlags);
+  AnimateDocument(job.document, this, kAnimateFull, kAnimateFull);
 }
 
 // Frees the document copy, restores the status display and tells the dialog

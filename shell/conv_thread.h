@@ -9,7 +9,9 @@
 
 #include "core/export_settings.h"
 #include "core/job.h"
-#include "sdk/host_sdk.h"
+#include "sdk/exact_time.h"
+#include "sdk/strings.h"
+#include "sdk/threads.h"
 #include "shell/frame_export.h"
 
 class ConvThread : public Thread {

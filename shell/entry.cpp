@@ -4,12 +4,19 @@
 // releases them again.
 #include <cstring>
 
-#include "sdk/ge_dialog.h"
-#include "host/api/module_entry.h"
-#include "shell/entry.h"
-#include "core/export_settings.h"
+#include "host/api/vexmark_ids.h"
+#include "sdk/bitmaps.h"
+#include "sdk/files.h"
+#include "sdk/host_table.h"
+#include "sdk/memory.h"
+#include "sdk/registry.h"
+#include "sdk/resources.h"
+#include "sdk/strings.h"
 #include "shell/tag_dialog.h"
 #include "shell/vexmark_dialog.h"
+#include "shell/entry.h"
+#include "core/export_settings.h"
+#include "host/api/module_entry.h"
 
 namespace {
 
@@ -38,7 +45,7 @@ String IconPath(const char* file) {
 
 int32_t ExecuteCommand(HostDocument*) {
   if (gModule.dialog == nullptr) return 0;
-  return gModule.dialog->Open(false, kVexmarkCommandId, -1, -1) ? 1 : 0;
+  return gModule.dialog->Open(false, kVexmarkCommandId) ? 1 : 0;
 }
 
 int32_t CommandState(HostDocument*) { return kCommandState; }
@@ -106,16 +113,14 @@ void EndCommand() {
   gModule.dialog = nullptr;
 }
 
-int32_t Init(const HostApi* table, const char* path) {
+int32_t Init(const void* table, const char* path) {
   if (++gModule.initCount != 1) return 1;
   // Refused hosts and paths leave the module uninitialised, so that a later
   // init is checked again.
-  if (table == nullptr || table->version < kMinimumHostVersion || path == nullptr ||
-      std::strlen(path) >= kModulePathSize) {
+  if (path == nullptr || std::strlen(path) >= kModulePathSize || !AcceptHost(table)) {
     --gModule.initCount;
     return kModuleRefused;
   }
-  HostBind(table);
   std::strcpy(gModule.modulePath, path);
   return 1;
 }
@@ -136,12 +141,10 @@ int32_t End() {
 
 }  // namespace
 
-VexmarkDialog* ModuleDialog() { return gModule.dialog; }
-
 extern "C" VEXMARK_MODULE_EXPORT int32_t c4d_main(int32_t kind, void* p1, void*, void* p3) {
   switch (kind) {
     case kModuleInit:
-      return Init(static_cast<const HostApi*>(p1), static_cast<const char*>(p3));
+      return Init(p1, static_cast<const char*>(p3));
     case kModuleStart:
       return Start();
     case kModuleEnd:

@@ -5,9 +5,4 @@
 
 #define VEXMARK_MODULE_EXPORT __attribute__((visibility("default")))
 
-class VexmarkDialog;
-
 extern "C" VEXMARK_MODULE_EXPORT int32_t c4d_main(int32_t kind, void* p1, void* p2, void* p3);
-
-// The module's main dialog, made at start (null before and after).
-VexmarkDialog* ModuleDialog();

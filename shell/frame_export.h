@@ -7,7 +7,7 @@
 
 #include "core/export_settings.h"
 #include "core/job.h"
-#include "sdk/host_sdk.h"
+#include "sdk/document.h"
 #include "shell/bsp_renderer.h"  // RenderFrame, the default renderer
 
 // Renders one frame of `doc` (already at the frame's time) and writes its

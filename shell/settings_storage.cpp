@@ -1,6 +1,8 @@
 // Storage of the export settings in a document's plug-in data.
 #include "shell/settings_storage.h"
 
+#include "host/api/vexmark_ids.h"
+
 namespace {
 constexpr int32_t kValidMark = 1;
 }  // namespace

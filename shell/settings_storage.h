@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/export_settings.h"
-#include "sdk/host_sdk.h"
+#include "sdk/document.h"
 
 // The command ID and the keys: host/api/vexmark_ids.h.
 

@@ -1,6 +1,10 @@
 #include "shell/tag_dialog.h"
 
 #include "core/export_settings.h"
+#include "host/api/vexmark_ids.h"
+#include "sdk/container.h"
+#include "sdk/dialogs.h"
+#include "sdk/memory.h"
 
 bool TagDialog::CreateLayout() { return LoadDialogResource(kTagLayout); }
 
@@ -49,16 +53,15 @@ BaseContainer DefaultTagSettings() {
 namespace {
 
 // Writes the tag keys of `from` into the host's own settings container.
-void WriteTagSettings(const BaseContainer& from, HostContainer* to) {
-  const HostApi& host = Host();
-  host.bcSetBool(to, kTagOutline, from.GetBool(kTagOutline) ? 1 : 0);
-  host.bcSetBool(to, kTagCrease, from.GetBool(kTagCrease) ? 1 : 0);
-  host.bcSetReal(to, kTagCreaseAngle, from.GetReal(kTagCreaseAngle));
-  host.bcSetInt(to, kTagLineWidth, from.GetInt(kTagLineWidth));
-  host.bcSetBool(to, kTagFlatEdges, from.GetBool(kTagFlatEdges) ? 1 : 0);
-  const Vector colour = from.GetVector(kTagLineColor);
-  host.bcSetVector(to, kTagLineColor, HostVector{colour.x, colour.y, colour.z});
-  host.bcSetReal(to, kTagLineBrightness, from.GetReal(kTagLineBrightness));
+void WriteTagSettings(const BaseContainer& from, HostContainer* settings) {
+  BaseContainer to = BaseContainer::Borrow(settings);
+  to.SetBool(kTagOutline, from.GetBool(kTagOutline));
+  to.SetBool(kTagCrease, from.GetBool(kTagCrease));
+  to.SetReal(kTagCreaseAngle, from.GetReal(kTagCreaseAngle));
+  to.SetInt(kTagLineWidth, from.GetInt(kTagLineWidth));
+  to.SetBool(kTagFlatEdges, from.GetBool(kTagFlatEdges));
+  to.SetVector(kTagLineColor, from.GetVector(kTagLineColor));
+  to.SetReal(kTagLineBrightness, from.GetReal(kTagLineBrightness));
 }
 
 }  // namespace
@@ -71,11 +74,11 @@ int32_t ExportTagInit(HostContainer* settings) {
 
 int32_t ExportTagEdit(HostContainer* settings) {
   if (settings == nullptr) return 0;
-  BaseContainer copy = BaseContainer::Adopt(Host().bcCopy(settings));
+  BaseContainer copy = BaseContainer::CopyOf(settings);
   if (!copy.Valid()) return 0;
   TagDialog* dialog = HostNew<TagDialog>(copy);
   if (dialog == nullptr) return 0;
-  const bool confirmed = dialog->Open(-1, -1);
+  const bool confirmed = dialog->Open();
   HostDelete(dialog);
   if (!confirmed) return 0;
   WriteTagSettings(copy, settings);

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "capture/export_tags.h"
-#include "sdk/ge_dialog.h"
+#include "sdk/container.h"
+#include "sdk/dialogs.h"
 
 // The layout and gadget IDs: host/api/vexmark_ids.h.
 

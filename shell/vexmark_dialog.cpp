@@ -1,6 +1,17 @@
 #include "shell/vexmark_dialog.h"
 
+#include "host/api/vexmark_ids.h"
 #include "output/frame_file.h"
+#include "sdk/console.h"
+#include "sdk/container.h"
+#include "sdk/dialogs.h"
+#include "sdk/document.h"
+#include "sdk/exact_time.h"
+#include "sdk/files.h"
+#include "sdk/memory.h"
+#include "sdk/resources.h"
+#include "sdk/status.h"
+#include "sdk/strings.h"
 #include "shell/conv_thread.h"
 
 namespace {
@@ -8,7 +19,6 @@ namespace {
 constexpr int32_t kFullRangeMin = -2147483647;
 constexpr int32_t kFullRangeMax = 2147483647;
 constexpr double kAngleLimitDegrees = 9e18;
-constexpr int32_t kPointerBusyOff = 2;
 constexpr double kLengthLimit = 1.0e6;  // points or millimetres
 
 struct PictureSize {
@@ -245,8 +255,8 @@ void VexmarkDialog::CompleteFileName() {
   String more;
   String completed;
   for (int32_t at = 0; NextListedFile(s.moreFiles, at, more);)
-    completed += (completed.Empty() ? String() : String("\n")) +
-                 CompletedName(more, docFolder, docName);
+    completed +=
+        (completed.Empty() ? String() : String("\n")) + CompletedName(more, docFolder, docName);
   s.moreFiles = completed;
 }
 
@@ -271,7 +281,7 @@ bool VexmarkDialog::ConfirmOverwrite() {
 bool VexmarkDialog::ConfirmOverwriteOf(const String& fileName) {
   if (!FilenameExists(fileName)) return true;
   const String question = ReplaceHash(LoadResourceString(kOverwriteQuestionString), fileName);
-  return MessageDialog(question, kAskYesNo) != kAnswerNo;
+  return MessageDialog(question, kMessageBoxYesNo) != kMessageAnswerNo;
 }
 
 void VexmarkDialog::ReadLineSettings() {
@@ -322,7 +332,7 @@ void VexmarkDialog::StartExport() {
     thread->job.document = nullptr;
     HostDelete(thread);
     thread_ = nullptr;
-    SetMousePointer(kPointerBusyOff);
+    SetMousePointer(kPointerNormal);
     return;
   }
   Enable(kGadgetSettingsPart, false);

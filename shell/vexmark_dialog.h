@@ -9,7 +9,10 @@
 #include <cstdint>
 
 #include "core/export_settings.h"
-#include "sdk/ge_dialog.h"
+#include "sdk/container.h"
+#include "sdk/dialogs.h"
+#include "sdk/document.h"
+#include "sdk/strings.h"
 #include "shell/frame_export.h"
 #include "shell/settings_storage.h"
 

@@ -4,7 +4,10 @@
 #    folder includes only folders below it (sdk only host/api);
 #  - no module folder includes a host implementation header (only host/api/);
 #  - no module folder includes a standard container, stream, thread or file
-#    header: those come from the host.
+#    header: those come from the host;
+#  - only sdk/ calls the host's function table: elsewhere in the module
+#    neither its accessor Host() nor the table types (HostApi, HostSceneApi,
+#    HostUiApi) may appear, so every call goes through an sdk/ wrapper.
 set -u
 root=${1:-.}
 cd "$root" || exit 2
@@ -22,6 +25,10 @@ for ((rank = 0; rank < ${#stages[@]}; ++rank)); do
   [ -n "$bad" ] && fail "module code includes a host implementation header:" "$bad"
   bad=$(grep -rnE '#include\s*<(vector|map|unordered_map|set|list|deque|string|sstream|fstream|iostream|thread|mutex|functional|memory)>' "$dir")
   [ -n "$bad" ] && fail "module code includes a standard container, stream or thread header:" "$bad"
+  if [ "$dir" != sdk ]; then
+    bad=$(grep -rnE '(^|[^A-Za-z0-9_])(Host\(\)|Host(Scene|Ui)?Api([^A-Za-z0-9_]|$))' "$dir")
+    [ -n "$bad" ] && fail "module code outside sdk/ calls the host table directly:" "$bad"
+  fi
   for ((upper = rank; upper < ${#stages[@]}; ++upper)); do
     above=${stages[$upper]}
     [ "$above" = "$dir" ] && continue

@@ -11,6 +11,7 @@ make_tree() {
   rm -rf "$scratch/tree"
   mkdir -p "$scratch/tree"/{sdk,core,capture,lines,plotter,eps,output,shell}
   echo '#include "host/api/host_api.h"' > "$scratch/tree/sdk/a.h"
+  echo 'int32_t TimerMs() { return Host().timerMs(); }' > "$scratch/tree/sdk/a.cpp"
   echo '#include "sdk/a.h"' > "$scratch/tree/core/b.h"
   echo '#include "core/b.h"' > "$scratch/tree/lines/c.h"
   echo '#include "lines/c.h"' > "$scratch/tree/plotter/g.h"
@@ -48,5 +49,13 @@ make_tree eps/f.h '#include "host/runtime.h"'
 expect 1 "a host implementation header"
 make_tree lines/c.h '#include <vector>'
 expect 1 "a standard container"
+make_tree eps/f.cpp 'void Owner() { Host().ownerRecord(nullptr, nullptr); }'
+expect 1 "a raw table call outside sdk"
+make_tree shell/d.h 'void Write(const HostApi& host);'
+expect 1 "the table type outside sdk"
+make_tree shell/d.h 'const HostUiApi* ui = nullptr;'
+expect 1 "the user-interface table outside sdk"
+make_tree core/b.h 'bool SameHost();  // a name that only starts like the accessor'
+expect 0 "names that only resemble the accessor"
 [ $failures -eq 0 ] && echo "layout check ok"
 exit $((failures > 0))

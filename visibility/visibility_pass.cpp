@@ -9,6 +9,7 @@
 // number of threads. A range reads its occluders, which may belong to other
 // ranges, but only through the fields that a copy takes (never their
 // occluder lists, which the range of their own polygon releases).
+#include "sdk/parallel.h"
 #include "visibility/passes.h"
 #include "visibility/poly_sort.h"
 

@@ -93,6 +93,25 @@ enum HostDocumentData : int32_t {
   kDocumentRenderSettings = 2,  // keys kRender* in host/api/vexmark_ids.h
 };
 
+// messageBox: the kind of box asked for, and the answers it returns.
+constexpr int32_t kMessageBoxYesNo = 0x24;  // a question answered yes or no
+constexpr int32_t kMessageAnswerOk = 1;     // the answer to any other box
+constexpr int32_t kMessageAnswerYes = 6;
+constexpr int32_t kMessageAnswerNo = 7;
+
+// setPointer: the mouse pointer's shapes.
+constexpr int32_t kPointerNormal = 2;
+constexpr int32_t kPointerBusy = 3;
+
+// threadStart: the mode and priority a module starts its threads with (a
+// thread of its own, normal priority; this host has no other kinds).
+constexpr int32_t kThreadModeAsync = 1;
+constexpr int32_t kThreadPriorityNormal = 1;
+
+// docAnimate: both flags of a full evaluation of every track (the flags this
+// host is given; it evaluates every track whatever they are).
+constexpr int32_t kAnimateFull = 1;
+
 // Hooks a thread handle calls on the new thread.
 using HostThreadMain = void (*)(void* user);
 using HostThreadBreak = int32_t (*)(void* user);
@@ -108,7 +127,8 @@ struct HostApi {
   void* (*memAlloc)(size_t bytes);
   void (*memFree)(void* block);
 
-  // Console and messages. The message box code 0x24 asks yes/no; 6 = yes, 7 = no.
+  // Console and messages. messageBox shows `text` in a modal box of kind
+  // `code` (kMessageBox*) and returns the answer (kMessageAnswer*).
   void (*consolePrint)(const char* line);
   int32_t (*messageBox)(const char* text, int32_t code);
 
@@ -117,7 +137,7 @@ struct HostApi {
   void (*statusPercent)(int32_t percent);
   void (*statusSpin)();
   void (*statusClear)();
-  void (*setPointer)(int32_t code);  // 3 busy, 2 normal
+  void (*setPointer)(int32_t code);  // kPointerBusy, kPointerNormal
   int32_t (*timerMs)();
 
   // Special events, delivered later on the user-interface thread.
@@ -175,11 +195,13 @@ struct HostApi {
   int32_t (*docSetData)(HostDocument* doc, int32_t kind, const HostContainer* data);
   void (*docSetTime)(HostDocument* doc, HostTime time);
   HostTime (*docGetTime)(const HostDocument* doc);
-  // Evaluates the document's animation at its current time; returns when done.
+  // Evaluates the document's animation at its current time (flags
+  // kAnimateFull); returns when done.
   void (*docAnimate)(HostDocument* doc, HostThread* thread, int32_t flags1, int32_t flags2);
 
-  // Threads. threadStart launches the main hook on a new thread; threadEnd
-  // asks it to end (and waits for it when wait != 0).
+  // Threads. threadStart launches the main hook on a new thread (mode
+  // kThreadModeAsync, priority kThreadPriorityNormal); threadEnd asks it to
+  // end (and waits for it when wait != 0).
   HostThread* (*threadNew)(HostThreadMain main, HostThreadBreak testBreak, void* user);
   int32_t (*threadStart)(HostThread* t, int32_t mode, int32_t priority);
   int32_t (*threadIsRunning)(const HostThread* t);

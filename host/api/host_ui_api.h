@@ -64,12 +64,16 @@ constexpr int32_t kUnitDegrees = 1;
 constexpr int32_t kButtonRowCancel = 2;           // cancel (command 2)
 constexpr int32_t kButtonRowExportCancel = 3;     // export (command 1) and cancel (command 2)
 
+// dlgOpen's x and y when the host chooses the window's place.
+constexpr int32_t kDialogDefaultPlace = -1;
+
 struct HostUiApi {
   // Dialogs. Gadget accessors return false for a gadget the layout lacks.
   HostDialog* (*dlgNew)(const HostDialogCallbacks* callbacks, void* user);
   void (*dlgFree)(HostDialog* d);
   int32_t (*dlgLoadLayout)(HostDialog* d, const HostResource* resources, int32_t layoutId);
-  // Opens the window (modal or not) under `id` at x, y (-1: the default place).
+  // Opens the window (modal or not) under `id` at x, y (kDialogDefaultPlace:
+  // where the host puts it).
   // A modal window returns once closed: 1 when confirmed with button 1, 0
   // when cancelled with button 2 or closed otherwise.
   int32_t (*dlgOpen)(HostDialog* d, int32_t modal, int32_t id, int32_t x, int32_t y);

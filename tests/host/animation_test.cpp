@@ -8,6 +8,9 @@
 
 #include "host/document.h"
 #include "host_fixture.h"
+#include "sdk/document.h"
+#include "sdk/exact_time.h"
+#include "sdk/scene.h"
 
 namespace {
 
@@ -88,7 +91,7 @@ TEST_F(HostAnimateTest, AnimateMovesObjectsToTheirTracksAtTheDocumentTime) {
 
   SetDocumentTime(doc, Time(1, 2));
   AnimateDocument(doc, nullptr, 1, 1);
-  const Matrix atHalf = ObjectGlobalMatrix(ObjectDown(GetFirstObject(doc)));
+  const HostMatrix atHalf = GlobalMatrixOf(ObjectDown(GetFirstObject(doc)));
   EXPECT_FLOAT_EQ(atHalf.off.x, 2.5f);
   EXPECT_FLOAT_EQ(atHalf.off.y, 1.0f) << "the child's own position is not animated";
   EXPECT_FLOAT_EQ(atHalf.v1.x, 1.0f) << "step scale still at its first key";
@@ -96,15 +99,15 @@ TEST_F(HostAnimateTest, AnimateMovesObjectsToTheirTracksAtTheDocumentTime) {
   BaseDocument* copy = CopyDocument(doc);
   SetDocumentTime(copy, Time(30, 30));
   AnimateDocument(copy, nullptr, 1, 1);
-  const Matrix atOne = ObjectGlobalMatrix(ObjectDown(GetFirstObject(copy)));
+  const HostMatrix atOne = GlobalMatrixOf(ObjectDown(GetFirstObject(copy)));
   EXPECT_FLOAT_EQ(atOne.off.x, 5.0f);
   EXPECT_FLOAT_EQ(atOne.v2.y, 2.0f) << "a frame time that lands on a key takes the key";
-  EXPECT_FLOAT_EQ(ObjectGlobalMatrix(ObjectDown(GetFirstObject(doc))).off.x, 2.5f)
+  EXPECT_FLOAT_EQ(GlobalMatrixOf(ObjectDown(GetFirstObject(doc))).off.x, 2.5f)
       << "animating a copy leaves the original as it was";
 
   SetDocumentTime(doc, Time(0, 1));
   AnimateDocument(doc, nullptr, 1, 1);
-  EXPECT_FLOAT_EQ(ObjectGlobalMatrix(ObjectDown(GetFirstObject(doc))).off.x, 0.0f)
+  EXPECT_FLOAT_EQ(GlobalMatrixOf(ObjectDown(GetFirstObject(doc))).off.x, 0.0f)
       << "going back in time works from the stored matrix";
   FreeDocument(copy);
   delete doc;

@@ -53,15 +53,16 @@ TEST_F(HostConsoleTest, SinkReceivesLinesOnlyWhileNothingCaptures) {
 }
 
 TEST_F(HostConsoleTest, MessageBoxUsesTheConfiguredAnswer) {
-  EXPECT_EQ(Host().messageBox("Overwrite?", 0x24), 7) << "default: no to a yes/no question";
+  EXPECT_EQ(Host().messageBox("Overwrite?", kMessageBoxYesNo), kMessageAnswerNo)
+      << "default: no to a yes/no question";
   EXPECT_EQ(Host().messageBox("Done.", 0), 1);
 
   std::string asked;
   host::SetMessageBoxAnswer([&](const std::string& text, int32_t code) {
     asked = text;
-    return code == 0x24 ? 6 : 1;
+    return code == kMessageBoxYesNo ? kMessageAnswerYes : kMessageAnswerOk;
   });
-  EXPECT_EQ(Host().messageBox("Overwrite?", 0x24), 6);
+  EXPECT_EQ(Host().messageBox("Overwrite?", kMessageBoxYesNo), kMessageAnswerYes);
   EXPECT_EQ(asked, "Overwrite?");
 }
 

@@ -1,7 +1,12 @@
 // Documents: defaults, data containers, copies, time, animate calls.
+#include "sdk/document.h"
+
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
+#include "sdk/container.h"
+#include "sdk/exact_time.h"
+#include "sdk/threads.h"
 
 namespace {
 
@@ -31,7 +36,7 @@ TEST_F(HostDocumentTest, NewDocumentHasTheDefaults) {
 }
 
 TEST_F(HostDocumentTest, DataRoundTripsAsCopies) {
-  BaseDocument* doc = AllocDocument();
+  BaseDocument* doc = NewDocument();
   ASSERT_NE(doc, nullptr);
   BaseContainer render = GetDocumentData(doc, kDocumentRenderSettings);
   render.SetInt(kRenderTo, 24);
@@ -50,7 +55,7 @@ TEST_F(HostDocumentTest, DataRoundTripsAsCopies) {
 
 TEST_F(HostDocumentTest, CopiesAreIndependentAndFreedCopiesAreCounted) {
   const int64_t before = host::LiveDocuments();
-  BaseDocument* original = AllocDocument();
+  BaseDocument* original = NewDocument();
   BaseContainer plugin(5);
   plugin.SetString(1, "settings");
   SetDocumentData(original, kDocumentPluginData, plugin);
@@ -64,9 +69,9 @@ TEST_F(HostDocumentTest, CopiesAreIndependentAndFreedCopiesAreCounted) {
   changed.SetString(1, "changed");
   SetDocumentData(copy, kDocumentPluginData, changed);
 
-  EXPECT_TRUE(GetDocumentTime(original) == Time(1, 2));
+  EXPECT_TRUE(DocumentTime(original) == Time(1, 2));
   EXPECT_EQ(GetDocumentData(original, kDocumentPluginData).GetString(1), "settings");
-  EXPECT_TRUE(GetDocumentTime(copy) == Time(3, 4));
+  EXPECT_TRUE(DocumentTime(copy) == Time(3, 4));
   EXPECT_EQ(GetDocumentData(copy, kDocumentPluginData).GetString(1), "changed");
   EXPECT_TRUE(GetDocumentData(copy, kDocumentSettings).GetTime(kDocTime) == Time(3, 4))
       << "the time is document setting 1000";
@@ -99,7 +104,7 @@ class StoppedThread : public Thread {
 };
 
 TEST_F(HostDocumentTest, AnimateRecordsTheDocumentTimeAndThread) {
-  BaseDocument* doc = AllocDocument();
+  BaseDocument* doc = NewDocument();
   StoppedThread running(false);
   StoppedThread stopped(true);
   SetDocumentTime(doc, Time(5, 12));

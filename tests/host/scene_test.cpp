@@ -11,6 +11,11 @@
 #include "host/api/vexmark_ids.h"
 #include "host/document.h"
 #include "host_fixture.h"
+#include "sdk/container.h"
+#include "sdk/document.h"
+#include "sdk/host_table.h"
+#include "sdk/scene.h"
+#include "sdk/selections.h"
 
 namespace {
 
@@ -35,7 +40,8 @@ host::Matrix Moved(double x, double y, double z) {
   return m;
 }
 
-void ExpectVector(const Vector& v, float x, float y, float z) {
+template <class V>
+void ExpectVector(const V& v, float x, float y, float z) {
   EXPECT_FLOAT_EQ(v.x, x);
   EXPECT_FLOAT_EQ(v.y, y);
   EXPECT_FLOAT_EQ(v.z, z);
@@ -90,19 +96,19 @@ TEST_F(HostSceneTest, TreeWalkGivesTypesNamesVisibilityAndGlobalMatrices) {
 
   SceneObject* first = GetFirstObject(doc_);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(ObjectName(first), "Group");
+  EXPECT_EQ(ObjectNameOf(first), "Group");
   EXPECT_EQ(ObjectType(first), kObjectNull);
   EXPECT_EQ(ObjectVisibility(first), kVisibilityUndefined);
   EXPECT_EQ(ObjectUp(first), nullptr);
 
   SceneObject* child = ObjectDown(first);
   ASSERT_NE(child, nullptr);
-  EXPECT_EQ(ObjectName(child), "Mesh");
+  EXPECT_EQ(ObjectNameOf(child), "Mesh");
   EXPECT_EQ(ObjectType(child), kObjectPolygon);
   EXPECT_EQ(ObjectVisibility(child), kVisibilityOff);
   EXPECT_EQ(ObjectUp(child), first);
   EXPECT_EQ(ObjectDown(child), nullptr);
-  const Matrix global = ObjectGlobalMatrix(child);
+  const HostMatrix global = GlobalMatrixOf(child);
   ExpectVector(global.off, 12, 4, 6);  // scaled by the parent, then moved
   ExpectVector(global.v1, 2, 0, 0);
 
@@ -112,7 +118,7 @@ TEST_F(HostSceneTest, TreeWalkGivesTypesNamesVisibilityAndGlobalMatrices) {
   EXPECT_EQ(ObjectNext(camera), nullptr);
   SceneObject* second = ObjectNext(first);
   ASSERT_NE(second, nullptr);
-  EXPECT_EQ(ObjectName(second), "Second");
+  EXPECT_EQ(ObjectNameOf(second), "Second");
   EXPECT_EQ(ObjectNext(second), nullptr);
   EXPECT_EQ(GetFirstObject(nullptr), nullptr);
 }
@@ -127,18 +133,18 @@ TEST_F(HostSceneTest, GlobalMatricesComeInDoublePrecisionWhereTheHostHasThem) {
   mesh.local = Moved(0.01, 2, 3);
   SceneObject* child = ObjectDown(GetFirstObject(doc_));
   ASSERT_NE(child, nullptr);
-  const PreciseMatrix precise = ObjectGlobalMatrixPrecise(child);
-  EXPECT_EQ(precise.off[0], 1e6 + 0.01);
-  EXPECT_EQ(precise.off[1], 2.0);
-  EXPECT_EQ(precise.v1[0], 1.0);
+  const HostMatrixPrecise precise = ObjectGlobalMatrixPrecise(child);
+  EXPECT_EQ(precise.off.x, 1e6 + 0.01);
+  EXPECT_EQ(precise.off.y, 2.0);
+  EXPECT_EQ(precise.v1.x, 1.0);
 
   HostApi older = *host::Table();
   older.size = static_cast<int32_t>(offsetof(HostApi, objGlobalMatrixPrecise));
   HostBind(&older);
-  const PreciseMatrix widened = ObjectGlobalMatrixPrecise(child);
+  const HostMatrixPrecise widened = ObjectGlobalMatrixPrecise(child);
   HostBind(host::Table());
-  EXPECT_EQ(widened.off[0], static_cast<double>(static_cast<float>(1e6 + 0.01)));
-  EXPECT_NE(widened.off[0], precise.off[0]);
+  EXPECT_EQ(widened.off.x, static_cast<double>(static_cast<float>(1e6 + 0.01)));
+  EXPECT_NE(widened.off.x, precise.off.x);
 }
 
 TEST_F(HostSceneTest, PolygonObjectsGiveTheirPointsAndPolygons) {
@@ -181,7 +187,7 @@ TEST_F(HostSceneTest, TagsComeInOrderWithWhatEachKindCarries) {
   EXPECT_EQ(TagData(texture).GetString(kTextureRestriction, "unset"), "");
   SceneMaterial* mat = TagMaterial(texture);
   ASSERT_NE(mat, nullptr);
-  EXPECT_EQ(MaterialName(mat), "Red");
+  EXPECT_EQ(MaterialNameOf(mat), "Red");
   EXPECT_EQ(TagSelection(texture), nullptr);
   EXPECT_EQ(TagPluginId(texture), 0);
 
@@ -206,7 +212,7 @@ TEST_F(HostSceneTest, TagsComeInOrderWithWhatEachKindCarries) {
   EXPECT_EQ(data.GetInt(kTagLineWidth), 4);
   data.SetInt(kTagLineWidth, 7);
   EXPECT_EQ(TagData(plugin).GetInt(kTagLineWidth), 4) << "tag data is handed out as a copy";
-  ASSERT_TRUE(SetTagData(plugin, data));
+  ASSERT_TRUE(Host().scene->tagSetData(plugin, data.Handle()));
   EXPECT_EQ(TagData(plugin).GetInt(kTagLineWidth), 7);
 }
 
@@ -259,7 +265,7 @@ TEST_F(HostSceneTest, ViewHasItsOwnCameraAndMayLinkASceneCamera) {
   EXPECT_DOUBLE_EQ(CameraLens(linked), 50.0);
   EXPECT_DOUBLE_EQ(CameraFilmWidth(linked), 24.0);
   EXPECT_DOUBLE_EQ(CameraZoom(linked), 0.5);
-  ExpectVector(ObjectGlobalMatrix(linked).off, 0, 0, -10);
+  ExpectVector(GlobalMatrixOf(linked).off, 0, 0, -10);
 }
 
 TEST_F(HostSceneTest, CopiesAndPolygonisedCopiesAreDeepAndSelfContained) {
@@ -291,7 +297,7 @@ TEST_F(HostSceneTest, CopiesAndPolygonisedCopiesAreDeepAndSelfContained) {
   group.local = Moved(1, 0, 0);
   SceneObject* copiedMesh = ObjectDown(GetFirstObject(copy));
   EXPECT_FLOAT_EQ(ObjectPoints(copiedMesh)[0].x, 0.0f);
-  ExpectVector(ObjectGlobalMatrix(copiedMesh).off, 0, 0, 0);
+  ExpectVector(GlobalMatrixOf(copiedMesh).off, 0, 0, 0);
   FreeDocument(copy);
   FreeDocument(polygons);
 }
@@ -310,7 +316,7 @@ TEST_F(HostSceneTest, SelectionsHoldDistinctNonNegativeIndicesAndAreFreed) {
     EXPECT_EQ(selection.Count(), 2);
 
     Selection copy(selection);
-    selection.Deselect(4);
+    selection.DeselectAll();
     EXPECT_FALSE(selection.IsSelected(4));
     EXPECT_TRUE(copy.IsSelected(4)) << "copies are independent";
     copy.DeselectAll();
@@ -325,8 +331,9 @@ TEST_F(HostSceneTest, NeighbourServiceFindsThePolygonsOfAnEdge) {
   // polygons, of which the first two are reported.
   const HostPolygon polygons[] = {
       {0, 1, 2, 3}, {1, 4, 2, 2}, {2, 1, 5, 5}, {3, 3, 0, 0} /* a == b: no edges */};
-  PolygonNeighbourService neighbours;
-  ASSERT_TRUE(neighbours.Init(6, polygons, 4));
+  const HostSceneApi& scene = *Host().scene;
+  HostNeighbours* neighbours = scene.nbrNew(6, polygons, 4);
+  ASSERT_NE(neighbours, nullptr);
   struct Case {
     int32_t a, b, first, second;
   };
@@ -337,19 +344,14 @@ TEST_F(HostSceneTest, NeighbourServiceFindsThePolygonsOfAnEdge) {
   for (const Case& c : cases) {
     int32_t first = 0;
     int32_t second = 0;
-    neighbours.EdgePolygons(c.a, c.b, first, second);
+    scene.nbrEdgePolygons(neighbours, c.a, c.b, &first, &second);
     EXPECT_EQ(first, c.first) << c.a << "-" << c.b;
     EXPECT_EQ(second, c.second) << c.a << "-" << c.b;
   }
+  scene.nbrFree(neighbours);
 
   const HostPolygon outside[] = {{0, 1, 9, 9}};
-  PolygonNeighbourService refused;
-  EXPECT_FALSE(refused.Init(6, outside, 1)) << "an index beyond the points";
-  int32_t first = 0;
-  int32_t second = 0;
-  refused.EdgePolygons(0, 1, first, second);
-  EXPECT_EQ(first, -1);
-  EXPECT_EQ(second, -1);
+  EXPECT_EQ(scene.nbrNew(6, outside, 1), nullptr) << "an index beyond the points";
 }
 
 }  // namespace

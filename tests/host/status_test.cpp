@@ -17,12 +17,12 @@ TEST_F(HostStatusTest, TracksTextBarSpinnerAndPointer) {
 
   StatusSetText("Vexmark frame 3");
   StatusSetBar(40);
-  SetMousePointer(3);
+  SetMousePointer(kPointerBusy);
   host::StatusState s = host::GetStatus();
   EXPECT_EQ(s.text, "Vexmark frame 3");
   EXPECT_EQ(s.percent, 40);
   EXPECT_FALSE(s.spinning);
-  EXPECT_EQ(s.pointer, 3);
+  EXPECT_EQ(s.pointer, kPointerBusy);
 
   StatusSetSpin();
   EXPECT_TRUE(host::GetStatus().spinning);
@@ -34,7 +34,7 @@ TEST_F(HostStatusTest, TracksTextBarSpinnerAndPointer) {
   s = host::GetStatus();
   EXPECT_EQ(s.text, "");
   EXPECT_EQ(s.percent, -1);
-  EXPECT_EQ(s.pointer, 3) << "clearing the status bar leaves the pointer";
+  EXPECT_EQ(s.pointer, kPointerBusy) << "clearing the status bar leaves the pointer";
   EXPECT_EQ(seen.size(), 6u) << "the listener hears every change";
   EXPECT_EQ(seen[1].percent, 40);
 }

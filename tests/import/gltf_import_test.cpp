@@ -79,16 +79,16 @@ class GltfImportTest : public HostTest, public testing::WithParamInterface<const
 TEST_P(GltfImportTest, NodesBecomeObjectsInTheSameHierarchy) {
   SceneObject* rig = GetFirstObject(doc_.get());
   ASSERT_NE(rig, nullptr);
-  EXPECT_EQ(ObjectName(rig), "Rig");
+  EXPECT_EQ(ObjectNameOf(rig), "Rig");
   EXPECT_EQ(ObjectType(rig), kObjectNull);
   SceneObject* panel = ObjectDown(rig);
   ASSERT_NE(panel, nullptr);
-  EXPECT_EQ(ObjectName(panel), "Panel");
+  EXPECT_EQ(ObjectNameOf(panel), "Panel");
   EXPECT_EQ(ObjectType(panel), kObjectPolygon);
   EXPECT_EQ(ObjectNext(panel), nullptr);
   SceneObject* shot = ObjectNext(rig);
   ASSERT_NE(shot, nullptr);
-  EXPECT_EQ(ObjectName(shot), "Shot");
+  EXPECT_EQ(ObjectNameOf(shot), "Shot");
   EXPECT_EQ(ObjectType(shot), kObjectCamera);
   EXPECT_EQ(ObjectNext(shot), nullptr);
 
@@ -105,7 +105,7 @@ TEST_P(GltfImportTest, TheMostUsedMaterialIsTheBaseAndTheOtherOneIsRestricted) {
   SceneObject* panel = ObjectDown(GetFirstObject(doc_.get()));
   ASSERT_EQ(ObjectTagCount(panel), 3);
   EXPECT_EQ(TagType(ObjectTag(panel, 0)), kTagTexture);
-  EXPECT_EQ(MaterialName(TagMaterial(ObjectTag(panel, 0))), "Red");
+  EXPECT_EQ(MaterialNameOf(TagMaterial(ObjectTag(panel, 0))), "Red");
   EXPECT_EQ(TagData(ObjectTag(panel, 0)).GetString(kTextureRestriction), "");
   EXPECT_EQ(TagType(ObjectTag(panel, 1)), kTagPolygonSelection);
   EXPECT_EQ(TagName(ObjectTag(panel, 1)), "Green");
@@ -124,7 +124,7 @@ TEST_P(GltfImportTest, TheMostUsedMaterialIsTheBaseAndTheOtherOneIsRestricted) {
 TEST_P(GltfImportTest, TheCameraKeepsItsFieldOfViewAndFacesThePanel) {
   SceneObject* shot = ViewLinkedCamera(doc_.get());
   ASSERT_NE(shot, nullptr);
-  EXPECT_EQ(ObjectName(shot), "Shot");
+  EXPECT_EQ(ObjectNameOf(shot), "Shot");
   EXPECT_EQ(CameraProjection(shot), kProjectionPerspective);
   EXPECT_DOUBLE_EQ(CameraFilmWidth(shot), 36.0);
   const double fieldOfView = 2 * std::atan(CameraFilmWidth(shot) / 2 / CameraLens(shot));
@@ -132,7 +132,7 @@ TEST_P(GltfImportTest, TheCameraKeepsItsFieldOfViewAndFacesThePanel) {
 
   // The file's camera at z = +10 looking down -z is, in the host's
   // left-handed world, at z = -10 looking along +z.
-  const Matrix m = ObjectGlobalMatrix(shot);
+  const HostMatrix m = GlobalMatrixOf(shot);
   EXPECT_FLOAT_EQ(m.off.z, -10.0f);
   EXPECT_FLOAT_EQ(m.v3.z, 1.0f);
   EXPECT_FLOAT_EQ(m.v1.x, 1.0f);
@@ -140,7 +140,7 @@ TEST_P(GltfImportTest, TheCameraKeepsItsFieldOfViewAndFacesThePanel) {
 
   // Every polygon faces the camera, as it does in the file.
   SceneObject* panel = ObjectDown(GetFirstObject(doc_.get()));
-  const Matrix g = ObjectGlobalMatrix(panel);
+  const HostMatrix g = GlobalMatrixOf(panel);
   const auto world = [&](int32_t i) {
     const HostVector p = ObjectPoints(panel)[i];
     return host::Vec3{g.off.x + g.v1.x * p.x + g.v2.x * p.y + g.v3.x * p.z,
@@ -177,7 +177,7 @@ TEST_P(GltfImportTest, AnimationSetsTheFrameRangeAndMovesObjectsAtAChosenTime) {
   for (const Case& c : cases) {
     SetDocumentTime(doc_.get(), c.time);
     AnimateDocument(doc_.get(), nullptr, 1, 1);
-    const Matrix panel = ObjectGlobalMatrix(ObjectDown(GetFirstObject(doc_.get())));
+    const HostMatrix panel = GlobalMatrixOf(ObjectDown(GetFirstObject(doc_.get())));
     EXPECT_NEAR(panel.off.x, c.x, 1e-5) << c.time.Seconds();
     EXPECT_NEAR(panel.off.y, c.y, 1e-5) << c.time.Seconds();
     EXPECT_NEAR(panel.off.z, c.z, 1e-5) << c.time.Seconds();

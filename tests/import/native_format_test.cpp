@@ -150,7 +150,7 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   EXPECT_EQ(settings.lines.lineRGBA[2], 255);
 
   SceneObject* mesh = ObjectDown(GetFirstObject(doc.get()));
-  ASSERT_EQ(ObjectName(mesh), "Mesh");
+  ASSERT_EQ(ObjectNameOf(mesh), "Mesh");
   LineStyle line;
   ASSERT_TRUE(readExportTags(line, mesh));
   EXPECT_EQ(line.lineWidth, 3);

@@ -49,13 +49,13 @@ class ObjImportTest : public HostTest {
 
   SceneObject* Find(const char* name) {
     for (SceneObject* o = GetFirstObject(doc_.get()); o != nullptr; o = ObjectNext(o)) {
-      if (ObjectName(o) == name) return o;
+      if (ObjectNameOf(o) == name) return o;
     }
     return nullptr;
   }
 
   static Vec3 World(const SceneObject* object, int32_t point) {
-    const Matrix g = ObjectGlobalMatrix(object);
+    const HostMatrix g = GlobalMatrixOf(object);
     const HostVector p = ObjectPoints(object)[point];
     return {g.off.x + g.v1.x * p.x + g.v2.x * p.y + g.v3.x * p.z,
             g.off.y + g.v1.y * p.x + g.v2.y * p.y + g.v3.y * p.z,
@@ -93,7 +93,7 @@ TEST_F(ObjImportTest, MaterialsOfTheMtlColourThePolygons) {
   SceneObject* cube = Find("Cube");
   ASSERT_NE(cube, nullptr);
   ASSERT_EQ(ObjectTagCount(cube), 3);
-  EXPECT_EQ(MaterialName(TagMaterial(ObjectTag(cube, 0))), "Red");
+  EXPECT_EQ(MaterialNameOf(TagMaterial(ObjectTag(cube, 0))), "Red");
   EXPECT_EQ(TagName(ObjectTag(cube, 1)), "Blue");
 
   ObjectMaterials materials(cube);
@@ -135,7 +135,7 @@ TEST_F(ObjImportTest, ASceneWithoutCameraGetsOneThatFramesIt) {
   EXPECT_EQ(CameraProjection(camera), kProjectionPerspective);
 
   // Every point lies in front of the camera and inside a 320 x 240 picture.
-  const Matrix m = ObjectGlobalMatrix(camera);
+  const HostMatrix m = GlobalMatrixOf(camera);
   const Vec3 eye{m.off.x, m.off.y, m.off.z};
   const Vec3 axes[3] = {
       {m.v1.x, m.v1.y, m.v1.z}, {m.v2.x, m.v2.y, m.v2.z}, {m.v3.x, m.v3.y, m.v3.z}};

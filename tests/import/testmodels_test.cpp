@@ -55,7 +55,7 @@ TEST_P(TestModelsTest, LoadsWithPolygonsAndACamera) {
   EXPECT_TRUE(finite);
   SceneObject* camera = ViewLinkedCamera(doc.get());
   ASSERT_NE(camera, nullptr);
-  EXPECT_EQ(ObjectName(camera), model.camera != nullptr ? model.camera : "Camera");
+  EXPECT_EQ(ObjectNameOf(camera), model.camera != nullptr ? model.camera : "Camera");
   EXPECT_GT(CameraLens(camera), 0);
 }
 

@@ -357,7 +357,7 @@ TEST_P(TextureColourTest, EveryMaterialGetsTheImagesMeanTimesItsFactor) {
     const SceneMaterial* material = TagMaterial(ObjectTag(object, i));
     if (material == nullptr) continue;
     ++materials;
-    SCOPED_TRACE(MaterialName(material).Text());
+    SCOPED_TRACE(MaterialNameOf(material).Text());
     ASSERT_TRUE(MaterialChannelEnabled(material, kChannelColor));
     const Vector colour = MaterialChannelData(material, kChannelColor).GetVector(kChannelColorKey);
     EXPECT_NEAR(colour.x, c.colour[0], c.tolerance);

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "eps_test_support.h"
+#include "host/api/vexmark_ids.h"
+#include "sdk/host_table.h"
 
 namespace {
 

@@ -30,7 +30,7 @@ std::function<void(int32_t, ExportJob&)> gOnFrame;
 void RecordFrame(BaseDocument* doc, int32_t frame, const ExportSettings&, ExportJob& job) {
   {
     std::lock_guard<std::mutex> lock(gMutex);
-    gFrames.push_back({frame, GetDocumentTime(doc)});
+    gFrames.push_back({frame, DocumentTime(doc)});
   }
   if (gOnFrame) gOnFrame(frame, job);
 }

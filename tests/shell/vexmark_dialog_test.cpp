@@ -165,8 +165,8 @@ TEST_F(VexmarkDialogTest, OverwriteQuestionNamesTheFileAndNoStartsNothing) {
   std::string asked;
   host::SetMessageBoxAnswer([&](const std::string& text, int32_t code) {
     asked = text;
-    EXPECT_EQ(code, 0x24);
-    return 7;
+    EXPECT_EQ(code, kMessageBoxYesNo);
+    return kMessageAnswerNo;
   });
   ASSERT_TRUE(host::UserSetText(window_, kGadgetFileName, existing));
   ASSERT_TRUE(host::UserClick(window_, kGadgetExport));

@@ -1,31 +1,46 @@
 // Module-side dialogs over the host's user-interface table.
-#include "sdk/ge_dialog.h"
+#include "sdk/dialogs.h"
 
 #include <cmath>
+
+#include "sdk/host_table.h"
+#include "sdk/resources.h"
 
 namespace {
 
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
-const HostUiApi& Ui() { return *Host().ui; }
+const HostUiApi& Ui() {
+  return *Host().ui;
+}
 
-GeDialog* Self(void* user) { return static_cast<GeDialog*>(user); }
+GeDialog* Self(void* user) {
+  return static_cast<GeDialog*>(user);
+}
 
 BaseContainer MessageOf(const HostContainer* message, int32_t id) {
   if (message == nullptr) return BaseContainer(id);
-  return BaseContainer::Adopt(Host().bcCopy(message));
+  return BaseContainer::CopyOf(message);
 }
 
-int32_t OnCreateLayout(void* user) { return Self(user)->CreateLayout() ? 1 : 0; }
-int32_t OnInitValues(void* user) { return Self(user)->InitValues() ? 1 : 0; }
+int32_t OnCreateLayout(void* user) {
+  return Self(user)->CreateLayout() ? 1 : 0;
+}
+int32_t OnInitValues(void* user) {
+  return Self(user)->InitValues() ? 1 : 0;
+}
 int32_t OnCoreMessage(void* user, int32_t id, const HostContainer* message) {
   return Self(user)->CoreMessage(id, MessageOf(message, id)) ? 1 : 0;
 }
 int32_t OnCommand(void* user, int32_t id, const HostContainer* message) {
   return Self(user)->Command(id, MessageOf(message, id)) ? 1 : 0;
 }
-int32_t OnAskClose(void* user) { return Self(user)->AskClose() ? 1 : 0; }
-void OnTimer(void* user, const HostContainer* message) { Self(user)->Timer(MessageOf(message, 0)); }
+int32_t OnAskClose(void* user) {
+  return Self(user)->AskClose() ? 1 : 0;
+}
+void OnTimer(void* user, const HostContainer* message) {
+  Self(user)->Timer(MessageOf(message, 0));
+}
 int32_t OnMessage(void* user, int32_t id, const HostContainer* message) {
   return Self(user)->Message(MessageOf(message, id)) ? 1 : 0;
 }
@@ -42,10 +57,16 @@ GeDialog::~GeDialog() {
   if (handle_ != nullptr) Ui().dlgFree(handle_);
 }
 
-bool GeDialog::CoreMessage(int32_t, const BaseContainer&) { return true; }
-bool GeDialog::Command(int32_t, const BaseContainer&) { return true; }
+bool GeDialog::CoreMessage(int32_t, const BaseContainer&) {
+  return true;
+}
+bool GeDialog::Command(int32_t, const BaseContainer&) {
+  return true;
+}
 void GeDialog::Timer(const BaseContainer&) {}
-bool GeDialog::Message(const BaseContainer&) { return false; }
+bool GeDialog::Message(const BaseContainer&) {
+  return false;
+}
 
 bool GeDialog::LoadDialogResource(int32_t layoutId) {
   return handle_ != nullptr && Ui().dlgLoadLayout(handle_, ModuleResources(), layoutId) != 0;
@@ -55,13 +76,17 @@ bool GeDialog::Open(bool modal, int32_t id, int32_t x, int32_t y) {
   return handle_ != nullptr && Ui().dlgOpen(handle_, modal ? 1 : 0, id, x, y) != 0;
 }
 
-bool GeDialog::Close() { return handle_ != nullptr && Ui().dlgClose(handle_) != 0; }
+bool GeDialog::Close() {
+  return handle_ != nullptr && Ui().dlgClose(handle_) != 0;
+}
 
 bool GeDialog::RestoreLayout(int32_t id, void* layoutData) {
   return handle_ != nullptr && Ui().dlgRestore(handle_, id, layoutData) != 0;
 }
 
-bool GeDialog::IsOpen() const { return handle_ != nullptr && Ui().dlgIsOpen(handle_) != 0; }
+bool GeDialog::IsOpen() const {
+  return handle_ != nullptr && Ui().dlgIsOpen(handle_) != 0;
+}
 
 bool GeDialog::SetInt(int32_t gadget, int32_t value, int32_t min, int32_t max, int32_t step) {
   return handle_ != nullptr && Ui().dlgSetInt(handle_, gadget, value, min, max, step) != 0;
@@ -147,41 +172,4 @@ bool GeDialog::LayoutChanged(int32_t group) {
 
 bool GeDialog::SendMessage(int32_t gadget, int32_t messageId) {
   return handle_ != nullptr && Ui().dlgSendMessage(handle_, gadget, messageId) != 0;
-}
-
-// ---------------------------------------------------------------- registration, bitmaps, questions
-
-BaseBitmap* AllocBitmap() { return Ui().bmpNew(); }
-
-void FreeBitmap(BaseBitmap* bitmap) {
-  if (bitmap != nullptr) Ui().bmpFree(bitmap);
-}
-
-bool LoadBitmap(BaseBitmap* bitmap, const String& path) {
-  return bitmap != nullptr && Ui().bmpLoad(bitmap, path.Handle()) != 0;
-}
-
-namespace {
-constexpr int32_t kModuleInterfaceVersion = 7300;
-}
-
-bool RegisterCommandPlugin(int32_t id, const String& name, const HostCommandRecord& record) {
-  return Ui().registerPlugin(kModuleInterfaceVersion, kRegisterCommand, id, name.Handle(), &record,
-                             sizeof record) != 0;
-}
-
-bool RegisterTagPlugin(int32_t id, const String& name, const HostTagRecord& record) {
-  return Ui().registerPlugin(kModuleInterfaceVersion, kRegisterTag, id, name.Handle(), &record,
-                             sizeof record) != 0;
-}
-
-int32_t MessageDialog(const String& text, int32_t code) {
-  return Host().messageBox(text.Text(), code);
-}
-
-bool SaveFileSelector(const char* title, const String& preset, String& chosen) {
-  HostString* answer = Host().fnSaveSelector(title, preset.Handle());
-  if (answer == nullptr) return false;
-  chosen = String::Adopt(answer);
-  return true;
 }

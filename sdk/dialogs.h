@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-#include "sdk/host_sdk.h"
 #include "host/api/host_ui_api.h"
+#include "sdk/container.h"
+#include "sdk/strings.h"
 
 class GeDialog {
  public:
@@ -26,7 +27,8 @@ class GeDialog {
 
   // Loads a dialog layout from the module's resources.
   bool LoadDialogResource(int32_t layoutId);
-  bool Open(bool modal, int32_t id, int32_t x = -1, int32_t y = -1);
+  bool Open(bool modal, int32_t id, int32_t x = kDialogDefaultPlace,
+            int32_t y = kDialogDefaultPlace);
   bool Close();
   bool RestoreLayout(int32_t id, void* layoutData);
   bool IsOpen() const;
@@ -63,24 +65,7 @@ class GeDialog {
 // true when the user confirmed (button 1), false when cancelled (button 2).
 class GeModalDialog : public GeDialog {
  public:
-  bool Open(int32_t x = -1, int32_t y = -1) { return GeDialog::Open(true, 0, x, y); }
+  bool Open(int32_t x = kDialogDefaultPlace, int32_t y = kDialogDefaultPlace) {
+    return GeDialog::Open(true, 0, x, y);
+  }
 };
-
-// ---------------------------------------------------------------- registration, bitmaps, questions
-
-using BaseBitmap = HostBitmap;
-BaseBitmap* AllocBitmap();
-void FreeBitmap(BaseBitmap* bitmap);
-bool LoadBitmap(BaseBitmap* bitmap, const String& path);
-
-// Registers a command (kind 7) or a tag (kind 10) under `id`.
-bool RegisterCommandPlugin(int32_t id, const String& name, const HostCommandRecord& record);
-bool RegisterTagPlugin(int32_t id, const String& name, const HostTagRecord& record);
-
-// A modal message box; code 0x24 asks yes/no and returns 6 (yes) or 7 (no).
-int32_t MessageDialog(const String& text, int32_t code);
-constexpr int32_t kAskYesNo = 0x24;
-constexpr int32_t kAnswerNo = 7;
-
-// The save-file selector: true with the chosen name, false when cancelled.
-bool SaveFileSelector(const char* title, const String& preset, String& chosen);
