@@ -7,8 +7,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-Vector ToVector(double x, double y, double z) {
-  return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+HostVector ToVector(double x, double y, double z) {
+  return HostVector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
 }
 
 // Two triangles per quad of a rows x columns grid that wraps in both

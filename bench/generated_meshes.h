@@ -8,7 +8,7 @@
 #include "sdk/container.h"
 
 struct GeneratedMesh {
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> polygons;  // triangles: c == d
 
   int32_t TriangleCount() const { return static_cast<int32_t>(polygons.size()); }

@@ -10,8 +10,8 @@
 namespace {
 
 struct WhiteColours final : PolygonColours {
-  bool ColourOf(int32_t, float rgb[3]) const override {
-    rgb[0] = rgb[1] = rgb[2] = 1.0f;
+  bool ColourOf(int32_t, Colour& colour) const override {
+    colour = Colour{1.0f, 1.0f, 1.0f};
     return true;
   }
 };

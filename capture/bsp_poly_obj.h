@@ -10,12 +10,13 @@
 
 #include <cstdint>
 
-#include "polygons/bsp_polygon.h"
 #include "capture/edge_neighbours.h"
+#include "core/colour.h"
+#include "core/export_settings.h"
 #include "core/geometry.h"
 #include "core/stack.h"
-#include "sdk/container.h"
-#include "core/export_settings.h"
+#include "polygons/bsp_polygon.h"
+#include "sdk/scene.h"
 
 // Source name of the object's "NO MEMORY" reports.
 inline constexpr char kPolyObjSource[] = "BSPPolyObj";
@@ -25,7 +26,7 @@ class PolygonColours {
  public:
   // Red, green and blue of host polygon `polygon` in 0..1; false when no
   // material applies (the polygon is then grey).
-  virtual bool ColourOf(int32_t polygon, float rgb[3]) const = 0;
+  virtual bool ColourOf(int32_t polygon, Colour& colour) const = 0;
 
  protected:
   ~PolygonColours() = default;
@@ -34,7 +35,7 @@ class PolygonColours {
 // What capture reads of one host polygon object. Every pointer stays valid
 // while the object is rendered.
 struct MeshInput {
-  const Vector* points = nullptr;  // in object space
+  const HostVector* points = nullptr;  // in object space, as the host gives them
   int32_t pointCount = 0;
   const PolygonCorners* polygons = nullptr;
   int32_t polygonCount = 0;

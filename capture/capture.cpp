@@ -52,11 +52,13 @@ uint8_t ColourByte(float channel) {
 }
 
 void PolygonColour(const MeshInput& mesh, int32_t polygon, uint8_t colour[4]) {
-  float rgb[3] = {kGreyChannel, kGreyChannel, kGreyChannel};
-  if (mesh.colours != nullptr && !mesh.colours->ColourOf(polygon, rgb)) {
-    rgb[0] = rgb[1] = rgb[2] = kGreyChannel;
+  Colour fill{kGreyChannel, kGreyChannel, kGreyChannel};
+  if (mesh.colours != nullptr && !mesh.colours->ColourOf(polygon, fill)) {
+    fill = Colour{kGreyChannel, kGreyChannel, kGreyChannel};
   }
-  for (int32_t i = 0; i < 3; ++i) colour[i] = ColourByte(rgb[i]);
+  colour[0] = ColourByte(fill.r);
+  colour[1] = ColourByte(fill.g);
+  colour[2] = ColourByte(fill.b);
   colour[3] = 255;
 }
 
@@ -147,7 +149,7 @@ bool CaptureWorldPoints(BSPPolyObj& object) {
     return false;
   }
   for (int32_t i = 0; i < mesh.pointCount; ++i) {
-    const Vector& p = mesh.points[i];
+    const HostVector& p = mesh.points[i];
     const Point world = Transform(mesh.matrix, Point{p.x, p.y, p.z, 1.0});
     object.points[i] = world;
     const double coordinates[3] = {world.x, world.y, world.z};

@@ -2,13 +2,10 @@
 
 #include "sdk/scene.h"
 
-bool MaterialColours::ColourOf(int32_t polygon, float rgb[3]) const {
+bool MaterialColours::ColourOf(int32_t polygon, Colour& colour) const {
   const MaterialRecord* material = materialForPolygon(materials_, polygon);
   if (material == nullptr) return false;
-  const Vector colour = combinedColor(*material);
-  rgb[0] = colour.x;
-  rgb[1] = colour.y;
-  rgb[2] = colour.z;
+  colour = combinedColor(*material);
   return true;
 }
 
@@ -35,8 +32,7 @@ bool HostMeshSource::Load(const SceneObject* object, MeshInput& input) {
   const HostVector* hostPoints = ObjectPoints(object);
   const HostPolygon* hostPolygons = ObjectPolygons(object);
   if (points.SetCount(pointCount) != 0 || polygons.SetCount(polygonCount) != 0) return false;
-  for (int32_t i = 0; i < pointCount; ++i)
-    points[i] = Vector{hostPoints[i].x, hostPoints[i].y, hostPoints[i].z};
+  for (int32_t i = 0; i < pointCount; ++i) points[i] = hostPoints[i];
   input.matrix = GlobalWorldMatrix(object);
   // A mirroring matrix (negative determinant: a node scaled by -1 on one
   // axis, or on all three) turns every polygon inside out; its corners are

@@ -17,14 +17,14 @@
 class MaterialColours final : public PolygonColours {
  public:
   explicit MaterialColours(const ObjectMaterials& materials) : materials_(materials) {}
-  bool ColourOf(int32_t polygon, float rgb[3]) const override;
+  bool ColourOf(int32_t polygon, Colour& colour) const override;
 
  private:
   const ObjectMaterials& materials_;
 };
 
 struct HostMeshSource {
-  Stack<Vector> points;
+  Stack<HostVector> points;
   Stack<PolygonCorners> polygons;
   EdgeNeighbourTable neighbours;
   ObjectMaterials materials;

@@ -28,18 +28,18 @@ uint8_t ColourByte(float c) {
 }
 
 // Colour x brightness of a channel; false when the host cannot give it.
-bool ReadChannel(const SceneMaterial* material, int32_t channel, Vector& out) {
+bool ReadChannel(const SceneMaterial* material, int32_t channel, Colour& out) {
   const BaseContainer data = MaterialChannelData(material, channel);
   if (!data.Valid()) return false;
-  const Vector colour = data.GetVector(kChannelColorKey);
+  const Colour colour = FromHostColour(data.GetVector(kChannelColorKey));
   const float brightness = static_cast<float>(data.GetReal(kChannelBrightnessKey, 1.0));
-  out = Vector{colour.x * brightness, colour.y * brightness, colour.z * brightness};
+  out = Colour{colour.r * brightness, colour.g * brightness, colour.b * brightness};
   return true;
 }
 
 void ReadStandardMaterial(const SceneMaterial* material, MaterialRecord& record) {
   if (MaterialChannelEnabled(material, kChannelColor)) {
-    ReadChannel(material, kChannelColor, record.color);
+    ReadChannel(material, kChannelColor, record.colour);
   }
   if (MaterialChannelEnabled(material, kChannelLuminance) &&
       ReadChannel(material, kChannelLuminance, record.luminance)) {
@@ -54,7 +54,7 @@ void ReadStandardMaterial(const SceneMaterial* material, MaterialRecord& record)
         static_cast<float>(own.GetReal(kChannel8ParamBKey, record.channel8ParamB));
   }
   if (MaterialChannelEnabled(material, kChannel9) &&
-      ReadChannel(material, kChannel9, record.channel9Color)) {
+      ReadChannel(material, kChannel9, record.channel9Colour)) {
     record.hasChannel9 = true;
   }
 }
@@ -177,18 +177,18 @@ const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t 
   return nullptr;
 }
 
-Vector combinedColor(const MaterialRecord& material) {
-  return Vector{Clamped(material.color.x + material.luminance.x),
-                Clamped(material.color.y + material.luminance.y),
-                Clamped(material.color.z + material.luminance.z)};
+Colour combinedColor(const MaterialRecord& material) {
+  return Colour{Clamped(material.colour.r + material.luminance.r),
+                Clamped(material.colour.g + material.luminance.g),
+                Clamped(material.colour.b + material.luminance.b)};
 }
 
 void PolygonFillColour(const ObjectMaterials& record, int32_t polygon, uint8_t rgba[4]) {
   const MaterialRecord* material = materialForPolygon(record, polygon);
-  const Vector c = material != nullptr ? combinedColor(*material)
-                                       : Vector{kDefaultGrey, kDefaultGrey, kDefaultGrey};
-  rgba[0] = ColourByte(c.x);
-  rgba[1] = ColourByte(c.y);
-  rgba[2] = ColourByte(c.z);
+  const Colour c = material != nullptr ? combinedColor(*material)
+                                       : Colour{kDefaultGrey, kDefaultGrey, kDefaultGrey};
+  rgba[0] = ColourByte(c.r);
+  rgba[1] = ColourByte(c.g);
+  rgba[2] = ColourByte(c.b);
   rgba[3] = 255;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "core/colour.h"
 #include "core/stack.h"
 #include "sdk/scene.h"
 #include "sdk/selections.h"
@@ -18,14 +19,14 @@
 
 // One material assignment, built from a standard material's channels.
 struct MaterialRecord {
-  Vector color{0.5f, 0.5f, 0.5f};  // channel 0: colour x brightness
-  Vector luminance{0, 0, 0};       // channel 1: colour x brightness
+  Colour colour{0.5f, 0.5f, 0.5f};  // channel 0: colour x brightness
+  Colour luminance;                 // channel 1: colour x brightness
   bool hasLuminance = false;
   bool hasChannel8 = false;
   float channel8ParamA = 0.5f;  // material setting 1016
   float channel8ParamB = 0.5f;  // material setting 1017
   bool hasChannel9 = false;
-  Vector channel9Color{0, 0, 0};
+  Colour channel9Colour;
   float angleCosine;  // cosine of 70 degrees
   int32_t reserved[3] = {0, 0, 0};
   Selection selection;      // the polygons a restricted material applies to
@@ -62,7 +63,7 @@ SceneTag* findSelectionTag(const ObjectMaterials& record, const String& name);
 const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t polygon);
 
 // color + luminance, each component held to 0..1.
-Vector combinedColor(const MaterialRecord& material);
+Colour combinedColor(const MaterialRecord& material);
 
 // The polygon's fill colour: its material's combined colour (grey 0.5 when
 // no material applies), each component as trunc(255 x c), alpha 255.

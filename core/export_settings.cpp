@@ -14,12 +14,12 @@ uint8_t ColourByte(float component) {
 }  // namespace
 
 void DeriveLineColour(LineStyle& s) {
-  s.lineColorScaled.x = s.lineColor.x * s.lineBrightness;
-  s.lineColorScaled.y = s.lineColor.y * s.lineBrightness;
-  s.lineColorScaled.z = s.lineColor.z * s.lineBrightness;
-  s.lineRGBA[0] = ColourByte(s.lineColorScaled.x);
-  s.lineRGBA[1] = ColourByte(s.lineColorScaled.y);
-  s.lineRGBA[2] = ColourByte(s.lineColorScaled.z);
+  s.lineColorScaled.r = s.lineColor.r * s.lineBrightness;
+  s.lineColorScaled.g = s.lineColor.g * s.lineBrightness;
+  s.lineColorScaled.b = s.lineColor.b * s.lineBrightness;
+  s.lineRGBA[0] = ColourByte(s.lineColorScaled.r);
+  s.lineRGBA[1] = ColourByte(s.lineColorScaled.g);
+  s.lineRGBA[2] = ColourByte(s.lineColorScaled.b);
   s.lineRGBA[3] = 255;
 }
 

@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
+#include "core/colour.h"
 #include "host/api/vexmark_ids.h"
-#include "sdk/container.h"
 #include "sdk/strings.h"
 
 // Drawing styles and back-face modes: host/api/vexmark_ids.h.
@@ -28,9 +28,9 @@ struct LineStyle {
   float creaseAngle = kDefaultCreaseAngle;  // radians
   int32_t lineWidth = 0;                    // whole points, 0 to 20
   bool skipCoplanarEdges = false;           // edges between nearly coplanar faces are not drawn
-  Vector lineColor{0, 0, 0};
+  Colour lineColor;
   float lineBrightness = 1.0f;
-  Vector lineColorScaled{0, 0, 0};       // lineColor x lineBrightness
+  Colour lineColorScaled;                // lineColor x lineBrightness
   uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
 };
 

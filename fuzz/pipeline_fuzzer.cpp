@@ -31,16 +31,14 @@ class Bytes {
 };
 
 struct Mesh final : PolygonColours {
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> polygons;
   std::vector<uint8_t> shades;
   EdgeNeighbourTable neighbours;
 
-  bool ColourOf(int32_t polygon, float rgb[3]) const override {
+  bool ColourOf(int32_t polygon, Colour& colour) const override {
     const float shade = shades[static_cast<size_t>(polygon)] / 255.0f;
-    rgb[0] = shade;
-    rgb[1] = 1.0f - shade;
-    rgb[2] = 0.5f;
+    colour = Colour{shade, 1.0f - shade, 0.5f};
     return true;
   }
 };
@@ -72,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (Mesh& mesh : meshes) {
     const int32_t points = 3 + in.Small(12);
     for (int32_t i = 0; i < points; ++i)
-      mesh.points.push_back(Vector{in.Coordinate(), in.Coordinate(), 10.0f + in.Coordinate()});
+      mesh.points.push_back(HostVector{in.Coordinate(), in.Coordinate(), 10.0f + in.Coordinate()});
     const int32_t polygons = 1 + in.Small(12);
     for (int32_t i = 0; i < polygons; ++i) {
       // Mostly valid indices; now and then one out of range.

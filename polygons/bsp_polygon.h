@@ -59,7 +59,6 @@ struct BspPolygon {
   BspPolygon& operator=(BspPolygon&& other) noexcept;
   ~BspPolygon() = default;
 
-  int32_t EdgeCount() const { return edges.Count(); }
   // 3 for a triangle (host corners c == d), else 4.
   int32_t CornerCount() const {
     return ::CornerCount(PolygonCorners{corners[0], corners[1], corners[2], corners[3]});

@@ -83,13 +83,11 @@ double BaseContainer::GetReal(int32_t key, double preset) const {
 void BaseContainer::SetReal(int32_t key, double value) {
   if (handle_) Host().bcSetReal(handle_, key, value);
 }
-Vector BaseContainer::GetVector(int32_t key, Vector preset) const {
-  if (!handle_) return preset;
-  const HostVector v = Host().bcGetVector(handle_, key, HostVector{preset.x, preset.y, preset.z});
-  return Vector{v.x, v.y, v.z};
+HostVector BaseContainer::GetVector(int32_t key, HostVector preset) const {
+  return handle_ ? Host().bcGetVector(handle_, key, preset) : preset;
 }
-void BaseContainer::SetVector(int32_t key, const Vector& value) {
-  if (handle_) Host().bcSetVector(handle_, key, HostVector{value.x, value.y, value.z});
+void BaseContainer::SetVector(int32_t key, const HostVector& value) {
+  if (handle_) Host().bcSetVector(handle_, key, value);
 }
 String BaseContainer::GetString(int32_t key, const String& preset) const {
   if (!handle_) return preset;

@@ -8,10 +8,6 @@
 #include "sdk/exact_time.h"
 #include "sdk/strings.h"
 
-struct Vector {
-  float x = 0, y = 0, z = 0;
-};
-
 // Typed values under integer keys, with value semantics. Getters return the
 // preset when the key is missing or holds another type.
 class BaseContainer {
@@ -43,8 +39,8 @@ class BaseContainer {
   void SetBool(int32_t key, bool value);
   double GetReal(int32_t key, double preset = 0.0) const;
   void SetReal(int32_t key, double value);
-  Vector GetVector(int32_t key, Vector preset = Vector()) const;
-  void SetVector(int32_t key, const Vector& value);
+  HostVector GetVector(int32_t key, HostVector preset = HostVector{0, 0, 0}) const;
+  void SetVector(int32_t key, const HostVector& value);
   String GetString(int32_t key, const String& preset = String()) const;
   void SetString(int32_t key, const String& value);
   String GetFilename(int32_t key, const String& preset = String()) const;

@@ -136,17 +136,16 @@ bool GeDialog::GetString(int32_t gadget, String& value) const {
   return true;
 }
 
-bool GeDialog::SetColorField(int32_t gadget, const Vector& colour, double brightness,
+bool GeDialog::SetColorField(int32_t gadget, const HostVector& colour, double brightness,
                              double maxBrightness) {
   return handle_ != nullptr &&
-         Ui().dlgSetColor(handle_, gadget, HostVector{colour.x, colour.y, colour.z}, brightness,
-                          maxBrightness) != 0;
+         Ui().dlgSetColor(handle_, gadget, colour, brightness, maxBrightness) != 0;
 }
 
-bool GeDialog::GetColorField(int32_t gadget, Vector& colour, double& brightness) const {
+bool GeDialog::GetColorField(int32_t gadget, HostVector& colour, double& brightness) const {
   HostVector raw{};
   if (handle_ == nullptr || !Ui().dlgGetColor(handle_, gadget, &raw, &brightness)) return false;
-  colour = Vector{raw.x, raw.y, raw.z};
+  colour = raw;
   return true;
 }
 

@@ -29,7 +29,7 @@ bool TagDialog::Command(int32_t, const BaseContainer&) {
   int32_t width = 0;
   if (GetInt(kTagGadgetLineWidth, width)) settings_.SetInt(kTagLineWidth, width);
   if (GetBool(kTagGadgetFlatEdges, check)) settings_.SetBool(kTagFlatEdges, check);
-  Vector colour;
+  HostVector colour{0, 0, 0};
   double brightness = 0.0;
   if (GetColorField(kTagGadgetLineColor, colour, brightness)) {
     settings_.SetVector(kTagLineColor, colour);
@@ -45,7 +45,7 @@ BaseContainer DefaultTagSettings() {
   settings.SetReal(kTagCreaseAngle, kDefaultCreaseAngle);
   settings.SetInt(kTagLineWidth, 0);
   settings.SetBool(kTagFlatEdges, false);
-  settings.SetVector(kTagLineColor, Vector{0, 0, 0});
+  settings.SetVector(kTagLineColor, HostVector{0, 0, 0});
   settings.SetReal(kTagLineBrightness, 1.0);
   return settings;
 }

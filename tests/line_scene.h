@@ -20,14 +20,14 @@
 using Rgb = std::array<float, 3>;
 
 struct ColouredMesh : PolygonColours {
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> polygons;
   std::vector<Rgb> colours;  // one per polygon
   EdgeNeighbourTable neighbours;
   BSPPolyObj* object = nullptr;
 
-  bool ColourOf(int32_t polygon, float rgb[3]) const override {
-    for (int k = 0; k < 3; ++k) rgb[k] = colours[polygon][k];
+  bool ColourOf(int32_t polygon, Colour& colour) const override {
+    colour = Colour{colours[polygon][0], colours[polygon][1], colours[polygon][2]};
     return true;
   }
 };
@@ -43,7 +43,7 @@ class LineScene {
     settings.height = 100;
   }
 
-  ColouredMesh& Add(std::vector<Vector> points, std::vector<PolygonCorners> polygons,
+  ColouredMesh& Add(std::vector<HostVector> points, std::vector<PolygonCorners> polygons,
                     std::vector<Rgb> colours) {
     meshes_.push_back(std::make_unique<ColouredMesh>());
     ColouredMesh& mesh = *meshes_.back();

@@ -9,7 +9,7 @@
 
 // Builds the mesh's neighbour table and points the input at the vectors,
 // which must outlive the capture.
-inline MeshInput MeshInputOf(const std::vector<Vector>& points,
+inline MeshInput MeshInputOf(const std::vector<HostVector>& points,
                              const std::vector<PolygonCorners>& polygons,
                              EdgeNeighbourTable& neighbours, const PolygonColours* colours) {
   neighbours.Build(polygons.data(), static_cast<int32_t>(polygons.size()));

@@ -14,13 +14,13 @@
 #include "visibility/passes.h"
 
 struct TestObject : PolygonColours {
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> polygons;
   EdgeNeighbourTable neighbours;
   BSPPolyObj* object = nullptr;
 
-  bool ColourOf(int32_t, float rgb[3]) const override {
-    rgb[0] = rgb[1] = rgb[2] = 1.0f;
+  bool ColourOf(int32_t, Colour& colour) const override {
+    colour = Colour{1.0f, 1.0f, 1.0f};
     return true;
   }
 };
@@ -36,7 +36,7 @@ class TestScene {
   ~TestScene() { DestroyBeamTree(tree); }
 
   // A new object with these points and polygons (c == d: triangle).
-  TestObject& Add(std::vector<Vector> points, std::vector<PolygonCorners> polygons) {
+  TestObject& Add(std::vector<HostVector> points, std::vector<PolygonCorners> polygons) {
     items_.push_back(std::make_unique<TestObject>());
     TestObject& item = *items_.back();
     item.points = std::move(points);

@@ -7,7 +7,9 @@
 #    header: those come from the host;
 #  - only sdk/ calls the host's function table: elsewhere in the module
 #    neither its accessor Host() nor the table types (HostApi, HostSceneApi,
-#    HostUiApi) may appear, so every call goes through an sdk/ wrapper.
+#    HostUiApi) may appear, so every call goes through an sdk/ wrapper;
+#  - sdk/ defines no vector, matrix or colour type of its own: it speaks the
+#    wire types of host/api, and the geometry vocabulary is core's.
 set -u
 root=${1:-.}
 cd "$root" || exit 2
@@ -25,6 +27,10 @@ for ((rank = 0; rank < ${#stages[@]}; ++rank)); do
   [ -n "$bad" ] && fail "module code includes a host implementation header:" "$bad"
   bad=$(grep -rnE '#include\s*<(vector|map|unordered_map|set|list|deque|string|sstream|fstream|iostream|thread|mutex|functional|memory)>' "$dir")
   [ -n "$bad" ] && fail "module code includes a standard container, stream or thread header:" "$bad"
+  if [ "$dir" = sdk ]; then
+    bad=$(grep -rnE '^\s*(struct|class|using)\s+\w*(Vector|Matrix|Colou?r|Point)\w*\b' "$dir")
+    [ -n "$bad" ] && fail "sdk/ defines a geometry or colour type of its own:" "$bad"
+  fi
   if [ "$dir" != sdk ]; then
     bad=$(grep -rnE '(^|[^A-Za-z0-9_])(Host\(\)|Host(Scene|Ui)?Api([^A-Za-z0-9_]|$))' "$dir")
     [ -n "$bad" ] && fail "module code outside sdk/ calls the host table directly:" "$bad"

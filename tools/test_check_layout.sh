@@ -57,5 +57,9 @@ make_tree shell/d.h 'const HostUiApi* ui = nullptr;'
 expect 1 "the user-interface table outside sdk"
 make_tree core/b.h 'bool SameHost();  // a name that only starts like the accessor'
 expect 0 "names that only resemble the accessor"
+make_tree sdk/a.h 'struct Vector { float x, y, z; };'
+expect 1 "a vector type in sdk"
+make_tree sdk/a.h 'struct PreciseMatrix { double off[3]; };'
+expect 1 "a matrix type in sdk"
 [ $failures -eq 0 ] && echo "layout check ok"
 exit $((failures > 0))

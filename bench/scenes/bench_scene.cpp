@@ -26,7 +26,7 @@ bool WritePly(const GeneratedMesh& mesh, const char* path) {
                "property float x\nproperty float y\nproperty float z\n"
                "element face %zu\nproperty list uchar int vertex_indices\nend_header\n",
                mesh.points.size(), mesh.polygons.size());
-  for (const Vector& p : mesh.points) {
+  for (const HostVector& p : mesh.points) {
     const float xyz[3] = {p.x, p.y, p.z};
     std::fwrite(xyz, sizeof xyz, 1, file);
   }

@@ -16,14 +16,14 @@ namespace {
 using CaptureTest = BspTest;
 
 struct TestMesh : PolygonColours {
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> polygons;
   std::vector<std::array<float, 3>> colours;  // empty: no materials
   EdgeNeighbourTable neighbours;
 
-  bool ColourOf(int32_t polygon, float rgb[3]) const override {
+  bool ColourOf(int32_t polygon, Colour& colour) const override {
     if (colours.empty()) return false;
-    for (int i = 0; i < 3; ++i) rgb[i] = colours[polygon][i];
+    colour = Colour{colours[polygon][0], colours[polygon][1], colours[polygon][2]};
     return true;
   }
   MeshInput Input() {
@@ -41,7 +41,7 @@ struct TestMesh : PolygonColours {
 
 // Two triangles over the edge p0-p1 in front of the camera: A = (p0, p2, p1)
 // faces the eye; B = (p0, p1, p3) is given per case.
-TestMesh Hinge(float topZ, Vector bottom) {
+TestMesh Hinge(float topZ, HostVector bottom) {
   TestMesh mesh;
   mesh.points = {{-1, 0, 10}, {1, 0, 10}, {0, 1, topZ}, bottom};
   mesh.polygons = {{0, 2, 1, 1}, {0, 1, 3, 3}};
@@ -71,7 +71,7 @@ struct Captured {
 };
 
 // The flags of the edge of `polygon` from a to b.
-uint32_t FlagsOfEdge(const BspPolygon& polygon, const Vector& a, const Vector& b) {
+uint32_t FlagsOfEdge(const BspPolygon& polygon, const HostVector& a, const HostVector& b) {
   for (int32_t i = 0; i < polygon.edges.Count(); ++i) {
     const BspEdge& edge = polygon.edges[i];
     if (edge.start.x == a.x && edge.start.y == a.y && edge.end.x == b.x && edge.end.y == b.y) {
@@ -106,7 +106,7 @@ TEST_F(CaptureTest, SharedEdgeFlagsFollowTheNeighbourAndTheObjectsOptions) {
   struct Case {
     const char* name;
     float topZ;
-    Vector bottom;
+    HostVector bottom;
     int32_t crease, outline, flat;
     uint32_t expected;
   };

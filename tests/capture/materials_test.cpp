@@ -81,10 +81,10 @@ TEST_F(MaterialsTest, ColourPlusLuminanceIsClampedAndTruncated) {
 
   ObjectMaterials record(&object);
   ASSERT_TRUE(collectMaterials(record));
-  const Vector c = combinedColor(*materialForPolygon(record, 0));
-  EXPECT_FLOAT_EQ(c.x, 1.0f);
-  EXPECT_FLOAT_EQ(c.y, 1.0f);
-  EXPECT_FLOAT_EQ(c.z, 0.5f);
+  const Colour c = combinedColor(*materialForPolygon(record, 0));
+  EXPECT_FLOAT_EQ(c.r, 1.0f);
+  EXPECT_FLOAT_EQ(c.g, 1.0f);
+  EXPECT_FLOAT_EQ(c.b, 0.5f);
   EXPECT_EQ(Colours(object, 1)[0], (Rgba{255, 255, 127, 255}));
 
   // Brightness scales the colour; a disabled luminance adds nothing.

@@ -45,17 +45,15 @@ void MakeCameraView(BspView& view) {
 // Quadrangle 0-1-2-3 facing the camera at depth 10, folded by lifting
 // corner 2 by `lift`; points from index 4 on are the neighbours' far corners.
 struct Mesh : PolygonColours {
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> polygons;
   EdgeNeighbourTable neighbours;
 
   explicit Mesh(float lift)
       : points{{-1, -1, 10}, {-1, 1, 10}, {1, 1, 10 + lift}, {1, -1, 10}}, polygons{{0, 1, 2, 3}} {}
 
-  bool ColourOf(int32_t, float rgb[3]) const override {
-    rgb[0] = 1.0f;
-    rgb[1] = 0.0f;
-    rgb[2] = 0.5f;
+  bool ColourOf(int32_t, Colour& colour) const override {
+    colour = Colour{1.0f, 0.0f, 0.5f};
     return true;
   }
   MeshInput Input() {
@@ -113,7 +111,7 @@ const BspEdge* EdgeBetween(const BspPolygon& triangle, int32_t a, int32_t b) {
 TEST_F(QuadrangleSplitTest, PlanarQuadranglesStayWhole) {
   struct Case {
     const char* name;
-    std::vector<Vector> points;
+    std::vector<HostVector> points;
   };
   const Case cases[] = {
       {"flat", {{-1, -1, 10}, {-1, 1, 10}, {1, 1, 10}, {1, -1, 10}}},
@@ -135,7 +133,7 @@ TEST_F(QuadrangleSplitTest, FoldedQuadrangleIsCutAlongTheDiagonalTheNeighboursCo
   using Corners = std::array<int32_t, 4>;
   struct Case {
     const char* name;
-    std::vector<Vector> farCorners;  // points 4 and 5
+    std::vector<HostVector> farCorners;  // points 4 and 5
     std::vector<PolygonCorners> neighbours;
     int32_t diagonal[2];
     Corners first;

@@ -15,7 +15,7 @@ TEST_F(HostContainerTest, EachTypeRoundTrips) {
   c.SetInt(1, -7);
   c.SetBool(2, true);
   c.SetReal(3, 0.25);
-  c.SetVector(4, Vector{1, 2, 3});
+  c.SetVector(4, HostVector{1, 2, 3});
   c.SetString(5, "text");
   c.SetFilename(6, "out/frame.eps");
   c.SetTime(7, Time(6, 4));
@@ -23,7 +23,7 @@ TEST_F(HostContainerTest, EachTypeRoundTrips) {
   EXPECT_EQ(c.GetInt(1), -7);
   EXPECT_TRUE(c.GetBool(2));
   EXPECT_EQ(c.GetReal(3), 0.25);
-  const Vector v = c.GetVector(4);
+  const HostVector v = c.GetVector(4);
   EXPECT_EQ(v.x, 1);
   EXPECT_EQ(v.y, 2);
   EXPECT_EQ(v.z, 3);
@@ -40,14 +40,14 @@ TEST_F(HostContainerTest, MissingKeysAndOtherTypesGiveThePreset) {
   c.SetString(1, "text");
   c.SetFilename(2, "a.eps");
   c.SetReal(3, 1.5);
-  c.SetVector(4, Vector{1, 1, 1});
+  c.SetVector(4, HostVector{1, 1, 1});
 
   EXPECT_EQ(c.GetInt(99, 5), 5);
   EXPECT_EQ(c.GetInt(1, 5), 5);
   EXPECT_EQ(c.GetInt(3, 5), 5) << "a real is not read as an int";
   EXPECT_TRUE(c.GetBool(1, true));
   EXPECT_EQ(c.GetReal(4, -1.0), -1.0);
-  EXPECT_EQ(c.GetVector(3, Vector{7, 8, 9}).z, 9);
+  EXPECT_EQ(c.GetVector(3, HostVector{7, 8, 9}).z, 9);
   EXPECT_EQ(c.GetString(2, "preset"), "preset") << "a file name is not a string";
   EXPECT_EQ(c.GetFilename(1, "preset"), "preset") << "a string is not a file name";
   EXPECT_TRUE(c.GetTime(1, Time(1, 4)) == Time(1, 4));

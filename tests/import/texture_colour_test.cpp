@@ -359,7 +359,8 @@ TEST_P(TextureColourTest, EveryMaterialGetsTheImagesMeanTimesItsFactor) {
     ++materials;
     SCOPED_TRACE(MaterialNameOf(material).Text());
     ASSERT_TRUE(MaterialChannelEnabled(material, kChannelColor));
-    const Vector colour = MaterialChannelData(material, kChannelColor).GetVector(kChannelColorKey);
+    const HostVector colour =
+        MaterialChannelData(material, kChannelColor).GetVector(kChannelColorKey);
     EXPECT_NEAR(colour.x, c.colour[0], c.tolerance);
     EXPECT_NEAR(colour.y, c.colour[1], c.tolerance);
     EXPECT_NEAR(colour.z, c.colour[2], c.tolerance);

@@ -28,7 +28,7 @@ class ObjNetzTest : public LineStageTest {
   }
 
   // Makes the object of these points and polygons, in place of the last.
-  void Load(std::vector<Vector> points, std::vector<PolygonCorners> polygons) {
+  void Load(std::vector<HostVector> points, std::vector<PolygonCorners> polygons) {
     HostDelete(object_);
     points_ = std::move(points);
     polygons_ = std::move(polygons);
@@ -72,7 +72,7 @@ class ObjNetzTest : public LineStageTest {
   }
 
   ExportSettings settings_;
-  std::vector<Vector> points_;
+  std::vector<HostVector> points_;
   std::vector<PolygonCorners> polygons_;
   EdgeNeighbourTable neighbours_;
   MeshInput input_;

@@ -178,8 +178,8 @@ TEST_F(BeamTreeTest, CoplanarOverlapIsRecordedBothWaysAndKeptByTheSmallerIndex) 
   };
   for (const Case c : {Case{false, 0}, Case{true, 1}}) {
     TestScene scene;
-    std::vector<Vector> points = {{-2, -1, 10}, {-2, 1, 10}, {1, 1, 10}, {1, -1, 10},
-                                  {-1, -1, 10}, {-1, 1, 10}, {2, 1, 10}, {2, -1, 10}};
+    std::vector<HostVector> points = {{-2, -1, 10}, {-2, 1, 10}, {1, 1, 10}, {1, -1, 10},
+                                      {-1, -1, 10}, {-1, 1, 10}, {2, 1, 10}, {2, -1, 10}};
     const PolygonCorners left{0, 1, 2, 3};
     const PolygonCorners right{4, 5, 6, 7};
     if (c.twoObjects) {

@@ -23,7 +23,7 @@ using ParallelPassTest = BspTest;
 // front of it, an object entirely behind another one and one out of view.
 void AddFoldedScene(TestScene& scene) {
   constexpr int kSide = 30;
-  std::vector<Vector> points;
+  std::vector<HostVector> points;
   std::vector<PolygonCorners> quads;
   for (int j = 0; j <= kSide; ++j) {
     for (int i = 0; i <= kSide; ++i) {

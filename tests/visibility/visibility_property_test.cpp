@@ -132,14 +132,14 @@ std::vector<Triangle> RandomTriangles(std::mt19937& random, int count) {
 // Adds the triangles as two objects, the even ones to object 0.
 void AddTriangles(TestScene& scene, const std::vector<Triangle>& triangles) {
   for (int32_t object = 0; object < 2; ++object) {
-    std::vector<Vector> points;
+    std::vector<HostVector> points;
     std::vector<PolygonCorners> polygons;
     for (const Triangle& t : triangles) {
       if (t.object != object) continue;
       const int32_t first = static_cast<int32_t>(points.size());
       for (const Vector3d& p : t.p) {
         points.push_back(
-            Vector{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)});
+            HostVector{static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)});
       }
       polygons.push_back(PolygonCorners{first, first + 1, first + 2, first + 2});
     }
