@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 Vector ToVector(double x, double y, double z) {
   return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
 }

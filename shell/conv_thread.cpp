@@ -7,16 +7,7 @@ namespace {
 
 constexpr int32_t kPointerNormal = 2;
 constexpr int32_t kPointerBusy = 3;
-constexpr int32_t kDefaultDocumentFps = 30;
 constexpr int32_t kAnimateFlags = 1;
-
-// How many frames the range from..to (document frames at `fps`) gives at
-// `rate` exported frames per second.
-int64_t FramesInRange(int32_t from, int32_t to, int32_t rate, int32_t fps) {
-  if (to < from) return 0;
-  const __int128 steps = static_cast<__int128>(static_cast<int64_t>(to) - from) * rate / fps;
-  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 
 #include <ostream>
 
+#include "core/stack.h"
 #include "sdk/host_sdk.h"
 #include "host/runtime.h"
 
@@ -16,6 +17,20 @@ class HostTest : public ::testing::Test {
     HostBind(host::Table());
   }
   void TearDown() override { host::ResetForTest(); }
+};
+
+// A fresh host, and the module's memory-failure flag clear before and after
+// each test, so that one test's failed allocation cannot fail the next.
+class ModuleTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    MemoryErrorFlag::Clear();
+  }
+  void TearDown() override {
+    MemoryErrorFlag::Clear();
+    HostTest::TearDown();
+  }
 };
 
 // Lets failed expectations show a host string's text.
