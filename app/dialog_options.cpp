@@ -5,14 +5,16 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/option_table.h"
 #include "host/api/vexmark_ids.h"
 
 namespace app {
 namespace {
 
 std::string WithoutSpaces(std::string text) {
-  text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
-             text.end());
+  text.erase(
+      std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
+      text.end());
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
@@ -34,60 +36,50 @@ std::string PresetList(const HostDialog* dialog) {
   return list;
 }
 
-}  // namespace
-
-bool ApplyDialogOptions(const Options& o, HostDialog* dialog, std::string& error) {
-  if (dialog == nullptr) {
-    error = "the export dialog is not open";
-    return false;
-  }
+// The options the table pairs with one gadget each: a whole number, a
+// choice, a switch or a number, set as given.
+bool ApplyPlainOptions(const Options& o, HostDialog* dialog) {
   bool ok = true;
-  // The render settings first, so that explicit options override them.
-  if (o.renderSettings) ok &= host::UserClick(dialog, kGadgetFromRenderSettings);
-  if (o.preset) {
-    const std::optional<int32_t> value = FindPreset(dialog, *o.preset);
-    if (!value) {
-      error = "--preset: '" + *o.preset + "' is not one of " + PresetList(dialog);
-      return false;
+  for (const OptionSpec& spec : OptionTable()) {
+    if (spec.gadget == 0) continue;
+    if (const auto* whole = std::get_if<std::optional<int32_t> Options::*>(&spec.field)) {
+      if (const std::optional<int32_t>& value = o.**whole)
+        ok &= spec.kind == ValueKind::kChoice ? host::UserChoose(dialog, spec.gadget, *value)
+                                              : host::UserSetInt(dialog, spec.gadget, *value);
+    } else if (const auto* on = std::get_if<std::optional<bool> Options::*>(&spec.field)) {
+      if (const std::optional<bool>& value = o.**on)
+        ok &= host::UserSetCheck(dialog, spec.gadget, *value);
+    } else if (const auto* number = std::get_if<std::optional<double> Options::*>(&spec.field)) {
+      if (const std::optional<double>& value = o.**number)
+        ok &= host::UserSetReal(dialog, spec.gadget, *value);
+    } else {
+      ok = false;  // a gadget the table pairs with a field of another kind
     }
-    ok &= host::UserChoose(dialog, kGadgetPictureSize, *value);
   }
-  if (o.width) ok &= host::UserSetInt(dialog, kGadgetWidth, *o.width);
-  if (o.height) ok &= host::UserSetInt(dialog, kGadgetHeight, *o.height);
-  if (o.fromFrame) ok &= host::UserSetInt(dialog, kGadgetFromFrame, *o.fromFrame);
-  if (o.toFrame) ok &= host::UserSetInt(dialog, kGadgetToFrame, *o.toFrame);
-  if (o.fps) ok &= host::UserSetInt(dialog, kGadgetFrameRate, *o.fps);
-  if (o.style) ok &= host::UserChoose(dialog, kGadgetStyle, *o.style);
-  if (o.backFaces) ok &= host::UserChoose(dialog, kGadgetBackFaces, *o.backFaces);
-  if (o.outline) ok &= host::UserSetCheck(dialog, kGadgetOutline, *o.outline);
-  if (o.crease) ok &= host::UserSetCheck(dialog, kGadgetCrease, *o.crease);
-  if (o.creaseAngle) ok &= host::UserSetReal(dialog, kGadgetCreaseAngle, *o.creaseAngle);
-  if (o.lineWidth) ok &= host::UserSetInt(dialog, kGadgetLineWidth, *o.lineWidth);
-  if (o.flatEdges) ok &= host::UserSetCheck(dialog, kGadgetFlatEdges, *o.flatEdges);
-  if (o.lineColor || o.brightness) {
-    double brightness = 1.0;
-    HostVector colour =
-        host::GadgetColor(dialog, kGadgetLineColor, &brightness).value_or(HostVector{});
-    if (o.lineColor)
-      colour = HostVector{static_cast<float>((*o.lineColor)[0]),
-                          static_cast<float>((*o.lineColor)[1]),
-                          static_cast<float>((*o.lineColor)[2])};
-    if (o.brightness) brightness = *o.brightness;
-    ok &= host::UserSetColor(dialog, kGadgetLineColor, colour, brightness);
-  }
-  if (o.plotter) ok &= host::UserSetCheck(dialog, kGadgetPlotter, *o.plotter);
-  if (o.minLength) ok &= host::UserSetReal(dialog, kGadgetMinStrokeLength, *o.minLength);
-  if (o.simplify) ok &= host::UserSetReal(dialog, kGadgetSimplify, *o.simplify);
-  if (o.paper) {
-    ok &= host::UserSetReal(dialog, kGadgetPaperWidth, (*o.paper)[0]);
-    ok &= host::UserSetReal(dialog, kGadgetPaperHeight, (*o.paper)[1]);
-  }
-  if (o.margin) ok &= host::UserSetReal(dialog, kGadgetPaperMargin, *o.margin);
-  if (o.dpi) ok &= host::UserSetInt(dialog, kGadgetPngDpi, *o.dpi);
-  // A file named on the command line is relative to the working folder. The
-  // first -o is the drawing; the others are its further files, and replace
-  // those the scene stored.
+  return ok;
+}
+
+// The colour and its brightness share one gadget: what one of them leaves
+// out stays as the dialog has it.
+bool ApplyLineColour(const Options& o, HostDialog* dialog) {
+  if (!o.lineColor && !o.brightness) return true;
+  double brightness = 1.0;
+  HostVector colour =
+      host::GadgetColor(dialog, kGadgetLineColor, &brightness).value_or(HostVector{});
+  if (o.lineColor)
+    colour =
+        HostVector{static_cast<float>((*o.lineColor)[0]), static_cast<float>((*o.lineColor)[1]),
+                   static_cast<float>((*o.lineColor)[2])};
+  if (o.brightness) brightness = *o.brightness;
+  return host::UserSetColor(dialog, kGadgetLineColor, colour, brightness);
+}
+
+// A file named on the command line is relative to the working folder. The
+// first -o is the drawing; the others are its further files, and replace
+// those the scene stored.
+bool ApplyOutputNames(const Options& o, HostDialog* dialog) {
   const std::vector<std::string> names = OutputNames(o);
+  bool ok = true;
   if (!names.empty()) {
     std::string more;
     for (size_t k = 1; k < names.size(); ++k)
@@ -101,6 +93,37 @@ bool ApplyDialogOptions(const Options& o, HostDialog* dialog, std::string& error
       ok &= host::UserSetText(dialog, kGadgetFileName,
                               std::filesystem::path(stored).replace_extension("." + *o.format));
   }
+  return ok;
+}
+
+}  // namespace
+
+bool ApplyDialogOptions(const Options& o, HostDialog* dialog, std::string& error) {
+  if (dialog == nullptr) {
+    error = "the export dialog is not open";
+    return false;
+  }
+  bool ok = true;
+  // The render settings and the preset first, so that explicit options
+  // override them.
+  if (o.renderSettings) ok &= host::UserClick(dialog, kGadgetFromRenderSettings);
+  if (o.preset) {
+    const std::optional<int32_t> value = FindPreset(dialog, *o.preset);
+    if (!value) {
+      error = "--preset: '" + *o.preset + "' is not one of " + PresetList(dialog);
+      return false;
+    }
+    ok &= host::UserChoose(dialog, kGadgetPictureSize, *value);
+  }
+  if (o.width) ok &= host::UserSetInt(dialog, kGadgetWidth, *o.width);
+  if (o.height) ok &= host::UserSetInt(dialog, kGadgetHeight, *o.height);
+  ok &= ApplyPlainOptions(o, dialog);
+  ok &= ApplyLineColour(o, dialog);
+  if (o.paper) {
+    ok &= host::UserSetReal(dialog, kGadgetPaperWidth, (*o.paper)[0]);
+    ok &= host::UserSetReal(dialog, kGadgetPaperHeight, (*o.paper)[1]);
+  }
+  ok &= ApplyOutputNames(o, dialog);
   if (!ok) error = "the export dialog refused an option";
   return ok;
 }

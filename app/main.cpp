@@ -22,6 +22,7 @@
 #include "app/dialog_options.h"
 #include "app/export_checks.h"
 #include "app/heap_settings.h"
+#include "app/option_table.h"
 #include "app/options.h"
 #include "app/output_clash.h"
 #include "app/printable.h"
@@ -190,10 +191,9 @@ int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
   const int64_t to = host::GadgetInt(dialog, kGadgetToFrame).value_or(0);
   const int64_t rate = host::GadgetInt(dialog, kGadgetFrameRate).value_or(1);
   const int64_t* stored = doc.settings.Find<int64_t>(kDocFps);
-  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : 30;
+  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : kDefaultDocumentFps;
   if (to < from || rate < 1) return 1;
-  const __int128 steps = static_cast<__int128>(to - from) * rate / fps;
-  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
+  return FramesInRange(from, to, rate, fps);
 }
 
 // The one line that says why an export did not end well; empty when it did.
@@ -224,196 +224,278 @@ bool OutputFolderUsable(const std::string& output, std::string& error) {
   return false;
 }
 
-// Runs one export through the module; returns the exit status.
-int RunExport(const app::Options& options) {
-  const fs::path folder = ProgramFolder();
+// What one export run holds from step to step.
+struct ExportRun {
+  explicit ExportRun(const app::Options& o) : options(o) {}
+
+  const app::Options& options;
+  fs::path folder;  // the program's
+  std::string scenePath;
+  HostDocument* doc = nullptr;
+  std::unique_ptr<host::LoadedModule> module;
+  HostDialog* dialog = nullptr;  // the export dialog, once open
+  bool declined = false;         // the user said no to replacing a file
+  bool ended = false;            // the end-of-job event came
+  std::string shared;  // the file two outputs would both write, found for the proposed name
   std::string error;
-  const std::string scenePath =
-      options.scene.empty() ? app::BundledExample(folder.string()) : options.scene;
-  if (scenePath.empty())
-    return Fail(kExitUsage, "no scene given and the bundled example is not installed");
-  // The scene is read while the program still runs one thread: the import
-  // forks a child, and a fork copies only the calling thread, so a lock that
-  // another thread held at that moment would stay locked in the child. A
-  // Ctrl-C here ends both at once, and nothing has been written yet.
+  int status = kExitNotWritten;
+
+  bool Refuse(int exitStatus) {
+    status = exitStatus;
+    return false;
+  }
+};
+
+// The scene, read while the program still runs one thread: the import
+// forks a child, and a fork copies only the calling thread, so a lock that
+// another thread held at that moment would stay locked in the child. A
+// Ctrl-C here ends both at once, and nothing has been written yet.
+bool LoadScene(ExportRun& run) {
+  run.folder = ProgramFolder();
+  run.scenePath =
+      run.options.scene.empty() ? app::BundledExample(run.folder.string()) : run.options.scene;
+  if (run.scenePath.empty()) {
+    run.error = "no scene given and the bundled example is not installed";
+    return run.Refuse(kExitUsage);
+  }
   int loadStatus = kExitUsage;
-  HostDocument* doc = app::LoadSceneFile(scenePath, options, error, loadStatus, std::cerr);
-  if (doc == nullptr) return Fail(loadStatus, error);
-  // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
-  InterruptWatcher interrupts;
+  run.doc = app::LoadSceneFile(run.scenePath, run.options, run.error, loadStatus, std::cerr);
+  return run.doc != nullptr || run.Refuse(loadStatus);
+}
+
+// The scene's camera, the output folders, the saved scene's target and the
+// thread count, checked and set before the module does any work.
+bool PrepareExport(ExportRun& run) {
+  const app::Options& options = run.options;
   // Without --yes a file is replaced only when the user agreed to it, so
   // that one appearing during the export (another run's, say) is kept.
   if (!options.yes) host::SetReplaceAllowed(false);
-  host::SetActiveDocument(doc);
-  if (!app::ApplySceneOptions(options, *doc, error)) return Fail(kExitUsage, error);
+  host::SetActiveDocument(run.doc);
+  if (!app::ApplySceneOptions(options, *run.doc, run.error)) return run.Refuse(kExitUsage);
   for (const std::string& output : app::OutputNames(options))
-    if (!OutputFolderUsable(output, error)) return Fail(kExitNotWritten, error);
-  if (options.saveScene && !SceneSaveAllowed(scenePath, *options.saveScene, options.yes, error))
-    return Fail(kExitNotWritten, error);
-
+    if (!OutputFolderUsable(output, run.error)) return run.Refuse(kExitNotWritten);
+  if (options.saveScene &&
+      !SceneSaveAllowed(run.scenePath, *options.saveScene, options.yes, run.error))
+    return run.Refuse(kExitNotWritten);
   if (options.threads) host::SetParallelThreads(*options.threads);
+  return true;
+}
 
-  const std::string modulePath = (folder / "vexmark_module.so").string();
-  std::unique_ptr<host::LoadedModule> module = host::LoadedModule::Load(modulePath, error);
-  if (module == nullptr) return Fail(kExitNotWritten, error);
-  if (module->Init() != 1) return Fail(kExitNotWritten, "the module refused this host");
-  if (module->Start() != 1) {
-    module->End();
-    return Fail(kExitNotWritten, "the module could not start (are its resources beside it?)");
+// Loads the module beside the program, starts it and sets the export tags
+// that --tag asks for through its tag.
+bool StartModule(ExportRun& run) {
+  const std::string modulePath = (run.folder / "vexmark_module.so").string();
+  run.module = host::LoadedModule::Load(modulePath, run.error);
+  if (run.module == nullptr) return run.Refuse(kExitNotWritten);
+  if (run.module->Init() != 1) {
+    run.error = "the module refused this host";
+    return run.Refuse(kExitNotWritten);
   }
-  if (!app::ApplyTagOptions(options, *doc, error)) {
-    module->End();
-    return Fail(kExitUsage, error);
+  if (run.module->Start() != 1) {
+    run.module->End();
+    run.error = "the module could not start (are its resources beside it?)";
+    return run.Refuse(kExitNotWritten);
   }
+  if (!app::ApplyTagOptions(run.options, *run.doc, run.error)) {
+    run.module->End();
+    return run.Refuse(kExitUsage);
+  }
+  return true;
+}
 
-  bool declined = false;
-  HostDialog* dialog = nullptr;
-  const auto existingDrawings = [&](const std::vector<std::string>& chosen) {
-    std::vector<std::string> existing;
-    for (const std::string& name : chosen)
-      for (const std::string& file :
-           ExistingDrawings(name, dialog != nullptr && app::ExportsFrameRange(dialog)))
-        existing.push_back(file);
-    return existing;
-  };
+// The drawings on disk that an export to `chosen` would replace.
+std::vector<std::string> ExistingDrawingsOf(const ExportRun& run,
+                                            const std::vector<std::string>& chosen) {
+  const bool range = run.dialog != nullptr && app::ExportsFrameRange(run.dialog);
+  std::vector<std::string> existing;
+  for (const std::string& name : chosen)
+    for (const std::string& file : ExistingDrawings(name, range)) existing.push_back(file);
+  return existing;
+}
+
+// Asks before an export replaces drawings that the dialog does not ask
+// about itself: those of a proposed name, and the numbered files of a
+// range.
+bool MayReplace(ExportRun& run, const std::vector<std::string>& chosen) {
+  const std::vector<std::string> existing = ExistingDrawingsOf(run, chosen);
+  if (existing.empty()) return true;
+  const std::string question = existing.size() == 1
+                                   ? existing[0] + " exists. Replace it?"
+                                   : std::to_string(existing.size()) + " drawings like " +
+                                         existing[0] + " exist. Replace them?";
+  if (AnswerQuestion(question, run.options.yes, run.declined) == kMessageAnswerNo) return false;
+  for (const std::string& file : existing) host::AllowReplacing(file);
+  return true;
+}
+
+// The file that two outputs of this run would both write, now that the
+// scene's stored names and frame range are known; "" when none.
+std::string SharedOutputOf(const ExportRun& run, const std::vector<std::string>& drawings) {
+  const bool range = app::ExportsFrameRange(run.dialog);
+  std::vector<app::PlannedFile> files;
+  for (const std::string& name : drawings)
+    if (!name.empty()) files.push_back({DrawingPath(name).string(), range});
+  if (run.options.saveScene) files.push_back({*run.options.saveScene});
+  return app::SharedOutput(files, FramesToWrite(run.dialog, *run.doc));
+}
+
+// The program's answers to the dialog's overwrite question and file
+// selector.
+void AnswerTheDialog(ExportRun& run) {
   // The dialog asks before it replaces its chosen files; a yes lets the
   // export replace those there now.
-  host::SetMessageBoxAnswer([&](const std::string& text, int32_t) {
-    const int32_t answer = AnswerQuestion(text, options.yes, declined);
-    if (answer != 7 && dialog != nullptr)
-      for (const std::string& file : existingDrawings(app::ChosenOutputs(dialog)))
+  host::SetMessageBoxAnswer([&run](const std::string& text, int32_t) {
+    const int32_t answer = AnswerQuestion(text, run.options.yes, run.declined);
+    if (answer != kMessageAnswerNo && run.dialog != nullptr)
+      for (const std::string& file : ExistingDrawingsOf(run, app::ChosenOutputs(run.dialog)))
         host::AllowReplacing(file);
     return answer;
   });
-  // Asks before an export replaces drawings that the dialog does not ask
-  // about itself: those of a proposed name, and the numbered files of a
-  // range.
-  const auto mayReplace = [&](const std::vector<std::string>& chosen) {
-    const std::vector<std::string> existing = existingDrawings(chosen);
-    if (existing.empty()) return true;
-    const std::string question = existing.size() == 1
-                                     ? existing[0] + " exists. Replace it?"
-                                     : std::to_string(existing.size()) + " drawings like " +
-                                           existing[0] + " exist. Replace them?";
-    if (AnswerQuestion(question, options.yes, declined) == kMessageAnswerNo) return false;
-    for (const std::string& file : existing) host::AllowReplacing(file);
-    return true;
-  };
-  // The file that two outputs of this run would both write, now that the
-  // scene's stored names and frame range are known; "" when none.
-  std::string shared;
-  const auto sharedOutput = [&](const std::vector<std::string>& drawings) {
-    const bool range = app::ExportsFrameRange(dialog);
-    std::vector<app::PlannedFile> files;
-    for (const std::string& name : drawings)
-      if (!name.empty()) files.push_back({DrawingPath(name).string(), range});
-    if (options.saveScene) files.push_back({*options.saveScene});
-    return app::SharedOutput(files, FramesToWrite(dialog, *doc));
-  };
   // Without -o the dialog proposes a name; the program takes it.
   host::SetSaveSelector(
-      [&](const std::string&, const std::string& preset) -> std::optional<std::string> {
+      [&run](const std::string&, const std::string& preset) -> std::optional<std::string> {
+        const std::optional<std::string>& format = run.options.format;
         const std::string chosen =
-            options.format ? fs::path(preset).replace_extension("." + *options.format).string()
-                           : preset;
+            format ? fs::path(preset).replace_extension("." + *format).string() : preset;
         std::vector<std::string> names = {chosen};
-        if (dialog != nullptr) {
-          const std::vector<std::string> all = app::ChosenOutputs(dialog);
+        if (run.dialog != nullptr) {
+          const std::vector<std::string> all = app::ChosenOutputs(run.dialog);
           names.insert(names.end(), all.begin() + 1, all.end());
-          shared = sharedOutput(names);
-          if (!shared.empty()) return std::nullopt;
+          run.shared = SharedOutputOf(run, names);
+          if (!run.shared.empty()) return std::nullopt;
         }
-        if (!mayReplace(names)) return std::nullopt;
+        if (!MayReplace(run, names)) return std::nullopt;
         return chosen;
       });
+}
 
-  app::ProgressDisplay display(options.quiet                ? app::ProgressDisplay::Mode::kQuiet
+// The dialog's settings, from the command line over the scene's stored
+// ones, checked before any work.
+bool SettingsReady(ExportRun& run) {
+  if (!app::ApplyDialogOptions(run.options, run.dialog, run.error)) return run.Refuse(kExitUsage);
+  if (run.error = app::SettingsTrouble(run.dialog); !run.error.empty())
+    return run.Refuse(kExitUsage);
+  if (FramesToWrite(run.dialog, *run.doc) > kMaxExportFrames) {
+    run.error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
+                " files; choose a shorter range or a lower --fps";
+    return run.Refuse(kExitUsage);
+  }
+  if (!app::ChosenOutput(run.dialog).empty() &&
+      !(run.shared = SharedOutputOf(run, app::ChosenOutputs(run.dialog))).empty()) {
+    run.error = app::SharedOutputError(run.shared);
+    return run.Refuse(kExitUsage);
+  }
+  return true;
+}
+
+// Presses export once the user agreed to replace a range's files.
+bool ExportStarted(ExportRun& run) {
+  if ((!app::ExportsFrameRange(run.dialog) || MayReplace(run, app::ChosenOutputs(run.dialog))) &&
+      app::PressExport(run.dialog))
+    return true;
+  if (!run.shared.empty()) {
+    run.error = app::SharedOutputError(run.shared);  // found for the proposed name
+    return run.Refuse(kExitUsage);
+  }
+  run.error = run.declined ? "the output file exists; not replaced (use --yes to replace it)"
+                           : "the export did not start";
+  return false;
+}
+
+// Runs the event loop until the export ends, the first Ctrl-C pressing the
+// dialog's stop; then lists the written files and says what went wrong.
+void WaitForExport(ExportRun& run, const InterruptWatcher& interrupts,
+                   app::ProgressDisplay& display, app::DiagnosticLines& diagnostics,
+                   int64_t failedAllocations) {
+  bool stopAsked = false;
+  while (!run.ended) {
+    host::WaitAndDeliverEvents(100);
+    if (interrupts.Interrupted() && !stopAsked) {
+      host::UserClick(run.dialog, kGadgetCancel);  // the dialog's stop command
+      stopAsked = true;
+      display.Finish();
+      if (!run.options.quiet)
+        std::cerr << "vexmark: stopping: the frame in progress is discarded, the frames "
+                     "before it are kept (Ctrl-C again to quit now)\n";
+    }
+  }
+  display.Finish();
+  const std::vector<std::string> written = host::WrittenFiles();
+  if (!run.options.quiet)
+    for (const std::string& file : written) std::cout << app::Printable(file) << "\n";
+  const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
+  run.error = ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
+  if (written.empty()) diagnostics.ForgetEmptyFrames();
+  if (run.error.empty()) run.status = kExitWritten;
+}
+
+// The export through the open dialog, its console lines gathered.
+void ExportThroughDialog(ExportRun& run, InterruptWatcher& interrupts,
+                         app::ProgressDisplay& display) {
+  // The module's lines are gathered and shown once each with a count when
+  // the export ends (nothing with --quiet); its "Cannot write" lines are
+  // summed up in the program's own line instead, and the frames with
+  // nothing in view in one line of their own (also with --quiet: they
+  // explain gaps in the files).
+  app::DiagnosticLines diagnostics;
+  host::SetConsoleSink([&diagnostics, &run](const std::string& line) {
+    const std::string emptyFrame = kNothingInViewLine;
+    if (line.rfind(emptyFrame, 0) == 0) {
+      diagnostics.AddEmptyFrame(line.substr(emptyFrame.size()));
+    } else if (!run.options.quiet && line.rfind("Cannot write ", 0) != 0) {
+      diagnostics.Add(line);
+    }
+  });
+  const int64_t failedAllocations = host::GetMemoryStats().failedAllocations;
+  interrupts.SetExporting(true);
+  if (SettingsReady(run) && ExportStarted(run))
+    WaitForExport(run, interrupts, display, diagnostics, failedAllocations);
+  interrupts.SetExporting(false);
+  host::SetConsoleSink(nullptr);
+  diagnostics.Flush(std::cerr);
+}
+
+// Opens the export dialog through its command and exports with it, the
+// progress shown as the options ask.
+void RunExportCommand(ExportRun& run, InterruptWatcher& interrupts) {
+  app::ProgressDisplay display(run.options.quiet            ? app::ProgressDisplay::Mode::kQuiet
                                : isatty(STDERR_FILENO) != 0 ? app::ProgressDisplay::Mode::kBar
                                                             : app::ProgressDisplay::Mode::kLines);
   host::SetStatusListener([&](const host::StatusState& status) { display.Show(status); });
-
-  bool ended = false;
-  const int32_t token = host::AddEventListener([&](const host::SpecialEvent& e) {
-    if (e.id == kVexmarkCommandId) ended = true;
+  const int32_t token = host::AddEventListener([&run](const host::SpecialEvent& e) {
+    if (e.id == kVexmarkCommandId) run.ended = true;
   });
-  int status = kExitNotWritten;
-  app::DiagnosticLines diagnostics;
   if (!host::ExecuteCommand(kVexmarkCommandId)) {
-    error = "the export dialog did not open";
+    run.error = "the export dialog did not open";
   } else {
-    dialog = host::FindOpenDialog(kVexmarkCommandId);
-    // The module's lines are gathered and shown once each with a count when
-    // the export ends (nothing with --quiet); its "Cannot write" lines are
-    // summed up in the program's own line instead, and the frames with
-    // nothing in view in one line of their own (also with --quiet: they
-    // explain gaps in the files).
-    host::SetConsoleSink([&diagnostics, &options](const std::string& line) {
-      const std::string emptyFrame = kNothingInViewLine;
-      if (line.rfind(emptyFrame, 0) == 0) {
-        diagnostics.AddEmptyFrame(line.substr(emptyFrame.size()));
-      } else if (!options.quiet && line.rfind("Cannot write ", 0) != 0) {
-        diagnostics.Add(line);
-      }
-    });
-    const int64_t failedAllocations = host::GetMemoryStats().failedAllocations;
-    interrupts.SetExporting(true);
-    if (!app::ApplyDialogOptions(options, dialog, error)) {
-      status = kExitUsage;
-    } else if (error = app::SettingsTrouble(dialog); !error.empty()) {
-      status = kExitUsage;
-    } else if (FramesToWrite(dialog, *doc) > kMaxExportFrames) {
-      error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
-              " files; choose a shorter range or a lower --fps";
-      status = kExitUsage;
-    } else if (!app::ChosenOutput(dialog).empty() &&
-               !(shared = sharedOutput(app::ChosenOutputs(dialog))).empty()) {
-      error = app::SharedOutputError(shared);
-      status = kExitUsage;
-    } else if ((app::ExportsFrameRange(dialog) && !mayReplace(app::ChosenOutputs(dialog))) ||
-               !app::PressExport(dialog)) {
-      if (!shared.empty()) {
-        error = app::SharedOutputError(shared);  // found for the proposed name
-        status = kExitUsage;
-      } else {
-        error = declined ? "the output file exists; not replaced (use --yes to replace it)"
-                         : "the export did not start";
-      }
-    } else {
-      bool stopAsked = false;
-      while (!ended) {
-        host::WaitAndDeliverEvents(100);
-        if (interrupts.Interrupted() && !stopAsked) {
-          host::UserClick(dialog, kGadgetCancel);  // the dialog's stop command
-          stopAsked = true;
-          display.Finish();
-          if (!options.quiet)
-            std::cerr << "vexmark: stopping: the frame in progress is discarded, the frames "
-                         "before it are kept (Ctrl-C again to quit now)\n";
-        }
-      }
-      display.Finish();
-      const std::vector<std::string> written = host::WrittenFiles();
-      if (!options.quiet)
-        for (const std::string& file : written) std::cout << app::Printable(file) << "\n";
-      const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
-      error = ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
-      if (written.empty()) diagnostics.ForgetEmptyFrames();
-      if (error.empty()) status = kExitWritten;
-    }
-    interrupts.SetExporting(false);
-    host::SetConsoleSink(nullptr);
-    diagnostics.Flush(std::cerr);
+    run.dialog = host::FindOpenDialog(kVexmarkCommandId);
+    ExportThroughDialog(run, interrupts, display);
   }
   host::RemoveEventListener(token);
   host::SetStatusListener(nullptr);
+}
 
-  // A usage error does no work at all: no scene is saved either.
-  if (options.saveScene && status != kExitUsage &&
-      !app::SaveSceneFile(*host::ActiveDocument(), *options.saveScene, error))
-    status = kExitNotWritten;
-  module->End();
-  if (status != kExitWritten) return Fail(status, error);
-  return status;
+// --save-scene, after the export; a usage error does no work at all, so no
+// scene is saved then either.
+void SaveScene(ExportRun& run) {
+  if (run.options.saveScene && run.status != kExitUsage &&
+      !app::SaveSceneFile(*host::ActiveDocument(), *run.options.saveScene, run.error))
+    run.status = kExitNotWritten;
+}
+
+// Runs one export through the module; returns the exit status.
+int RunExport(const app::Options& options) {
+  ExportRun run(options);
+  if (!LoadScene(run)) return Fail(run.status, run.error);
+  // From here on, Ctrl-C, SIGTERM and SIGHUP leave no temporary file behind.
+  InterruptWatcher interrupts;
+  if (!PrepareExport(run) || !StartModule(run)) return Fail(run.status, run.error);
+  AnswerTheDialog(run);
+  RunExportCommand(run, interrupts);
+  SaveScene(run);
+  run.module->End();
+  if (run.status != kExitWritten) return Fail(run.status, run.error);
+  return run.status;
 }
 
 int Run(int argc, char** argv) {
@@ -423,6 +505,10 @@ int Run(int argc, char** argv) {
   if (!app::ParseOptions(argc, argv, options, error)) return Fail(kExitUsage, error);
   if (options.help) {
     std::cout << app::UsageText();
+    return 0;
+  }
+  if (options.markdownOptions) {
+    std::cout << app::MarkdownOptionTable();
     return 0;
   }
   if (options.version) {

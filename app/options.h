@@ -45,11 +45,13 @@ struct Options {
   bool quiet = false;
   bool help = false;
   bool version = false;
+  bool markdownOptions = false;  // print the README's option table (for the developers)
 };
 
 // Parses argv; on a usage error returns false with one line in `error`.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
 
+// What --help prints: the usage lines and the option table's rows.
 std::string UsageText();
 
 // The suffix, with its dot, that the module gives a drawing chosen as

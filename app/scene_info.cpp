@@ -12,7 +12,6 @@
 namespace app {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 const char* TypeName(int32_t type) {
   switch (type) {
@@ -130,7 +129,8 @@ int PrintSceneInfo(const Options& options, std::ostream& out, std::ostream& err)
     out << "\n";
   }
   const int64_t fps =
-      doc->settings.Find<int64_t>(kDocFps) ? *doc->settings.Find<int64_t>(kDocFps) : 30;
+      doc->settings.Find<int64_t>(kDocFps) ? *doc->settings.Find<int64_t>(kDocFps)
+                                           : kDefaultDocumentFps;
   const int64_t renderFps = doc->renderSettings.Find<int64_t>(kRenderFps)
                                 ? *doc->renderSettings.Find<int64_t>(kRenderFps)
                                 : fps;

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-namespace {
+#include "host/api/vexmark_ids.h"
 
-constexpr double kPi = 3.14159265358979323846;
+namespace {
 
 HostVector ToVector(double x, double y, double z) {
   return HostVector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};

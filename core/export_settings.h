@@ -75,3 +75,5 @@ void DeriveLineColour(LineStyle& style);
 bool NextListedFile(const String& list, int32_t& from, String& name);
 // Clamps a typed line width into 0..20.
 int32_t ClampLineWidth(int32_t width);
+// Drawn line widths are counted in twentieths of a point.
+constexpr int32_t kTwentiethsPerPoint = 20;

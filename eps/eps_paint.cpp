@@ -1,12 +1,12 @@
 // Paint and path lines of the EPS body.
 #include "eps/eps_paint.h"
 
+#include "core/export_settings.h"
 #include "eps/eps_line.h"
 
 namespace {
 
 constexpr double kColourDivisor = 255.0;
-constexpr double kTwentiethsPerPoint = 20.0;
 
 bool Fills(uint32_t kind) {
   return (kind & kFillKind) != 0;
@@ -53,7 +53,7 @@ int32_t WriteStrokeColour(const EpsPage&, HostFileWriter* file, const uint8_t co
 }
 
 int32_t WriteLineWidth(const EpsPage&, HostFileWriter* file, int32_t width) {
-  const double points = width > 1 ? width / kTwentiethsPerPoint : 0.0;
+  const double points = width > 1 ? width / double{kTwentiethsPerPoint} : 0.0;
   return WriteLine(file, FormatCoordinate(points) + " w", true);
 }
 

@@ -31,7 +31,6 @@ DocumentCounter::~DocumentCounter() {
 
 namespace {
 
-constexpr int64_t kDefaultFps = 30;
 constexpr int64_t kDefaultWidth = 320;
 constexpr int64_t kDefaultHeight = 240;
 
@@ -130,13 +129,13 @@ void EvaluateAnimation(HostDocument& doc) {
 HostDocument* NewDocument() {
   auto* doc = new HostDocument;
   doc->settings.Set(kDocTime, HostTime{0, 1});
-  doc->settings.Set(kDocFps, kDefaultFps);
+  doc->settings.Set(kDocFps, int64_t{kDefaultDocumentFps});
   doc->settings.Set(kDocStartTime, HostTime{0, 1});
   doc->renderSettings.Set(kRenderWidth, kDefaultWidth);
   doc->renderSettings.Set(kRenderHeight, kDefaultHeight);
   doc->renderSettings.Set(kRenderFrom, HostTime{0, 1});
   doc->renderSettings.Set(kRenderTo, HostTime{0, 1});
-  doc->renderSettings.Set(kRenderFps, kDefaultFps);
+  doc->renderSettings.Set(kRenderFps, int64_t{kDefaultDocumentFps});
   return doc;
 }
 

@@ -21,8 +21,6 @@
 namespace host {
 namespace {
 
-constexpr int32_t kMaxThreads = 256;
-
 std::mutex gMutex;           // guards the two below
 int32_t gChosenThreads = 0;  // 0: the default
 ParallelStats gStats;

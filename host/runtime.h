@@ -168,6 +168,8 @@ std::string FileErrorText(int error);
 
 // The environment variable that sets the default thread count.
 inline constexpr char kThreadsVariable[] = "VEXMARK_THREADS";
+// The most threads parallelFor runs on, and the most --threads takes.
+inline constexpr int32_t kMaxThreads = 256;
 
 // The threads parallelFor runs on, the calling thread among them: `count`
 // (at most 256), or with 0 the default: VEXMARK_THREADS when it holds a

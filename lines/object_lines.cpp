@@ -15,7 +15,6 @@
 namespace {
 
 constexpr int32_t kNodesPerProgress = 1000;
-constexpr int32_t kTwentiethsPerPoint = 20;
 constexpr int32_t kThinnestLine = 1;
 constexpr uint8_t kWhite[4] = {255, 255, 255, 255};
 

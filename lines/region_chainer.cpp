@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "host/api/vexmark_ids.h"
 #include "lines/cell_hash.h"
 #include "lines/outline_weld.h"
 
@@ -20,11 +21,11 @@ constexpr double kWeld = 0.02;
 // A closed outline whose area is less than this times its length is a
 // sliver: its mean width is below twice this, far below a hairline.
 constexpr double kSliverWidth = 0.01;
-constexpr float kPi = 3.14159265358979f;
-constexpr float kDegreesPerRadian = 360.0f / (2.0f * kPi);
+constexpr float kPiFloat = static_cast<float>(kPi);
+constexpr float kDegreesPerRadian = 360.0f / (2.0f * kPiFloat);
 
 float ClampedAcos(float x) {
-  if (x <= -1.0f) return kPi;
+  if (x <= -1.0f) return kPiFloat;
   if (x >= 1.0f) return 0.0f;
   return std::acos(x);
 }

@@ -1,10 +1,9 @@
 #include "output/drawing_file.h"
 
+#include "core/export_settings.h"
 #include "eps/eps_document.h"
 
 namespace {
-
-constexpr double kTwentiethsPerPoint = 20.0;
 
 // The drawing as the host's plain description; its arrays live as long as
 // this record.
@@ -74,7 +73,7 @@ class HostDescription {
       part.stroke[c] = paint.lineColor[c];
     }
     // Widths 0 and 1 are the thinnest line, as in the EPS body.
-    part.lineWidth = paint.lineWidth > 1 ? paint.lineWidth / kTwentiethsPerPoint : 0.0;
+    part.lineWidth = paint.lineWidth > 1 ? paint.lineWidth / double{kTwentiethsPerPoint} : 0.0;
     part.layer = LayerOf(paint);
   }
 

@@ -13,21 +13,11 @@
 #include "sdk/strings.h"
 #include "shell/settings_storage.h"
 
-namespace {
+namespace {}  // namespace
 
-constexpr int32_t kDefaultDocumentFps = 30;
-
-// How many frames the range from..to (document frames at `fps`) gives at
-// `rate` exported frames per second.
-int64_t FramesInRange(int32_t from, int32_t to, int32_t rate, int32_t fps) {
-  if (to < from) return 0;
-  const __int128 steps = static_cast<__int128>(static_cast<int64_t>(to) - from) * rate / fps;
-  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
+ConvThread::~ConvThread() {
+  End(true);
 }
-
-}  // namespace
-
-ConvThread::~ConvThread() { End(true); }
 
 void ConvThread::Main() {
   // Every list built on this thread reports its failures to this job.

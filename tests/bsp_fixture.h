@@ -14,17 +14,7 @@
 #include "host_fixture.h"
 #include "core/export_settings.h"
 
-class BspTest : public HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
-  }
-  void TearDown() override {
-    MemoryErrorFlag::Clear();
-    HostTest::TearDown();
-  }
-};
+using BspTest = ModuleTest;
 
 // Camera at the origin looking along +z, x right, y up. With lens = film the
 // frustum's sides are the planes |x| = z / 2 and |y| = z / 2 · height / width.

@@ -7,7 +7,9 @@
 
 #include <ostream>
 
+#include "core/stack.h"
 #include "host/api/vexmark_ids.h"
+#include "host/runtime.h"
 #include "sdk/bitmaps.h"
 #include "sdk/console.h"
 #include "sdk/container.h"
@@ -27,7 +29,6 @@
 #include "sdk/status.h"
 #include "sdk/strings.h"
 #include "sdk/threads.h"
-#include "host/runtime.h"
 
 class HostTest : public ::testing::Test {
  protected:
@@ -36,6 +37,20 @@ class HostTest : public ::testing::Test {
     HostBind(host::Table());
   }
   void TearDown() override { host::ResetForTest(); }
+};
+
+// A fresh host, and the module's memory-failure flag clear before and after
+// each test, so that one test's failed allocation cannot fail the next.
+class ModuleTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    MemoryErrorFlag::Clear();
+  }
+  void TearDown() override {
+    MemoryErrorFlag::Clear();
+    HostTest::TearDown();
+  }
 };
 
 // Lets failed expectations show a host string's text.

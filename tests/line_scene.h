@@ -141,14 +141,4 @@ inline double TotalLength(const std::vector<EdgeSegment>& segments) {
   return total;
 }
 
-class LineStageTest : public HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
-  }
-  void TearDown() override {
-    MemoryErrorFlag::Clear();
-    HostTest::TearDown();
-  }
-};
+using LineStageTest = ModuleTest;

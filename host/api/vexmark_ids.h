@@ -1,6 +1,7 @@
 // The IDs that the export module and its host (runtime, importers and the
 // vexmark program) share: plug-in IDs, container keys, choice values, dialog
-// gadgets and string-table entries. Both sides take them from here, so that
+// gadgets and string-table entries, and the limits, defaults and rules of
+// arithmetic that both sides apply. Both sides take them from here, so that
 // each number is written once.
 #pragma once
 
@@ -22,6 +23,8 @@ constexpr int32_t kDocFps = 1001;        // integer
 constexpr int32_t kDocStartTime = 1002;  // time
 constexpr int32_t kDocFolder = 1012;     // file name
 constexpr int32_t kDocName = 1013;       // string
+// A document's frame rate when it sets none, and a new document's.
+constexpr int32_t kDefaultDocumentFps = 30;
 
 // Keys of a document's render settings (data kind kDocumentRenderSettings).
 constexpr int32_t kRenderWidth = 5008;   // integer
@@ -73,6 +76,20 @@ constexpr int64_t kMaxExportFrames = 100000;
 // PNG pictures: 72 dots per inch is one pixel per point.
 constexpr int32_t kDefaultPngDpi = 72;
 constexpr int32_t kMaxPngDpi = 7200;
+
+// How many files the frame range from..to (document frames at `fps` frames
+// a second) gives at `rate` exported frames a second: one per step of
+// 1/rate seconds from the first frame up to the last; kMaxExportFrames + 1
+// for any count past the limit, and 0 when the range ends before it
+// starts. `rate` and `fps` must be at least 1.
+constexpr int64_t FramesInRange(int64_t from, int64_t to, int64_t rate, int64_t fps) {
+  if (to < from) return 0;
+  const __int128 steps = (static_cast<__int128>(to) - from) * rate / fps;
+  return steps >= kMaxExportFrames ? kMaxExportFrames + 1 : static_cast<int64_t>(steps) + 1;
+}
+
+// Numbers both sides compute with.
+constexpr double kPi = 3.14159265358979323846;
 
 // Back-face modes: the values of kSettingsBackFaces and of the back-face gadget.
 constexpr int32_t kBackFacesDrop = 10039;

@@ -13,7 +13,6 @@ namespace {
 // Assimp's convention when a file does not say how long a tick is.
 constexpr double kDefaultTicksPerSecond = 25.0;
 constexpr double kFrameTolerance = 1e-4;  // in frames
-constexpr int32_t kDefaultFps = 30;
 constexpr int32_t kCommonRates[] = {30, 24, 25, 60, 50, 12, 15};
 constexpr int32_t kMaxFrameCountingRate = 240;
 constexpr double kMaxFrame = 1e9;  // keeps absurd key times within the frame type
@@ -97,7 +96,7 @@ int32_t FrameRateForKeys(double ticksPerSecond, const std::vector<double>& keySe
     });
     if (whole) return rate;
   }
-  return kDefaultFps;
+  return kDefaultDocumentFps;
 }
 
 AnimationTiming ImportAnimations(const aiScene& source,

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "host/api/vexmark_ids.h"
 #include "host/import/gltf_details.h"
 #include "host/import/import_report.h"
 #include "host/scene.h"
@@ -16,7 +17,7 @@ namespace host::import {
 
 struct AnimationTiming {
   bool animated = false;
-  int32_t fps = 30;
+  int32_t fps = kDefaultDocumentFps;
   int64_t firstFrame = 0;
   int64_t lastFrame = 0;
 };

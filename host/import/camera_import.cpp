@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "host/api/vexmark_ids.h"
 #include "host/import/handedness.h"
 
 namespace host::import {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kFrameTolerance = 1e-6;
 
 bool Usable(double fieldOfView) {

@@ -9,6 +9,7 @@
 
 #include "bsp_fixture.h"
 #include "capture/captured_scene.h"
+#include "mesh_input.h"
 #include "host/runtime.h"
 
 namespace {
@@ -27,15 +28,7 @@ struct TestMesh : PolygonColours {
     return true;
   }
   MeshInput Input() {
-    neighbours.Build(polygons.data(), static_cast<int32_t>(polygons.size()));
-    MeshInput input;
-    input.points = points.data();
-    input.pointCount = static_cast<int32_t>(points.size());
-    input.polygons = polygons.data();
-    input.polygonCount = static_cast<int32_t>(polygons.size());
-    input.neighbours = &neighbours;
-    input.colours = this;
-    return input;
+    return MeshInputOf(points, polygons, neighbours, this);
   }
 };
 

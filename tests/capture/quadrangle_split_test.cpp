@@ -13,11 +13,10 @@
 
 #include "host/runtime.h"
 #include "host_fixture.h"
+#include "mesh_input.h"
 #include "shell/bsp_renderer.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 class QuadrangleSplitTest : public HostTest {
  protected:
@@ -57,15 +56,7 @@ struct Mesh : PolygonColours {
     return true;
   }
   MeshInput Input() {
-    neighbours.Build(polygons.data(), static_cast<int32_t>(polygons.size()));
-    MeshInput input;
-    input.points = points.data();
-    input.pointCount = static_cast<int32_t>(points.size());
-    input.polygons = polygons.data();
-    input.polygonCount = static_cast<int32_t>(polygons.size());
-    input.neighbours = &neighbours;
-    input.colours = this;
-    return input;
+    return MeshInputOf(points, polygons, neighbours, this);
   }
 };
 

@@ -12,17 +12,7 @@
 
 namespace {
 
-class StackTest : public HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
-  }
-  void TearDown() override {
-    MemoryErrorFlag::Clear();
-    HostTest::TearDown();
-  }
-};
+using StackTest = ModuleTest;
 
 TEST_F(StackTest, GrowsOneSlotAtATimeThenByHalf) {
   Stack<int> stack;

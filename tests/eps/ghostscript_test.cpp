@@ -12,10 +12,9 @@
 #include "core/export_settings.h"
 #include "eps/eps_document.h"
 #include "eps_test_support.h"
+#include "ppm_picture.h"
 
 namespace {
-
-using Rgb = std::array<int, 3>;
 
 const Rgb kWhitePixel = {255, 255, 255};
 // The page is rendered with this many blank points around it.
@@ -23,65 +22,22 @@ constexpr int kMargin = 20;
 constexpr int kWidth = 200;
 constexpr int kHeight = 150;
 
-// A rendered page, addressed in page coordinates (y down from the top edge).
-class Picture {
- public:
-  bool Load(const std::string& ppm) {
-    std::istringstream in(ppm);
-    std::string magic;
-    in >> magic;
-    if (magic != "P6") return false;
-    int maxValue = 0;
-    if (!(ReadNumber(in, width_) && ReadNumber(in, height_) && ReadNumber(in, maxValue)))
-      return false;
-    in.get();  // the single blank before the samples
-    pixels_.assign(static_cast<size_t>(width_) * height_ * 3, 0);
-    in.read(reinterpret_cast<char*>(pixels_.data()), static_cast<std::streamsize>(pixels_.size()));
-    return maxValue == 255 && in.gcount() == static_cast<std::streamsize>(pixels_.size());
-  }
+// The pixel at (x, y) of the page, which is rendered inside a margin.
+Rgb PageAt(const Picture& picture, int x, int y) {
+  return picture.At(x + kMargin, y + kMargin);
+}
 
-  Rgb At(int x, int y) const { return Raw(x + kMargin, y + kMargin); }
-
-  // The number of non-white pixels outside the page.
-  int DrawnOutsidePage() const {
-    int drawn = 0;
-    for (int y = 0; y < height_; ++y) {
-      for (int x = 0; x < width_; ++x) {
-        const bool onPage =
-            x >= kMargin && x < kMargin + kWidth && y >= kMargin && y < kMargin + kHeight;
-        if (!onPage && Raw(x, y) != kWhitePixel) ++drawn;
-      }
+// The number of non-white pixels outside the page.
+int DrawnOutsidePage(const Picture& picture) {
+  int drawn = 0;
+  for (int y = 0; y < picture.Height(); ++y) {
+    for (int x = 0; x < picture.Width(); ++x) {
+      const bool onPage =
+          x >= kMargin && x < kMargin + kWidth && y >= kMargin && y < kMargin + kHeight;
+      if (!onPage && picture.At(x, y) != kWhitePixel) ++drawn;
     }
-    return drawn;
   }
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-
- private:
-  static bool ReadNumber(std::istringstream& in, int& value) {
-    in >> std::ws;
-    while (in.peek() == '#') {
-      std::string comment;
-      std::getline(in, comment);
-      in >> std::ws;
-    }
-    return static_cast<bool>(in >> value);
-  }
-
-  Rgb Raw(int x, int y) const {
-    const size_t at = (static_cast<size_t>(y) * width_ + x) * 3;
-    return {pixels_[at], pixels_[at + 1], pixels_[at + 2]};
-  }
-
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<unsigned char> pixels_;
-};
-
-std::string Describe(const Rgb& c) {
-  return "(" + std::to_string(c[0]) + ", " + std::to_string(c[1]) + ", " + std::to_string(c[2]) +
-         ")";
+  return drawn;
 }
 
 ::testing::AssertionResult Near(const Rgb& actual, const Rgb& expected) {
@@ -140,13 +96,13 @@ TEST_F(GhostscriptTest, OutlineStyleStrokesDrawnEdgesOnly) {
   for (const int32_t style : {kStyleAllEdges, kStyleVisibleEdges}) {
     const Picture picture = Render(style);
     ASSERT_EQ(picture.Width(), kWidth + 2 * kMargin);
-    EXPECT_TRUE(Near(picture.At(50, 75), red)) << "left side";
-    EXPECT_TRUE(Near(picture.At(100, 110), red)) << "bottom side";
-    EXPECT_TRUE(Near(picture.At(150, 60), red)) << "right side";
-    EXPECT_TRUE(Near(picture.At(100, 40), red)) << "top side";
-    EXPECT_TRUE(Near(picture.At(100, 75), kWhitePixel)) << "inside";
-    EXPECT_TRUE(Near(picture.At(100, 130), kWhitePixel)) << "inner pieces";
-    EXPECT_EQ(picture.DrawnOutsidePage(), 0);
+    EXPECT_TRUE(Near(PageAt(picture, 50, 75), red)) << "left side";
+    EXPECT_TRUE(Near(PageAt(picture, 100, 110), red)) << "bottom side";
+    EXPECT_TRUE(Near(PageAt(picture, 150, 60), red)) << "right side";
+    EXPECT_TRUE(Near(PageAt(picture, 100, 40), red)) << "top side";
+    EXPECT_TRUE(Near(PageAt(picture, 100, 75), kWhitePixel)) << "inside";
+    EXPECT_TRUE(Near(PageAt(picture, 100, 130), kWhitePixel)) << "inner pieces";
+    EXPECT_EQ(DrawnOutsidePage(picture), 0);
   }
 }
 
@@ -160,13 +116,13 @@ TEST_F(GhostscriptTest, EdgeLineStyleStrokesRegionEdgesAndCreases) {
               Style(8, {255, 255, 255}, {0, 128, 0}, 60, &objectA_));
 
   const Picture picture = Render(kStyleEdgeLines);
-  EXPECT_TRUE(Near(picture.At(30, 75), blue)) << "left edge";
-  EXPECT_TRUE(Near(picture.At(100, 50), blue)) << "shared edge";
-  EXPECT_TRUE(Near(picture.At(135, 120), blue)) << "bottom edge";
-  EXPECT_TRUE(Near(picture.At(135, 75), green)) << "crease";
-  EXPECT_TRUE(Near(picture.At(65, 75), kWhitePixel)) << "inside the left region";
-  EXPECT_TRUE(Near(picture.At(135, 50), kWhitePixel)) << "inside the right region";
-  EXPECT_EQ(picture.DrawnOutsidePage(), 0);
+  EXPECT_TRUE(Near(PageAt(picture, 30, 75), blue)) << "left edge";
+  EXPECT_TRUE(Near(PageAt(picture, 100, 50), blue)) << "shared edge";
+  EXPECT_TRUE(Near(PageAt(picture, 135, 120), blue)) << "bottom edge";
+  EXPECT_TRUE(Near(PageAt(picture, 135, 75), green)) << "crease";
+  EXPECT_TRUE(Near(PageAt(picture, 65, 75), kWhitePixel)) << "inside the left region";
+  EXPECT_TRUE(Near(PageAt(picture, 135, 50), kWhitePixel)) << "inside the right region";
+  EXPECT_EQ(DrawnOutsidePage(picture), 0);
 }
 
 TEST_F(GhostscriptTest, FullStyleFillsRegionsLeavesHolesAndStrokesOutlines) {
@@ -184,14 +140,14 @@ TEST_F(GhostscriptTest, FullStyleFillsRegionsLeavesHolesAndStrokesOutlines) {
               Style(8, {255, 255, 255}, {255, 0, 0}, 40, &objectA_));
 
   const Picture picture = Render(kStyleFilled);
-  EXPECT_TRUE(Near(picture.At(60, 45), fill)) << "ring, top part";
-  EXPECT_TRUE(Near(picture.At(60, 60), fill)) << "cancelled edge between top and left part";
-  EXPECT_TRUE(Near(picture.At(140, 105), fill)) << "ring, bottom part";
-  EXPECT_TRUE(Near(picture.At(100, 75), kWhitePixel)) << "hole";
-  EXPECT_TRUE(Near(picture.At(40, 75), black)) << "outer outline";
-  EXPECT_TRUE(Near(picture.At(100, 90), black)) << "hole outline";
-  EXPECT_TRUE(Near(picture.At(100, 45), red)) << "crease";
-  EXPECT_EQ(picture.DrawnOutsidePage(), 0);
+  EXPECT_TRUE(Near(PageAt(picture, 60, 45), fill)) << "ring, top part";
+  EXPECT_TRUE(Near(PageAt(picture, 60, 60), fill)) << "cancelled edge between top and left part";
+  EXPECT_TRUE(Near(PageAt(picture, 140, 105), fill)) << "ring, bottom part";
+  EXPECT_TRUE(Near(PageAt(picture, 100, 75), kWhitePixel)) << "hole";
+  EXPECT_TRUE(Near(PageAt(picture, 40, 75), black)) << "outer outline";
+  EXPECT_TRUE(Near(PageAt(picture, 100, 90), black)) << "hole outline";
+  EXPECT_TRUE(Near(PageAt(picture, 100, 45), red)) << "crease";
+  EXPECT_EQ(DrawnOutsidePage(picture), 0);
 }
 
 }  // namespace

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "host/api/vexmark_ids.h"
+
 namespace {
 
 using host::Vec3;
 using host::import::SplitIntoTriangles;
-
-constexpr double kPi = 3.14159265358979323846;
 
 // Twice the signed area in the x-y plane.
 double Area2(const Vec3& a, const Vec3& b, const Vec3& c) {
