@@ -54,14 +54,6 @@ class ProgramExportTest : public HostTest {
   ScratchFolder folder_;
 };
 
-::testing::AssertionResult SaysInOneLine(const ProgramRun& run, const std::string& words) {
-  const std::vector<std::string> lines = run.ErrLines();
-  if (lines.size() != 1 || lines[0].rfind("vexmark: ", 0) != 0 ||
-      lines[0].find(words) == std::string::npos)
-    return ::testing::AssertionFailure() << "stderr: " << run.err;
-  return ::testing::AssertionSuccess();
-}
-
 TEST_F(ProgramExportTest, StylesSizesAndLineOptionsReachTheFile) {
   struct Case {
     std::vector<std::string> args;

@@ -18,14 +18,6 @@ using namespace e2e;
 
 const std::string kStillLife = std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf";
 
-::testing::AssertionResult SaysInOneLine(const ProgramRun& run, const std::string& words) {
-  const std::vector<std::string> lines = run.ErrLines();
-  if (lines.size() != 1 || lines[0].rfind("vexmark: ", 0) != 0 ||
-      lines[0].find(words) == std::string::npos)
-    return ::testing::AssertionFailure() << "stderr: " << run.err;
-  return ::testing::AssertionSuccess();
-}
-
 // Waits up to `seconds` for `done`.
 template <class Condition>
 bool WaitFor(double seconds, Condition done) {

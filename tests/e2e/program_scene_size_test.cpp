@@ -16,19 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SceneSizeTest : public ::testing::Test {
+class SceneSizeTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("vexmark-scene-size-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  SceneSizeTest() : ProgramFolderTest("scene-size") {}
 
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(folder_ / name) << text;
   }
-
-  fs::path folder_;
 };
 
 TEST_F(SceneSizeTest, ScenesThatExpandPastTheLimitAreRefusedBeforeTheyAreBuilt) {

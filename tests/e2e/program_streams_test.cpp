@@ -12,13 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProgramStreamsTest : public ::testing::Test {
+class ProgramStreamsTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("vexmark-streams-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  ProgramStreamsTest() : ProgramFolderTest("streams") {}
 
   // Runs `command` in bash in the folder; its exit status.
   int Shell(const std::string& command) {
@@ -31,8 +27,6 @@ class ProgramStreamsTest : public ::testing::Test {
   std::string Scene() const {
     return Quote(std::string(VEXMARK_SOURCE_DIR) + "/examples/still-life.gltf");
   }
-
-  fs::path folder_;
 };
 
 // A scene with many materials whose images are missing, and no camera:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,4 +111,25 @@ class RunningProgram {
   std::filesystem::path folder_;
   pid_t pid_ = -1;
   bool finished_ = false;
+};
+
+// True when the program said, in one line of its own, something with `words`.
+inline ::testing::AssertionResult SaysInOneLine(const ProgramRun& run, const std::string& words) {
+  const std::vector<std::string> lines = run.ErrLines();
+  if (lines.size() != 1 || lines[0].rfind("vexmark: ", 0) != 0 ||
+      lines[0].find(words) == std::string::npos)
+    return ::testing::AssertionFailure() << "stderr: " << run.err;
+  return ::testing::AssertionSuccess();
+}
+
+// A test with a fresh folder of its own to run the program in, removed after.
+class ProgramFolderTest : public ::testing::Test {
+ protected:
+  explicit ProgramFolderTest(const std::string& kind)
+      : folder_(std::filesystem::temp_directory_path() /
+                ("vexmark-" + kind + "-" + std::to_string(::getpid()))) {}
+  void SetUp() override { std::filesystem::create_directories(folder_); }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+
+  const std::filesystem::path folder_;
 };

@@ -15,14 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ProgramUsageTest : public ::testing::Test {
+class ProgramUsageTest : public ProgramFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("vexmark-usage-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  fs::path folder_;
+  ProgramUsageTest() : ProgramFolderTest("usage") {}
 };
 
 TEST_F(ProgramUsageTest, HelpAndVersion) {
@@ -310,7 +305,8 @@ TEST(ProgramHeapTest, TheNewStartKeepsArgumentsAndDrawing) {
     std::string kept;
     std::istringstream lines(drawing);
     for (std::string line; std::getline(lines, line);)
-      if (line.rfind("%%Title", 0) != 0 && line.rfind("%%CreationDate", 0) != 0) kept += line + "\n";
+      if (line.rfind("%%Title", 0) != 0 && line.rfind("%%CreationDate", 0) != 0)
+        kept += line + "\n";
     drawings.push_back(kept);
   }
   EXPECT_EQ(drawings[0], drawings[1]);
