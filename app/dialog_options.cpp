@@ -40,18 +40,18 @@ std::string PresetList(const HostDialog* dialog) {
 // choice, a switch or a number, set as given.
 bool ApplyPlainOptions(const Options& o, HostDialog* dialog) {
   bool ok = true;
-  for (const OptionSpec& spec : OptionTable()) {
-    if (spec.gadget == 0) continue;
-    if (const auto* whole = std::get_if<std::optional<int32_t> Options::*>(&spec.field)) {
+  for (const OptionEntry& entry : OptionTable()) {
+    if (entry.gadget == 0) continue;
+    if (const auto* whole = std::get_if<std::optional<int32_t> Options::*>(&entry.field)) {
       if (const std::optional<int32_t>& value = o.**whole)
-        ok &= spec.kind == ValueKind::kChoice ? host::UserChoose(dialog, spec.gadget, *value)
-                                              : host::UserSetInt(dialog, spec.gadget, *value);
-    } else if (const auto* on = std::get_if<std::optional<bool> Options::*>(&spec.field)) {
+        ok &= entry.kind == ValueKind::kChoice ? host::UserChoose(dialog, entry.gadget, *value)
+                                               : host::UserSetInt(dialog, entry.gadget, *value);
+    } else if (const auto* on = std::get_if<std::optional<bool> Options::*>(&entry.field)) {
       if (const std::optional<bool>& value = o.**on)
-        ok &= host::UserSetCheck(dialog, spec.gadget, *value);
-    } else if (const auto* number = std::get_if<std::optional<double> Options::*>(&spec.field)) {
+        ok &= host::UserSetCheck(dialog, entry.gadget, *value);
+    } else if (const auto* number = std::get_if<std::optional<double> Options::*>(&entry.field)) {
       if (const std::optional<double>& value = o.**number)
-        ok &= host::UserSetReal(dialog, spec.gadget, *value);
+        ok &= host::UserSetReal(dialog, entry.gadget, *value);
     } else {
       ok = false;  // a gadget the table pairs with a field of another kind
     }

@@ -97,13 +97,13 @@ bool ReadTag(const std::string& value, Options& o, std::string& want) {
 }
 
 // A choice's "is not" line is the list of its names.
-std::vector<OptionSpec> WithChoiceLists(std::vector<OptionSpec> table) {
-  for (OptionSpec& spec : table)
-    if (spec.kind == ValueKind::kChoice) spec.notValid = ChoiceList(spec.choices);
+std::vector<OptionEntry> WithChoiceLists(std::vector<OptionEntry> table) {
+  for (OptionEntry& entry : table)
+    if (entry.kind == ValueKind::kChoice) entry.notValid = ChoiceList(entry.choices);
   return table;
 }
 
-std::vector<OptionSpec> FileOptions() {
+std::vector<OptionEntry> FileOptions() {
   return {
       {.name = "--output",
        .shortName = "-o",
@@ -149,7 +149,7 @@ std::vector<OptionSpec> FileOptions() {
   };
 }
 
-std::vector<OptionSpec> FrameOptions() {
+std::vector<OptionEntry> FrameOptions() {
   return {
       {.name = "--style",
        .kind = ValueKind::kChoice,
@@ -223,7 +223,7 @@ std::vector<OptionSpec> FrameOptions() {
   };
 }
 
-std::vector<OptionSpec> LineOptions() {
+std::vector<OptionEntry> LineOptions() {
   return {
       {.name = "--outline",
        .kind = ValueKind::kSwitch,
@@ -291,9 +291,9 @@ std::vector<OptionSpec> LineOptions() {
 }
 
 // A length on paper from 0 to kMaxPaperMm.
-OptionSpec PaperLength(std::string name, std::string valueName,
-                       std::optional<double> Options::*field, int32_t gadget, std::string help,
-                       std::string markdown) {
+OptionEntry PaperLength(std::string name, std::string valueName,
+                        std::optional<double> Options::*field, int32_t gadget, std::string help,
+                        std::string markdown) {
   const std::string range = "a number from 0 to " + Number(kMaxPaperMm);
   return {.name = std::move(name),
           .kind = ValueKind::kNumber,
@@ -308,7 +308,7 @@ OptionSpec PaperLength(std::string name, std::string valueName,
           .markdown = std::move(markdown)};
 }
 
-std::vector<OptionSpec> PlotterOptions() {
+std::vector<OptionEntry> PlotterOptions() {
   return {
       {.name = "--plotter",
        .kind = ValueKind::kOptionalSwitch,
@@ -345,7 +345,7 @@ std::vector<OptionSpec> PlotterOptions() {
   };
 }
 
-std::vector<OptionSpec> SceneOptions() {
+std::vector<OptionEntry> SceneOptions() {
   return {
       {.name = "--camera",
        .kind = ValueKind::kText,
@@ -372,7 +372,7 @@ std::vector<OptionSpec> SceneOptions() {
   };
 }
 
-std::vector<OptionSpec> ProgramOptions() {
+std::vector<OptionEntry> ProgramOptions() {
   const std::string maxThreads = std::to_string(host::kMaxThreads);
   const std::string defaultTriangles =
       host::import::GroupedDigits(host::import::kDefaultMaxTriangles);
@@ -432,54 +432,54 @@ std::vector<OptionSpec> ProgramOptions() {
   };
 }
 
-std::vector<OptionSpec> MakeTable() {
-  std::vector<OptionSpec> table;
+std::vector<OptionEntry> MakeTable() {
+  std::vector<OptionEntry> table;
   for (auto part :
        {FileOptions, FrameOptions, LineOptions, PlotterOptions, SceneOptions, ProgramOptions})
-    for (OptionSpec& spec : part()) table.push_back(std::move(spec));
+    for (OptionEntry& entry : part()) table.push_back(std::move(entry));
   return WithChoiceLists(std::move(table));
 }
 
 // The names of one entry as a listing shows them: "-o, --output FILE".
-std::string NamesOf(const OptionSpec& spec, const char* quote) {
+std::string NamesOf(const OptionEntry& entry, const char* quote) {
   const std::string q = quote;
-  std::string names = spec.shortName.empty() ? "" : q + spec.shortName + q + ", ";
-  return names + q + spec.name + (spec.valueName.empty() ? "" : " " + spec.valueName) + q;
+  std::string names = entry.shortName.empty() ? "" : q + entry.shortName + q + ", ";
+  return names + q + entry.name + (entry.valueName.empty() ? "" : " " + entry.valueName) + q;
 }
 
 // The entries as rows: the names of each row's entries and the row's text.
 template <class Text, class Place>
 std::vector<std::pair<std::string, std::string>> Rows(const char* quote, Text text, Place place) {
   std::vector<std::pair<std::string, std::string>> rows;
-  for (const OptionSpec& spec : OptionTable()) {
-    if (place(spec) == Row::kHidden) continue;
-    if (place(spec) == Row::kJoinsPrevious && !rows.empty())
-      rows.back().first += ", " + NamesOf(spec, quote);
+  for (const OptionEntry& entry : OptionTable()) {
+    if (place(entry) == Row::kHidden) continue;
+    if (place(entry) == Row::kJoinsPrevious && !rows.empty())
+      rows.back().first += ", " + NamesOf(entry, quote);
     else
-      rows.emplace_back(NamesOf(spec, quote), text(spec));
+      rows.emplace_back(NamesOf(entry, quote), text(entry));
   }
   return rows;
 }
 
 }  // namespace
 
-const std::vector<OptionSpec>& OptionTable() {
-  static const std::vector<OptionSpec> table = MakeTable();
+const std::vector<OptionEntry>& OptionTable() {
+  static const std::vector<OptionEntry> table = MakeTable();
   return table;
 }
 
-const OptionSpec* FindOption(const std::string& arg) {
+const OptionEntry* FindOption(const std::string& arg) {
   if (arg.empty()) return nullptr;
-  for (const OptionSpec& spec : OptionTable())
-    if (arg == spec.name || arg == spec.shortName || arg == spec.alias) return &spec;
+  for (const OptionEntry& entry : OptionTable())
+    if (arg == entry.name || arg == entry.shortName || arg == entry.alias) return &entry;
   return nullptr;
 }
 
 std::string HelpOptionRows() {
   std::string text;
   const auto rows = Rows(
-      "", [](const OptionSpec& s) { return s.help; },
-      [](const OptionSpec& s) { return s.helpRow; });
+      "", [](const OptionEntry& s) { return s.help; },
+      [](const OptionEntry& s) { return s.helpRow; });
   for (const auto& [names, help] : rows) {
     std::string line = "  " + names;
     if (!help.empty()) line.resize(std::max(line.size() + 2, kHelpNameColumns), ' ');
@@ -494,8 +494,8 @@ std::string HelpOptionRows() {
 std::string MarkdownOptionTable() {
   std::string table = "| option | meaning |\n|---|---|\n";
   const auto rows = Rows(
-      "`", [](const OptionSpec& s) { return s.markdown; },
-      [](const OptionSpec& s) { return s.markdownRow; });
+      "`", [](const OptionEntry& s) { return s.markdown; },
+      [](const OptionEntry& s) { return s.markdownRow; });
   for (const auto& [names, meaning] : rows) {
     std::string escaped;  // a | inside a cell would end it
     for (const char c : names) escaped += c == '|' ? std::string("\\|") : std::string(1, c);

@@ -54,7 +54,7 @@ enum class Row {
   kHidden,         // not shown
 };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string name{};       // "--output"
   std::string shortName{};  // "-o", shown beside the name; empty: none
   std::string alias{};      // also accepted, never shown ("-y"); empty: none
@@ -75,10 +75,10 @@ struct OptionSpec {
 };
 
 // Every option, in the order --help lists them.
-const std::vector<OptionSpec>& OptionTable();
+const std::vector<OptionEntry>& OptionTable();
 
 // The entry whose name, short name or alias is `arg`; null when none is.
-const OptionSpec* FindOption(const std::string& arg);
+const OptionEntry* FindOption(const std::string& arg);
 
 // The options part of --help: one row per entry, the names at the left.
 std::string HelpOptionRows();

@@ -40,16 +40,16 @@ class OptionsTest : public ::testing::Test {
 };
 
 // A value the option takes, for the kinds whose form the table gives.
-std::string GoodValue(const app::OptionSpec& spec) {
-  switch (spec.kind) {
+std::string GoodValue(const app::OptionEntry& entry) {
+  switch (entry.kind) {
     case app::ValueKind::kSwitch:
       return "off";
     case app::ValueKind::kWholeNumber:
-      return std::to_string(static_cast<int64_t>(std::max(spec.least, std::min(spec.most, 7.0))));
+      return std::to_string(static_cast<int64_t>(std::max(entry.least, std::min(entry.most, 7.0))));
     case app::ValueKind::kNumber:
       return "0.5";
     case app::ValueKind::kChoice:
-      return spec.choices.back().name;
+      return entry.choices.back().name;
     default:
       return "";
   }
@@ -83,26 +83,26 @@ TEST_F(OptionsTest, EveryOptionLandsInItsField) {
       {"--line-color", "#FF8000"},  {"--paper", "A4"},         {"--camera", "Camera"},
       {"--tag", "Cube:outline=on"}, {"--save-scene", "s.vxm"},
   };
-  for (const app::OptionSpec& spec : app::OptionTable()) {
-    std::vector<std::string> args = {spec.name};
-    const std::string value = GoodValue(spec);
+  for (const app::OptionEntry& entry : app::OptionTable()) {
+    std::vector<std::string> args = {entry.name};
+    const std::string value = GoodValue(entry);
     if (!value.empty()) args.push_back(value);
     for (const auto& [name, form] : ownForms)
-      if (name == spec.name) args.push_back(form);
+      if (name == entry.name) args.push_back(form);
     const Parsed parsed = Parse(args);
-    ASSERT_TRUE(parsed.ok) << spec.name << ": " << parsed.error;
-    if (spec.parse == nullptr) {
-      EXPECT_TRUE(FieldSet(spec.field, parsed.options)) << spec.name;
+    ASSERT_TRUE(parsed.ok) << entry.name << ": " << parsed.error;
+    if (entry.parse == nullptr) {
+      EXPECT_TRUE(FieldSet(entry.field, parsed.options)) << entry.name;
     } else {
-      EXPECT_TRUE(std::holds_alternative<std::monostate>(spec.field)) << spec.name;
+      EXPECT_TRUE(std::holds_alternative<std::monostate>(entry.field)) << entry.name;
     }
-    if (spec.gadget != 0) {
-      EXPECT_TRUE((std::holds_alternative<std::optional<int32_t> app::Options::*>(spec.field) ||
-                   std::holds_alternative<std::optional<bool> app::Options::*>(spec.field) ||
-                   std::holds_alternative<std::optional<double> app::Options::*>(spec.field)))
-          << spec.name;
+    if (entry.gadget != 0) {
+      EXPECT_TRUE((std::holds_alternative<std::optional<int32_t> app::Options::*>(entry.field) ||
+                   std::holds_alternative<std::optional<bool> app::Options::*>(entry.field) ||
+                   std::holds_alternative<std::optional<double> app::Options::*>(entry.field)))
+          << entry.name;
     }
-    EXPECT_EQ(app::FindOption(spec.name), &spec);
+    EXPECT_EQ(app::FindOption(entry.name), &entry);
   }
 }
 
