@@ -12,7 +12,6 @@
 namespace app {
 namespace {
 
-constexpr double kPointsPerMm = 72.0 / 25.4;
 constexpr double kPointsPerInch = 72.0;
 
 std::string Number(double value) {

@@ -125,11 +125,6 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   return kMessageAnswerNo;
 }
 
-// The file the module writes for a drawing chosen as `chosen` (one frame).
-fs::path DrawingPath(const std::string& chosen) {
-  return fs::path(chosen).replace_extension(app::DrawingSuffix(chosen));
-}
-
 // The drawings that an export to `chosen` would replace: the file itself
 // for one frame; for a range, the numbered files "<name>-<n>.ai" (or .eps,
 // .svg, .pdf, .png) beside it.
@@ -138,7 +133,7 @@ std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range)
   std::error_code error;
   if (chosen.empty()) return found;
   const std::string suffix = app::DrawingSuffix(chosen);
-  const fs::path file = DrawingPath(chosen);
+  const fs::path file = app::DrawingPath(chosen);
   if (!range) {
     if (fs::exists(file, error)) found.push_back(file.string());
     return found;
@@ -334,7 +329,7 @@ std::string SharedOutputOf(const ExportRun& run, const std::vector<std::string>&
   const bool range = app::ExportsFrameRange(run.dialog);
   std::vector<app::PlannedFile> files;
   for (const std::string& name : drawings)
-    if (!name.empty()) files.push_back({DrawingPath(name).string(), range});
+    if (!name.empty()) files.push_back({app::DrawingPath(name), range});
   if (run.options.saveScene) files.push_back({*run.options.saveScene});
   return app::SharedOutput(files, FramesToWrite(run.dialog, *run.doc));
 }

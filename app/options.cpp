@@ -33,14 +33,15 @@ bool SplitArguments(int argc, char** argv, Arguments& a, std::string& error) {
     } else if (a.firstPlain == SIZE_MAX && arg.rfind("--", 0) == 0 && equals != std::string::npos) {
       const std::string name = arg.substr(0, equals);
       const std::string value = arg.substr(equals + 1);
-      const OptionSpec* spec = FindOption(name);
-      if (spec != nullptr && spec->kind == ValueKind::kNone) {
+      const OptionEntry* entry = FindOption(name);
+      if (entry != nullptr && entry->kind == ValueKind::kNone) {
         error = name + " takes no value";
         return false;
       }
       bool on = false;
-      if (spec != nullptr && spec->kind == ValueKind::kOptionalSwitch && !ParseSwitch(value, on)) {
-        error = name + ": '" + value + "' is not " + spec->notValid;
+      if (entry != nullptr && entry->kind == ValueKind::kOptionalSwitch &&
+          !ParseSwitch(value, on)) {
+        error = name + ": '" + value + "' is not " + entry->notValid;
         return false;
       }
       a.args.push_back(name);
@@ -66,67 +67,67 @@ void Store(const Field& field, Options& o, const Value& value) {
 
 // A value of one of the kinds with a range: stored, or `want` says what it
 // is not.
-bool ReadNumber(const OptionSpec& spec, const std::string& value, Options& o, std::string& want) {
-  if (spec.kind == ValueKind::kWholeNumber) {
+bool ReadNumber(const OptionEntry& entry, const std::string& value, Options& o, std::string& want) {
+  if (entry.kind == ValueKind::kWholeNumber) {
     int32_t n = 0;
     if (!ParseInt(value, n))
-      want = spec.notValid;
-    else if (n < spec.least || n > spec.most)
-      want = spec.outOfRange;
+      want = entry.notValid;
+    else if (n < entry.least || n > entry.most)
+      want = entry.outOfRange;
     else
-      Store(spec.field, o, std::optional<int32_t>(n));
+      Store(entry.field, o, std::optional<int32_t>(n));
     return want.empty();
   }
   double x = 0;
   if (!ParseReal(value, x))
-    want = spec.notValid;
-  else if (x < spec.least || x > spec.most)
-    want = spec.outOfRange;
+    want = entry.notValid;
+  else if (x < entry.least || x > entry.most)
+    want = entry.outOfRange;
   else
-    Store(spec.field, o, std::optional<double>(x));
+    Store(entry.field, o, std::optional<double>(x));
   return want.empty();
 }
 
 // One of the choices by name, or (where the option has a range) by value.
-bool ReadChoice(const OptionSpec& spec, const std::string& value, Options& o, std::string& want) {
-  for (const Choice& choice : spec.choices) {
+bool ReadChoice(const OptionEntry& entry, const std::string& value, Options& o, std::string& want) {
+  for (const Choice& choice : entry.choices) {
     if (value != choice.name) continue;
-    if (std::holds_alternative<std::optional<std::string> Options::*>(spec.field))
-      Store(spec.field, o, std::optional<std::string>(choice.name));
+    if (std::holds_alternative<std::optional<std::string> Options::*>(entry.field))
+      Store(entry.field, o, std::optional<std::string>(choice.name));
     else
-      Store(spec.field, o, std::optional<int32_t>(choice.value));
+      Store(entry.field, o, std::optional<int32_t>(choice.value));
     return true;
   }
   int32_t n = 0;
-  if (spec.most > spec.least && ParseInt(value, n) && n >= spec.least && n <= spec.most) {
-    Store(spec.field, o, std::optional<int32_t>(n));
+  if (entry.most > entry.least && ParseInt(value, n) && n >= entry.least && n <= entry.most) {
+    Store(entry.field, o, std::optional<int32_t>(n));
     return true;
   }
-  want = spec.notValid;
+  want = entry.notValid;
   return false;
 }
 
 // The value of an option that takes one: stored, or `want` says what it is
 // not.
-bool ReadValue(const OptionSpec& spec, const std::string& value, Options& o, std::string& want) {
-  switch (spec.kind) {
+bool ReadValue(const OptionEntry& entry, const std::string& value, Options& o, std::string& want) {
+  switch (entry.kind) {
     case ValueKind::kSwitch: {
       bool on = false;
       if (!ParseSwitch(value, on)) {
-        want = spec.notValid;
+        want = entry.notValid;
         return false;
       }
-      Store(spec.field, o, std::optional<bool>(on));
+      Store(entry.field, o, std::optional<bool>(on));
       return true;
     }
     case ValueKind::kWholeNumber:
     case ValueKind::kNumber:
-      return ReadNumber(spec, value, o, want);
+      return ReadNumber(entry, value, o, want);
     case ValueKind::kChoice:
-      return ReadChoice(spec, value, o, want);
+      return ReadChoice(entry, value, o, want);
     default:
-      if (spec.parse != nullptr) return spec.parse(value, o, want);
-      Store(spec.field, o, std::optional<std::string>(value));
+      if (entry.parse != nullptr) return entry.parse(value, o, want);
+      Store(entry.field, o, std::optional<std::string>(value));
       return true;
   }
 }
@@ -144,9 +145,9 @@ class ArgumentReader {
     }
     for (; i_ < args_.size(); ++i_) {
       const std::string& arg = args_[i_];
-      const OptionSpec* spec = i_ < firstPlain_ ? FindOption(arg) : nullptr;
-      if (spec != nullptr) {
-        if (!ReadOption(*spec, arg)) return false;
+      const OptionEntry* entry = i_ < firstPlain_ ? FindOption(arg) : nullptr;
+      if (entry != nullptr) {
+        if (!ReadOption(*entry, arg)) return false;
       } else if (i_ < firstPlain_ && !arg.empty() && arg[0] == '-') {
         error_ = "unknown option '" + arg + "' (try --help)";
         return false;
@@ -162,16 +163,16 @@ class ArgumentReader {
 
  private:
   // The option at the reader's place and its value, if it takes one.
-  bool ReadOption(const OptionSpec& spec, const std::string& arg) {
-    if (spec.kind == ValueKind::kNone) {
-      Store(spec.field, o_, true);
+  bool ReadOption(const OptionEntry& entry, const std::string& arg) {
+    if (entry.kind == ValueKind::kNone) {
+      Store(entry.field, o_, true);
       return true;
     }
-    if (spec.kind == ValueKind::kOptionalSwitch) {
+    if (entry.kind == ValueKind::kOptionalSwitch) {
       // A flag, or followed by on or off.
       bool on = true;
       if (i_ + 1 < args_.size() && i_ + 1 < firstPlain_ && ParseSwitch(args_[i_ + 1], on)) ++i_;
-      Store(spec.field, o_, std::optional<bool>(on));
+      Store(entry.field, o_, std::optional<bool>(on));
       return true;
     }
     if (i_ + 1 >= args_.size()) {
@@ -180,7 +181,7 @@ class ArgumentReader {
     }
     const std::string& value = args_[++i_];
     std::string want;
-    if (ReadValue(spec, value, o_, want)) return true;
+    if (ReadValue(entry, value, o_, want)) return true;
     error_ = arg + ": '" + value + "' is not " + want;
     return false;
   }
@@ -227,8 +228,7 @@ bool MarginFitsSheet(const Options& o, std::string& error) {
 // two -o, or -o and --save-scene, naming one file would write it twice.
 bool OutputsDistinct(const Options& o, std::string& error) {
   std::vector<PlannedFile> files;
-  for (const std::string& name : OutputNames(o))
-    files.push_back({std::filesystem::path(name).replace_extension(DrawingSuffix(name)).string()});
+  for (const std::string& name : OutputNames(o)) files.push_back({DrawingPath(name)});
   if (o.saveScene) files.push_back({*o.saveScene});
   const std::string shared = SharedOutput(files, 0);
   if (shared.empty()) return true;
@@ -257,6 +257,10 @@ std::string DrawingSuffix(const std::string& chosen) {
   for (const char* known : {".eps", ".svg", ".pdf", ".png"})
     if (suffix == known) return suffix;
   return ".ai";
+}
+
+std::string DrawingPath(const std::string& chosen) {
+  return std::filesystem::path(chosen).replace_extension(DrawingSuffix(chosen)).string();
 }
 
 std::vector<std::string> OutputNames(const Options& o) {

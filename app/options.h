@@ -58,6 +58,9 @@ std::string UsageText();
 // `chosen`: ".eps", ".svg", ".pdf" or ".png" (in any case, given lower),
 // else ".ai".
 std::string DrawingSuffix(const std::string& chosen);
+// The file the module writes for a drawing chosen as `chosen` (one frame):
+// the name with its drawing suffix.
+std::string DrawingPath(const std::string& chosen);
 
 // The -o names with --format applied: with one name (or none) the format
 // replaces its suffix; with several it is the suffix of those without a

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/diagnostic_lines.h"
+#include "app/option_values.h"
 #include "host/api/vexmark_ids.h"
 #include "host/import/load_scene.h"
 #include "host/runtime.h"
@@ -28,12 +29,6 @@ std::string Names(const host::Scene& scene, int32_t type) {
   for (const auto& object : scene.objects)
     if (object->type == type) names += (names.empty() ? "" : ", ") + object->name;
   return names.empty() ? "none" : names;
-}
-
-bool ParseSwitch(const std::string& text, bool& value) {
-  if (text == "on" || text == "1" || text == "yes" || text == "true") return value = true, true;
-  if (text == "off" || text == "0" || text == "no" || text == "false") return value = false, true;
-  return false;
 }
 
 // Fills the tag dialog from key=value pairs and confirms it, as a user would.

@@ -6,9 +6,8 @@
 #pragma once
 
 #include "core/export_settings.h"
+#include "host/api/vexmark_ids.h"
 #include "lines/drawing.h"
-
-inline constexpr double kPointsPerMm = 72.0 / 25.4;
 
 // Does nothing when `paper` names no sheet or the drawing has no size.
 // Margins that leave no room on the sheet are taken as none.

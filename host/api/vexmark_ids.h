@@ -90,6 +90,8 @@ constexpr int64_t FramesInRange(int64_t from, int64_t to, int64_t rate, int64_t 
 
 // Numbers both sides compute with.
 constexpr double kPi = 3.14159265358979323846;
+// Points (1/72 inch) in a millimetre: sheet sizes are given in millimetres.
+constexpr double kPointsPerMm = 72.0 / 25.4;
 
 // Back-face modes: the values of kSettingsBackFaces and of the back-face gadget.
 constexpr int32_t kBackFacesDrop = 10039;
