@@ -31,15 +31,15 @@ uint8_t ColourByte(float c) {
 bool ReadChannel(const SceneMaterial* material, int32_t channel, Colour& out) {
   const BaseContainer data = MaterialChannelData(material, channel);
   if (!data.Valid()) return false;
-  const Colour colour = FromHostColour(data.GetVector(kChannelColorKey));
+  const Colour colour = FromHostColour(data.GetVector(kChannelColourKey));
   const float brightness = static_cast<float>(data.GetReal(kChannelBrightnessKey, 1.0));
   out = Colour{colour.r * brightness, colour.g * brightness, colour.b * brightness};
   return true;
 }
 
 void ReadStandardMaterial(const SceneMaterial* material, MaterialRecord& record) {
-  if (MaterialChannelEnabled(material, kChannelColor)) {
-    ReadChannel(material, kChannelColor, record.colour);
+  if (MaterialChannelEnabled(material, kChannelColour)) {
+    ReadChannel(material, kChannelColour, record.colour);
   }
   if (MaterialChannelEnabled(material, kChannelLuminance) &&
       ReadChannel(material, kChannelLuminance, record.luminance)) {

@@ -62,7 +62,7 @@ SceneTag* findSelectionTag(const ObjectMaterials& record, const String& name);
 // The material that applies to polygon `polygon`; null only for an empty list.
 const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t polygon);
 
-// color + luminance, each component held to 0..1.
+// colour + luminance, each component held to 0..1.
 Colour combinedColor(const MaterialRecord& material);
 
 // The polygon's fill colour: its material's combined colour (grey 0.5 when

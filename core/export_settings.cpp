@@ -14,12 +14,12 @@ uint8_t ColourByte(float component) {
 }  // namespace
 
 void DeriveLineColour(LineStyle& s) {
-  s.lineColorScaled.r = s.lineColor.r * s.lineBrightness;
-  s.lineColorScaled.g = s.lineColor.g * s.lineBrightness;
-  s.lineColorScaled.b = s.lineColor.b * s.lineBrightness;
-  s.lineRGBA[0] = ColourByte(s.lineColorScaled.r);
-  s.lineRGBA[1] = ColourByte(s.lineColorScaled.g);
-  s.lineRGBA[2] = ColourByte(s.lineColorScaled.b);
+  s.lineColourScaled.r = s.lineColour.r * s.lineBrightness;
+  s.lineColourScaled.g = s.lineColour.g * s.lineBrightness;
+  s.lineColourScaled.b = s.lineColour.b * s.lineBrightness;
+  s.lineRGBA[0] = ColourByte(s.lineColourScaled.r);
+  s.lineRGBA[1] = ColourByte(s.lineColourScaled.g);
+  s.lineRGBA[2] = ColourByte(s.lineColourScaled.b);
   s.lineRGBA[3] = 255;
 }
 

@@ -75,9 +75,9 @@ int32_t WritePathGroup(const EpsPage& page, HostFileWriter* file, const Stack<Ep
   WriteLine(file, "*u", true);
   WriteLine(file, "0 XR", true);
   WriteLine(file, "[] 0 d", true);
-  if (Fills(element.kind)) WriteFillColour(page, file, element.color);
+  if (Fills(element.kind)) WriteFillColour(page, file, element.colour);
   if (Strokes(element.kind)) {
-    WriteStrokeColour(page, file, element.lineColor);
+    WriteStrokeColour(page, file, element.lineColour);
     WriteLineWidth(page, file, element.lineWidth);
   }
   for (int32_t i = 0; i < paths.Count(); ++i) WritePath(page, file, paths[i], element);

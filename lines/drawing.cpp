@@ -250,8 +250,8 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
 PathPaint PaintOf(const LineGroup& group) {
   PathPaint paint;
   paint.kind = group.kind;
-  std::memcpy(paint.color, group.color, sizeof paint.color);
-  std::memcpy(paint.lineColor, group.lineColor, sizeof paint.lineColor);
+  std::memcpy(paint.colour, group.colour, sizeof paint.colour);
+  std::memcpy(paint.lineColour, group.lineColour, sizeof paint.lineColour);
   paint.lineWidth = group.lineWidth;
   return paint;
 }

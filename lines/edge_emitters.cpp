@@ -124,7 +124,7 @@ void EmitOncePerSharedEdge(const MeshNode& node, uint32_t flag, Stack<EdgeSegmen
 }
 
 bool SameColour(const MeshNode& a, const MeshNode& b) {
-  return std::memcmp(a.color, b.color, sizeof a.color) == 0;
+  return std::memcmp(a.colour, b.colour, sizeof a.colour) == 0;
 }
 
 }  // namespace

@@ -8,8 +8,8 @@ namespace {
 
 bool StyleMatches(const LineGroup& group, const LineGroupStyle& style) {
   return group.kind == static_cast<uint32_t>(style.kind) &&
-         std::memcmp(group.color, style.color, sizeof group.color) == 0 &&
-         std::memcmp(group.lineColor, style.lineColor, sizeof group.lineColor) == 0 &&
+         std::memcmp(group.colour, style.colour, sizeof group.colour) == 0 &&
+         std::memcmp(group.lineColour, style.lineColour, sizeof group.lineColour) == 0 &&
          group.lineWidth == style.lineWidth;
 }
 
@@ -32,8 +32,8 @@ bool AddPolygon(Stack<LineGroup>& elements, const Stack<EdgeSegment>& segments,
   if (groupIndex < 0) {
     LineGroup group;
     group.kind = static_cast<uint32_t>(style.kind);
-    std::memcpy(group.color, style.color, sizeof group.color);
-    std::memcpy(group.lineColor, style.lineColor, sizeof group.lineColor);
+    std::memcpy(group.colour, style.colour, sizeof group.colour);
+    std::memcpy(group.lineColour, style.lineColour, sizeof group.lineColour);
     group.lineWidth = style.lineWidth;
     group.object = style.object;
     elements.Push(group);

@@ -28,8 +28,8 @@ constexpr uint32_t kLineKinds = kDrawnEdgeKind | kRegionEdgeKind | kCreaseKind |
 // The paint style of one segment list.
 struct LineGroupStyle {
   int32_t kind = 0;
-  uint8_t color[4] = {255, 255, 255, 255};  // fill colour RGBA
-  uint8_t lineColor[4] = {0, 0, 0, 255};    // stroke colour RGBA
+  uint8_t colour[4] = {255, 255, 255, 255};  // fill colour RGBA
+  uint8_t lineColour[4] = {0, 0, 0, 255};    // stroke colour RGBA
   int32_t lineWidth = 1;                    // twentieths of a point; 0 and 1: thinnest
   const void* object = nullptr;             // the scene object; compared only by identity
 };
@@ -44,8 +44,8 @@ struct EpsPolygon {
 // All polygons painted in one style.
 struct LineGroup {
   uint32_t kind = 0;
-  uint8_t color[4] = {0, 0, 0, 0};
-  uint8_t lineColor[4] = {0, 0, 0, 0};
+  uint8_t colour[4] = {0, 0, 0, 0};
+  uint8_t lineColour[4] = {0, 0, 0, 0};
   int32_t lineWidth = 0;
   const void* object = nullptr;  // the object of the polygon that opened the group
   Stack<EpsPolygon> polygons;

@@ -7,7 +7,7 @@
 
 #include "core/export_settings.h"
 #include "host/api/vexmark_ids.h"
-#include "lines/color_group.h"
+#include "lines/colour_group.h"
 #include "lines/edge_emitters.h"
 #include "lines/obj_netz.h"
 #include "lines/visible_pieces.h"
@@ -55,7 +55,7 @@ class ObjectDrawing {
   }
 
   bool DrawEdgeLines() {
-    Stack<ColorGroup> groups;
+    Stack<ColourGroup> groups;
     CollectRegionEdges(net_, groups, &job_);
     for (int32_t g = 0; g < groups.Count(); ++g) {
       if (!HandOver(groups[g].segments, kInnerEdgeKind, kWhite)) break;
@@ -64,15 +64,15 @@ class ObjectDrawing {
   }
 
   bool DrawFilledRegions() {
-    Stack<ColorGroup> groups;
+    Stack<ColourGroup> groups;
     CollectRegionEdges(net_, groups, &job_, emitFillEdges);
     const bool outlines = object_.lineStyle.outlineLines;
     const int32_t regionKind = outlines ? kFillKind | kDrawnEdgeKind : kFillKind;
     for (int32_t g = 0; g < groups.Count(); ++g) {
-      const ColorGroup& group = groups[g];
-      if (!HandOver(group.segments, regionKind, group.color)) break;
-      if (outlines && !HandOver(group.segments, kInnerEdgeKind, group.color)) break;
-      if (!HandOver(group.segments, kRegionEdgeKind, group.color)) break;
+      const ColourGroup& group = groups[g];
+      if (!HandOver(group.segments, regionKind, group.colour)) break;
+      if (outlines && !HandOver(group.segments, kInnerEdgeKind, group.colour)) break;
+      if (!HandOver(group.segments, kRegionEdgeKind, group.colour)) break;
     }
     return DrawCreases();
   }
@@ -96,9 +96,9 @@ class ObjectDrawing {
   }
 
   // False on memory failure.
-  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, const uint8_t color[4]) {
+  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, const uint8_t colour[4]) {
     if (MemoryErrorFlag::Test() != 0) return false;
-    return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, color));
+    return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, colour));
   }
 
   bool Interrupted() const { return MemoryErrorFlag::Test() != 0 || ExportCancelled(job_); }
@@ -111,11 +111,11 @@ class ObjectDrawing {
 
 }  // namespace
 
-LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t color[4]) {
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t colour[4]) {
   LineGroupStyle style;
   style.kind = kind;
-  std::memcpy(style.color, color, sizeof style.color);
-  std::memcpy(style.lineColor, object.lineStyle.lineRGBA, sizeof style.lineColor);
+  std::memcpy(style.colour, colour, sizeof style.colour);
+  std::memcpy(style.lineColour, object.lineStyle.lineRGBA, sizeof style.lineColour);
   const int32_t points = ClampLineWidth(object.lineStyle.lineWidth);
   style.lineWidth = points == 0 ? kThinnestLine : points * kTwentiethsPerPoint;
   style.object = &object;

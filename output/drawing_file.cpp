@@ -69,8 +69,8 @@ class HostDescription {
     part.paint = ((paint.kind & kFillKind) != 0 ? kHostPaintFill : 0) |
                  ((paint.kind & kLineKinds) != 0 ? kHostPaintStroke : 0);
     for (int c = 0; c < 4; ++c) {
-      part.fill[c] = paint.color[c];
-      part.stroke[c] = paint.lineColor[c];
+      part.fill[c] = paint.colour[c];
+      part.stroke[c] = paint.lineColour[c];
     }
     // Widths 0 and 1 are the thinnest line, as in the EPS body.
     part.lineWidth = paint.lineWidth > 1 ? paint.lineWidth / double{kTwentiethsPerPoint} : 0.0;

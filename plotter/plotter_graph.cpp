@@ -31,11 +31,11 @@ bool Finite(const Vector3d& p) {
 int32_t PenOf(const PathPaint& paint, Stack<PlotterPen>& pens) {
   for (int32_t i = 0; i < pens.Count(); ++i) {
     if (pens[i].width == paint.lineWidth &&
-        std::memcmp(pens[i].color, paint.lineColor, sizeof paint.lineColor) == 0)
+        std::memcmp(pens[i].colour, paint.lineColour, sizeof paint.lineColour) == 0)
       return i;
   }
   PlotterPen pen;
-  std::memcpy(pen.color, paint.lineColor, sizeof pen.color);
+  std::memcpy(pen.colour, paint.lineColour, sizeof pen.colour);
   pen.width = paint.lineWidth;
   pens.Push(pen);
   return pens.Count() - 1;

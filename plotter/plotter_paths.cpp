@@ -98,8 +98,8 @@ void AddPenPart(const PlotterGraph& graph, const PlotterPen& pen, const Stack<in
   if (strokes.Empty()) return;
   DrawingPart part;
   part.paint.kind = kDrawnEdgeKind;
-  std::memcpy(part.paint.color, pen.color, sizeof pen.color);
-  std::memcpy(part.paint.lineColor, pen.color, sizeof pen.color);
+  std::memcpy(part.paint.colour, pen.colour, sizeof pen.colour);
+  std::memcpy(part.paint.lineColour, pen.colour, sizeof pen.colour);
   part.paint.lineWidth = pen.width;
   part.paths.Reserve(strokes.Count());
   for (int32_t s = 0; s < strokes.Count() && MemoryErrorFlag::Test() == 0; ++s) {

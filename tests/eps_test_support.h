@@ -134,8 +134,8 @@ inline LineGroupStyle Style(int32_t kind, std::array<uint8_t, 3> fill, std::arra
   LineGroupStyle style;
   style.kind = kind;
   for (int k = 0; k < 3; ++k) {
-    style.color[k] = fill[k];
-    style.lineColor[k] = line[k];
+    style.colour[k] = fill[k];
+    style.lineColour[k] = line[k];
   }
   style.lineWidth = width;
   style.object = object;

@@ -66,9 +66,9 @@ constexpr int32_t kSelectionOwnNameVersion = 7800;
 // flag and a container holding colour 1000 (vector) and brightness 1001.
 constexpr int32_t kMaterialStandard = 5703;
 constexpr int32_t kMaterialChannels = 10;
-constexpr int32_t kChannelColor = 0;
+constexpr int32_t kChannelColour = 0;
 constexpr int32_t kChannelLuminance = 1;
-constexpr int32_t kChannelColorKey = 1000;
+constexpr int32_t kChannelColourKey = 1000;
 constexpr int32_t kChannelBrightnessKey = 1001;
 
 // Camera projection kinds.

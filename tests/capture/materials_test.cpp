@@ -36,7 +36,7 @@ class MaterialsTest : public HostTest {
   int32_t Material(HostVector colour, double brightness = 1.0, int32_t type = kMaterialStandard) {
     HostMaterial material;
     material.type = type;
-    host::SetChannel(material, kChannelColor, colour, brightness);
+    host::SetChannel(material, kChannelColour, colour, brightness);
     return host::AddMaterial(doc_->scene, material);
   }
   HostMaterial& MaterialAt(int32_t index) { return *doc_->scene.Material(index); }
@@ -199,7 +199,7 @@ class ExportTagsTest : public MaterialsTest {
     settings.Set(kTagCreaseAngle, 0.5);
     settings.Set(kTagLineWidth, width);
     settings.Set(kTagFlatEdges, true);
-    settings.Set(kTagLineColor, colour);
+    settings.Set(kTagLineColour, colour);
     if (brightness) settings.Set(kTagLineBrightness, *brightness);
     return host::PluginTag(kExportTagId, settings);
   }

@@ -25,10 +25,10 @@ class EpsPaintTest : public EpsTest {
   PathPaint Group(uint32_t kind) const {
     PathPaint group;
     group.kind = kind;
-    group.color[0] = 255;
-    group.color[1] = 128;
-    group.color[2] = 0;
-    group.lineColor[0] = group.lineColor[1] = group.lineColor[2] = 0;
+    group.colour[0] = 255;
+    group.colour[1] = 128;
+    group.colour[2] = 0;
+    group.lineColour[0] = group.lineColour[1] = group.lineColour[2] = 0;
     group.lineWidth = 30;
     return group;
   }

@@ -195,7 +195,7 @@ TEST_F(ObjectLinesTest, EachStyleHandsOverItsKindsInOrderWithTheirColours) {
     scene.Render();
     ASSERT_EQ(KindsOf(scene.Elements()), c.kinds);
     for (int32_t e = 0; e < scene.Elements().Count(); ++e) {
-      for (int k = 0; k < 4; ++k) EXPECT_EQ(scene.Elements()[e].color[k], c.colours[e][k]) << e;
+      for (int k = 0; k < 4; ++k) EXPECT_EQ(scene.Elements()[e].colour[k], c.colours[e][k]) << e;
       EXPECT_EQ(scene.Elements()[e].object, &scene.Object(0));
     }
   }
@@ -216,8 +216,8 @@ TEST_F(ObjectLinesTest, LinesCarryTheObjectsWidthAndColour) {
     ASSERT_EQ(scene.Elements().Count(), 2);
     for (int32_t e = 0; e < 2; ++e) {
       EXPECT_EQ(scene.Elements()[e].lineWidth, c.styleWidth) << c.lineWidth;
-      EXPECT_EQ(scene.Elements()[e].lineColor[0], 12);
-      EXPECT_EQ(scene.Elements()[e].lineColor[1], 34);
+      EXPECT_EQ(scene.Elements()[e].lineColour[0], 12);
+      EXPECT_EQ(scene.Elements()[e].lineColour[1], 34);
     }
   }
 }

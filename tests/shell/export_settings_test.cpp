@@ -53,14 +53,14 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
 
 TEST_F(ExportSettingsTest, ColourPacksByTruncation) {
   ExportSettings s;
-  s.lines.lineColor = Colour{1.0f, 0.5f, 0.0f};
+  s.lines.lineColour = Colour{1.0f, 0.5f, 0.0f};
   s.lines.lineBrightness = 0.5f;
   DeriveLineColour(s.lines);
   EXPECT_EQ(s.lines.lineRGBA[0], 127);
   EXPECT_EQ(s.lines.lineRGBA[1], 63);
   EXPECT_EQ(s.lines.lineRGBA[2], 0);
   EXPECT_EQ(s.lines.lineRGBA[3], 255);
-  EXPECT_FLOAT_EQ(s.lines.lineColorScaled.r, 0.5f);
+  EXPECT_FLOAT_EQ(s.lines.lineColourScaled.r, 0.5f);
 }
 
 TEST_F(ExportSettingsTest, LineWidthIsClampedToItsRange) {
@@ -87,7 +87,7 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   saved.lines.creaseAngle = 0.5f;
   saved.lines.lineWidth = 3;
   saved.lines.skipCoplanarEdges = 1;
-  saved.lines.lineColor = Colour{1.0f, 0.5f, 0.0f};
+  saved.lines.lineColour = Colour{1.0f, 0.5f, 0.0f};
   saved.lines.lineBrightness = 0.5f;
   saved.plotter = PlotterOptions{true, 1.5, 0.25};
   saved.paper = PaperOptions{297.0, 420.0, 5.0};
@@ -110,7 +110,7 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   EXPECT_FLOAT_EQ(loaded.lines.creaseAngle, 0.5f);
   EXPECT_EQ(loaded.lines.lineWidth, 3);
   EXPECT_TRUE(loaded.lines.skipCoplanarEdges);
-  EXPECT_FLOAT_EQ(loaded.lines.lineColor.g, 0.5f);
+  EXPECT_FLOAT_EQ(loaded.lines.lineColour.g, 0.5f);
   EXPECT_FLOAT_EQ(loaded.lines.lineBrightness, 0.5f);
   EXPECT_EQ(loaded.lines.lineRGBA[0], 127) << "the packed colour is derived on load";
   EXPECT_EQ(loaded.lines.lineRGBA[1], 63);
