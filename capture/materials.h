@@ -66,5 +66,5 @@ const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t 
 Colour combinedColor(const MaterialRecord& material);
 
 // The polygon's fill colour: its material's combined colour (grey 0.5 when
-// no material applies), each component as trunc(255 x c), alpha 255.
-void PolygonFillColour(const ObjectMaterials& record, int32_t polygon, uint8_t rgba[4]);
+// no material applies) as an opaque PageColour (PageColourOf).
+PageColour PolygonFillColour(const ObjectMaterials& record, int32_t polygon);

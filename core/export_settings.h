@@ -31,7 +31,7 @@ struct LineStyle {
   Colour lineColour;
   float lineBrightness = 1.0f;
   Colour lineColourScaled;               // lineColour x lineBrightness
-  uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
+  PageColour linePageColour = kOpaqueBlack;  // PageColourOf(lineColourScaled)
 };
 
 // Paths for a pen plotter (plotter/plotter_paths.h); lengths in points.
@@ -68,7 +68,7 @@ struct ExportSettings {
   PaperOptions paper;
 };
 
-// lineColourScaled = lineColour x lineBrightness; lineRGBA = trunc(255 x scaled), A 255.
+// lineColourScaled = lineColour x lineBrightness; linePageColour from it (PageColourOf).
 void DeriveLineColour(LineStyle& style);
 // The next name of a one-name-a-line list (ExportSettings::moreFiles) from
 // `from` on, skipping empty lines; moves `from` past it. False at the end.

@@ -1,30 +1,28 @@
 // Sorting region edges into colour groups.
 #include "lines/colour_group.h"
 
-#include <cstring>
-
 #include "lines/edge_emitters.h"
 
 namespace {
 
 constexpr int32_t kNodesPerProgress = 1000;
 
-int32_t FindColourGroup(const Stack<ColourGroup>& groups, const uint8_t colour[4]) {
+int32_t FindColourGroup(const Stack<ColourGroup>& groups, PageColour colour) {
   for (int32_t g = groups.Count() - 1; g >= 0; --g) {
-    if (std::memcmp(groups[g].colour, colour, sizeof groups[g].colour) == 0) return g;
+    if (groups[g].colour == colour) return g;
   }
   return -1;
 }
 
 }  // namespace
 
-void AddToColourGroup(Stack<ColourGroup>& groups, const uint8_t colour[4],
+void AddToColourGroup(Stack<ColourGroup>& groups, PageColour colour,
                       const Stack<EdgeSegment>& segments) {
   if (segments.Empty()) return;
   int32_t g = FindColourGroup(groups, colour);
   if (g < 0) {
     ColourGroup group;
-    std::memcpy(group.colour, colour, sizeof group.colour);
+    group.colour = colour;
     groups.Push(group);
     if (MemoryErrorFlag::Test() != 0) return;
     g = groups.Count() - 1;

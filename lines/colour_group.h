@@ -12,14 +12,14 @@
 #include "lines/obj_netz.h"
 
 struct ColourGroup {
-  uint8_t colour[4] = {0, 0, 0, 255};
+  PageColour colour = kOpaqueBlack;
   Stack<EdgeSegment> segments;
 };
 
 // Appends the segments to the group of exactly this colour (the groups are
 // searched from the last to the first), or to a new group at the end when
 // none matches. An empty list neither finds nor creates a group.
-void AddToColourGroup(Stack<ColourGroup>& groups, const uint8_t colour[4],
+void AddToColourGroup(Stack<ColourGroup>& groups, PageColour colour,
                       const Stack<EdgeSegment>& segments);
 
 // The emitter of a node's region edges (edge_emitters.h).

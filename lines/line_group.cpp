@@ -2,15 +2,11 @@
 // in which the styles first occur.
 #include "lines/line_group.h"
 
-#include <cstring>
-
 namespace {
 
 bool StyleMatches(const LineGroup& group, const LineGroupStyle& style) {
-  return group.kind == static_cast<uint32_t>(style.kind) &&
-         std::memcmp(group.colour, style.colour, sizeof group.colour) == 0 &&
-         std::memcmp(group.lineColour, style.lineColour, sizeof group.lineColour) == 0 &&
-         group.lineWidth == style.lineWidth;
+  return group.kind == static_cast<uint32_t>(style.kind) && group.colour == style.colour &&
+         group.lineColour == style.lineColour && group.lineWidth == style.lineWidth;
 }
 
 // Index of the last group painted in `style`, or -1.
@@ -32,8 +28,8 @@ bool AddPolygon(Stack<LineGroup>& elements, const Stack<EdgeSegment>& segments,
   if (groupIndex < 0) {
     LineGroup group;
     group.kind = static_cast<uint32_t>(style.kind);
-    std::memcpy(group.colour, style.colour, sizeof group.colour);
-    std::memcpy(group.lineColour, style.lineColour, sizeof group.lineColour);
+    group.colour = style.colour;
+    group.lineColour = style.lineColour;
     group.lineWidth = style.lineWidth;
     group.object = style.object;
     elements.Push(group);

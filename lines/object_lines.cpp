@@ -3,8 +3,6 @@
 // drawing style.
 #include "lines/object_lines.h"
 
-#include <cstring>
-
 #include "core/export_settings.h"
 #include "host/api/vexmark_ids.h"
 #include "lines/colour_group.h"
@@ -16,7 +14,6 @@ namespace {
 
 constexpr int32_t kNodesPerProgress = 1000;
 constexpr int32_t kThinnestLine = 1;
-constexpr uint8_t kWhite[4] = {255, 255, 255, 255};
 
 using NodeEmitter = void (*)(const MeshNode& node, Stack<EdgeSegment>& out);
 
@@ -58,7 +55,7 @@ class ObjectDrawing {
     Stack<ColourGroup> groups;
     CollectRegionEdges(net_, groups, &job_);
     for (int32_t g = 0; g < groups.Count(); ++g) {
-      if (!HandOver(groups[g].segments, kInnerEdgeKind, kWhite)) break;
+      if (!HandOver(groups[g].segments, kInnerEdgeKind, kOpaqueWhite)) break;
     }
     return DrawCreases();
   }
@@ -92,11 +89,11 @@ class ObjectDrawing {
       if (i % kNodesPerProgress == 0) ReportProgressAgain(job_);
       emit(net_.nodes[i], segments);
     }
-    HandOver(segments, kind, kWhite);
+    HandOver(segments, kind, kOpaqueWhite);
   }
 
   // False on memory failure.
-  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, const uint8_t colour[4]) {
+  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, PageColour colour) {
     if (MemoryErrorFlag::Test() != 0) return false;
     return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, colour));
   }
@@ -111,11 +108,11 @@ class ObjectDrawing {
 
 }  // namespace
 
-LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t colour[4]) {
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, PageColour colour) {
   LineGroupStyle style;
   style.kind = kind;
-  std::memcpy(style.colour, colour, sizeof style.colour);
-  std::memcpy(style.lineColour, object.lineStyle.lineRGBA, sizeof style.lineColour);
+  style.colour = colour;
+  style.lineColour = object.lineStyle.linePageColour;
   const int32_t points = ClampLineWidth(object.lineStyle.lineWidth);
   style.lineWidth = points == 0 ? kThinnestLine : points * kTwentiethsPerPoint;
   style.object = &object;

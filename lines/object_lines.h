@@ -36,4 +36,4 @@ bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& 
 // The paint style of the object's lines of `kind` with fill colour `colour`:
 // the object's line colour, its line width in twentieths of a point (1, the
 // thinnest line, for width 0) and the object as identity.
-LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t colour[4]);
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, PageColour colour);

@@ -2,7 +2,6 @@
 #include "plotter/plotter_paths.h"
 
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "plotter/plotter_chains.h"
@@ -98,8 +97,8 @@ void AddPenPart(const PlotterGraph& graph, const PlotterPen& pen, const Stack<in
   if (strokes.Empty()) return;
   DrawingPart part;
   part.paint.kind = kDrawnEdgeKind;
-  std::memcpy(part.paint.colour, pen.colour, sizeof pen.colour);
-  std::memcpy(part.paint.lineColour, pen.colour, sizeof pen.colour);
+  part.paint.colour = pen.colour;
+  part.paint.lineColour = pen.colour;
   part.paint.lineWidth = pen.width;
   part.paths.Reserve(strokes.Count());
   for (int32_t s = 0; s < strokes.Count() && MemoryErrorFlag::Test() == 0; ++s) {

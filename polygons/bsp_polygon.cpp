@@ -40,10 +40,8 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source) {
   target.radius = source.radius;
   target.source = source.source;
   target.polygonIndex = source.polygonIndex;
-  for (int32_t i = 0; i < 4; ++i) {
-    target.colour[i] = source.colour[i];
-    target.corners[i] = source.corners[i];
-  }
+  target.colour = source.colour;
+  for (int32_t i = 0; i < 4; ++i) target.corners[i] = source.corners[i];
   target.origin = source.origin;
   target.flipped = source.flipped;
 }
@@ -77,14 +75,14 @@ void AppendTaking(Stack<BspPolygon>& list, BspPolygon& polygon) {
 }
 
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
-                 int32_t polygonIndex, const uint8_t colour[4]) {
+                 int32_t polygonIndex, PageColour colour) {
   polygon.edges.Clear();
   polygon.edges.Reserve(count);
   for (int32_t i = 0; i < count; ++i) polygon.edges.Push(edges[i]);
   if (polygon.edges.Count() != count) return false;
   polygon.source = source;
   polygon.polygonIndex = polygonIndex;
-  for (int32_t i = 0; i < 4; ++i) polygon.colour[i] = colour[i];
+  polygon.colour = colour;
   ComputeShape(polygon);
   ComputePlane(polygon);
   return true;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "core/colour.h"
 #include "core/geometry.h"
 #include "core/stack.h"
 #include "polygons/edge_piece.h"  // EdgeFlag: the bits of BspEdge::flags
@@ -46,7 +47,7 @@ struct BspPolygon {
   double radius = 0.0;           // largest distance from the centroid to a start point
   BSPPolyObj* source = nullptr;  // null for the view's frustum polygons
   int32_t polygonIndex = -1;     // host polygon it comes from
-  uint8_t colour[4] = {0, 0, 0, 255};
+  PageColour colour = kOpaqueBlack;
   Stack<BspPolygon*> occluders;  // distinct polygons found to hide part of this one
   BspPolygon* origin = nullptr;  // the captured polygon this copy descends from
   bool flipped = false;
@@ -79,7 +80,7 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source);
 // in that order. False when the edge list could not be allocated (the
 // memory-error flag is then set).
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
-                 int32_t polygonIndex, const uint8_t colour[4]);
+                 int32_t polygonIndex, PageColour colour);
 
 // A clipped record without edges stands for the whole captured polygon it
 // descends from (see ClipLeavingWhole): OutlineOf gives the polygon whose

@@ -45,10 +45,9 @@ inline BspPolygon PolygonOf(const std::vector<Point>& corners, BSPPolyObj* sourc
     edges[i].end = corners[(i + 1) % corners.size()];
     edges[i].flags = EdgeOriginal;
   }
-  const uint8_t colour[4] = {10, 20, 30, 255};
   BspPolygon polygon;
   MakePolygon(polygon, edges.data(), static_cast<int32_t>(edges.size()), source, polygonIndex,
-              colour);
+              PageColour{10, 20, 30, 255});
   return polygon;
 }
 

@@ -133,10 +133,8 @@ inline LineGroupStyle Style(int32_t kind, std::array<uint8_t, 3> fill, std::arra
                             int32_t width, const void* object) {
   LineGroupStyle style;
   style.kind = kind;
-  for (int k = 0; k < 3; ++k) {
-    style.colour[k] = fill[k];
-    style.lineColour[k] = line[k];
-  }
+  style.colour = PageColour{fill[0], fill[1], fill[2], 255};
+  style.lineColour = PageColour{line[0], line[1], line[2], 255};
   style.lineWidth = width;
   style.object = object;
   return style;

@@ -129,6 +129,10 @@ TEST_F(CaptureTest, SharedEdgeFlagsFollowTheNeighbourAndTheObjectsOptions) {
   }
 }
 
+std::vector<int> ChannelsOf(PageColour c) {
+  return {c.r, c.g, c.b, c.a};
+}
+
 TEST_F(CaptureTest, ColoursComeFromTheMaterialOrAreGrey) {
   TestMesh mesh = Hinge(11, {0, -1, 11});
   mesh.colours = {{1.0f, 0.999f, 0.5f}, {0.0f, 0.25f, 1.0f}};
@@ -136,13 +140,13 @@ TEST_F(CaptureTest, ColoursComeFromTheMaterialOrAreGrey) {
   Captured withMaterials(mesh, settings);
   const BspPolygon* a = withMaterials.Stored(0);
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(std::vector<int>(a->colour, a->colour + 4), (std::vector<int>{255, 254, 127, 255}));
+  EXPECT_EQ(ChannelsOf(a->colour), (std::vector<int>{255, 254, 127, 255}));
 
   TestMesh plain = Hinge(11, {0, -1, 11});
   Captured withoutMaterials(plain, settings);
   const BspPolygon* b = withoutMaterials.Stored(1);
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(std::vector<int>(b->colour, b->colour + 4), (std::vector<int>{127, 127, 127, 255}));
+  EXPECT_EQ(ChannelsOf(b->colour), (std::vector<int>{127, 127, 127, 255}));
 }
 
 TEST_F(CaptureTest, BackFacesAreDroppedOrTurnedAndOutsideOrDegeneratePolygonsSkipped) {

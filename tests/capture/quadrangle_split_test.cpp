@@ -163,8 +163,7 @@ TEST_F(QuadrangleSplitTest, FoldedQuadrangleIsCutAlongTheDiagonalTheNeighboursCo
       const BspPolygon& triangle = *triangles[t];
       ASSERT_EQ(triangle.edges.Count(), 3);
       EXPECT_EQ(triangle.source, captured.object);
-      EXPECT_EQ(std::vector<uint8_t>(triangle.colour, triangle.colour + 4),
-                (std::vector<uint8_t>{255, 0, 127, 255}));
+      EXPECT_EQ(triangle.colour, (PageColour{255, 0, 127, 255}));
       diagonals[t] = EdgeBetween(triangle, c.diagonal[0], c.diagonal[1]);
       ASSERT_NE(diagonals[t], nullptr);
       for (int32_t e = 0; e < 3; ++e) {
@@ -214,8 +213,7 @@ class DirectSplitTest : public QuadrangleSplitTest {
       edges[k].end = corners[(k + 1) % 4];
       edges[k].flags = EdgeMark(k);
     }
-    const uint8_t colour[4] = {10, 20, 30, 77};
-    MakePolygon(quadrangle_, edges, 4, object_, 7, colour);
+    MakePolygon(quadrangle_, edges, 4, object_, 7, PageColour{10, 20, 30, 77});
     for (int32_t k = 0; k < 4; ++k) quadrangle_.corners[k] = 20 + k;
   }
   // Quadrangle as in the capture tests, corner 2 lifted by 2: the fold along
@@ -273,8 +271,7 @@ TEST_F(DirectSplitTest, TrianglesKeepTheQuadranglesRecordAndEdges) {
     EXPECT_EQ(CornersOf(triangle), e.corners);
     EXPECT_EQ(triangle.source, object_);
     EXPECT_EQ(triangle.polygonIndex, 7);
-    EXPECT_EQ(std::vector<uint8_t>(triangle.colour, triangle.colour + 4),
-              (std::vector<uint8_t>{10, 20, 30, 77}));
+    EXPECT_EQ(triangle.colour, (PageColour{10, 20, 30, 77}));
     for (int32_t i = 0; i < 3; ++i) {
       const BspEdge& edge = triangle.edges[i];
       EXPECT_EQ(edge.flags, e.flags[i]) << i;

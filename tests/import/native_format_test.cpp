@@ -147,7 +147,7 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   EXPECT_EQ(settings.toFrame, 48);
   EXPECT_EQ(settings.drawingStyle, kStyleFilled);
   EXPECT_EQ(settings.fileName, "/out/shot.ai");
-  EXPECT_EQ(settings.lines.lineRGBA[2], 255);
+  EXPECT_EQ(settings.lines.linePageColour.b, 255);
 
   SceneObject* mesh = ObjectDown(GetFirstObject(doc.get()));
   ASSERT_EQ(ObjectNameOf(mesh), "Mesh");
@@ -155,7 +155,7 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   ASSERT_TRUE(readExportTags(line, mesh));
   EXPECT_EQ(line.lineWidth, 3);
   EXPECT_FALSE(line.outlineLines);
-  EXPECT_EQ(line.lineRGBA[0], 127);
+  EXPECT_EQ(line.linePageColour.r, 127);
 }
 
 // Stored settings an export cannot use are refused when the file is read,

@@ -16,7 +16,7 @@ TEST_F(PolygonTest, MakingComputesCentroidRadiusAndPlane) {
   EXPECT_DOUBLE_EQ(square.centroid.z, 4.0);
   EXPECT_DOUBLE_EQ(square.radius, std::sqrt(2.0));
   ExpectPlaneNear(square.plane, Plane{0, 0, 1, -4});
-  EXPECT_EQ(square.colour[0], 10);
+  EXPECT_EQ(square.colour.r, 10);
 }
 
 TEST_F(PolygonTest, ClassifiesBySphereFirstThenByCornersWithinEpsilon) {
