@@ -105,7 +105,7 @@ bool MakeHostPolygon(BSPPolyObj& object, const BspView& view, const Stack<Plane>
     edges[i].flags = EdgeFlags(object, view, faces, w, p, q, edges[i]);
   }
   if (!MakePolygon(polygon, edges, count, &object, w, PolygonColour(object.mesh, w))) return false;
-  for (int32_t i = 0; i < 4; ++i) polygon.corners[i] = indices[i];
+  polygon.corners = host;
   return true;
 }
 

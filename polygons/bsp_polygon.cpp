@@ -41,7 +41,7 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source) {
   target.source = source.source;
   target.polygonIndex = source.polygonIndex;
   target.colour = source.colour;
-  for (int32_t i = 0; i < 4; ++i) target.corners[i] = source.corners[i];
+  target.corners = source.corners;
   target.origin = source.origin;
   target.flipped = source.flipped;
 }
@@ -161,15 +161,7 @@ void Flip(BspPolygon& polygon) {
   }
   polygon.plane = Negated(polygon.plane);
   polygon.flipped = !polygon.flipped;
-  int32_t* corners = polygon.corners;
-  if (polygon.IsTriangle()) {
-    const int32_t b = corners[1];
-    corners[1] = corners[2];
-    corners[2] = b;
-    corners[3] = b;
-  } else {
-    const int32_t b = corners[1];
-    corners[1] = corners[3];
-    corners[3] = b;
-  }
+  const PolygonCorners c = polygon.corners;
+  polygon.corners = polygon.IsTriangle() ? PolygonCorners{c.a, c.c, c.b, c.b}
+                                         : PolygonCorners{c.a, c.d, c.c, c.b};
 }

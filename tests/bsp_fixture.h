@@ -57,6 +57,12 @@ inline std::vector<Point> CornersOf(const BspPolygon& polygon) {
   return corners;
 }
 
+// The host corners a, b, c, d a polygon record keeps, for comparisons.
+inline std::vector<int32_t> HostCornersOf(const BspPolygon& polygon) {
+  const PolygonCorners& c = polygon.corners;
+  return {c.a, c.b, c.c, c.d};
+}
+
 inline bool ClosedHeadToTail(const BspPolygon& polygon) {
   const int32_t n = polygon.edges.Count();
   for (int32_t i = 0; i < n; ++i) {

@@ -171,8 +171,7 @@ TEST_F(CaptureTest, BackFacesAreDroppedOrTurnedAndOutsideOrDegeneratePolygonsSki
       ASSERT_NE(b, nullptr);
       EXPECT_TRUE(b->flipped);
       EXPECT_TRUE(FacesViewer(*b, captured.view.eye));
-      EXPECT_EQ(std::vector<int32_t>(b->corners, b->corners + 4),
-                (std::vector<int32_t>{0, 3, 1, 1}));
+      EXPECT_EQ(HostCornersOf(*b), (std::vector<int32_t>{0, 3, 1, 1}));
     }
   }
 }
@@ -206,13 +205,9 @@ bool SplitAlongCorners0And2(const QuadrangleSplitRequest& request, BspPolygon& f
   secondEdges[0].end = quad.edges[2].start;
   MakePolygon(first, firstEdges, 3, quad.source, quad.polygonIndex, quad.colour);
   MakePolygon(second, secondEdges, 3, quad.source, quad.polygonIndex, quad.colour);
-  const int32_t* c = quad.corners;
-  const int32_t firstCorners[4] = {c[0], c[1], c[2], c[2]};
-  const int32_t secondCorners[4] = {c[0], c[2], c[3], c[3]};
-  for (int i = 0; i < 4; ++i) {
-    first.corners[i] = firstCorners[i];
-    second.corners[i] = secondCorners[i];
-  }
+  const PolygonCorners& c = quad.corners;
+  first.corners = PolygonCorners{c.a, c.b, c.c, c.c};
+  second.corners = PolygonCorners{c.a, c.c, c.d, c.d};
   return request.facePlanes != nullptr && request.polygonIndex == 0;
 }
 

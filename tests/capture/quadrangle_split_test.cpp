@@ -86,14 +86,15 @@ struct Captured {
 };
 
 std::array<int32_t, 4> CornersOf(const BspPolygon& polygon) {
-  return {polygon.corners[0], polygon.corners[1], polygon.corners[2], polygon.corners[3]};
+  const PolygonCorners& c = polygon.corners;
+  return {c.a, c.b, c.c, c.d};
 }
 
 // The edge of a triangle between host points a and b, in either direction.
 const BspEdge* EdgeBetween(const BspPolygon& triangle, int32_t a, int32_t b) {
   for (int32_t i = 0; i < 3; ++i) {
-    const int32_t from = triangle.corners[i];
-    const int32_t to = triangle.corners[(i + 1) % 3];
+    const int32_t from = Corner(triangle.corners, i);
+    const int32_t to = Corner(triangle.corners, (i + 1) % 3);
     if ((from == a && to == b) || (from == b && to == a)) return &triangle.edges[i];
   }
   return nullptr;
@@ -214,7 +215,7 @@ class DirectSplitTest : public QuadrangleSplitTest {
       edges[k].flags = EdgeMark(k);
     }
     MakePolygon(quadrangle_, edges, 4, object_, 7, PageColour{10, 20, 30, 77});
-    for (int32_t k = 0; k < 4; ++k) quadrangle_.corners[k] = 20 + k;
+    quadrangle_.corners = PolygonCorners{20, 21, 22, 23};
   }
   // Quadrangle as in the capture tests, corner 2 lifted by 2: the fold along
   // 1-3 is 54.7 degrees (cosine 1 / sqrt 3).
