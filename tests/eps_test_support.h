@@ -32,11 +32,10 @@ struct TestPage {
   EpsPage Eps() const { return EpsPage{drawing, DrawingSuffix(file.fileName) == "eps", file.job}; }
 };
 
-class EpsTest : public HostTest {
+class EpsTest : public ModuleTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
+    ModuleTest::SetUp();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // The process id keeps two runs of the suite at once apart.
     folder_ = std::filesystem::temp_directory_path() / "vexmark_eps_tests" /
@@ -49,9 +48,8 @@ class EpsTest : public HostTest {
   void TearDown() override {
     page_.reset();  // its host memory goes back before the host is reset
     elements_.Clear();
-    MemoryErrorFlag::Clear();
     std::filesystem::remove_all(folder_);
-    HostTest::TearDown();
+    ModuleTest::TearDown();
   }
 
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
