@@ -62,16 +62,16 @@ bool ApplyPlainOptions(const Options& o, HostDialog* dialog) {
 // The colour and its brightness share one gadget: what one of them leaves
 // out stays as the dialog has it.
 bool ApplyLineColour(const Options& o, HostDialog* dialog) {
-  if (!o.lineColor && !o.brightness) return true;
+  if (!o.lineColour && !o.brightness) return true;
   double brightness = 1.0;
   HostVector colour =
-      host::GadgetColor(dialog, kGadgetLineColor, &brightness).value_or(HostVector{});
-  if (o.lineColor)
+      host::GadgetColour(dialog, kGadgetLineColour, &brightness).value_or(HostVector{});
+  if (o.lineColour)
     colour =
-        HostVector{static_cast<float>((*o.lineColor)[0]), static_cast<float>((*o.lineColor)[1]),
-                   static_cast<float>((*o.lineColor)[2])};
+        HostVector{static_cast<float>((*o.lineColour)[0]), static_cast<float>((*o.lineColour)[1]),
+                   static_cast<float>((*o.lineColour)[2])};
   if (o.brightness) brightness = *o.brightness;
-  return host::UserSetColor(dialog, kGadgetLineColor, colour, brightness);
+  return host::UserSetColour(dialog, kGadgetLineColour, colour, brightness);
 }
 
 // A file named on the command line is relative to the working folder. The

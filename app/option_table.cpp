@@ -72,7 +72,7 @@ bool ReadColour(const std::string& value, Options& o, std::string& want) {
     want = "a colour like #FF8000";
     return false;
   }
-  o.lineColor = rgb;
+  o.lineColour = rgb;
   return true;
 }
 

@@ -30,7 +30,7 @@ struct Options {
   std::optional<bool> outline, crease, flatEdges;
   std::optional<double> creaseAngle;  // degrees
   std::optional<int32_t> lineWidth;
-  std::optional<std::vector<double>> lineColor;  // r, g, b in 0..1
+  std::optional<std::vector<double>> lineColour;  // r, g, b in 0..1
   std::optional<double> brightness;
   std::optional<bool> plotter;
   std::optional<double> minLength, simplify;   // points

@@ -122,8 +122,8 @@ int PrintSceneInfo(const Options& options, std::ostream& out, std::ostream& err)
   out << "materials:\n";
   for (const auto& material : scene.materials) {
     out << "  " << Printable(material->name);
-    const host::MaterialChannel& colour = material->channels[kChannelColor];
-    const HostVector* rgb = colour.data.Find<HostVector>(kChannelColorKey);
+    const host::MaterialChannel& colour = material->channels[kChannelColour];
+    const HostVector* rgb = colour.data.Find<HostVector>(kChannelColourKey);
     if (colour.enabled && rgb != nullptr)
       out << ": colour " << rgb->x << " " << rgb->y << " " << rgb->z;
     out << "\n";

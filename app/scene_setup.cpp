@@ -53,17 +53,17 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
     else if (key == "brightness" && isNumber && number >= 0 && number <= 1) {
       double brightness = 1.0;
       const HostVector colour =
-          host::GadgetColor(d, kTagGadgetLineColor, &brightness).value_or(HostVector{});
-      applied = host::UserSetColor(d, kTagGadgetLineColor, colour, number);
+          host::GadgetColour(d, kTagGadgetLineColour, &brightness).value_or(HostVector{});
+      applied = host::UserSetColour(d, kTagGadgetLineColour, colour, number);
     } else if (key == "color" && value.size() == 7 && value[0] == '#') {
       const long rgb = std::strtol(value.c_str() + 1, &end, 16);
       if (*end == '\0') {
         double brightness = 1.0;
-        host::GadgetColor(d, kTagGadgetLineColor, &brightness);
-        applied = host::UserSetColor(d, kTagGadgetLineColor,
-                                     HostVector{((rgb >> 16) & 255) / 255.0f,
-                                                ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f},
-                                     brightness);
+        host::GadgetColour(d, kTagGadgetLineColour, &brightness);
+        applied = host::UserSetColour(d, kTagGadgetLineColour,
+                                      HostVector{((rgb >> 16) & 255) / 255.0f,
+                                                 ((rgb >> 8) & 255) / 255.0f, (rgb & 255) / 255.0f},
+                                      brightness);
       }
     }
     if (!applied) {

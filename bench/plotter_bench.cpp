@@ -27,7 +27,7 @@ Drawing Squares(int32_t k) {
     for (int32_t j = 0; j < k; ++j) {
       DrawingPart part;
       part.paint.kind = kFillKind;
-      part.paint.lineColor[0] = static_cast<uint8_t>(80 * ((i + j) % 3));
+      part.paint.lineColour.r = static_cast<uint8_t>(80 * ((i + j) % 3));
       EpsPath path;
       path.points.Push(corner(i, j));
       path.points.Push(corner(i + 1, j));

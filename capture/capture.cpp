@@ -45,21 +45,12 @@ Plane FacePlane(const BSPPolyObj& object, const PolygonCorners& polygon) {
   return FitPlane(corners, count, CentroidOf(corners, count));
 }
 
-uint8_t ColourByte(float channel) {
-  if (!(channel > 0.0f)) return 0;
-  if (channel >= 1.0f) return 255;
-  return static_cast<uint8_t>(channel * 255.0);
-}
-
-void PolygonColour(const MeshInput& mesh, int32_t polygon, uint8_t colour[4]) {
+PageColour PolygonColour(const MeshInput& mesh, int32_t polygon) {
   Colour fill{kGreyChannel, kGreyChannel, kGreyChannel};
   if (mesh.colours != nullptr && !mesh.colours->ColourOf(polygon, fill)) {
     fill = Colour{kGreyChannel, kGreyChannel, kGreyChannel};
   }
-  colour[0] = ColourByte(fill.r);
-  colour[1] = ColourByte(fill.g);
-  colour[2] = ColourByte(fill.b);
-  colour[3] = 255;
+  return PageColourOf(fill);
 }
 
 // The crease, outline and drawn flags of edge p→q of host polygon w.
@@ -113,10 +104,8 @@ bool MakeHostPolygon(BSPPolyObj& object, const BspView& view, const Stack<Plane>
     edges[i].end = object.points[q];
     edges[i].flags = EdgeFlags(object, view, faces, w, p, q, edges[i]);
   }
-  uint8_t colour[4];
-  PolygonColour(object.mesh, w, colour);
-  if (!MakePolygon(polygon, edges, count, &object, w, colour)) return false;
-  for (int32_t i = 0; i < 4; ++i) polygon.corners[i] = indices[i];
+  if (!MakePolygon(polygon, edges, count, &object, w, PolygonColour(object.mesh, w))) return false;
+  polygon.corners = host;
   return true;
 }
 

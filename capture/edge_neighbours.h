@@ -9,9 +9,8 @@
 
 #include <cstdint>
 
-#include "core/geometry.h"
 #include "core/stack.h"
-
+#include "polygons/bsp_polygon.h"  // PolygonCorners
 
 class PolygonNeighbours {
  public:

@@ -10,7 +10,7 @@ void ReadTagSettings(LineStyle& style, const SceneTag* tag) {
   style.creaseAngle = static_cast<float>(data.GetReal(kTagCreaseAngle, 0.0));
   style.lineWidth = ClampLineWidth(data.GetInt(kTagLineWidth, 0));
   style.skipCoplanarEdges = data.GetBool(kTagFlatEdges, false);
-  style.lineColor = FromHostColour(data.GetVector(kTagLineColor));
+  style.lineColour = FromHostColour(data.GetVector(kTagLineColour));
   style.lineBrightness = static_cast<float>(data.GetReal(kTagLineBrightness, 0.0));
   DeriveLineColour(style);
 }

@@ -23,23 +23,19 @@ float Clamped(float c) {
   return c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
 }
 
-uint8_t ColourByte(float c) {
-  return static_cast<uint8_t>(static_cast<int32_t>(Clamped(c) * 255.0f));
-}
-
 // Colour x brightness of a channel; false when the host cannot give it.
 bool ReadChannel(const SceneMaterial* material, int32_t channel, Colour& out) {
   const BaseContainer data = MaterialChannelData(material, channel);
   if (!data.Valid()) return false;
-  const Colour colour = FromHostColour(data.GetVector(kChannelColorKey));
+  const Colour colour = FromHostColour(data.GetVector(kChannelColourKey));
   const float brightness = static_cast<float>(data.GetReal(kChannelBrightnessKey, 1.0));
   out = Colour{colour.r * brightness, colour.g * brightness, colour.b * brightness};
   return true;
 }
 
 void ReadStandardMaterial(const SceneMaterial* material, MaterialRecord& record) {
-  if (MaterialChannelEnabled(material, kChannelColor)) {
-    ReadChannel(material, kChannelColor, record.colour);
+  if (MaterialChannelEnabled(material, kChannelColour)) {
+    ReadChannel(material, kChannelColour, record.colour);
   }
   if (MaterialChannelEnabled(material, kChannelLuminance) &&
       ReadChannel(material, kChannelLuminance, record.luminance)) {
@@ -183,12 +179,9 @@ Colour combinedColor(const MaterialRecord& material) {
                 Clamped(material.colour.b + material.luminance.b)};
 }
 
-void PolygonFillColour(const ObjectMaterials& record, int32_t polygon, uint8_t rgba[4]) {
+PageColour PolygonFillColour(const ObjectMaterials& record, int32_t polygon) {
   const MaterialRecord* material = materialForPolygon(record, polygon);
   const Colour c = material != nullptr ? combinedColor(*material)
                                        : Colour{kDefaultGrey, kDefaultGrey, kDefaultGrey};
-  rgba[0] = ColourByte(c.r);
-  rgba[1] = ColourByte(c.g);
-  rgba[2] = ColourByte(c.b);
-  rgba[3] = 255;
+  return PageColourOf(c);
 }

@@ -62,9 +62,9 @@ SceneTag* findSelectionTag(const ObjectMaterials& record, const String& name);
 // The material that applies to polygon `polygon`; null only for an empty list.
 const MaterialRecord* materialForPolygon(const ObjectMaterials& record, int32_t polygon);
 
-// color + luminance, each component held to 0..1.
+// colour + luminance, each component held to 0..1.
 Colour combinedColor(const MaterialRecord& material);
 
 // The polygon's fill colour: its material's combined colour (grey 0.5 when
-// no material applies), each component as trunc(255 x c), alpha 255.
-void PolygonFillColour(const ObjectMaterials& record, int32_t polygon, uint8_t rgba[4]);
+// no material applies) as an opaque PageColour (PageColourOf).
+PageColour PolygonFillColour(const ObjectMaterials& record, int32_t polygon);

@@ -9,8 +9,8 @@ namespace {
 // Corner pair of edge i of a captured polygon, from its host point indices.
 void EdgeCornerPair(const BspPolygon& polygon, int32_t i, int32_t& from, int32_t& to) {
   const int32_t count = polygon.CornerCount();
-  from = polygon.corners[i];
-  to = polygon.corners[(i + 1) % count];
+  from = Corner(polygon.corners, i);
+  to = Corner(polygon.corners, (i + 1) % count);
 }
 
 // The edge of `polygon` between the two corners, in either direction; -1
@@ -32,10 +32,7 @@ void ComputeObjectEdgePlanes(BSPPolyObj& object, const Point& eye) {
   Stack<BspPolygon*>& polygons = object.polygons;
   Stack<PolygonCorners> corners;
   if (corners.SetCount(polygons.Count()) != 0) return;
-  for (int32_t k = 0; k < polygons.Count(); ++k) {
-    const int32_t* c = polygons[k]->corners;
-    corners[k] = PolygonCorners{c[0], c[1], c[2], c[3]};
-  }
+  for (int32_t k = 0; k < polygons.Count(); ++k) corners[k] = polygons[k]->corners;
   EdgeNeighbourTable neighbours;
   if (!neighbours.Build(corners.Items(), corners.Count())) return;
 

@@ -43,14 +43,15 @@ bool IsPlanar(const Point corners[4]) {
 // has[k] is false where edge k has none. Returns how many were found. An
 // index outside the face table counts as no neighbour.
 int32_t NeighbourNormals(const QuadrangleSplitRequest& request, Vector3d normals[4], bool has[4]) {
-  const int32_t* corners = request.quadrangle->corners;
+  const PolygonCorners& corners = request.quadrangle->corners;
   const int32_t faceCount = request.object->mesh.polygonCount;
   int32_t found = 0;
   for (int32_t k = 0; k < 4; ++k) {
     has[k] = false;
     if (request.neighbours == nullptr || request.facePlanes == nullptr) continue;
     const int32_t across =
-        PolygonAcross(*request.neighbours, request.polygonIndex, corners[k], corners[(k + 1) % 4]);
+        PolygonAcross(*request.neighbours, request.polygonIndex, Corner(corners, k),
+                      Corner(corners, (k + 1) % 4));
     if (across < 0 || across >= faceCount) continue;
     normals[k] = NormalOf(request.facePlanes[across]);
     has[k] = true;
@@ -124,11 +125,9 @@ bool MakeTriangle(const BspPolygon& quadrangle, const int32_t t[3], uint32_t dia
                    quadrangle.colour)) {
     return false;
   }
-  const int32_t* corners = quadrangle.corners;
-  triangle.corners[0] = corners[t[0]];
-  triangle.corners[1] = corners[t[1]];
-  triangle.corners[2] = corners[t[2]];
-  triangle.corners[3] = corners[t[2]];
+  const PolygonCorners& corners = quadrangle.corners;
+  triangle.corners = PolygonCorners{Corner(corners, t[0]), Corner(corners, t[1]),
+                                    Corner(corners, t[2]), Corner(corners, t[2])};
   return true;
 }
 

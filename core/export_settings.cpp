@@ -1,26 +1,11 @@
 // The derivation of the packed line colour and the line-width range.
 #include "core/export_settings.h"
 
-namespace {
-
-uint8_t ColourByte(float component) {
-  // Truncation, not rounding; out-of-range components are held to the byte.
-  const float scaled = 255.0f * component;
-  if (!(scaled > 0.0f)) return 0;
-  if (scaled >= 255.0f) return 255;
-  return static_cast<uint8_t>(scaled);
-}
-
-}  // namespace
-
 void DeriveLineColour(LineStyle& s) {
-  s.lineColorScaled.r = s.lineColor.r * s.lineBrightness;
-  s.lineColorScaled.g = s.lineColor.g * s.lineBrightness;
-  s.lineColorScaled.b = s.lineColor.b * s.lineBrightness;
-  s.lineRGBA[0] = ColourByte(s.lineColorScaled.r);
-  s.lineRGBA[1] = ColourByte(s.lineColorScaled.g);
-  s.lineRGBA[2] = ColourByte(s.lineColorScaled.b);
-  s.lineRGBA[3] = 255;
+  s.lineColourScaled.r = s.lineColour.r * s.lineBrightness;
+  s.lineColourScaled.g = s.lineColour.g * s.lineBrightness;
+  s.lineColourScaled.b = s.lineColour.b * s.lineBrightness;
+  s.linePageColour = PageColourOf(s.lineColourScaled);
 }
 
 int32_t ClampLineWidth(int32_t width) {

@@ -28,10 +28,10 @@ struct LineStyle {
   float creaseAngle = kDefaultCreaseAngle;  // radians
   int32_t lineWidth = 0;                    // whole points, 0 to 20
   bool skipCoplanarEdges = false;           // edges between nearly coplanar faces are not drawn
-  Colour lineColor;
+  Colour lineColour;
   float lineBrightness = 1.0f;
-  Colour lineColorScaled;                // lineColor x lineBrightness
-  uint8_t lineRGBA[4] = {0, 0, 0, 255};  // trunc(255 x scaled), alpha 255
+  Colour lineColourScaled;               // lineColour x lineBrightness
+  PageColour linePageColour = kOpaqueBlack;  // PageColourOf(lineColourScaled)
 };
 
 // Paths for a pen plotter (plotter/plotter_paths.h); lengths in points.
@@ -68,7 +68,7 @@ struct ExportSettings {
   PaperOptions paper;
 };
 
-// lineColorScaled = lineColor x lineBrightness; lineRGBA = trunc(255 x scaled), A 255.
+// lineColourScaled = lineColour x lineBrightness; linePageColour from it (PageColourOf).
 void DeriveLineColour(LineStyle& style);
 // The next name of a one-name-a-line list (ExportSettings::moreFiles) from
 // `from` on, skipping empty lines; moves `from` past it. False at the end.

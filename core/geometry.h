@@ -104,19 +104,6 @@ inline bool IsFinite(const Point& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// The corners of a host polygon: four point indices; c == d for a triangle.
-struct PolygonCorners {
-  int32_t a = 0;
-  int32_t b = 0;
-  int32_t c = 0;
-  int32_t d = 0;
-};
-
-// 3 for a triangle, else 4.
-inline int32_t CornerCount(const PolygonCorners& polygon) {
-  return polygon.c == polygon.d ? 3 : 4;
-}
-
 // An affine map given by its offset and three axis vectors (the host's
 // matrix, widened): p maps to off + v1·p.x + v2·p.y + v3·p.z. Identity by
 // default.

@@ -15,9 +15,9 @@ bool Strokes(uint32_t kind) {
   return (kind & kLineKinds) != 0;
 }
 
-int32_t WriteColour(HostFileWriter* file, const uint8_t colour[4], const char* operatorName) {
-  const String text = FormatColourComponent(colour[0]) + " " + FormatColourComponent(colour[1]) +
-                      " " + FormatColourComponent(colour[2]) + " " + operatorName;
+int32_t WriteColour(HostFileWriter* file, PageColour colour, const char* operatorName) {
+  const String text = FormatColourComponent(colour.r) + " " + FormatColourComponent(colour.g) +
+                      " " + FormatColourComponent(colour.b) + " " + operatorName;
   return WriteLine(file, text, true);
 }
 
@@ -44,11 +44,11 @@ String FormatColourComponent(uint8_t byte) {
   return String::FromReal(fraction, 1, 5, false, '0');
 }
 
-int32_t WriteFillColour(const EpsPage&, HostFileWriter* file, const uint8_t colour[4]) {
+int32_t WriteFillColour(const EpsPage&, HostFileWriter* file, PageColour colour) {
   return WriteColour(file, colour, "Xa");
 }
 
-int32_t WriteStrokeColour(const EpsPage&, HostFileWriter* file, const uint8_t colour[4]) {
+int32_t WriteStrokeColour(const EpsPage&, HostFileWriter* file, PageColour colour) {
   return WriteColour(file, colour, "XA");
 }
 
@@ -75,9 +75,9 @@ int32_t WritePathGroup(const EpsPage& page, HostFileWriter* file, const Stack<Ep
   WriteLine(file, "*u", true);
   WriteLine(file, "0 XR", true);
   WriteLine(file, "[] 0 d", true);
-  if (Fills(element.kind)) WriteFillColour(page, file, element.color);
+  if (Fills(element.kind)) WriteFillColour(page, file, element.colour);
   if (Strokes(element.kind)) {
-    WriteStrokeColour(page, file, element.lineColor);
+    WriteStrokeColour(page, file, element.lineColour);
     WriteLineWidth(page, file, element.lineWidth);
   }
   for (int32_t i = 0; i < paths.Count(); ++i) WritePath(page, file, paths[i], element);

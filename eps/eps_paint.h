@@ -28,9 +28,9 @@ int32_t WritePathGroup(const EpsPage& page, HostFileWriter* file, const Stack<Ep
 int32_t WritePath(const EpsPage& page, HostFileWriter* file, const EpsPath& path,
                   const PathPaint& element);
 // "r g b Xa": the fill colour.
-int32_t WriteFillColour(const EpsPage& page, HostFileWriter* file, const uint8_t colour[4]);
+int32_t WriteFillColour(const EpsPage& page, HostFileWriter* file, PageColour colour);
 // "r g b XA": the stroke colour.
-int32_t WriteStrokeColour(const EpsPage& page, HostFileWriter* file, const uint8_t colour[4]);
+int32_t WriteStrokeColour(const EpsPage& page, HostFileWriter* file, PageColour colour);
 // "w w": the line width in points; widths of 0 and 1 (twentieths) write 0,
 // the thinnest line the device can draw.
 int32_t WriteLineWidth(const EpsPage& page, HostFileWriter* file, int32_t width);

@@ -11,7 +11,7 @@ const std::map<std::string, GadgetKind>& Kinds() {
       {"group", GadgetKind::kGroup},   {"int", GadgetKind::kInt},
       {"real", GadgetKind::kReal},     {"text", GadgetKind::kText},
       {"check", GadgetKind::kCheck},   {"choice", GadgetKind::kChoice},
-      {"color", GadgetKind::kColor},   {"button", GadgetKind::kButton},
+      {"color", GadgetKind::kColour},  {"button", GadgetKind::kButton},
       {"static", GadgetKind::kStatic},
   };
   return kinds;

@@ -17,7 +17,7 @@
 
 namespace host {
 
-enum class GadgetKind { kGroup, kInt, kReal, kText, kCheck, kChoice, kColor, kButton, kStatic };
+enum class GadgetKind { kGroup, kInt, kReal, kText, kCheck, kChoice, kColour, kButton, kStatic };
 
 struct ChoiceItem {
   int32_t value;

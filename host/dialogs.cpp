@@ -253,19 +253,19 @@ HostString* DlgGetString(const HostDialog* d, int32_t gadget) {
   return NewString(g->text);
 }
 
-int32_t DlgSetColor(HostDialog* d, int32_t gadget, HostVector colour, double brightness,
-                    double maxBrightness) {
+int32_t DlgSetColour(HostDialog* d, int32_t gadget, HostVector colour, double brightness,
+                     double maxBrightness) {
   GadgetState* g = Find(d, gadget);
-  if (!Is(g, GadgetKind::kColor)) return 0;
+  if (!Is(g, GadgetKind::kColour)) return 0;
   g->colour = colour;
   g->brightness = brightness;
   g->maxBrightness = maxBrightness;
   return 1;
 }
 
-int32_t DlgGetColor(const HostDialog* d, int32_t gadget, HostVector* colour, double* brightness) {
+int32_t DlgGetColour(const HostDialog* d, int32_t gadget, HostVector* colour, double* brightness) {
   const GadgetState* g = Find(d, gadget);
-  if (!Is(g, GadgetKind::kColor)) return 0;
+  if (!Is(g, GadgetKind::kColour)) return 0;
   if (colour != nullptr) *colour = g->colour;
   if (brightness != nullptr) *brightness = g->brightness;
   return 1;
@@ -393,8 +393,8 @@ bool UserSetText(HostDialog* d, int32_t gadget, const std::string& text) {
   return true;
 }
 
-bool UserSetColor(HostDialog* d, int32_t gadget, HostVector colour, double brightness) {
-  GadgetState* g = Editable(d, gadget, GadgetKind::kColor);
+bool UserSetColour(HostDialog* d, int32_t gadget, HostVector colour, double brightness) {
+  GadgetState* g = Editable(d, gadget, GadgetKind::kColour);
   if (g == nullptr) return false;
   g->colour = colour;
   g->brightness = std::clamp(brightness, 0.0, g->maxBrightness);
@@ -462,9 +462,9 @@ std::optional<std::string> GadgetText(const HostDialog* d, int32_t gadget) {
   return g->text;
 }
 
-std::optional<HostVector> GadgetColor(const HostDialog* d, int32_t gadget, double* brightness) {
+std::optional<HostVector> GadgetColour(const HostDialog* d, int32_t gadget, double* brightness) {
   const GadgetState* g = Find(d, gadget);
-  if (!Is(g, GadgetKind::kColor)) return std::nullopt;
+  if (!Is(g, GadgetKind::kColour)) return std::nullopt;
   if (brightness != nullptr) *brightness = g->brightness;
   return g->colour;
 }
@@ -525,8 +525,8 @@ void FillDialogEntries(HostUiApi& ui) {
   ui.dlgGetBool = &DlgGetBool;
   ui.dlgSetString = &DlgSetString;
   ui.dlgGetString = &DlgGetString;
-  ui.dlgSetColor = &DlgSetColor;
-  ui.dlgGetColor = &DlgGetColor;
+  ui.dlgSetColour = &DlgSetColour;
+  ui.dlgGetColour = &DlgGetColour;
   ui.dlgEnable = &DlgEnable;
   ui.dlgLayoutRequest = &DlgLayoutRequest;
   ui.dlgGroupFlush = &DlgGroupFlush;

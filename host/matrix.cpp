@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-namespace host {
+using host::Matrix;
+using host::Vec3;
 
 Vec3 operator+(const Vec3& a, const Vec3& b) {
   return {a.x + b.x, a.y + b.y, a.z + b.z};
@@ -13,6 +14,21 @@ Vec3 operator-(const Vec3& a, const Vec3& b) {
 Vec3 operator*(const Vec3& a, double s) {
   return {a.x * s, a.y * s, a.z * s};
 }
+
+bool operator==(const Matrix& a, const Matrix& b) {
+  const auto same = [](const Vec3& p, const Vec3& q) {
+    return p.x == q.x && p.y == q.y && p.z == q.z;
+  };
+  return same(a.off, b.off) && same(a.v1, b.v1) && same(a.v2, b.v2) && same(a.v3, b.v3);
+}
+
+Matrix operator*(const Matrix& a, const Matrix& b) {
+  return {host::Transform(a, b.off), host::TransformDirection(a, b.v1),
+          host::TransformDirection(a, b.v2), host::TransformDirection(a, b.v3)};
+}
+
+namespace host {
+
 double Dot(const Vec3& a, const Vec3& b) {
   return a.x * b.x + a.y * b.y + a.z * b.z;
 }
@@ -52,24 +68,12 @@ Quaternion Slerp(const Quaternion& a, const Quaternion& from, double t) {
       {wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z, wa * a.w + wb * b.w});
 }
 
-bool operator==(const Matrix& a, const Matrix& b) {
-  const auto same = [](const Vec3& p, const Vec3& q) {
-    return p.x == q.x && p.y == q.y && p.z == q.z;
-  };
-  return same(a.off, b.off) && same(a.v1, b.v1) && same(a.v2, b.v2) && same(a.v3, b.v3);
-}
-
 Vec3 TransformDirection(const Matrix& m, const Vec3& d) {
   return m.v1 * d.x + m.v2 * d.y + m.v3 * d.z;
 }
 
 Vec3 Transform(const Matrix& m, const Vec3& p) {
   return m.off + TransformDirection(m, p);
-}
-
-Matrix operator*(const Matrix& a, const Matrix& b) {
-  return {Transform(a, b.off), TransformDirection(a, b.v1), TransformDirection(a, b.v2),
-          TransformDirection(a, b.v3)};
 }
 
 double Determinant(const Matrix& m) {

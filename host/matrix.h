@@ -2,21 +2,29 @@
 // quaternions and affine matrices (offset plus three axis vectors), with the
 // composition of a matrix from position, rotation and scale and back.
 //
-// The scene stores its transforms in double precision; the table hands out
-// single-precision HostMatrix values converted at the boundary.
+// The vector and the matrix are the double-precision wire types of the
+// function table (HostVectorPrecise, HostMatrixPrecise), so the scene's
+// transforms cross it as they are; the table also hands out single-precision
+// HostMatrix values, converted by ToHostMatrix.
 #pragma once
 
 #include "host/api/host_scene_api.h"
 
+// The arithmetic of the wire vector and matrix. In the global namespace,
+// beside the types, so that argument-dependent lookup finds it everywhere.
+HostVectorPrecise operator+(const HostVectorPrecise& a, const HostVectorPrecise& b);
+HostVectorPrecise operator-(const HostVectorPrecise& a, const HostVectorPrecise& b);
+HostVectorPrecise operator*(const HostVectorPrecise& a, double s);
+bool operator==(const HostMatrixPrecise& a, const HostMatrixPrecise& b);
+// a * b: first b, then a.
+HostMatrixPrecise operator*(const HostMatrixPrecise& a, const HostMatrixPrecise& b);
+
 namespace host {
 
-struct Vec3 {
-  double x = 0, y = 0, z = 0;
-};
+using Vec3 = HostVectorPrecise;
+// Identity by default.
+using Matrix = HostMatrixPrecise;
 
-Vec3 operator+(const Vec3& a, const Vec3& b);
-Vec3 operator-(const Vec3& a, const Vec3& b);
-Vec3 operator*(const Vec3& a, double s);
 double Dot(const Vec3& a, const Vec3& b);
 Vec3 Cross(const Vec3& a, const Vec3& b);
 double Length(const Vec3& a);
@@ -32,16 +40,6 @@ struct Quaternion {
 Quaternion Slerp(const Quaternion& a, const Quaternion& b, double t);
 Quaternion NormalizedQuaternion(const Quaternion& q);
 
-struct Matrix {
-  Vec3 off;
-  Vec3 v1{1, 0, 0};
-  Vec3 v2{0, 1, 0};
-  Vec3 v3{0, 0, 1};
-};
-
-bool operator==(const Matrix& a, const Matrix& b);
-// a * b: first b, then a.
-Matrix operator*(const Matrix& a, const Matrix& b);
 Vec3 Transform(const Matrix& m, const Vec3& p);
 Vec3 TransformDirection(const Matrix& m, const Vec3& d);
 double Determinant(const Matrix& m);

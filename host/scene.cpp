@@ -147,7 +147,7 @@ void SetChannel(HostMaterial& material, int32_t channel, HostVector colour, doub
   if (channel < 0 || channel >= kMaterialChannels) return;
   MaterialChannel& target = material.channels[static_cast<size_t>(channel)];
   target.enabled = true;
-  target.data.Set(kChannelColorKey, colour);
+  target.data.Set(kChannelColourKey, colour);
   target.data.Set(kChannelBrightnessKey, brightness);
 }
 

@@ -199,9 +199,7 @@ namespace {
 
 void ObjGlobalMatrixPrecise(const HostObject* o, HostMatrixPrecise* out) {
   if (out == nullptr) return;
-  const Matrix m = o != nullptr ? GlobalMatrix(*o) : Matrix{};
-  const auto widen = [](const Vec3& v) { return HostVectorPrecise{v.x, v.y, v.z}; };
-  *out = HostMatrixPrecise{widen(m.off), widen(m.v1), widen(m.v2), widen(m.v3)};
+  *out = o != nullptr ? GlobalMatrix(*o) : Matrix{};  // the scene's own matrix type
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ bool UserSetInt(HostDialog* d, int32_t gadget, int32_t value);
 bool UserSetReal(HostDialog* d, int32_t gadget, double shown);
 bool UserSetCheck(HostDialog* d, int32_t gadget, bool value);
 bool UserSetText(HostDialog* d, int32_t gadget, const std::string& text);
-bool UserSetColor(HostDialog* d, int32_t gadget, HostVector colour, double brightness);
+bool UserSetColour(HostDialog* d, int32_t gadget, HostVector colour, double brightness);
 // Picks an entry of a choice gadget by its value; false for an unknown value.
 bool UserChoose(HostDialog* d, int32_t gadget, int32_t value);
 // Clicks a button: false when the button is not shown or disabled.
@@ -40,7 +40,7 @@ std::optional<int32_t> GadgetInt(const HostDialog* d, int32_t gadget);
 std::optional<double> GadgetReal(const HostDialog* d, int32_t gadget);  // display unit
 std::optional<bool> GadgetCheck(const HostDialog* d, int32_t gadget);
 std::optional<std::string> GadgetText(const HostDialog* d, int32_t gadget);
-std::optional<HostVector> GadgetColor(const HostDialog* d, int32_t gadget, double* brightness);
+std::optional<HostVector> GadgetColour(const HostDialog* d, int32_t gadget, double* brightness);
 bool GadgetEnabled(const HostDialog* d, int32_t gadget);  // false when missing
 // The entries of a choice gadget (empty for other gadgets).
 std::vector<std::pair<int32_t, std::string>> GadgetChoices(const HostDialog* d, int32_t gadget);

@@ -1,7 +1,6 @@
 // The drawing of each style, from the projected line groups.
 #include "lines/drawing.h"
 
-#include <cstring>
 #include <utility>
 
 #include "core/export_settings.h"
@@ -250,8 +249,8 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
 PathPaint PaintOf(const LineGroup& group) {
   PathPaint paint;
   paint.kind = group.kind;
-  std::memcpy(paint.color, group.color, sizeof paint.color);
-  std::memcpy(paint.lineColor, group.lineColor, sizeof paint.lineColor);
+  paint.colour = group.colour;
+  paint.lineColour = group.lineColour;
   paint.lineWidth = group.lineWidth;
   return paint;
 }

@@ -18,8 +18,8 @@
 // when it has any of the line kinds.
 struct PathPaint {
   uint32_t kind = 0;
-  uint8_t color[4] = {0, 0, 0, 0};      // fill colour RGBA
-  uint8_t lineColor[4] = {0, 0, 0, 0};  // stroke colour RGBA
+  PageColour colour;                    // fill colour
+  PageColour lineColour;                // stroke colour
   int32_t lineWidth = 0;                // twentieths of a point; 0 and 1: thinnest
 };
 

@@ -2,7 +2,6 @@
 #include "lines/edge_emitters.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "lines/segment_overlap.h"
 #include "lines/segment_pool.h"
@@ -124,7 +123,7 @@ void EmitOncePerSharedEdge(const MeshNode& node, uint32_t flag, Stack<EdgeSegmen
 }
 
 bool SameColour(const MeshNode& a, const MeshNode& b) {
-  return std::memcmp(a.color, b.color, sizeof a.color) == 0;
+  return a.colour == b.colour;
 }
 
 }  // namespace

@@ -2,15 +2,11 @@
 // in which the styles first occur.
 #include "lines/line_group.h"
 
-#include <cstring>
-
 namespace {
 
 bool StyleMatches(const LineGroup& group, const LineGroupStyle& style) {
-  return group.kind == static_cast<uint32_t>(style.kind) &&
-         std::memcmp(group.color, style.color, sizeof group.color) == 0 &&
-         std::memcmp(group.lineColor, style.lineColor, sizeof group.lineColor) == 0 &&
-         group.lineWidth == style.lineWidth;
+  return group.kind == static_cast<uint32_t>(style.kind) && group.colour == style.colour &&
+         group.lineColour == style.lineColour && group.lineWidth == style.lineWidth;
 }
 
 // Index of the last group painted in `style`, or -1.
@@ -32,8 +28,8 @@ bool AddPolygon(Stack<LineGroup>& elements, const Stack<EdgeSegment>& segments,
   if (groupIndex < 0) {
     LineGroup group;
     group.kind = static_cast<uint32_t>(style.kind);
-    std::memcpy(group.color, style.color, sizeof group.color);
-    std::memcpy(group.lineColor, style.lineColor, sizeof group.lineColor);
+    group.colour = style.colour;
+    group.lineColour = style.lineColour;
     group.lineWidth = style.lineWidth;
     group.object = style.object;
     elements.Push(group);

@@ -5,8 +5,9 @@
 
 #include <cstdint>
 
-#include "core/stack.h"
+#include "core/colour.h"
 #include "core/geometry.h"
+#include "core/stack.h"
 
 // A line segment from a (start) to b (end). World coordinates when the
 // edge-line stage emits it; page units after the projection (x right, y down
@@ -28,8 +29,8 @@ constexpr uint32_t kLineKinds = kDrawnEdgeKind | kRegionEdgeKind | kCreaseKind |
 // The paint style of one segment list.
 struct LineGroupStyle {
   int32_t kind = 0;
-  uint8_t color[4] = {255, 255, 255, 255};  // fill colour RGBA
-  uint8_t lineColor[4] = {0, 0, 0, 255};    // stroke colour RGBA
+  PageColour colour = kOpaqueWhite;         // fill colour
+  PageColour lineColour = kOpaqueBlack;     // stroke colour
   int32_t lineWidth = 1;                    // twentieths of a point; 0 and 1: thinnest
   const void* object = nullptr;             // the scene object; compared only by identity
 };
@@ -44,8 +45,8 @@ struct EpsPolygon {
 // All polygons painted in one style.
 struct LineGroup {
   uint32_t kind = 0;
-  uint8_t color[4] = {0, 0, 0, 0};
-  uint8_t lineColor[4] = {0, 0, 0, 0};
+  PageColour colour;
+  PageColour lineColour;
   int32_t lineWidth = 0;
   const void* object = nullptr;  // the object of the polygon that opened the group
   Stack<EpsPolygon> polygons;

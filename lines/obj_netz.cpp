@@ -46,8 +46,7 @@ void CopyColours(ObjNetz& net, const Stack<BspPolygon>& fragments) {
   for (int32_t f = 0; f < fragments.Count(); ++f) {
     const BspPolygon& fragment = fragments[f];
     if (fragment.polygonIndex < 0 || fragment.polygonIndex >= net.nodes.Count()) continue;
-    uint8_t* color = net.nodes[fragment.polygonIndex].color;
-    for (int32_t c = 0; c < 4; ++c) color[c] = fragment.colour[c];
+    net.nodes[fragment.polygonIndex].colour = fragment.colour;
   }
 }
 

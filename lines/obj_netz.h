@@ -29,7 +29,7 @@ struct ObjNetzReportLine {
 struct MeshNode {
   int32_t vertexCount = 0;  // 3 for a triangle, 4 for a quadrangle
   int32_t polygonIndex = -1;
-  uint8_t color[4] = {0, 0, 0, 255};
+  PageColour colour = kOpaqueBlack;
   int32_t cornerPoints[4] = {0, 0, 0, 0};  // indices into `points`
   const Point* points = nullptr;           // the object's world points
   Stack<EdgePiece> innerPieces;            // surviving cuts inside the polygon

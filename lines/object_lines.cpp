@@ -3,11 +3,9 @@
 // drawing style.
 #include "lines/object_lines.h"
 
-#include <cstring>
-
 #include "core/export_settings.h"
 #include "host/api/vexmark_ids.h"
-#include "lines/color_group.h"
+#include "lines/colour_group.h"
 #include "lines/edge_emitters.h"
 #include "lines/obj_netz.h"
 #include "lines/visible_pieces.h"
@@ -16,7 +14,6 @@ namespace {
 
 constexpr int32_t kNodesPerProgress = 1000;
 constexpr int32_t kThinnestLine = 1;
-constexpr uint8_t kWhite[4] = {255, 255, 255, 255};
 
 using NodeEmitter = void (*)(const MeshNode& node, Stack<EdgeSegment>& out);
 
@@ -55,24 +52,24 @@ class ObjectDrawing {
   }
 
   bool DrawEdgeLines() {
-    Stack<ColorGroup> groups;
+    Stack<ColourGroup> groups;
     CollectRegionEdges(net_, groups, &job_);
     for (int32_t g = 0; g < groups.Count(); ++g) {
-      if (!HandOver(groups[g].segments, kInnerEdgeKind, kWhite)) break;
+      if (!HandOver(groups[g].segments, kInnerEdgeKind, kOpaqueWhite)) break;
     }
     return DrawCreases();
   }
 
   bool DrawFilledRegions() {
-    Stack<ColorGroup> groups;
+    Stack<ColourGroup> groups;
     CollectRegionEdges(net_, groups, &job_, emitFillEdges);
     const bool outlines = object_.lineStyle.outlineLines;
     const int32_t regionKind = outlines ? kFillKind | kDrawnEdgeKind : kFillKind;
     for (int32_t g = 0; g < groups.Count(); ++g) {
-      const ColorGroup& group = groups[g];
-      if (!HandOver(group.segments, regionKind, group.color)) break;
-      if (outlines && !HandOver(group.segments, kInnerEdgeKind, group.color)) break;
-      if (!HandOver(group.segments, kRegionEdgeKind, group.color)) break;
+      const ColourGroup& group = groups[g];
+      if (!HandOver(group.segments, regionKind, group.colour)) break;
+      if (outlines && !HandOver(group.segments, kInnerEdgeKind, group.colour)) break;
+      if (!HandOver(group.segments, kRegionEdgeKind, group.colour)) break;
     }
     return DrawCreases();
   }
@@ -92,13 +89,13 @@ class ObjectDrawing {
       if (i % kNodesPerProgress == 0) ReportProgressAgain(job_);
       emit(net_.nodes[i], segments);
     }
-    HandOver(segments, kind, kWhite);
+    HandOver(segments, kind, kOpaqueWhite);
   }
 
   // False on memory failure.
-  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, const uint8_t color[4]) {
+  bool HandOver(const Stack<EdgeSegment>& segments, int32_t kind, PageColour colour) {
     if (MemoryErrorFlag::Test() != 0) return false;
-    return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, color));
+    return AddPolygon(elements_, segments, ObjectLineStyle(object_, kind, colour));
   }
 
   bool Interrupted() const { return MemoryErrorFlag::Test() != 0 || ExportCancelled(job_); }
@@ -111,11 +108,11 @@ class ObjectDrawing {
 
 }  // namespace
 
-LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t color[4]) {
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, PageColour colour) {
   LineGroupStyle style;
   style.kind = kind;
-  std::memcpy(style.color, color, sizeof style.color);
-  std::memcpy(style.lineColor, object.lineStyle.lineRGBA, sizeof style.lineColor);
+  style.colour = colour;
+  style.lineColour = object.lineStyle.linePageColour;
   const int32_t points = ClampLineWidth(object.lineStyle.lineWidth);
   style.lineWidth = points == 0 ? kThinnestLine : points * kTwentiethsPerPoint;
   style.object = &object;

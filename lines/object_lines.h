@@ -33,7 +33,7 @@
 // last stage.
 bool drawObjectLines(BSPPolyObj& object, Stack<LineGroup>& elements, ExportJob& job);
 
-// The paint style of the object's lines of `kind` with fill colour `color`:
+// The paint style of the object's lines of `kind` with fill colour `colour`:
 // the object's line colour, its line width in twentieths of a point (1, the
 // thinnest line, for width 0) and the object as identity.
-LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, const uint8_t color[4]);
+LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, PageColour colour);

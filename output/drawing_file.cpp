@@ -5,6 +5,14 @@
 
 namespace {
 
+// A page colour as the host's description carries it: RGBA bytes.
+void ToWireColour(PageColour colour, uint8_t (&rgba)[4]) {
+  rgba[0] = colour.r;
+  rgba[1] = colour.g;
+  rgba[2] = colour.b;
+  rgba[3] = colour.a;
+}
+
 // The drawing as the host's plain description; its arrays live as long as
 // this record.
 class HostDescription {
@@ -68,10 +76,8 @@ class HostDescription {
   static void Describe(const PathPaint& paint, HostDrawingPart& part) {
     part.paint = ((paint.kind & kFillKind) != 0 ? kHostPaintFill : 0) |
                  ((paint.kind & kLineKinds) != 0 ? kHostPaintStroke : 0);
-    for (int c = 0; c < 4; ++c) {
-      part.fill[c] = paint.color[c];
-      part.stroke[c] = paint.lineColor[c];
-    }
+    ToWireColour(paint.colour, part.fill);
+    ToWireColour(paint.lineColour, part.stroke);
     // Widths 0 and 1 are the thinnest line, as in the EPS body.
     part.lineWidth = paint.lineWidth > 1 ? paint.lineWidth / double{kTwentiethsPerPoint} : 0.0;
     part.layer = LayerOf(paint);

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "lines/cell_hash.h"
 
@@ -30,12 +29,10 @@ bool Finite(const Vector3d& p) {
 
 int32_t PenOf(const PathPaint& paint, Stack<PlotterPen>& pens) {
   for (int32_t i = 0; i < pens.Count(); ++i) {
-    if (pens[i].width == paint.lineWidth &&
-        std::memcmp(pens[i].color, paint.lineColor, sizeof paint.lineColor) == 0)
-      return i;
+    if (pens[i].width == paint.lineWidth && pens[i].colour == paint.lineColour) return i;
   }
   PlotterPen pen;
-  std::memcpy(pen.color, paint.lineColor, sizeof pen.color);
+  pen.colour = paint.lineColour;
   pen.width = paint.lineWidth;
   pens.Push(pen);
   return pens.Count() - 1;

@@ -16,7 +16,7 @@
 #include "lines/drawing.h"
 
 struct PlotterPen {
-  uint8_t color[4] = {0, 0, 0, 0};
+  PageColour colour;
   int32_t width = 0;  // twentieths of a point, as PathPaint::lineWidth
 };
 

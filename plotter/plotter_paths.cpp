@@ -2,7 +2,6 @@
 #include "plotter/plotter_paths.h"
 
 #include <cmath>
-#include <cstring>
 #include <utility>
 
 #include "plotter/plotter_chains.h"
@@ -98,8 +97,8 @@ void AddPenPart(const PlotterGraph& graph, const PlotterPen& pen, const Stack<in
   if (strokes.Empty()) return;
   DrawingPart part;
   part.paint.kind = kDrawnEdgeKind;
-  std::memcpy(part.paint.color, pen.color, sizeof pen.color);
-  std::memcpy(part.paint.lineColor, pen.color, sizeof pen.color);
+  part.paint.colour = pen.colour;
+  part.paint.lineColour = pen.colour;
   part.paint.lineWidth = pen.width;
   part.paths.Reserve(strokes.Count());
   for (int32_t s = 0; s < strokes.Count() && MemoryErrorFlag::Test() == 0; ++s) {

@@ -40,10 +40,8 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source) {
   target.radius = source.radius;
   target.source = source.source;
   target.polygonIndex = source.polygonIndex;
-  for (int32_t i = 0; i < 4; ++i) {
-    target.colour[i] = source.colour[i];
-    target.corners[i] = source.corners[i];
-  }
+  target.colour = source.colour;
+  target.corners = source.corners;
   target.origin = source.origin;
   target.flipped = source.flipped;
 }
@@ -77,14 +75,14 @@ void AppendTaking(Stack<BspPolygon>& list, BspPolygon& polygon) {
 }
 
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
-                 int32_t polygonIndex, const uint8_t colour[4]) {
+                 int32_t polygonIndex, PageColour colour) {
   polygon.edges.Clear();
   polygon.edges.Reserve(count);
   for (int32_t i = 0; i < count; ++i) polygon.edges.Push(edges[i]);
   if (polygon.edges.Count() != count) return false;
   polygon.source = source;
   polygon.polygonIndex = polygonIndex;
-  for (int32_t i = 0; i < 4; ++i) polygon.colour[i] = colour[i];
+  polygon.colour = colour;
   ComputeShape(polygon);
   ComputePlane(polygon);
   return true;
@@ -163,15 +161,7 @@ void Flip(BspPolygon& polygon) {
   }
   polygon.plane = Negated(polygon.plane);
   polygon.flipped = !polygon.flipped;
-  int32_t* corners = polygon.corners;
-  if (polygon.IsTriangle()) {
-    const int32_t b = corners[1];
-    corners[1] = corners[2];
-    corners[2] = b;
-    corners[3] = b;
-  } else {
-    const int32_t b = corners[1];
-    corners[1] = corners[3];
-    corners[3] = b;
-  }
+  const PolygonCorners c = polygon.corners;
+  polygon.corners = polygon.IsTriangle() ? PolygonCorners{c.a, c.c, c.b, c.b}
+                                         : PolygonCorners{c.a, c.d, c.c, c.b};
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "core/colour.h"
 #include "core/geometry.h"
 #include "core/stack.h"
 #include "polygons/edge_piece.h"  // EdgeFlag: the bits of BspEdge::flags
@@ -37,6 +38,27 @@ enum PolygonSide : int32_t {
 
 inline constexpr double kBoundsUnset = 9e18;
 
+// The corners of a host polygon: four point indices a, b, c, d; c == d for a
+// triangle. Capture reads the host's polygons as these, and every renderer
+// polygon keeps the corners of the host polygon it stands for.
+struct PolygonCorners {
+  int32_t a = 0;
+  int32_t b = 0;
+  int32_t c = 0;
+  int32_t d = 0;
+};
+
+// 3 for a triangle, else 4.
+inline int32_t CornerCount(const PolygonCorners& polygon) {
+  return polygon.c == polygon.d ? 3 : 4;
+}
+
+// Corner k: 0 a, 1 b, 2 c, 3 d.
+inline int32_t Corner(const PolygonCorners& polygon, int32_t k) {
+  const int32_t corners[4] = {polygon.a, polygon.b, polygon.c, polygon.d};
+  return corners[k];
+}
+
 // A convex planar polygon. Copying copies every field except the occluder
 // list: a copy keeps the occluders it had (none for a fresh record).
 struct BspPolygon {
@@ -46,11 +68,11 @@ struct BspPolygon {
   double radius = 0.0;           // largest distance from the centroid to a start point
   BSPPolyObj* source = nullptr;  // null for the view's frustum polygons
   int32_t polygonIndex = -1;     // host polygon it comes from
-  uint8_t colour[4] = {0, 0, 0, 255};
+  PageColour colour = kOpaqueBlack;
   Stack<BspPolygon*> occluders;  // distinct polygons found to hide part of this one
   BspPolygon* origin = nullptr;  // the captured polygon this copy descends from
   bool flipped = false;
-  int32_t corners[4] = {0, 0, 0, 0};  // host point indices a, b, c, d; d = c for a triangle
+  PolygonCorners corners;  // host point indices a, b, c, d; d = c for a triangle
 
   BspPolygon() = default;
   BspPolygon(const BspPolygon& other);
@@ -60,9 +82,7 @@ struct BspPolygon {
   ~BspPolygon() = default;
 
   // 3 for a triangle (host corners c == d), else 4.
-  int32_t CornerCount() const {
-    return ::CornerCount(PolygonCorners{corners[0], corners[1], corners[2], corners[3]});
-  }
+  int32_t CornerCount() const { return ::CornerCount(corners); }
   bool IsTriangle() const { return CornerCount() == 3; }
 };
 
@@ -79,7 +99,7 @@ void CopyAttributes(BspPolygon& target, const BspPolygon& source);
 // in that order. False when the edge list could not be allocated (the
 // memory-error flag is then set).
 bool MakePolygon(BspPolygon& polygon, const BspEdge* edges, int32_t count, BSPPolyObj* source,
-                 int32_t polygonIndex, const uint8_t colour[4]);
+                 int32_t polygonIndex, PageColour colour);
 
 // A clipped record without edges stands for the whole captured polygon it
 // descends from (see ClipLeavingWhole): OutlineOf gives the polygon whose

@@ -22,9 +22,8 @@ bool AddFrustumPolygon(BspView& view, const Point* cameraCorners, int32_t count,
     edges[i].start = Transform(view.camera.matrix, cameraCorners[i]);
     edges[i].end = Transform(view.camera.matrix, cameraCorners[(i + 1) % count]);
   }
-  const uint8_t colour[4] = {0, 0, 0, 255};
   BspPolygon polygon;
-  if (!MakePolygon(polygon, edges, count, nullptr, -1, colour)) return false;
+  if (!MakePolygon(polygon, edges, count, nullptr, -1, kOpaqueBlack)) return false;
   if (Distance(polygon.plane, inside) > 0.0) Flip(polygon);
   view.frustum.Push(polygon);
   return MemoryErrorFlag::Test() == 0;

@@ -136,15 +136,15 @@ bool GeDialog::GetString(int32_t gadget, String& value) const {
   return true;
 }
 
-bool GeDialog::SetColorField(int32_t gadget, const HostVector& colour, double brightness,
-                             double maxBrightness) {
+bool GeDialog::SetColourField(int32_t gadget, const HostVector& colour, double brightness,
+                              double maxBrightness) {
   return handle_ != nullptr &&
-         Ui().dlgSetColor(handle_, gadget, colour, brightness, maxBrightness) != 0;
+         Ui().dlgSetColour(handle_, gadget, colour, brightness, maxBrightness) != 0;
 }
 
-bool GeDialog::GetColorField(int32_t gadget, HostVector& colour, double& brightness) const {
+bool GeDialog::GetColourField(int32_t gadget, HostVector& colour, double& brightness) const {
   HostVector raw{};
-  if (handle_ == nullptr || !Ui().dlgGetColor(handle_, gadget, &raw, &brightness)) return false;
+  if (handle_ == nullptr || !Ui().dlgGetColour(handle_, gadget, &raw, &brightness)) return false;
   colour = raw;
   return true;
 }

@@ -45,9 +45,9 @@ class GeDialog {
   bool GetBool(int32_t gadget, bool& value) const;
   bool SetString(int32_t gadget, const String& value);
   bool GetString(int32_t gadget, String& value) const;
-  bool SetColorField(int32_t gadget, const HostVector& colour, double brightness,
-                     double maxBrightness);
-  bool GetColorField(int32_t gadget, HostVector& colour, double& brightness) const;
+  bool SetColourField(int32_t gadget, const HostVector& colour, double brightness,
+                      double maxBrightness);
+  bool GetColourField(int32_t gadget, HostVector& colour, double& brightness) const;
   bool Enable(int32_t gadget, bool enabled);
   bool LayoutRequest(int32_t gadget, int32_t request);
   bool LayoutFlushGroup(int32_t group);

@@ -29,7 +29,7 @@ bool LoadSettingsFrom(const BaseDocument* doc, ExportSettings& s) {
   l.creaseAngle = static_cast<float>(stored.GetReal(kSettingsCreaseAngle, l.creaseAngle));
   l.lineWidth = stored.GetInt(kSettingsLineWidth, l.lineWidth);
   l.skipCoplanarEdges = stored.GetBool(kSettingsSkipCoplanarEdges, l.skipCoplanarEdges);
-  l.lineColor = FromHostColour(stored.GetVector(kSettingsLineColor, ToHostColour(l.lineColor)));
+  l.lineColour = FromHostColour(stored.GetVector(kSettingsLineColour, ToHostColour(l.lineColour)));
   l.lineBrightness = static_cast<float>(stored.GetReal(kSettingsLineBrightness, l.lineBrightness));
   DeriveLineColour(l);
   PlotterOptions& plotter = s.plotter;
@@ -67,7 +67,7 @@ bool SaveSettingsTo(BaseDocument* doc, const ExportSettings& s) {
   stored.SetReal(kSettingsCreaseAngle, l.creaseAngle);
   stored.SetInt(kSettingsLineWidth, l.lineWidth);
   stored.SetBool(kSettingsSkipCoplanarEdges, l.skipCoplanarEdges);
-  stored.SetVector(kSettingsLineColor, ToHostColour(l.lineColor));
+  stored.SetVector(kSettingsLineColour, ToHostColour(l.lineColour));
   stored.SetReal(kSettingsLineBrightness, l.lineBrightness);
   stored.SetBool(kSettingsPlotter, s.plotter.on);
   stored.SetReal(kSettingsMinStrokeLength, s.plotter.minLength);

@@ -15,8 +15,8 @@ bool TagDialog::InitValues() {
   SetDegree(kTagGadgetCreaseAngle, settings_.GetReal(kTagCreaseAngle), 0.0, 90.0, 1.0);
   SetInt(kTagGadgetLineWidth, settings_.GetInt(kTagLineWidth), 0, kMaxLineWidth, 1);
   SetBool(kTagGadgetFlatEdges, settings_.GetBool(kTagFlatEdges));
-  SetColorField(kTagGadgetLineColor, settings_.GetVector(kTagLineColor),
-                settings_.GetReal(kTagLineBrightness), 1.0);
+  SetColourField(kTagGadgetLineColour, settings_.GetVector(kTagLineColour),
+                 settings_.GetReal(kTagLineBrightness), 1.0);
   return true;
 }
 
@@ -31,8 +31,8 @@ bool TagDialog::Command(int32_t, const BaseContainer&) {
   if (GetBool(kTagGadgetFlatEdges, check)) settings_.SetBool(kTagFlatEdges, check);
   HostVector colour{0, 0, 0};
   double brightness = 0.0;
-  if (GetColorField(kTagGadgetLineColor, colour, brightness)) {
-    settings_.SetVector(kTagLineColor, colour);
+  if (GetColourField(kTagGadgetLineColour, colour, brightness)) {
+    settings_.SetVector(kTagLineColour, colour);
     settings_.SetReal(kTagLineBrightness, brightness);
   }
   return true;
@@ -45,7 +45,7 @@ BaseContainer DefaultTagSettings() {
   settings.SetReal(kTagCreaseAngle, kDefaultCreaseAngle);
   settings.SetInt(kTagLineWidth, 0);
   settings.SetBool(kTagFlatEdges, false);
-  settings.SetVector(kTagLineColor, HostVector{0, 0, 0});
+  settings.SetVector(kTagLineColour, HostVector{0, 0, 0});
   settings.SetReal(kTagLineBrightness, 1.0);
   return settings;
 }
@@ -60,7 +60,7 @@ void WriteTagSettings(const BaseContainer& from, HostContainer* settings) {
   to.SetReal(kTagCreaseAngle, from.GetReal(kTagCreaseAngle));
   to.SetInt(kTagLineWidth, from.GetInt(kTagLineWidth));
   to.SetBool(kTagFlatEdges, from.GetBool(kTagFlatEdges));
-  to.SetVector(kTagLineColor, from.GetVector(kTagLineColor));
+  to.SetVector(kTagLineColour, from.GetVector(kTagLineColour));
   to.SetReal(kTagLineBrightness, from.GetReal(kTagLineBrightness));
 }
 

@@ -87,7 +87,7 @@ bool VexmarkDialog::InitValues() {
   SetDegree(kGadgetCreaseAngle, l.creaseAngle, -kAngleLimitDegrees, kAngleLimitDegrees, 1.0);
   SetInt(kGadgetLineWidth, l.lineWidth, 0, kMaxLineWidth, 1);
   SetBool(kGadgetFlatEdges, l.skipCoplanarEdges);
-  SetColorField(kGadgetLineColor, ToHostColour(l.lineColor), l.lineBrightness, 1.0);
+  SetColourField(kGadgetLineColour, ToHostColour(l.lineColour), l.lineBrightness, 1.0);
   SetBool(kGadgetPlotter, s.plotter.on);
   SetReal(kGadgetMinStrokeLength, s.plotter.minLength, 0.0, kLengthLimit, 0.1);
   SetReal(kGadgetSimplify, s.plotter.simplify, 0.0, kLengthLimit, 0.1);
@@ -295,9 +295,9 @@ void VexmarkDialog::ReadLineSettings() {
   if (GetInt(kGadgetLineWidth, width)) l.lineWidth = ClampLineWidth(width);
   if (GetBool(kGadgetFlatEdges, check)) l.skipCoplanarEdges = check;
   double brightness = 1.0;
-  HostVector colour = ToHostColour(l.lineColor);
-  if (GetColorField(kGadgetLineColor, colour, brightness)) {
-    l.lineColor = FromHostColour(colour);
+  HostVector colour = ToHostColour(l.lineColour);
+  if (GetColourField(kGadgetLineColour, colour, brightness)) {
+    l.lineColour = FromHostColour(colour);
     l.lineBrightness = static_cast<float>(brightness);
   }
   DeriveLineColour(l);

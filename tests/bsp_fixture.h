@@ -45,10 +45,9 @@ inline BspPolygon PolygonOf(const std::vector<Point>& corners, BSPPolyObj* sourc
     edges[i].end = corners[(i + 1) % corners.size()];
     edges[i].flags = EdgeOriginal;
   }
-  const uint8_t colour[4] = {10, 20, 30, 255};
   BspPolygon polygon;
   MakePolygon(polygon, edges.data(), static_cast<int32_t>(edges.size()), source, polygonIndex,
-              colour);
+              PageColour{10, 20, 30, 255});
   return polygon;
 }
 
@@ -56,6 +55,12 @@ inline std::vector<Point> CornersOf(const BspPolygon& polygon) {
   std::vector<Point> corners;
   for (int32_t i = 0; i < polygon.edges.Count(); ++i) corners.push_back(polygon.edges[i].start);
   return corners;
+}
+
+// The host corners a, b, c, d a polygon record keeps, for comparisons.
+inline std::vector<int32_t> HostCornersOf(const BspPolygon& polygon) {
+  const PolygonCorners& c = polygon.corners;
+  return {c.a, c.b, c.c, c.d};
 }
 
 inline bool ClosedHeadToTail(const BspPolygon& polygon) {

@@ -32,11 +32,10 @@ struct TestPage {
   EpsPage Eps() const { return EpsPage{drawing, DrawingSuffix(file.fileName) == "eps", file.job}; }
 };
 
-class EpsTest : public HostTest {
+class EpsTest : public ModuleTest {
  protected:
   void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
+    ModuleTest::SetUp();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // The process id keeps two runs of the suite at once apart.
     folder_ = std::filesystem::temp_directory_path() / "vexmark_eps_tests" /
@@ -49,9 +48,8 @@ class EpsTest : public HostTest {
   void TearDown() override {
     page_.reset();  // its host memory goes back before the host is reset
     elements_.Clear();
-    MemoryErrorFlag::Clear();
     std::filesystem::remove_all(folder_);
-    HostTest::TearDown();
+    ModuleTest::TearDown();
   }
 
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
@@ -133,10 +131,8 @@ inline LineGroupStyle Style(int32_t kind, std::array<uint8_t, 3> fill, std::arra
                             int32_t width, const void* object) {
   LineGroupStyle style;
   style.kind = kind;
-  for (int k = 0; k < 3; ++k) {
-    style.color[k] = fill[k];
-    style.lineColor[k] = line[k];
-  }
+  style.colour = PageColour{fill[0], fill[1], fill[2], 255};
+  style.lineColour = PageColour{line[0], line[1], line[2], 255};
   style.lineWidth = width;
   style.object = object;
   return style;

@@ -29,12 +29,16 @@ struct HostMatrix {
   HostVector off, v1, v2, v3;
 };
 
-// The same map in double precision.
+// The same map in double precision, the identity unless set. The host keeps
+// its scene's transforms in this form (host::Matrix, host/matrix.h).
 struct HostVectorPrecise {
-  double x, y, z;
+  double x = 0, y = 0, z = 0;
 };
 struct HostMatrixPrecise {
-  HostVectorPrecise off, v1, v2, v3;
+  HostVectorPrecise off;
+  HostVectorPrecise v1{1, 0, 0};
+  HostVectorPrecise v2{0, 1, 0};
+  HostVectorPrecise v3{0, 0, 1};
 };
 
 // A polygon: four point indices; a triangle repeats its third (c == d).
@@ -66,9 +70,9 @@ constexpr int32_t kSelectionOwnNameVersion = 7800;
 // flag and a container holding colour 1000 (vector) and brightness 1001.
 constexpr int32_t kMaterialStandard = 5703;
 constexpr int32_t kMaterialChannels = 10;
-constexpr int32_t kChannelColor = 0;
+constexpr int32_t kChannelColour = 0;
 constexpr int32_t kChannelLuminance = 1;
-constexpr int32_t kChannelColorKey = 1000;
+constexpr int32_t kChannelColourKey = 1000;
 constexpr int32_t kChannelBrightnessKey = 1001;
 
 // Camera projection kinds.

@@ -90,10 +90,10 @@ struct HostUiApi {
   int32_t (*dlgGetBool)(const HostDialog* d, int32_t gadget, int32_t* value);
   int32_t (*dlgSetString)(HostDialog* d, int32_t gadget, const HostString* value);
   HostString* (*dlgGetString)(const HostDialog* d, int32_t gadget);  // null for no such gadget
-  int32_t (*dlgSetColor)(HostDialog* d, int32_t gadget, HostVector colour, double brightness,
-                         double maxBrightness);
-  int32_t (*dlgGetColor)(const HostDialog* d, int32_t gadget, HostVector* colour,
-                         double* brightness);
+  int32_t (*dlgSetColour)(HostDialog* d, int32_t gadget, HostVector colour, double brightness,
+                          double maxBrightness);
+  int32_t (*dlgGetColour)(const HostDialog* d, int32_t gadget, HostVector* colour,
+                          double* brightness);
   int32_t (*dlgEnable)(HostDialog* d, int32_t gadget, int32_t enabled);
   int32_t (*dlgLayoutRequest)(HostDialog* d, int32_t gadget, int32_t request);
   int32_t (*dlgGroupFlush)(HostDialog* d, int32_t group);

@@ -51,7 +51,7 @@ enum SettingsKey : int32_t {
   kSettingsCreaseAngle = 1011,
   kSettingsLineWidth = 1012,
   kSettingsSkipCoplanarEdges = 1013,
-  kSettingsLineColor = 1014,
+  kSettingsLineColour = 1014,
   kSettingsLineBrightness = 1015,
   kSettingsPlotter = 1016,          // bool
   kSettingsMinStrokeLength = 1017,  // real, points
@@ -104,7 +104,7 @@ enum TagKey : int32_t {
   kTagCreaseAngle = 1002,
   kTagLineWidth = 1003,
   kTagFlatEdges = 1004,
-  kTagLineColor = 1005,
+  kTagLineColour = 1005,
   kTagLineBrightness = 1006,
 };
 
@@ -132,7 +132,7 @@ enum VexmarkGadget : int32_t {
   kGadgetCreaseAngle = 10046,
   kGadgetLineWidth = 10047,
   kGadgetFlatEdges = 10048,
-  kGadgetLineColor = 10049,
+  kGadgetLineColour = 10049,
   kGadgetMoreFiles = 10065,  // further files, one name a line
   kGadgetPngDpi = 10066,
   kGadgetPlotterGroup = 10080,
@@ -152,7 +152,7 @@ enum TagGadget : int32_t {
   kTagGadgetCreaseAngle = 10054,
   kTagGadgetLineWidth = 10055,
   kTagGadgetFlatEdges = 10056,
-  kTagGadgetLineColor = 10057,
+  kTagGadgetLineColour = 10057,
 };
 
 // Entries of the module's string table (res/strings.txt).

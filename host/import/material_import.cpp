@@ -44,9 +44,9 @@ HostMaterial ConvertMaterial(const aiMaterial& source, TextureColours& textures)
     const HostVector textured{factor.x * static_cast<float>(mean->red),
                               factor.y * static_cast<float>(mean->green),
                               factor.z * static_cast<float>(mean->blue)};
-    SetChannel(material, kChannelColor, textured, 1.0);
+    SetChannel(material, kChannelColour, textured, 1.0);
   } else if (hasFactor) {
-    SetChannel(material, kChannelColor, factor, 1.0);
+    SetChannel(material, kChannelColour, factor, 1.0);
   }
   aiColor4D emission;
   if (source.Get(AI_MATKEY_COLOR_EMISSIVE, emission) == AI_SUCCESS) {

@@ -129,6 +129,10 @@ TEST_F(CaptureTest, SharedEdgeFlagsFollowTheNeighbourAndTheObjectsOptions) {
   }
 }
 
+std::vector<int> ChannelsOf(PageColour c) {
+  return {c.r, c.g, c.b, c.a};
+}
+
 TEST_F(CaptureTest, ColoursComeFromTheMaterialOrAreGrey) {
   TestMesh mesh = Hinge(11, {0, -1, 11});
   mesh.colours = {{1.0f, 0.999f, 0.5f}, {0.0f, 0.25f, 1.0f}};
@@ -136,13 +140,13 @@ TEST_F(CaptureTest, ColoursComeFromTheMaterialOrAreGrey) {
   Captured withMaterials(mesh, settings);
   const BspPolygon* a = withMaterials.Stored(0);
   ASSERT_NE(a, nullptr);
-  EXPECT_EQ(std::vector<int>(a->colour, a->colour + 4), (std::vector<int>{255, 254, 127, 255}));
+  EXPECT_EQ(ChannelsOf(a->colour), (std::vector<int>{255, 254, 127, 255}));
 
   TestMesh plain = Hinge(11, {0, -1, 11});
   Captured withoutMaterials(plain, settings);
   const BspPolygon* b = withoutMaterials.Stored(1);
   ASSERT_NE(b, nullptr);
-  EXPECT_EQ(std::vector<int>(b->colour, b->colour + 4), (std::vector<int>{127, 127, 127, 255}));
+  EXPECT_EQ(ChannelsOf(b->colour), (std::vector<int>{127, 127, 127, 255}));
 }
 
 TEST_F(CaptureTest, BackFacesAreDroppedOrTurnedAndOutsideOrDegeneratePolygonsSkipped) {
@@ -167,8 +171,7 @@ TEST_F(CaptureTest, BackFacesAreDroppedOrTurnedAndOutsideOrDegeneratePolygonsSki
       ASSERT_NE(b, nullptr);
       EXPECT_TRUE(b->flipped);
       EXPECT_TRUE(FacesViewer(*b, captured.view.eye));
-      EXPECT_EQ(std::vector<int32_t>(b->corners, b->corners + 4),
-                (std::vector<int32_t>{0, 3, 1, 1}));
+      EXPECT_EQ(HostCornersOf(*b), (std::vector<int32_t>{0, 3, 1, 1}));
     }
   }
 }
@@ -202,13 +205,9 @@ bool SplitAlongCorners0And2(const QuadrangleSplitRequest& request, BspPolygon& f
   secondEdges[0].end = quad.edges[2].start;
   MakePolygon(first, firstEdges, 3, quad.source, quad.polygonIndex, quad.colour);
   MakePolygon(second, secondEdges, 3, quad.source, quad.polygonIndex, quad.colour);
-  const int32_t* c = quad.corners;
-  const int32_t firstCorners[4] = {c[0], c[1], c[2], c[2]};
-  const int32_t secondCorners[4] = {c[0], c[2], c[3], c[3]};
-  for (int i = 0; i < 4; ++i) {
-    first.corners[i] = firstCorners[i];
-    second.corners[i] = secondCorners[i];
-  }
+  const PolygonCorners& c = quad.corners;
+  first.corners = PolygonCorners{c.a, c.b, c.c, c.c};
+  second.corners = PolygonCorners{c.a, c.c, c.d, c.d};
   return request.facePlanes != nullptr && request.polygonIndex == 0;
 }
 

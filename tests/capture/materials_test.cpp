@@ -19,6 +19,10 @@ namespace {
 
 using Rgba = std::array<int, 4>;
 
+Rgba RgbaOf(PageColour c) {
+  return {c.r, c.g, c.b, c.a};
+}
+
 class MaterialsTest : public HostTest {
  protected:
   void SetUp() override {
@@ -36,7 +40,7 @@ class MaterialsTest : public HostTest {
   int32_t Material(HostVector colour, double brightness = 1.0, int32_t type = kMaterialStandard) {
     HostMaterial material;
     material.type = type;
-    host::SetChannel(material, kChannelColor, colour, brightness);
+    host::SetChannel(material, kChannelColour, colour, brightness);
     return host::AddMaterial(doc_->scene, material);
   }
   HostMaterial& MaterialAt(int32_t index) { return *doc_->scene.Material(index); }
@@ -47,9 +51,7 @@ class MaterialsTest : public HostTest {
     EXPECT_TRUE(collectMaterials(record));
     std::vector<Rgba> colours;
     for (int32_t i = 0; i < count; ++i) {
-      uint8_t rgba[4];
-      PolygonFillColour(record, i, rgba);
-      colours.push_back({rgba[0], rgba[1], rgba[2], rgba[3]});
+      colours.push_back(RgbaOf(PolygonFillColour(record, i)));
     }
     return colours;
   }
@@ -121,9 +123,7 @@ TEST_F(MaterialsTest, RestrictedTagsWithoutAStandardMaterialAreReportedAndIgnore
   EXPECT_EQ(console.Lines(), (std::vector<std::string>{"mat==NULL", "mat!=Mmaterial"}))
       << "a restriction that names no selection is ignored without a message";
   EXPECT_EQ(record.materials.Count(), 2) << "the grey default and the green material";
-  uint8_t rgba[4];
-  PolygonFillColour(record, 1, rgba);
-  EXPECT_EQ((Rgba{rgba[0], rgba[1], rgba[2], rgba[3]}), kGreen);
+  EXPECT_EQ(RgbaOf(PolygonFillColour(record, 1)), kGreen);
 }
 
 TEST_F(MaterialsTest, TheBaseMaterialIsTheLastUnrestrictedTagOfTheObjectOrItsNearestAncestor) {
@@ -199,7 +199,7 @@ class ExportTagsTest : public MaterialsTest {
     settings.Set(kTagCreaseAngle, 0.5);
     settings.Set(kTagLineWidth, width);
     settings.Set(kTagFlatEdges, true);
-    settings.Set(kTagLineColor, colour);
+    settings.Set(kTagLineColour, colour);
     if (brightness) settings.Set(kTagLineBrightness, *brightness);
     return host::PluginTag(kExportTagId, settings);
   }
@@ -222,15 +222,12 @@ TEST_F(ExportTagsTest, AnObjectTakesTheFirstExportTagOfItselfOrItsNearestAncesto
   EXPECT_FLOAT_EQ(inherited.creaseAngle, 0.5f);
   EXPECT_EQ(inherited.lineWidth, 3) << "the first export tag of the ancestor";
   EXPECT_TRUE(inherited.skipCoplanarEdges);
-  EXPECT_EQ((Rgba{inherited.lineRGBA[0], inherited.lineRGBA[1], inherited.lineRGBA[2],
-                  inherited.lineRGBA[3]}),
-            (Rgba{127, 63, 0, 255}));
+  EXPECT_EQ(RgbaOf(inherited.linePageColour), (Rgba{127, 63, 0, 255}));
 
   LineStyle tagged;
   ASSERT_TRUE(readExportTags(tagged, &own));
   EXPECT_EQ(tagged.lineWidth, 20) << "widths are held to 0..20";
-  EXPECT_EQ((Rgba{tagged.lineRGBA[0], tagged.lineRGBA[1], tagged.lineRGBA[2], tagged.lineRGBA[3]}),
-            (Rgba{0, 0, 0, 255}))
+  EXPECT_EQ(RgbaOf(tagged.linePageColour), (Rgba{0, 0, 0, 255}))
       << "a tag without brightness draws black whatever its colour";
 
   LineStyle defaults;

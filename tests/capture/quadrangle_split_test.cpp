@@ -11,35 +11,17 @@
 #include <limits>
 #include <vector>
 
+#include "bsp_fixture.h"
 #include "host/runtime.h"
-#include "host_fixture.h"
 #include "mesh_input.h"
 #include "shell/bsp_renderer.h"
 
 namespace {
 
-class QuadrangleSplitTest : public HostTest {
- protected:
-  void SetUp() override {
-    HostTest::SetUp();
-    MemoryErrorFlag::Clear();
-  }
-  void TearDown() override {
-    host::ClearAllocationFaults();
-    MemoryErrorFlag::Clear();
-    HostTest::TearDown();
-  }
-};
-
-// Camera at the origin looking along +z; at depth z the view spans
-// |x| <= z / 2 and |y| <= z / 2.
-void MakeCameraView(BspView& view) {
-  MakeView(view, 100, 100);
-  CameraInput camera;
-  camera.lensLength = 36.0;
-  camera.filmWidth = 36.0;
-  SetCamera(view, camera);
-}
+// A fresh host, a clear memory-failure flag and no allocation faults left
+// over; views are MakeStraightView's, which at depth z span |x| <= z / 2 and
+// |y| <= z / 2.
+using QuadrangleSplitTest = BspTest;
 
 // Quadrangle 0-1-2-3 facing the camera at depth 10, folded by lifting
 // corner 2 by `lift`; points from index 4 on are the neighbours' far corners.
@@ -70,7 +52,7 @@ struct Captured {
 
   explicit Captured(Mesh& mesh) {
     settings.backFaces = kBackFacesKeep;
-    MakeCameraView(view);
+    MakeStraightView(view);
     object = HostNew<BSPPolyObj>(settings, settings.lines, mesh.Input());
     if (CaptureWorldPoints(*object)) BuildPolygons(*object, view, &splitQuadrangle, job);
   }
@@ -85,15 +67,11 @@ struct Captured {
   }
 };
 
-std::array<int32_t, 4> CornersOf(const BspPolygon& polygon) {
-  return {polygon.corners[0], polygon.corners[1], polygon.corners[2], polygon.corners[3]};
-}
-
 // The edge of a triangle between host points a and b, in either direction.
 const BspEdge* EdgeBetween(const BspPolygon& triangle, int32_t a, int32_t b) {
   for (int32_t i = 0; i < 3; ++i) {
-    const int32_t from = triangle.corners[i];
-    const int32_t to = triangle.corners[(i + 1) % 3];
+    const int32_t from = Corner(triangle.corners, i);
+    const int32_t to = Corner(triangle.corners, (i + 1) % 3);
     if ((from == a && to == b) || (from == b && to == a)) return &triangle.edges[i];
   }
   return nullptr;
@@ -121,7 +99,7 @@ TEST_F(QuadrangleSplitTest, PlanarQuadranglesStayWhole) {
 }
 
 TEST_F(QuadrangleSplitTest, FoldedQuadrangleIsCutAlongTheDiagonalTheNeighboursContinue) {
-  using Corners = std::array<int32_t, 4>;
+  using Corners = std::vector<int32_t>;
   struct Case {
     const char* name;
     std::vector<HostVector> farCorners;  // points 4 and 5
@@ -155,16 +133,15 @@ TEST_F(QuadrangleSplitTest, FoldedQuadrangleIsCutAlongTheDiagonalTheNeighboursCo
     Captured captured(mesh);
     const std::vector<const BspPolygon*> triangles = captured.OfHostPolygon(0);
     ASSERT_EQ(triangles.size(), 2u);
-    EXPECT_EQ(CornersOf(*triangles[0]), c.first);
-    EXPECT_EQ(CornersOf(*triangles[1]), c.second);
+    EXPECT_EQ(HostCornersOf(*triangles[0]), c.first);
+    EXPECT_EQ(HostCornersOf(*triangles[1]), c.second);
 
     const BspEdge* diagonals[2] = {};
     for (int32_t t = 0; t < 2; ++t) {
       const BspPolygon& triangle = *triangles[t];
       ASSERT_EQ(triangle.edges.Count(), 3);
       EXPECT_EQ(triangle.source, captured.object);
-      EXPECT_EQ(std::vector<uint8_t>(triangle.colour, triangle.colour + 4),
-                (std::vector<uint8_t>{255, 0, 127, 255}));
+      EXPECT_EQ(triangle.colour, (PageColour{255, 0, 127, 255}));
       diagonals[t] = EdgeBetween(triangle, c.diagonal[0], c.diagonal[1]);
       ASSERT_NE(diagonals[t], nullptr);
       for (int32_t e = 0; e < 3; ++e) {
@@ -214,9 +191,8 @@ class DirectSplitTest : public QuadrangleSplitTest {
       edges[k].end = corners[(k + 1) % 4];
       edges[k].flags = EdgeMark(k);
     }
-    const uint8_t colour[4] = {10, 20, 30, 77};
-    MakePolygon(quadrangle_, edges, 4, object_, 7, colour);
-    for (int32_t k = 0; k < 4; ++k) quadrangle_.corners[k] = 20 + k;
+    MakePolygon(quadrangle_, edges, 4, object_, 7, PageColour{10, 20, 30, 77});
+    quadrangle_.corners = PolygonCorners{20, 21, 22, 23};
   }
   // Quadrangle as in the capture tests, corner 2 lifted by 2: the fold along
   // 1-3 is 54.7 degrees (cosine 1 / sqrt 3).
@@ -235,7 +211,7 @@ class DirectSplitTest : public QuadrangleSplitTest {
 
   void SetUp() override {
     QuadrangleSplitTest::SetUp();
-    MakeCameraView(view_);
+    MakeStraightView(view_);
     object_ = HostNew<BSPPolyObj>(settings_, settings_.lines, MeshInput{});
   }
   void TearDown() override {
@@ -260,7 +236,7 @@ TEST_F(DirectSplitTest, TrianglesKeepTheQuadranglesRecordAndEdges) {
   EXPECT_EQ(diagonal & EdgeOriginal, 0u);
   struct Expected {
     const BspPolygon* triangle;
-    std::array<int32_t, 4> corners;
+    std::vector<int32_t> corners;
     std::array<uint32_t, 3> flags;
   };
   const Expected expected[] = {
@@ -270,11 +246,10 @@ TEST_F(DirectSplitTest, TrianglesKeepTheQuadranglesRecordAndEdges) {
   for (const Expected& e : expected) {
     const BspPolygon& triangle = *e.triangle;
     ASSERT_EQ(triangle.edges.Count(), 3);
-    EXPECT_EQ(CornersOf(triangle), e.corners);
+    EXPECT_EQ(HostCornersOf(triangle), e.corners);
     EXPECT_EQ(triangle.source, object_);
     EXPECT_EQ(triangle.polygonIndex, 7);
-    EXPECT_EQ(std::vector<uint8_t>(triangle.colour, triangle.colour + 4),
-              (std::vector<uint8_t>{10, 20, 30, 77}));
+    EXPECT_EQ(triangle.colour, (PageColour{10, 20, 30, 77}));
     for (int32_t i = 0; i < 3; ++i) {
       const BspEdge& edge = triangle.edges[i];
       EXPECT_EQ(edge.flags, e.flags[i]) << i;
@@ -364,11 +339,11 @@ TEST_F(DirectSplitTest, NeighboursOutsideTheFaceTableAreIgnored) {
   object_->mesh.polygonCount = 1;
   MakeFolded();
   ASSERT_TRUE(Split());
-  EXPECT_EQ(CornersOf(first_), (std::array<int32_t, 4>{20, 21, 23, 23}));
+  EXPECT_EQ(HostCornersOf(first_), (std::vector<int32_t>{20, 21, 23, 23}));
 
   neighbours.answer = 0;  // in the table: now it counts
   ASSERT_TRUE(Split());
-  EXPECT_EQ(CornersOf(first_), (std::array<int32_t, 4>{20, 21, 22, 22}));
+  EXPECT_EQ(HostCornersOf(first_), (std::vector<int32_t>{20, 21, 22, 22}));
 }
 
 TEST_F(DirectSplitTest, FailedAllocationsLeaveTheQuadrangleWholeAndNothingBehind) {

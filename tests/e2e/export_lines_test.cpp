@@ -184,7 +184,7 @@ TEST_F(ExportLinesTest, LineWidthAndColourComeFromSettingsOrTag) {
       tag.Set(kTagCreaseAngle, 1.0471976);
       tag.Set(kTagLineWidth, int64_t{c.tagWidth});
       tag.Set(kTagFlatEdges, false);
-      tag.Set(kTagLineColor, HostVector{1, 0.5f, 0});
+      tag.Set(kTagLineColour, HostVector{1, 0.5f, 0});
       tag.Set(kTagLineBrightness, 0.5);
       host::AddTag(group, host::PluginTag(kExportTagId, tag));
     }

@@ -90,7 +90,7 @@ inline HostObject& AddCamera(HostDocument& doc) {
 
 inline int32_t AddColour(HostDocument& doc, HostVector rgb) {
   HostMaterial material;
-  host::SetChannel(material, kChannelColor, rgb, 1.0);
+  host::SetChannel(material, kChannelColour, rgb, 1.0);
   return host::AddMaterial(doc.scene, material);
 }
 

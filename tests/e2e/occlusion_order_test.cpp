@@ -94,8 +94,8 @@ FrameOutcome Render(HostDocument* doc, const ExportSettings& settings, Occlusion
   if (!renderer.LinesStage()) return outcome;
   for (int32_t g = 0; g < renderer.elements.Count(); ++g) {
     const LineGroup& group = renderer.elements[g];
-    const std::vector<int32_t> paint = {static_cast<int32_t>(group.kind), group.lineColor[0],
-                                        group.lineColor[1], group.lineColor[2], group.lineWidth};
+    const std::vector<int32_t> paint = {static_cast<int32_t>(group.kind), group.lineColour.r,
+                                        group.lineColour.g, group.lineColour.b, group.lineWidth};
     std::vector<Segment>& segments = outcome.lines[paint];
     for (int32_t p = 0; p < group.polygons.Count(); ++p) {
       const Stack<EdgeSegment>& list = group.polygons[p].segments;

@@ -124,10 +124,10 @@ class ReferenceView {
         const HostMaterial* material = scene.Material(tag->material);
         if (material == nullptr) continue;
         double rgb[3] = {0, 0, 0};
-        for (int32_t channel : {kChannelColor, kChannelLuminance}) {
+        for (int32_t channel : {kChannelColour, kChannelLuminance}) {
           const host::MaterialChannel& c = material->channels[channel];
           if (!c.enabled) continue;
-          const HostVector* colour = c.data.Find<HostVector>(kChannelColorKey);
+          const HostVector* colour = c.data.Find<HostVector>(kChannelColourKey);
           const double* brightness = c.data.Find<double>(kChannelBrightnessKey);
           if (colour == nullptr) continue;
           const double scale = brightness != nullptr ? *brightness : 1.0;

@@ -25,10 +25,8 @@ class EpsPaintTest : public EpsTest {
   PathPaint Group(uint32_t kind) const {
     PathPaint group;
     group.kind = kind;
-    group.color[0] = 255;
-    group.color[1] = 128;
-    group.color[2] = 0;
-    group.lineColor[0] = group.lineColor[1] = group.lineColor[2] = 0;
+    group.colour = PageColour{255, 128, 0, 0};
+    group.lineColour = PageColour{0, 0, 0, 0};
     group.lineWidth = 30;
     return group;
   }
@@ -58,8 +56,8 @@ TEST_F(EpsPaintTest, LineWidthInPointsAndThinnestForZeroAndOne) {
 }
 
 TEST_F(EpsPaintTest, ColourLines) {
-  const uint8_t white[4] = {255, 255, 255, 255};
-  const uint8_t mixed[4] = {128, 0, 51, 7};
+  const PageColour white{255, 255, 255, 255};
+  const PageColour mixed{128, 0, 51, 7};
   EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteFillColour(page_->Eps(), f, white); }),
             std::vector<std::string>{"1.00000 1.00000 1.00000 Xa"});
   EXPECT_EQ(LinesWrittenBy([&](HostFileWriter* f) { WriteStrokeColour(page_->Eps(), f, mixed); }),

@@ -167,7 +167,7 @@ TEST_F(HostSceneTest, PolygonObjectsGiveTheirPointsAndPolygons) {
 TEST_F(HostSceneTest, TagsComeInOrderWithWhatEachKindCarries) {
   HostMaterial red;
   red.name = "Red";
-  host::SetChannel(red, kChannelColor, {1, 0, 0}, 0.5);
+  host::SetChannel(red, kChannelColour, {1, 0, 0}, 0.5);
   const int32_t material = host::AddMaterial(scene(), red);
   HostObject& mesh = host::AddObject(scene(), host::kNoIndex, kObjectPolygon, "Mesh");
   host::AddTag(mesh, host::TextureTag(material, ""));
@@ -218,28 +218,28 @@ TEST_F(HostSceneTest, TagsComeInOrderWithWhatEachKindCarries) {
 
 TEST_F(HostSceneTest, MaterialsGiveTheirChannelsAndSettings) {
   HostMaterial standard;
-  host::SetChannel(standard, kChannelColor, {1, 0.8f, 0}, 1.0);
+  host::SetChannel(standard, kChannelColour, {1, 0.8f, 0}, 1.0);
   host::SetChannel(standard, 9, {0, 0, 1}, 0.25);
   standard.data.Set(1016, 0.75);
   HostMaterial other;
   other.type = 5704;
-  host::SetChannel(other, kChannelColor, {1, 1, 1}, 1.0);
+  host::SetChannel(other, kChannelColour, {1, 1, 1}, 1.0);
   SceneMaterial* mat = scene().Material(host::AddMaterial(scene(), standard));
   SceneMaterial* foreign = scene().Material(host::AddMaterial(scene(), other));
 
   EXPECT_EQ(MaterialType(mat), kMaterialStandard);
-  EXPECT_TRUE(MaterialChannelEnabled(mat, kChannelColor));
+  EXPECT_TRUE(MaterialChannelEnabled(mat, kChannelColour));
   EXPECT_FALSE(MaterialChannelEnabled(mat, kChannelLuminance));
-  const BaseContainer colour = MaterialChannelData(mat, kChannelColor);
-  ExpectVector(colour.GetVector(kChannelColorKey), 1, 0.8f, 0);
+  const BaseContainer colour = MaterialChannelData(mat, kChannelColour);
+  ExpectVector(colour.GetVector(kChannelColourKey), 1, 0.8f, 0);
   EXPECT_DOUBLE_EQ(colour.GetReal(kChannelBrightnessKey), 1.0);
   EXPECT_DOUBLE_EQ(MaterialChannelData(mat, 9).GetReal(kChannelBrightnessKey), 0.25);
   EXPECT_DOUBLE_EQ(MaterialData(mat).GetReal(1016), 0.75);
   EXPECT_FALSE(MaterialChannelData(mat, kMaterialChannels).Valid());
 
   EXPECT_EQ(MaterialType(foreign), 5704);
-  EXPECT_FALSE(MaterialChannelEnabled(foreign, kChannelColor));
-  EXPECT_FALSE(MaterialChannelData(foreign, kChannelColor).Valid())
+  EXPECT_FALSE(MaterialChannelEnabled(foreign, kChannelColour));
+  EXPECT_FALSE(MaterialChannelData(foreign, kChannelColour).Valid())
       << "only standard materials have channels";
 }
 
@@ -270,7 +270,7 @@ TEST_F(HostSceneTest, ViewHasItsOwnCameraAndMayLinkASceneCamera) {
 
 TEST_F(HostSceneTest, CopiesAndPolygonisedCopiesAreDeepAndSelfContained) {
   HostMaterial blue;
-  host::SetChannel(blue, kChannelColor, {0, 0, 1}, 1.0);
+  host::SetChannel(blue, kChannelColour, {0, 0, 1}, 1.0);
   const int32_t material = host::AddMaterial(scene(), blue);
   HostObject& group = host::AddObject(scene(), host::kNoIndex, kObjectNull, "Group");
   HostObject& mesh = host::AddObject(scene(), group.index, kObjectPolygon, "Mesh");

@@ -115,9 +115,8 @@ TEST_P(GltfImportTest, TheMostUsedMaterialIsTheBaseAndTheOtherOneIsRestricted) {
   ASSERT_TRUE(collectMaterials(materials));
   const Rgba expected[] = {{255, 0, 0, 255}, {255, 0, 0, 255}, {63, 191, 63, 255}};
   for (int32_t i = 0; i < 3; ++i) {
-    uint8_t rgba[4];
-    PolygonFillColour(materials, i, rgba);
-    EXPECT_EQ((Rgba{rgba[0], rgba[1], rgba[2], rgba[3]}), expected[i]) << "polygon " << i;
+    const PageColour fill = PolygonFillColour(materials, i);
+    EXPECT_EQ((Rgba{fill.r, fill.g, fill.b, fill.a}), expected[i]) << "polygon " << i;
   }
 }
 

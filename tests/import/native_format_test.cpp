@@ -52,13 +52,13 @@ class NativeFormatTest : public HostTest {
     settings.toFrame = 48;
     settings.drawingStyle = kStyleFilled;
     settings.fileName = "/out/shot.ai";
-    settings.lines.lineColor = {0.25f, 0.5f, 1.0f};
+    settings.lines.lineColour = {0.25f, 0.5f, 1.0f};
     EXPECT_TRUE(SaveSettingsTo(doc.get(), settings));
 
     host::Scene& scene = doc->scene;
     HostMaterial standard;
     standard.name = "Paint";
-    host::SetChannel(standard, kChannelColor, {1, 0.8f, 0}, 1.0);
+    host::SetChannel(standard, kChannelColour, {1, 0.8f, 0}, 1.0);
     host::SetChannel(standard, kChannelLuminance, {0.1f, 0.1f, 0.1f}, 0.5);
     host::SetChannel(standard, 8, {0, 0, 0}, 1.0);
     standard.data.Set(1016, 0.25);
@@ -88,7 +88,7 @@ class NativeFormatTest : public HostTest {
     tagSettings.Set(kTagOutline, false);
     tagSettings.Set(kTagCreaseAngle, 0.7853982);
     tagSettings.Set(kTagLineWidth, int64_t{3});
-    tagSettings.Set(kTagLineColor, HostVector{1, 0, 0});
+    tagSettings.Set(kTagLineColour, HostVector{1, 0, 0});
     tagSettings.Set(kTagLineBrightness, 0.5);
     host::AddTag(mesh, host::PluginTag(kExportTagId, tagSettings));
     HostContainer nested(99);
@@ -147,7 +147,7 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   EXPECT_EQ(settings.toFrame, 48);
   EXPECT_EQ(settings.drawingStyle, kStyleFilled);
   EXPECT_EQ(settings.fileName, "/out/shot.ai");
-  EXPECT_EQ(settings.lines.lineRGBA[2], 255);
+  EXPECT_EQ(settings.lines.linePageColour.b, 255);
 
   SceneObject* mesh = ObjectDown(GetFirstObject(doc.get()));
   ASSERT_EQ(ObjectNameOf(mesh), "Mesh");
@@ -155,7 +155,7 @@ TEST_F(NativeFormatTest, ALoadedSceneKeepsItsExportSettingsAndExportTags) {
   ASSERT_TRUE(readExportTags(line, mesh));
   EXPECT_EQ(line.lineWidth, 3);
   EXPECT_FALSE(line.outlineLines);
-  EXPECT_EQ(line.lineRGBA[0], 127);
+  EXPECT_EQ(line.linePageColour.r, 127);
 }
 
 // Stored settings an export cannot use are refused when the file is read,

@@ -102,9 +102,8 @@ TEST_F(ObjImportTest, MaterialsOfTheMtlColourThePolygons) {
   const Rgba blue{51, 51, 255, 255};  // blue plus a 0.2 grey glow
   const Rgba expected[] = {red, red, red, red, blue, blue};
   for (int32_t i = 0; i < 6; ++i) {
-    uint8_t rgba[4];
-    PolygonFillColour(materials, i, rgba);
-    EXPECT_EQ((Rgba{rgba[0], rgba[1], rgba[2], rgba[3]}), expected[i]) << "quad " << i;
+    const PageColour fill = PolygonFillColour(materials, i);
+    EXPECT_EQ((Rgba{fill.r, fill.g, fill.b, fill.a}), expected[i]) << "quad " << i;
   }
 }
 

@@ -101,8 +101,8 @@ TEST_F(HostTest, TheTexturedBoxTakesTheMeanColourOfItsImage) {
     while (box != nullptr && ObjectType(box) != kObjectPolygon) box = ObjectDown(box);
     ASSERT_NE(box, nullptr);
     ASSERT_EQ(ObjectTagCount(box), 1);
-    const HostVector colour = MaterialChannelData(TagMaterial(ObjectTag(box, 0)), kChannelColor)
-                                  .GetVector(kChannelColorKey);
+    const HostVector colour = MaterialChannelData(TagMaterial(ObjectTag(box, 0)), kChannelColour)
+                                  .GetVector(kChannelColourKey);
     EXPECT_NEAR(colour.x, 0.60636, 1e-4);
     EXPECT_NEAR(colour.y, 0.73019, 1e-4);
     EXPECT_NEAR(colour.z, 0.69175, 1e-4);

@@ -358,9 +358,9 @@ TEST_P(TextureColourTest, EveryMaterialGetsTheImagesMeanTimesItsFactor) {
     if (material == nullptr) continue;
     ++materials;
     SCOPED_TRACE(MaterialNameOf(material).Text());
-    ASSERT_TRUE(MaterialChannelEnabled(material, kChannelColor));
+    ASSERT_TRUE(MaterialChannelEnabled(material, kChannelColour));
     const HostVector colour =
-        MaterialChannelData(material, kChannelColor).GetVector(kChannelColorKey);
+        MaterialChannelData(material, kChannelColour).GetVector(kChannelColourKey);
     EXPECT_NEAR(colour.x, c.colour[0], c.tolerance);
     EXPECT_NEAR(colour.y, c.colour[1], c.tolerance);
     EXPECT_NEAR(colour.z, c.colour[2], c.tolerance);

@@ -145,7 +145,7 @@ TEST_F(TwoNodes, RegionEdgesDisappearOnlyBetweenEqualColours) {
   EXPECT_NEAR(Shared(emitRegionEdges, m_), 0, 1e-9);
 
   // Different colours: each side emits all it shows.
-  m_.color[0] = 200;
+  m_.colour.r = 200;
   EXPECT_NEAR(Shared(emitRegionEdges, n_), 4, 1e-9);
   EXPECT_NEAR(Shared(emitRegionEdges, m_), 2, 1e-9);
 

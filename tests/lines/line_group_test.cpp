@@ -26,7 +26,7 @@ TEST_F(LineGroupTest, OneGroupPerDistinctStyleInOrderOfFirstUse) {
   LineGroupStyle wide = Base();
   wide.lineWidth = 40;
   LineGroupStyle otherAlpha = Base();
-  otherAlpha.lineColor[3] = 0;
+  otherAlpha.lineColour.a = 0;
   LineGroupStyle otherKind = Base();
   otherKind.kind = 8;
 
@@ -42,7 +42,7 @@ TEST_F(LineGroupTest, OneGroupPerDistinctStyleInOrderOfFirstUse) {
   EXPECT_EQ(elements_[0].polygons[1].segments.Count(), 3);
   EXPECT_EQ(elements_[1].lineWidth, 40);
   EXPECT_EQ(elements_[1].polygons.Count(), 2);
-  EXPECT_EQ(elements_[2].lineColor[3], 0);
+  EXPECT_EQ(elements_[2].lineColour.a, 0);
   EXPECT_EQ(elements_[3].kind, 8u);
 }
 

@@ -52,7 +52,7 @@ class ObjNetzTest : public LineStageTest {
   void AddFragment(int32_t polygon, uint8_t red, std::vector<BspEdge> edges) {
     BspPolygon fragment;
     fragment.polygonIndex = polygon;
-    fragment.colour[0] = red;
+    fragment.colour.r = red;
     for (const BspEdge& edge : edges) fragment.edges.Push(edge);
     object_->fragments.Push(fragment);
   }
@@ -104,9 +104,9 @@ TEST_F(ObjNetzTest, NodesKnowTheirEdgesNeighboursColourAndPieces) {
   EXPECT_EQ(first.polygonIndex, 0);
   EXPECT_DOUBLE_EQ(first.Edge(1).p0.x, 4.0);
   EXPECT_DOUBLE_EQ(first.Edge(1).p1.y, 4.0);
-  EXPECT_EQ(first.color[0], 20) << "the later fragment's colour";
-  EXPECT_EQ(first.color[3], 255);
-  EXPECT_EQ(second.color[0], 30);
+  EXPECT_EQ(first.colour.r, 20) << "the later fragment's colour";
+  EXPECT_EQ(first.colour.a, 255);
+  EXPECT_EQ(second.colour.r, 30);
 
   // B-C is edge 1 of polygon 0 and edge 2 of polygon 1. Across A-B lies
   // polygon 3, whose empty node lists nothing back.
@@ -130,7 +130,7 @@ TEST_F(ObjNetzTest, NodesKnowTheirEdgesNeighboursColourAndPieces) {
     EXPECT_TRUE(empty.innerPieces.Empty()) << i;
     for (int k = 0; k < 4; ++k) EXPECT_TRUE(empty.edgePieces[k].Empty()) << i;
   }
-  EXPECT_EQ(net.nodes[2].color[0], 0);
+  EXPECT_EQ(net.nodes[2].colour.r, 0);
 }
 
 // Two corners of a triangle in one point (as welding near points makes

@@ -171,14 +171,14 @@ TEST_F(ObjectLinesTest, CreaseLinesAppearOnceAndOnlyWithTheCreaseOption) {
 }
 
 TEST_F(ObjectLinesTest, EachStyleHandsOverItsKindsInOrderWithTheirColours) {
-  const uint8_t white[4] = {255, 255, 255, 255};
-  const uint8_t red[4] = {255, 0, 0, 255};
-  const uint8_t blue[4] = {0, 0, 255, 255};
+  const PageColour white{255, 255, 255, 255};
+  const PageColour red{255, 0, 0, 255};
+  const PageColour blue{0, 0, 255, 255};
   struct Case {
     int32_t style;
     int32_t outlines;
     std::vector<uint32_t> kinds;
-    std::vector<const uint8_t*> colours;
+    std::vector<PageColour> colours;
   };
   const Case cases[] = {
       {kStyleAllEdges, 1, {2}, {white}},
@@ -195,7 +195,7 @@ TEST_F(ObjectLinesTest, EachStyleHandsOverItsKindsInOrderWithTheirColours) {
     scene.Render();
     ASSERT_EQ(KindsOf(scene.Elements()), c.kinds);
     for (int32_t e = 0; e < scene.Elements().Count(); ++e) {
-      for (int k = 0; k < 4; ++k) EXPECT_EQ(scene.Elements()[e].color[k], c.colours[e][k]) << e;
+      EXPECT_EQ(scene.Elements()[e].colour, c.colours[e]) << e;
       EXPECT_EQ(scene.Elements()[e].object, &scene.Object(0));
     }
   }
@@ -209,15 +209,15 @@ TEST_F(ObjectLinesTest, LinesCarryTheObjectsWidthAndColour) {
   for (const Case& c : {Case{0, 1}, Case{2, 40}, Case{20, 400}}) {
     LineScene scene(kStyleEdgeLines);
     scene.settings.lines.lineWidth = c.lineWidth;
-    scene.settings.lines.lineRGBA[0] = 12;
-    scene.settings.lines.lineRGBA[1] = 34;
+    scene.settings.lines.linePageColour.r = 12;
+    scene.settings.lines.linePageColour.g = 34;
     AddFold(scene, kRed, kRed);
     scene.Render();
     ASSERT_EQ(scene.Elements().Count(), 2);
     for (int32_t e = 0; e < 2; ++e) {
       EXPECT_EQ(scene.Elements()[e].lineWidth, c.styleWidth) << c.lineWidth;
-      EXPECT_EQ(scene.Elements()[e].lineColor[0], 12);
-      EXPECT_EQ(scene.Elements()[e].lineColor[1], 34);
+      EXPECT_EQ(scene.Elements()[e].lineColour.r, 12);
+      EXPECT_EQ(scene.Elements()[e].lineColour.g, 34);
     }
   }
 }

@@ -87,7 +87,7 @@ TEST_F(DrawingFileTest, SvgKeepsPaintPathsAndLayers) {
 
   DrawingPart holed;
   holed.paint.kind = kFillKind;
-  holed.paint.color[0] = 200;
+  holed.paint.colour.r = 200;
   for (const double* corners : {kOuter, kInner}) {
     EpsPath path;
     for (int k = 0; k < 4; ++k) path.points.Push(Vector3d{corners[2 * k], corners[2 * k + 1], 0});

@@ -31,8 +31,7 @@ class PlotterPathsTest : public EpsTest {
   void AddPart(Pen pen, uint32_t kind, const std::vector<Polyline>& paths) {
     DrawingPart part;
     part.paint.kind = kind;
-    for (int k = 0; k < 3; ++k) part.paint.lineColor[k] = pen.grey;
-    part.paint.lineColor[3] = 255;
+    part.paint.lineColour = PageColour{pen.grey, pen.grey, pen.grey, 255};
     part.paint.lineWidth = pen.width;
     for (const Polyline& line : paths) {
       EpsPath path;
@@ -57,7 +56,7 @@ class PlotterPathsTest : public EpsTest {
     std::map<int, std::vector<Polyline>> pens;
     for (int32_t i = 0; i < drawing_.parts.Count(); ++i) {
       const DrawingPart& part = drawing_.parts[i];
-      std::vector<Polyline>& lines = pens[part.paint.lineColor[0]];
+      std::vector<Polyline>& lines = pens[part.paint.lineColour.r];
       for (int32_t k = 0; k < part.paths.Count(); ++k) {
         Polyline line;
         for (int32_t j = 0; j < part.paths[k].points.Count(); ++j)

@@ -16,7 +16,7 @@ TEST_F(PolygonTest, MakingComputesCentroidRadiusAndPlane) {
   EXPECT_DOUBLE_EQ(square.centroid.z, 4.0);
   EXPECT_DOUBLE_EQ(square.radius, std::sqrt(2.0));
   ExpectPlaneNear(square.plane, Plane{0, 0, 1, -4});
-  EXPECT_EQ(square.colour[0], 10);
+  EXPECT_EQ(square.colour.r, 10);
 }
 
 TEST_F(PolygonTest, ClassifiesBySphereFirstThenByCornersWithinEpsilon) {
@@ -51,11 +51,10 @@ TEST_F(PolygonTest, FlipReversesTheBoundaryAndTwiceRestoresIt) {
   for (const bool triangle : {true, false}) {
     BspPolygon polygon = triangle ? PolygonOf({P(0, 0, 3), P(1, 0, 3), P(0, 1, 3)})
                                   : PolygonOf({P(0, 0, 3), P(1, 0, 3), P(1, 1, 3), P(0, 1, 3)});
-    const int32_t corners[4] = {5, 6, 7, triangle ? 7 : 8};
     for (int32_t i = 0; i < polygon.edges.Count(); ++i) {
       polygon.edges[i].edgePlane = Plane{double(i), 1, 2, 3};
     }
-    for (int i = 0; i < 4; ++i) polygon.corners[i] = corners[i];
+    polygon.corners = PolygonCorners{5, 6, 7, triangle ? 7 : 8};
     const BspPolygon original = polygon;
 
     Flip(polygon);
@@ -70,11 +69,9 @@ TEST_F(PolygonTest, FlipReversesTheBoundaryAndTwiceRestoresIt) {
       ExpectPlaneNear(polygon.edges[i].edgePlane, Negated(was.edgePlane), 0.0);
     }
     if (triangle) {
-      EXPECT_EQ(std::vector<int32_t>(polygon.corners, polygon.corners + 4),
-                (std::vector<int32_t>{5, 7, 6, 6}));
+      EXPECT_EQ(HostCornersOf(polygon), (std::vector<int32_t>{5, 7, 6, 6}));
     } else {
-      EXPECT_EQ(std::vector<int32_t>(polygon.corners, polygon.corners + 4),
-                (std::vector<int32_t>{5, 8, 7, 6}));
+      EXPECT_EQ(HostCornersOf(polygon), (std::vector<int32_t>{5, 8, 7, 6}));
     }
     EXPECT_TRUE(ClosedHeadToTail(polygon));
 
@@ -84,8 +81,7 @@ TEST_F(PolygonTest, FlipReversesTheBoundaryAndTwiceRestoresIt) {
       EXPECT_TRUE(SamePosition(polygon.edges[i].start, original.edges[i].start));
       ExpectPlaneNear(polygon.edges[i].edgePlane, original.edges[i].edgePlane, 0.0);
     }
-    EXPECT_EQ(std::vector<int32_t>(polygon.corners, polygon.corners + 4),
-              std::vector<int32_t>(corners, corners + 4));
+    EXPECT_EQ(HostCornersOf(polygon), HostCornersOf(original));
   }
 }
 

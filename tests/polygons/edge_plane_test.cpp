@@ -55,12 +55,8 @@ TEST_F(EdgePlaneTest, NeighboursShareOnePlaneAlongTheirCommonEdge) {
   const std::vector<Point> points = {P(-1, -1, 10), P(1, -1.2, 10.5), P(1.1, 1, 10), P(-1, 1, 9.5)};
   BspPolygon first = PolygonOf({points[0], points[2], points[1]}, &object, 0);
   BspPolygon second = PolygonOf({points[0], points[3], points[2]}, &object, 1);
-  const int32_t firstCorners[4] = {0, 2, 1, 1};
-  const int32_t secondCorners[4] = {0, 3, 2, 2};
-  for (int i = 0; i < 4; ++i) {
-    first.corners[i] = firstCorners[i];
-    second.corners[i] = secondCorners[i];
-  }
+  first.corners = PolygonCorners{0, 2, 1, 1};
+  second.corners = PolygonCorners{0, 3, 2, 2};
   const Point eye = P(0, 0, 0);
   if (!FacesViewer(first, eye)) Flip(first);
   if (FacesViewer(second, eye)) Flip(second);

@@ -52,7 +52,7 @@ TEST_F(SplitTest, SquareThroughTwoEdgeMidpointsGivesTwoClosedRectangles) {
     EXPECT_NEAR(piece->radius, std::sqrt(1.25), 1e-12);  // half the diagonal of 1 x 2
     ExpectPlaneNear(piece->plane, square.plane, 0.0);
     EXPECT_EQ(piece->polygonIndex, 7);
-    EXPECT_EQ(piece->colour[1], 20);
+    EXPECT_EQ(piece->colour.g, 20);
   }
   EXPECT_DOUBLE_EQ(back.centroid.x, 0.5);
   EXPECT_DOUBLE_EQ(front.centroid.x, 1.5);

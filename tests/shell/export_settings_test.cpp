@@ -42,8 +42,8 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
   EXPECT_TRUE(s.fileName.Empty());
   EXPECT_TRUE(s.moreFiles.Empty());
   EXPECT_EQ(s.pngDpi, 72);
-  EXPECT_EQ(s.lines.lineRGBA[0] + s.lines.lineRGBA[1] + s.lines.lineRGBA[2], 0);
-  EXPECT_EQ(s.lines.lineRGBA[3], 255);
+  EXPECT_EQ(s.lines.linePageColour.r + s.lines.linePageColour.g + s.lines.linePageColour.b, 0);
+  EXPECT_EQ(s.lines.linePageColour.a, 255);
   EXPECT_FALSE(s.plotter.on);
   EXPECT_EQ(s.plotter.minLength, 0.5);
   EXPECT_EQ(s.plotter.simplify, 0.0);
@@ -53,14 +53,14 @@ TEST_F(ExportSettingsTest, NewRecordHoldsTheDefaults) {
 
 TEST_F(ExportSettingsTest, ColourPacksByTruncation) {
   ExportSettings s;
-  s.lines.lineColor = Colour{1.0f, 0.5f, 0.0f};
+  s.lines.lineColour = Colour{1.0f, 0.5f, 0.0f};
   s.lines.lineBrightness = 0.5f;
   DeriveLineColour(s.lines);
-  EXPECT_EQ(s.lines.lineRGBA[0], 127);
-  EXPECT_EQ(s.lines.lineRGBA[1], 63);
-  EXPECT_EQ(s.lines.lineRGBA[2], 0);
-  EXPECT_EQ(s.lines.lineRGBA[3], 255);
-  EXPECT_FLOAT_EQ(s.lines.lineColorScaled.r, 0.5f);
+  EXPECT_EQ(s.lines.linePageColour.r, 127);
+  EXPECT_EQ(s.lines.linePageColour.g, 63);
+  EXPECT_EQ(s.lines.linePageColour.b, 0);
+  EXPECT_EQ(s.lines.linePageColour.a, 255);
+  EXPECT_FLOAT_EQ(s.lines.lineColourScaled.r, 0.5f);
 }
 
 TEST_F(ExportSettingsTest, LineWidthIsClampedToItsRange) {
@@ -87,7 +87,7 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   saved.lines.creaseAngle = 0.5f;
   saved.lines.lineWidth = 3;
   saved.lines.skipCoplanarEdges = 1;
-  saved.lines.lineColor = Colour{1.0f, 0.5f, 0.0f};
+  saved.lines.lineColour = Colour{1.0f, 0.5f, 0.0f};
   saved.lines.lineBrightness = 0.5f;
   saved.plotter = PlotterOptions{true, 1.5, 0.25};
   saved.paper = PaperOptions{297.0, 420.0, 5.0};
@@ -110,10 +110,10 @@ TEST_F(ExportSettingsTest, SettingsSurviveARoundTripThroughTheActiveDocument) {
   EXPECT_FLOAT_EQ(loaded.lines.creaseAngle, 0.5f);
   EXPECT_EQ(loaded.lines.lineWidth, 3);
   EXPECT_TRUE(loaded.lines.skipCoplanarEdges);
-  EXPECT_FLOAT_EQ(loaded.lines.lineColor.g, 0.5f);
+  EXPECT_FLOAT_EQ(loaded.lines.lineColour.g, 0.5f);
   EXPECT_FLOAT_EQ(loaded.lines.lineBrightness, 0.5f);
-  EXPECT_EQ(loaded.lines.lineRGBA[0], 127) << "the packed colour is derived on load";
-  EXPECT_EQ(loaded.lines.lineRGBA[1], 63);
+  EXPECT_EQ(loaded.lines.linePageColour.r, 127) << "the packed colour is derived on load";
+  EXPECT_EQ(loaded.lines.linePageColour.g, 63);
   EXPECT_TRUE(loaded.plotter.on);
   EXPECT_EQ(loaded.plotter.minLength, 1.5);
   EXPECT_EQ(loaded.plotter.simplify, 0.25);

@@ -34,7 +34,7 @@ TEST_F(TagDialogTest, ConfirmedEditStoresTheGadgets) {
     EXPECT_TRUE(host::UserSetReal(d, kTagGadgetCreaseAngle, 45.0));
     EXPECT_TRUE(host::UserSetInt(d, kTagGadgetLineWidth, 4));
     EXPECT_TRUE(host::UserSetCheck(d, kTagGadgetOutline, false));
-    EXPECT_TRUE(host::UserSetColor(d, kTagGadgetLineColor, HostVector{1, 0, 0}, 0.5));
+    EXPECT_TRUE(host::UserSetColour(d, kTagGadgetLineColour, HostVector{1, 0, 0}, 0.5));
     EXPECT_TRUE(host::UserClick(d, 1));
   });
   EXPECT_EQ(ExportTagEdit(settings_), 1);
@@ -43,7 +43,7 @@ TEST_F(TagDialogTest, ConfirmedEditStoresTheGadgets) {
   EXPECT_EQ(s.GetInt(kTagLineWidth), 4);
   EXPECT_FALSE(s.GetBool(kTagOutline));
   EXPECT_TRUE(s.GetBool(kTagCrease));
-  EXPECT_EQ(s.GetVector(kTagLineColor).x, 1.0f);
+  EXPECT_EQ(s.GetVector(kTagLineColour).x, 1.0f);
   EXPECT_EQ(s.GetReal(kTagLineBrightness), 0.5);
 }
 

@@ -79,7 +79,7 @@ TEST_F(VexmarkDialogTest, FreshDocumentShowsTheDefaults) {
   EXPECT_EQ(host::GadgetInt(window_, kGadgetLineWidth), 0);
   EXPECT_EQ(host::GadgetCheck(window_, kGadgetFlatEdges), false);
   double brightness = 0;
-  const auto colour = host::GadgetColor(window_, kGadgetLineColor, &brightness);
+  const auto colour = host::GadgetColour(window_, kGadgetLineColour, &brightness);
   ASSERT_TRUE(colour.has_value());
   EXPECT_EQ(colour->x + colour->y + colour->z, 0.0f);
   EXPECT_EQ(brightness, 1.0);
