@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev assimp-testmodels
   nlohmann-json3-dev libtiff-dev libpng-dev libjpeg-dev
+  libcpp-httplib-dev
   ghostscript
   libcairo2-dev librsvg2-bin poppler-utils
 )

@@ -1,0 +1,12 @@
+// The entry point's messages for a host that shows drawings instead of
+// writing files (host/api/preview_messages.h): the dialog's settings stored
+// in a document, and one frame drawn in memory by the frame driver with the
+// job an export uses, its stop flag set by the host.
+#pragma once
+
+#include <cstdint>
+
+class VexmarkDialog;
+
+// Handles message `id` with its record; 2 for an ID this module does not know.
+int32_t HandleModuleMessage(intptr_t id, void* record, VexmarkDialog* dialog);
