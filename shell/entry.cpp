@@ -134,6 +134,7 @@ int32_t Start() {
 int32_t End() {
   if (gModule.initCount < 1) return 1;
   if (--gModule.initCount != 0) return 1;
+  ReleasePreviews();
   EndTag();
   EndCommand();
   ResourcesFree();

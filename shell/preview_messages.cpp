@@ -4,7 +4,7 @@
 #include "host/api/vexmark_ids.h"
 #include "output/drawing_file.h"
 #include "sdk/exact_time.h"
-#include "shell/bsp_renderer.h"
+#include "shell/preview_frame.h"
 #include "shell/settings_storage.h"
 #include "shell/vexmark_dialog.h"
 
@@ -26,20 +26,20 @@ int32_t DrawPreview(const HostPreviewRequest& request) {
   ExportSettings settings;
   if (doc == nullptr || request.takeDrawing == nullptr || !LoadSettingsFrom(doc, settings))
     return kPreviewRefused;
-  ExportJob job;
-  job.document = doc;
-  job.stopFlag = request.stop;
-  JobBinding binding(job);
-  MemoryErrorFlag::Clear();
-  ResetProgress(job);
   ShowFrame(doc, request.frame);
+  const PreviewFrame frame{doc, request.frame, request.sceneRevision, &settings, request.stop};
   Drawing drawing;
-  const bool drawn = DrawFrame(doc, settings, job, drawing);
-  if (MemoryErrorFlag::Test() != 0) return kPreviewNoMemory;
-  if (ExportCancelled(job)) return kPreviewStopped;
-  if (!drawn) return kPreviewNothingInView;
-  if (!DescribeDrawing(drawing, 1.0, request.takeDrawing, request.context)) return kPreviewNoMemory;
-  return kPreviewDrawn;
+  switch (DrawPreviewFrame(frame, drawing)) {
+    case PreviewOutcome::kDrawn:
+      return DescribeDrawing(drawing, 1.0, request.takeDrawing, request.context) ? kPreviewDrawn
+                                                                                 : kPreviewNoMemory;
+    case PreviewOutcome::kNothingInView:
+      return kPreviewNothingInView;
+    case PreviewOutcome::kStopped:
+      return kPreviewStopped;
+    default:
+      return kPreviewNoMemory;
+  }
 }
 
 }  // namespace
@@ -57,4 +57,8 @@ int32_t HandleModuleMessage(intptr_t id, void* record, VexmarkDialog* dialog) {
     default:
       return 2;
   }
+}
+
+void ReleasePreviews() {
+  ReleaseKeptPreview();
 }

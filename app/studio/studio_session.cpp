@@ -120,6 +120,7 @@ JsonAnswer StudioSession::PutSettings(const Json& partial) {
     ApplySettings(previous);  // everything back as it was
     return JsonError(400, error);
   }
+  if (changed.contains("camera")) SceneChanged();  // the view looks through another camera
   return JsonAnswer{200, Settings()};
 }
 

@@ -65,6 +65,14 @@ TEST_F(StudioDrawingTest, ShowsTheDrawingTheCommandLineWrites) {
   EXPECT_GT(std::stol(drawing->get_header_value("X-Vexmark-Paths")), 0);
   EXPECT_GT(std::stod(drawing->get_header_value("X-Vexmark-Ink-Length")), 0.0);
   EXPECT_EQ(drawing->body, CommandLineDrawing("still-life.vxm", "cli.svg"));
+  // Redraws after a style change reuse what capture and visibility made of
+  // the frame (only edges, which keeps hidden surfaces, captures again); each
+  // is still the command line's drawing.
+  for (const char* style : {"lines", "visible", "edges", "filled"}) {
+    ASSERT_EQ(studio_->Put("/api/settings", Json{{"style", style}})->status, 200);
+    EXPECT_EQ(Drawing(), CommandLineDrawing("still-life.vxm", std::string(style) + ".svg"))
+        << style;
+  }
 }
 
 TEST_F(StudioDrawingTest, AStyleChangeRedrawsAndABadValueChangesNothing) {
