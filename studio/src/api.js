@@ -24,7 +24,8 @@ export async function request(method, path, body) {
 // The error text of a refused request, for showing next to what caused it.
 export function errorText(answer) {
   if (answer.data && typeof answer.data === "object" && answer.data.error) return answer.data.error;
-  if (typeof answer.data === "string" && answer.data.trim()) return answer.data.trim();
+  const text = typeof answer.data === "string" ? answer.data.trim() : "";
+  if (text && !text.startsWith("<") && !text.includes("\n")) return text;
   return answer.status === 0 ? "the studio server does not answer" : `refused (${answer.status})`;
 }
 
