@@ -38,7 +38,10 @@ function startStudio(scene, folder) {
         resolve_(match[1]);
       }
     });
-    server.on("exit", (code) => reject(new Error(`vexmark studio ended (${code}): ${said}`)));
+    server.on("exit", (code) => {
+      clearTimeout(timer);
+      reject(new Error(`vexmark studio ended (${code}): ${said}`));
+    });
   });
   return { server, url };
 }
