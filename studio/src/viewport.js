@@ -58,7 +58,8 @@ export class Viewport {
   lookThrough(camera) {
     this.camera.position.fromArray(camera.position);
     this.camera.quaternion.fromArray(camera.quaternion);
-    this.camera.fov = camera.fov;
+    // A parallel camera has no field of view; the view keeps its own.
+    if (typeof camera.fov === "number") this.camera.fov = camera.fov;
     const forward = new THREE.Vector3(0, 0, -1).applyQuaternion(this.camera.quaternion);
     const centre = this.bounds && !this.bounds.isEmpty() ? this.bounds.center : new THREE.Vector3();
     const distance = Math.max(centre.clone().sub(this.camera.position).dot(forward), 0.1);
