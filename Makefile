@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test asan-test fuzz bench examples pictures format clean
+.PHONY: all setup configure build run test asan-test fuzz bench examples pictures studio-picture format clean
 
 all: build
 
@@ -61,6 +61,11 @@ examples: build
 
 pictures: build
 	bash tools/make_pictures.sh $(BUILD)
+
+# The README's picture of the studio page, taken by its browser test.
+studio-picture: build
+	VEXMARK_STUDIO_SCREENSHOT=docs/studio.png node tests/studio/page_test.mjs \
+	  $(BUILD)/vexmark examples $(BUILD)/studio/node_modules
 
 format:
 	find host sdk core polygons capture visibility lines plotter eps output shell app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \
