@@ -13,6 +13,8 @@ class StudioAccessTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new fs::path(SceneFolderWith("access", "still-life.vxm"));
+    // A folder inside that leads outside.
+    fs::create_directory_symlink(fs::temp_directory_path(), *folder_ / "outside");
     studio_ = new StudioProcess(*folder_, "still-life.vxm");
   }
   static void TearDownTestSuite() {
