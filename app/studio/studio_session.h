@@ -44,9 +44,15 @@ class StudioSession {
   const std::string& ScenePath() const { return scenePath_; }
   std::filesystem::path SceneFolder() const;
 
-  // Under the lock, each of them.
+  // The caller holds Lock() for each of these (the document, the dialog and
+  // the module's tag dialog are shared by every request).
+  //
+  // Every setting as the command line spells it (GET /api/settings).
   Json Settings() const;
+  // PUT /api/settings: the whole set checked by the command line's parser,
+  // the changed values set in the dialog; 400 and nothing changed otherwise.
   JsonAnswer PutSettings(const Json& partial);
+  // PUT /api/frame: a frame within the scene's frames.
   JsonAnswer PutFrame(const Json& request);
   // {"first": F, "last": L, "fps": R}: the scene's frames.
   Json FrameRange() const;
