@@ -70,11 +70,13 @@ bool CaptureFrame(KeptPreview& kept, const PreviewFrame& frame) {
 }
 
 // The lines, drawing and plotter stages on the kept fragments (the line
-// stage uses up the fragments it is handed: it gets copies).
-bool DrawKeptFragments(KeptPreview& kept) {
+// stage uses up the fragments it is handed: it gets copies), or on those
+// visibility has just left in the objects.
+bool DrawKeptFragments(KeptPreview& kept, bool justCaptured) {
   BSPRenderer& renderer = *kept.renderer;
   Stack<BSPPolyObj*>& objects = renderer.scene.objects;
-  for (int32_t i = 0; i < objects.Count(); ++i) objects[i]->fragments = kept.fragments[i];
+  if (!justCaptured)
+    for (int32_t i = 0; i < objects.Count(); ++i) objects[i]->fragments = kept.fragments[i];
   renderer.elements.Clear();
   renderer.drawing.parts.Clear();
   if (MemoryErrorFlag::Test() != 0) return false;
@@ -109,7 +111,7 @@ PreviewOutcome DrawPreviewFrame(const PreviewFrame& frame, Drawing& drawing) {
     DropCapture(kept);
     return outcome;
   }
-  if (!DrawKeptFragments(kept)) {
+  if (!DrawKeptFragments(kept, !fits)) {
     const PreviewOutcome outcome = OutcomeOf(kept);
     if (outcome == PreviewOutcome::kNoMemory) DropCapture(kept);
     return outcome;
