@@ -85,4 +85,20 @@ TEST_F(StudioSceneTest, EditsExportTagsAsTheTagOptionDoes) {
   EXPECT_EQ(Drawing(), untagged);
 }
 
+TEST_F(StudioSceneTest, ExportsAFrameRangeAsNumberedFilesAndRefusesToReplaceThem) {
+  // Frames 0 to 2 at the scene's own 24 frames per second: three files.
+  const Json range = {{"from", "0"}, {"to", "2"}, {"fps", "24"}};
+  ASSERT_EQ(studio_->Put("/api/settings", range)->status, 200);
+  const auto first = studio_->Post("/api/export", Json{{"output", "spin.svg"}});
+  ASSERT_TRUE(first);
+  ASSERT_EQ(first->status, 200) << first->body;
+  EXPECT_EQ(Json::parse(first->body)["written"].size(), 3u);
+  for (const char* name : {"spin-0.svg", "spin-1.svg", "spin-2.svg"})
+    EXPECT_TRUE(fs::exists(folder_ / name)) << name;
+  const auto again = studio_->Post("/api/export", Json{{"output", "spin.svg"}});
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->status, 409);
+  EXPECT_EQ(Json::parse(again->body)["existing"].size(), 3u);
+}
+
 }  // namespace
