@@ -14,7 +14,7 @@ namespace app::studio {
 // gives none.
 std::string NewToken();
 
-// The parts of a request the guard looks at.
+// What the guard looks at in a request.
 struct RequestFacts {
   std::string method;
   std::string host;          // the Host header
