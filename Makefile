@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 JOBS       ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test asan-test fuzz bench examples pictures format clean
+.PHONY: all setup configure build run test asan-test fuzz bench examples pictures studio-picture format clean
 
 all: build
 
@@ -48,12 +48,14 @@ fuzz: build
 	PROGRAM=$(BUILD)/vexmark bash tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The stage benchmarks, then whole exports of generated scenes timed as a
-# user runs them (a Markdown table; BENCH_RUNS runs each, median).
+# user runs them, then the studio's redraws against the whole run (Markdown
+# tables; BENCH_RUNS runs each, median).
 BENCH_RUNS ?= 5
 bench: build
 	@bash tools/setup.sh bench
 	$(BUILD)/vexmark_bench --benchmark_min_time=0.1
 	bash bench/whole_export.sh $(BUILD) $(BENCH_RUNS)
+	bash bench/studio_redraw.sh $(BUILD) $(BENCH_RUNS)
 
 # Remakes the bundled example scenes and the README's pictures.
 examples: build
@@ -61,6 +63,11 @@ examples: build
 
 pictures: build
 	bash tools/make_pictures.sh $(BUILD)
+
+# The README's picture of the studio page, taken by its browser test.
+studio-picture: build
+	VEXMARK_STUDIO_SCREENSHOT=docs/studio.png node tests/studio/page_test.mjs \
+	  $(BUILD)/vexmark examples $(BUILD)/studio/node_modules
 
 format:
 	find host sdk core polygons capture visibility lines plotter eps output shell app tests bench -name '*.cpp' -o -name '*.h' 2>/dev/null \

@@ -21,13 +21,16 @@
 #include "app/diagnostic_lines.h"
 #include "app/dialog_options.h"
 #include "app/export_checks.h"
+#include "app/export_files.h"
 #include "app/heap_settings.h"
+#include "app/module_start.h"
 #include "app/option_table.h"
 #include "app/options.h"
 #include "app/output_clash.h"
 #include "app/printable.h"
 #include "app/progress_display.h"
 #include "app/scene_setup.h"
+#include "app/studio/studio_server.h"
 #include "host/api/vexmark_ids.h"
 #include "host/memory_reserve.h"
 #include "host/module_loader.h"
@@ -125,51 +128,18 @@ int32_t AnswerQuestion(const std::string& text, bool yes, bool& declined) {
   return kMessageAnswerNo;
 }
 
-// The drawings that an export to `chosen` would replace: the file itself
-// for one frame; for a range, the numbered files "<name>-<n>.ai" (or .eps,
-// .svg, .pdf, .png) beside it.
-std::vector<std::string> ExistingDrawings(const std::string& chosen, bool range) {
-  std::vector<std::string> found;
-  std::error_code error;
-  if (chosen.empty()) return found;
-  const std::string suffix = app::DrawingSuffix(chosen);
-  const fs::path file = app::DrawingPath(chosen);
-  if (!range) {
-    if (fs::exists(file, error)) found.push_back(file.string());
-    return found;
-  }
-  const std::string prefix = file.stem().string() + "-";
-  for (const auto& entry : fs::directory_iterator(file.parent_path(), error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.size() <= prefix.size() + suffix.size() ||
-        name.compare(0, prefix.size(), prefix) != 0 || entry.path().extension() != suffix)
-      continue;
-    const std::string number =
-        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    if (number.find_first_not_of("0123456789") == std::string::npos)
-      found.push_back(entry.path().string());
-  }
-  return found;
-}
-
 // Whether the scene may be saved to `target`: never over anything but an
-// ordinary file, never over the scene being read (by file identity, so that
-// another spelling of the same path is caught too), and over another
+// ordinary file, never over the scene being read, and over another
 // existing file only with --yes or the user's yes at a terminal.
 bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool yes,
                       std::string& error) {
-  struct stat link {};
-  if (::lstat(target.c_str(), &link) != 0) return true;  // nothing there yet
-  if (!S_ISREG(link.st_mode)) {
-    error = "--save-scene: " + target + " is not an ordinary file; not replaced";
+  bool exists = false;
+  const std::string refusal = app::SceneSaveRefusal(scene, target, exists);
+  if (!refusal.empty()) {
+    error = "--save-scene: " + refusal;
     return false;
   }
-  struct stat read {};
-  if (::stat(scene.c_str(), &read) == 0 && read.st_dev == link.st_dev &&
-      read.st_ino == link.st_ino) {
-    error = "--save-scene: " + target + " is the scene being read; not replaced";
-    return false;
-  }
+  if (!exists) return true;
   bool declined = false;
   if (AnswerQuestion(target + " exists. Replace it?", yes, declined) == kMessageAnswerNo) {
     error = "--save-scene: " + target + " exists; not replaced (use --yes to replace it)";
@@ -177,46 +147,6 @@ bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool 
   }
   host::AllowReplacing(target);
   return true;
-}
-
-// How many files the dialog's frame range writes: from the first to the
-// last frame (document frames at the scene's rate) at the export rate.
-int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
-  const int64_t from = host::GadgetInt(dialog, kGadgetFromFrame).value_or(0);
-  const int64_t to = host::GadgetInt(dialog, kGadgetToFrame).value_or(0);
-  const int64_t rate = host::GadgetInt(dialog, kGadgetFrameRate).value_or(1);
-  const int64_t* stored = doc.settings.Find<int64_t>(kDocFps);
-  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : kDefaultDocumentFps;
-  if (to < from || rate < 1) return 1;
-  return FramesInRange(from, to, rate, fps);
-}
-
-// The one line that says why an export did not end well; empty when it did.
-std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory, bool stopped,
-                          size_t emptyFrames) {
-  const std::vector<host::FileFailure> failures = host::FileFailures();
-  const std::string complete = std::to_string(written.size()) + " complete file(s) written";
-  if (!failures.empty())
-    return std::to_string(failures.size()) + " drawing(s) could not be written (" + complete +
-           "); the first: " + failures[0].path + ": " + host::FileErrorText(failures[0].error);
-  if (outOfMemory) return "not enough memory: the export stopped early; " + complete;
-  if (written.empty() && emptyFrames > 0)
-    return "no drawing was written: nothing of the scene is in view";
-  if (written.empty()) return "no drawing was written";
-  if (stopped) return "stopped; " + complete + ", the frame in progress discarded";
-  return "";
-}
-
-// Whether the folder that `output` names exists, so that the export can
-// write there; otherwise `error` says what is wrong with it.
-bool OutputFolderUsable(const std::string& output, std::string& error) {
-  const fs::path folder = fs::absolute(output).parent_path();
-  std::error_code ignored;
-  if (fs::is_directory(folder, ignored)) return true;
-  error = "cannot write " + output + ": " +
-          (fs::exists(folder, ignored) ? folder.string() + " is not a folder"
-                                       : "there is no folder " + folder.string());
-  return false;
 }
 
 // What one export run holds from step to step.
@@ -268,7 +198,7 @@ bool PrepareExport(ExportRun& run) {
   host::SetActiveDocument(run.doc);
   if (!app::ApplySceneOptions(options, *run.doc, run.error)) return run.Refuse(kExitUsage);
   for (const std::string& output : app::OutputNames(options))
-    if (!OutputFolderUsable(output, run.error)) return run.Refuse(kExitNotWritten);
+    if (!app::OutputFolderUsable(output, run.error)) return run.Refuse(kExitNotWritten);
   if (options.saveScene &&
       !SceneSaveAllowed(run.scenePath, *options.saveScene, options.yes, run.error))
     return run.Refuse(kExitNotWritten);
@@ -279,18 +209,8 @@ bool PrepareExport(ExportRun& run) {
 // Loads the module beside the program, starts it and sets the export tags
 // that --tag asks for through its tag.
 bool StartModule(ExportRun& run) {
-  const std::string modulePath = (run.folder / "vexmark_module.so").string();
-  run.module = host::LoadedModule::Load(modulePath, run.error);
+  run.module = app::StartModule(run.folder, run.error);
   if (run.module == nullptr) return run.Refuse(kExitNotWritten);
-  if (run.module->Init() != 1) {
-    run.error = "the module refused this host";
-    return run.Refuse(kExitNotWritten);
-  }
-  if (run.module->Start() != 1) {
-    run.module->End();
-    run.error = "the module could not start (are its resources beside it?)";
-    return run.Refuse(kExitNotWritten);
-  }
   if (!app::ApplyTagOptions(run.options, *run.doc, run.error)) {
     run.module->End();
     return run.Refuse(kExitUsage);
@@ -304,7 +224,7 @@ std::vector<std::string> ExistingDrawingsOf(const ExportRun& run,
   const bool range = run.dialog != nullptr && app::ExportsFrameRange(run.dialog);
   std::vector<std::string> existing;
   for (const std::string& name : chosen)
-    for (const std::string& file : ExistingDrawings(name, range)) existing.push_back(file);
+    for (const std::string& file : app::ExistingDrawings(name, range)) existing.push_back(file);
   return existing;
 }
 
@@ -331,7 +251,7 @@ std::string SharedOutputOf(const ExportRun& run, const std::vector<std::string>&
   for (const std::string& name : drawings)
     if (!name.empty()) files.push_back({app::DrawingPath(name), range});
   if (run.options.saveScene) files.push_back({*run.options.saveScene});
-  return app::SharedOutput(files, FramesToWrite(run.dialog, *run.doc));
+  return app::SharedOutput(files, app::FramesToWrite(run.dialog, *run.doc));
 }
 
 // The program's answers to the dialog's overwrite question and file
@@ -370,7 +290,7 @@ bool SettingsReady(ExportRun& run) {
   if (!app::ApplyDialogOptions(run.options, run.dialog, run.error)) return run.Refuse(kExitUsage);
   if (run.error = app::SettingsTrouble(run.dialog); !run.error.empty())
     return run.Refuse(kExitUsage);
-  if (FramesToWrite(run.dialog, *run.doc) > kMaxExportFrames) {
+  if (app::FramesToWrite(run.dialog, *run.doc) > kMaxExportFrames) {
     run.error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
                 " files; choose a shorter range or a lower --fps";
     return run.Refuse(kExitUsage);
@@ -419,7 +339,7 @@ void WaitForExport(ExportRun& run, const InterruptWatcher& interrupts,
   if (!run.options.quiet)
     for (const std::string& file : written) std::cout << app::Printable(file) << "\n";
   const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
-  run.error = ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
+  run.error = app::ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
   if (written.empty()) diagnostics.ForgetEmptyFrames();
   if (run.error.empty()) run.status = kExitWritten;
 }
@@ -511,6 +431,7 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (options.command == "info") return app::PrintSceneInfo(options, std::cout, std::cerr);
+  if (options.command == "studio") return app::studio::RunStudio(options, ProgramFolder());
   return RunExport(options);
 }
 

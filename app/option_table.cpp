@@ -21,6 +21,7 @@ constexpr double kMaxCreaseDegrees = 180.0;
 constexpr int32_t kMaxLineWidthPoints = 20;
 // The largest --max-triangles: two thousand million, far beyond any memory.
 constexpr int32_t kMaxTriangleLimit = 2'000'000'000;
+constexpr int32_t kMaxPort = 65535;
 
 // --help's names take this many columns; the text starts after them.
 constexpr size_t kHelpNameColumns = 27;
@@ -372,6 +373,27 @@ std::vector<OptionEntry> SceneOptions() {
   };
 }
 
+// The studio's server: its port and the browser.
+std::vector<OptionEntry> StudioOptions() {
+  const std::string port = "a port from 0 to " + std::to_string(kMaxPort);
+  return {
+      {.name = "--port",
+       .kind = ValueKind::kWholeNumber,
+       .valueName = "N",
+       .least = 0,
+       .most = kMaxPort,
+       .notValid = port,
+       .outOfRange = port,
+       .field = &Options::port,
+       .help = "studio: serve on this port of 127.0.0.1 (default 0:\na free one)",
+       .markdown = "`studio`: serve the page on this port of 127.0.0.1 (default 0: a free one)"},
+      {.name = "--open",
+       .field = &Options::open,
+       .help = "studio: open the page in the desktop's browser",
+       .markdown = "`studio`: open the page in the desktop's browser (`xdg-open`)"},
+  };
+}
+
 std::vector<OptionEntry> ProgramOptions() {
   const std::string maxThreads = std::to_string(host::kMaxThreads);
   const std::string defaultTriangles =
@@ -434,8 +456,8 @@ std::vector<OptionEntry> ProgramOptions() {
 
 std::vector<OptionEntry> MakeTable() {
   std::vector<OptionEntry> table;
-  for (auto part :
-       {FileOptions, FrameOptions, LineOptions, PlotterOptions, SceneOptions, ProgramOptions})
+  for (auto part : {FileOptions, FrameOptions, LineOptions, PlotterOptions, SceneOptions,
+                    StudioOptions, ProgramOptions})
     for (OptionEntry& entry : part()) table.push_back(std::move(entry));
   return WithChoiceLists(std::move(table));
 }

@@ -139,8 +139,8 @@ class ArgumentReader {
       : args_(a.args), firstPlain_(a.firstPlain), o_(o), error_(error) {}
 
   bool ReadAll() {
-    if (!args_.empty() && args_[0] == "info") {
-      o_.command = "info";
+    if (!args_.empty() && (args_[0] == "info" || args_[0] == "studio")) {
+      o_.command = args_[0];
       ++i_;
     }
     for (; i_ < args_.size(); ++i_) {
@@ -280,10 +280,12 @@ std::vector<std::string> OutputNames(const Options& o) {
 std::string UsageText() {
   return "usage: vexmark [SCENE] [options]\n"
          "       vexmark info SCENE\n"
+         "       vexmark studio [SCENE] [options] [--port N] [--open]\n"
          "\n"
          "Exports the scene (the bundled example when none is given) as a hidden-line\n"
          "drawing, one file per frame. Options not given keep what the scene stored\n"
-         "from its last export, else the defaults.\n"
+         "from its last export, else the defaults. The studio serves a local page to\n"
+         "aim, tune and preview the drawing live, and prints its address.\n"
          "\n" +
          HelpOptionRows();
 }

@@ -16,7 +16,7 @@ struct TagRequest {
 };
 
 struct Options {
-  std::string command;                // "" (export) or "info"
+  std::string command;                // "" (export), "info" or "studio"
   std::string scene;                  // empty: the bundled example
   std::vector<std::string> outputs;   // -o, in order: the first is the main drawing
   std::optional<std::string> format;  // "ai", "eps", "svg", "pdf" or "png"
@@ -39,6 +39,8 @@ struct Options {
   std::optional<std::string> camera;
   std::vector<TagRequest> tags;
   std::optional<std::string> saveScene;
+  std::optional<int32_t> port;          // studio: 0 or unset, a free one
+  bool open = false;                    // studio: start the desktop's browser
   std::optional<int32_t> threads;       // for the export's parallel work; unset: the host's default
   std::optional<int64_t> maxTriangles;  // scenes that expand to more are refused; unset: default
   bool yes = false;

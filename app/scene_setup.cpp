@@ -186,6 +186,29 @@ bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& e
   return true;
 }
 
+bool EditExportTag(HostObject& object, const TagRequest& request, std::string& error) {
+  HostTag* tag = nullptr;
+  for (HostTag& existing : object.tags)
+    if (existing.type == kTagPlugin && existing.pluginId == kExportTagId) tag = &existing;
+  if (tag == nullptr) {
+    HostContainer settings(kExportTagId);
+    if (!host::InitTagSettings(kExportTagId, &settings)) {
+      error = "--tag: the module offers no export tag";
+      return false;
+    }
+    tag = &host::AddTag(object, host::PluginTag(kExportTagId, settings));
+  }
+  bool applied = false;
+  host::SetModalDialogDriver([&](HostDialog* d) { applied = EditTagLikeAUser(d, request, error); });
+  const bool edited = host::EditTagSettings(kExportTagId, &tag->data);
+  host::SetModalDialogDriver(nullptr);
+  if (!applied || !edited) {
+    if (error.empty()) error = "--tag " + request.object + ": the tag dialog did not open";
+    return false;
+  }
+  return true;
+}
+
 bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& error) {
   for (const TagRequest& request : options.tags) {
     HostObject* object = FindObject(doc.scene, request.object);
@@ -193,26 +216,7 @@ bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& err
       error = "--tag: the scene has no object named '" + request.object + "'";
       return false;
     }
-    HostTag* tag = nullptr;
-    for (HostTag& existing : object->tags)
-      if (existing.type == kTagPlugin && existing.pluginId == kExportTagId) tag = &existing;
-    if (tag == nullptr) {
-      HostContainer settings(kExportTagId);
-      if (!host::InitTagSettings(kExportTagId, &settings)) {
-        error = "--tag: the module offers no export tag";
-        return false;
-      }
-      tag = &host::AddTag(*object, host::PluginTag(kExportTagId, settings));
-    }
-    bool applied = false;
-    host::SetModalDialogDriver(
-        [&](HostDialog* d) { applied = EditTagLikeAUser(d, request, error); });
-    const bool edited = host::EditTagSettings(kExportTagId, &tag->data);
-    host::SetModalDialogDriver(nullptr);
-    if (!applied || !edited) {
-      if (error.empty()) error = "--tag " + request.object + ": the tag dialog did not open";
-      return false;
-    }
+    if (!EditExportTag(*object, request, error)) return false;
   }
   return true;
 }

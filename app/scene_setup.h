@@ -33,6 +33,11 @@ bool ApplySceneOptions(const Options& options, HostDocument& doc, std::string& e
 // callbacks (the module must have started).
 bool ApplyTagOptions(const Options& options, HostDocument& doc, std::string& error);
 
+// Adds the export tag to `object` when it has none and sets the values of
+// `request` through the tag's dialog, as a user would (`request.object`
+// names the object in error lines).
+bool EditExportTag(HostObject& object, const TagRequest& request, std::string& error);
+
 // `vexmark info SCENE`: objects, cameras, materials, tags, frame range.
 int PrintSceneInfo(const Options& options, std::ostream& out, std::ostream& err);
 

@@ -82,6 +82,7 @@ void TickProgress(ExportJob& job, uint32_t interval) {
 }
 
 bool ExportCancelled(const ExportJob& job) {
+  if (job.stopFlag != nullptr && __atomic_load_n(job.stopFlag, __ATOMIC_RELAXED) != 0) return true;
   if (job.thread == nullptr || !job.thread->IsRunning()) return false;
   return job.thread->BreakRequested();
 }

@@ -32,6 +32,9 @@ struct ExportJob {
   int32_t frame = 0;                 // index of the frame being exported, from 0
   ProgressState progress;
   bool memoryFailed = false;  // a list could not grow: the run ends after this frame
+  // A job without a conversion thread (a preview) is stopped through this
+  // flag, which its host sets from another thread; null: none.
+  const volatile int32_t* stopFlag = nullptr;
 };
 
 // While a binding lives, MemoryErrorFlag on the calling thread is the flag of
@@ -76,7 +79,8 @@ void ReportProgressAgain(ExportJob& job);
 // ReportProgressAgain once every `interval` calls (a power of two), for loops
 // whose steps take microseconds.
 void TickProgress(ExportJob& job, uint32_t interval);
-// True when the user asked the running export to stop.
+// True when the user asked the running export to stop, or the job's stop
+// flag is set.
 bool ExportCancelled(const ExportJob& job);
 
 // The same for the inner loops of a stage, which may also run on their own,

@@ -147,3 +147,11 @@ bool WriteDrawingFile(const FrameFile& file, const Drawing& drawing, int32_t fra
   const FileContext context{file, drawing, nullptr};
   return WriteFrameFile(file, frame, &EpsContents, &context);
 }
+
+bool DescribeDrawing(const Drawing& drawing, double pixelsPerPoint,
+                     void (*take)(void* context, const HostDrawing* description), void* context) {
+  HostDescription description;
+  if (!description.Make(drawing, pixelsPerPoint)) return false;
+  take(context, &description.Get());
+  return true;
+}

@@ -20,6 +20,13 @@ int32_t HostFormatOf(const String& fileName);
 // host's formats and one console line that says so.
 bool WriteDrawingFile(const FrameFile& file, const Drawing& drawing, int32_t frame);
 
+// Hands `drawing` to `take` as the host's plain description (HostDrawing),
+// which lives only during the call: how a drawing reaches a host that shows
+// it instead of writing a file. False when memory ran out or the drawing is
+// too large to describe; `take` is not called then.
+bool DescribeDrawing(const Drawing& drawing, double pixelsPerPoint,
+                     void (*take)(void* context, const HostDrawing* description), void* context);
+
 // The layer a part's lines belong to in formats that have layers: "fills"
 // for filled parts, else after the kind of line ("edges", "creases", ...).
 const char* LayerOf(const PathPaint& paint);

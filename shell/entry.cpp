@@ -15,6 +15,7 @@
 #include "shell/tag_dialog.h"
 #include "shell/vexmark_dialog.h"
 #include "shell/entry.h"
+#include "shell/preview_messages.h"
 #include "core/export_settings.h"
 #include "host/api/module_entry.h"
 
@@ -133,6 +134,7 @@ int32_t Start() {
 int32_t End() {
   if (gModule.initCount < 1) return 1;
   if (--gModule.initCount != 0) return 1;
+  ReleasePreviews();
   EndTag();
   EndCommand();
   ResourcesFree();
@@ -141,7 +143,7 @@ int32_t End() {
 
 }  // namespace
 
-extern "C" VEXMARK_MODULE_EXPORT int32_t c4d_main(int32_t kind, void* p1, void*, void* p3) {
+extern "C" VEXMARK_MODULE_EXPORT int32_t c4d_main(int32_t kind, void* p1, void* p2, void* p3) {
   switch (kind) {
     case kModuleInit:
       return Init(p1, static_cast<const char*>(p3));
@@ -150,7 +152,9 @@ extern "C" VEXMARK_MODULE_EXPORT int32_t c4d_main(int32_t kind, void* p1, void*,
     case kModuleEnd:
       return End();
     case kModuleMessage:
-      return 2;
+      // Before init there is no host to work with: no record is read.
+      return HandleModuleMessage(reinterpret_cast<intptr_t>(p1),
+                                 gModule.initCount > 0 ? p2 : nullptr, gModule.dialog);
     default:
       return -1;
   }

@@ -197,17 +197,7 @@ void VexmarkDialog::Export() {
     ConsolePrint("Export not started: the scene could not be copied.");
     return;
   }
-  GetInt(kGadgetFromFrame, s.fromFrame);
-  GetInt(kGadgetToFrame, s.toFrame);
-  GetInt(kGadgetFrameRate, s.frameRate);
-  GetInt(kGadgetWidth, s.width);
-  GetInt(kGadgetHeight, s.height);
-  GetInt(kGadgetStyle, s.drawingStyle);
-  GetInt(kGadgetBackFaces, s.backFaces);
-  GetString(kGadgetFileName, s.fileName);
-  GetString(kGadgetMoreFiles, s.moreFiles);
-  GetInt(kGadgetPngDpi, s.pngDpi);
-  if (s.pngDpi < 1 || s.pngDpi > kMaxPngDpi) s.pngDpi = kDefaultPngDpi;
+  ReadFrameSettings();
 
   bool justChosen = false;
   if (s.fileName.Empty() && !ProposeFileName(justChosen)) {
@@ -223,6 +213,29 @@ void VexmarkDialog::Export() {
   ReadPlotterSettings();
   SaveSettings(s);
   StartExport();
+}
+
+void VexmarkDialog::ReadFrameSettings() {
+  ExportSettings& s = *settings_;
+  GetInt(kGadgetFromFrame, s.fromFrame);
+  GetInt(kGadgetToFrame, s.toFrame);
+  GetInt(kGadgetFrameRate, s.frameRate);
+  GetInt(kGadgetWidth, s.width);
+  GetInt(kGadgetHeight, s.height);
+  GetInt(kGadgetStyle, s.drawingStyle);
+  GetInt(kGadgetBackFaces, s.backFaces);
+  GetString(kGadgetFileName, s.fileName);
+  GetString(kGadgetMoreFiles, s.moreFiles);
+  GetInt(kGadgetPngDpi, s.pngDpi);
+  if (s.pngDpi < 1 || s.pngDpi > kMaxPngDpi) s.pngDpi = kDefaultPngDpi;
+}
+
+bool VexmarkDialog::StoreShownSettings(BaseDocument* doc) {
+  if (settings_ == nullptr || ExportRunning()) return false;
+  ReadFrameSettings();
+  ReadLineSettings();
+  ReadPlotterSettings();
+  return SaveSettingsTo(doc, *settings_);
 }
 
 bool VexmarkDialog::ProposeFileName(bool& justChosen) {

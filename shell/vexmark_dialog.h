@@ -38,6 +38,11 @@ class VexmarkDialog : public GeDialog {
   // Starts the conversion thread on a copy of the settings record.
   void StartExport();
 
+  // Reads the shown settings as an export reads them and stores them in
+  // `doc`'s plug-in data, for a drawing made without an export (a preview);
+  // false while an export runs or when they cannot be stored.
+  bool StoreShownSettings(BaseDocument* doc);
+
   ExportSettings* Settings() { return settings_; }
   // The running export's thread, and the document copy made for an export
   // that has not started yet (null when there is none).
@@ -57,6 +62,7 @@ class VexmarkDialog : public GeDialog {
   static String CompletedName(const String& name, const String& docFolder, const String& docName);
   bool ConfirmOverwrite();
   bool ConfirmOverwriteOf(const String& fileName);
+  void ReadFrameSettings();  // range, size, style, back faces, files
   void ReadLineSettings();
   void ReadPlotterSettings();  // plotter paths and paper
   void ShowButtonRow(int32_t row);

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building, testing and running Vexmark
 # need, but only those that are missing. Safe to run again and again.
 # `setup.sh fuzz` adds what the fuzzing build needs, `setup.sh bench` what
-# the whole-run benchmark needs.
+# the whole-run benchmark needs. Chromium runs the studio page's browser
+# test.
 set -euo pipefail
 
 packages=(
@@ -10,16 +11,24 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libassimp-dev assimp-testmodels
   nlohmann-json3-dev libtiff-dev libpng-dev libjpeg-dev
+  libcpp-httplib-dev
   ghostscript
   libcairo2-dev librsvg2-bin poppler-utils
+  chromium
 )
+# The studio page is built with Node.js and npm; a machine that already has
+# them (from Debian or elsewhere) keeps its own.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 # `make fuzz` also needs clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
-# `make bench` times whole runs with GNU time.
+# `make bench` times whole runs with GNU time, and the studio's redraws
+# through curl (jq reads its answers, bc does the sums).
 if [ "${1:-}" = "bench" ]; then
-  packages+=(time)
+  packages+=(time curl jq bc)
 fi
 
 missing=()

@@ -2,7 +2,8 @@
 //   init:    p1 = the host's HostApi table, p3 = the module file's path (UTF-8)
 //   start:   load resources, register commands and tags
 //   end:     release everything
-//   message: p1 = a message ID (nothing to do for a module without messages)
+//   message: p1 = a message ID, p2 = its record (host/api/preview_messages.h);
+//            2 for an ID the module does not know
 #pragma once
 
 #include <cstdint>

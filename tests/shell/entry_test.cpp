@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/api/module_entry.h"
+#include "host/api/preview_messages.h"
 #include "host/api/vexmark_ids.h"
 #include "host/container.h"
 #include "host/module_loader.h"
@@ -165,6 +166,12 @@ TEST_F(ModuleEntryTest, OtherMessagesAnswerAsDefined) {
   host::LoadedModule& module = Load();
   EXPECT_EQ(module.Call(kModuleMessage, nullptr, nullptr, nullptr), 2);
   EXPECT_EQ(module.Call(99, nullptr, nullptr, nullptr), -1);
+  // The preview messages refuse a missing record, before and after init.
+  void* const draw = reinterpret_cast<void*>(static_cast<intptr_t>(kMessageDrawPreview));
+  EXPECT_EQ(module.Call(kModuleMessage, draw, nullptr, nullptr), kPreviewRefused);
+  ASSERT_EQ(module.Init(), 1);
+  EXPECT_EQ(module.Call(kModuleMessage, draw, nullptr, nullptr), kPreviewRefused);
+  module.End();
 }
 
 }  // namespace
