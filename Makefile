@@ -48,12 +48,14 @@ fuzz: build
 	PROGRAM=$(BUILD)/vexmark bash tools/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # The stage benchmarks, then whole exports of generated scenes timed as a
-# user runs them (a Markdown table; BENCH_RUNS runs each, median).
+# user runs them, then the studio's redraws against the whole run (Markdown
+# tables; BENCH_RUNS runs each, median).
 BENCH_RUNS ?= 5
 bench: build
 	@bash tools/setup.sh bench
 	$(BUILD)/vexmark_bench --benchmark_min_time=0.1
 	bash bench/whole_export.sh $(BUILD) $(BENCH_RUNS)
+	bash bench/studio_redraw.sh $(BUILD) $(BENCH_RUNS)
 
 # Remakes the bundled example scenes and the README's pictures.
 examples: build

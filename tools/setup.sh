@@ -25,9 +25,10 @@ fi
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
-# `make bench` times whole runs with GNU time.
+# `make bench` times whole runs with GNU time, and the studio's redraws
+# through curl (jq reads its answers, bc does the sums).
 if [ "${1:-}" = "bench" ]; then
-  packages+=(time)
+  packages+=(time curl jq bc)
 fi
 
 missing=()

@@ -2,9 +2,7 @@
 
 #include <string>
 
-#ifdef VEXMARK_STUDIO_PAGE
 #include "app/studio/studio_assets.h"
-#endif
 #include "app/studio/scene_json.h"
 #include "app/studio/studio_files.h"
 #include "app/studio/tag_json.h"
@@ -40,19 +38,15 @@ RequestFacts FactsOf(const Request& req) {
 // The page's files come from the table built into the program; no path of
 // a request reaches the file system.
 void ServeAsset(const Request& req, Response& res, const AccessGuard& guard) {
-#ifdef VEXMARK_STUDIO_PAGE
-  if (const StudioAsset* asset = FindStudioAsset(req.path)) {
-    res.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
-    if (req.path == "/" && !req.get_param_value("token").empty())
-      res.set_header("Set-Cookie", guard.TokenCookie());
+  const StudioAsset* asset = FindStudioAsset(req.path);
+  if (asset == nullptr) {
+    Answer(res, JsonError(404, "no such page"));
     return;
   }
-  Answer(res, JsonError(404, "no such page"));
-#else
-  (void)req;
-  (void)guard;
-  Answer(res, JsonError(404, "this build of the program has no studio page"));
-#endif
+  res.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
+  // The page's own requests then carry the token without showing it.
+  if (req.path == "/" && !req.get_param_value("token").empty())
+    res.set_header("Set-Cookie", guard.TokenCookie());
 }
 
 void ServeDrawing(Response& res, StudioSession& session, PreviewWorker& worker) {

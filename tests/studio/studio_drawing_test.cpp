@@ -30,21 +30,14 @@ class StudioDrawingTest : public ::testing::Test {
     return result ? result->body : "";
   }
 
-  // The drawing the command line writes with the studio's current settings.
+  // The drawing the command line writes with the studio's current settings
+  // (none given for a scene saved with them).
   std::string CommandLineDrawing(const std::string& scene, const std::string& name) const {
-    const Json settings = studio_->GetJson("/api/settings");
-    std::vector<std::string> args = {scene};
-    if (scene == "still-life.vxm") {
-      const std::vector<std::string> given = SettingArgs(settings);
-      args.insert(args.end(), given.begin(), given.end());
-    }
-    const std::string frame = std::to_string(studio_->GetJson("/api/scene")["frame"].get<int>());
-    for (const std::string& arg : {std::string("--from"), frame, std::string("--to"), frame,
-                                   std::string("-o"), name, std::string("-q")})
-      args.push_back(arg);
-    const ProgramRun run = RunProgram(args, folder_);
-    EXPECT_EQ(run.status, 0) << run.err;
-    return ReadWhole(folder_ / name);
+    const std::vector<std::string> args = scene == "still-life.vxm"
+                                              ? SettingArgs(studio_->GetJson("/api/settings"))
+                                              : std::vector<std::string>{};
+    const int frame = studio_->GetJson("/api/scene")["frame"].get<int>();
+    return ::CommandLineDrawing(folder_, scene, args, frame, name);
   }
 
   fs::path folder_;

@@ -2,7 +2,7 @@
 // signal, on a scene heavy enough that a drawing takes a while: a newer,
 // different request stops the drawing in progress, which is answered
 // "superseded"; SIGTERM ends the studio within a second, in the middle of a
-// drawing, and leaves no temporary file.
+// drawing or an export, and leaves no file of the export behind.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -115,6 +115,27 @@ TEST_F(StudioStopTest, SigtermEndsItWithinASecondAndLeavesNoTemporaryFile) {
   EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
   EXPECT_EQ(run.status, 0) << run.err;
   drawing.wait();
+  EXPECT_EQ(FilesIn(folder_), before);
+}
+
+TEST_F(StudioStopTest, SigtermStopsARunningExportAndLeavesNoFile) {
+  const std::vector<std::string> before = FilesIn(folder_);
+  auto exporting = std::async(std::launch::async, [this] {
+    return studio_->Post("/api/export", Json{{"output", "sphere.svg"}});
+  });
+  // The export's job shows its progress once it works.
+  bool running = false;
+  for (int k = 0; k < 500 && !running; ++k) {
+    running = studio_->GetJson("/api/progress").value("fraction", 0.0) > 0.0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(running);
+  const auto signalled = std::chrono::steady_clock::now();
+  studio_->Program().Signal(SIGTERM);
+  ProgramRun run;
+  ASSERT_TRUE(studio_->Program().Wait(5, run));
+  EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
+  exporting.wait();
   EXPECT_EQ(FilesIn(folder_), before);
 }
 

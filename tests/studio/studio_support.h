@@ -105,6 +105,21 @@ inline std::vector<std::string> SettingArgs(const Json& settings) {
   return args;
 }
 
+// The drawing the command line writes in `folder` for frame `frame` of
+// `scene` with `args` (GET /api/settings as SettingArgs gives them, say),
+// into the file `name`; empty when the run fails.
+inline std::string CommandLineDrawing(const std::filesystem::path& folder, const std::string& scene,
+                                      std::vector<std::string> args, int frame,
+                                      const std::string& name) {
+  args.insert(args.begin(), scene);
+  for (const std::string& arg : {std::string("--from"), std::to_string(frame), std::string("--to"),
+                                 std::to_string(frame), std::string("-o"), name, std::string("-q")})
+    args.push_back(arg);
+  const ProgramRun run = RunProgram(args, folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  return run.status == 0 ? ReadWhole(folder / name) : "";
+}
+
 // The files of a folder, by name.
 inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
   std::vector<std::string> names;

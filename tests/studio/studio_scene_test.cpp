@@ -1,0 +1,88 @@
+// The studio on an animated scene: the frame shown, and the export tags
+// edited through the tag dialog as --tag edits them; each drawing the one
+// the command line writes for the same frame, settings and tags.
+#include <gtest/gtest.h>
+
+#include "studio/studio_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class StudioSceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = SceneFolderWith("scene", "turntable.gltf");
+    studio_ = std::make_unique<StudioProcess>(folder_, "turntable.gltf");
+    ASSERT_TRUE(studio_->Ready()) << studio_->PrintedLine();
+  }
+  void TearDown() override {
+    studio_.reset();
+    fs::remove_all(folder_);
+  }
+
+  std::string Drawing() const {
+    const auto result = studio_->Get("/api/drawing.svg");
+    EXPECT_TRUE(result && result->status == 200) << (result ? result->body : "no answer");
+    return result ? result->body : "";
+  }
+
+  // The first mesh of the scene listing.
+  Json FirstMesh() const {
+    const Json scene = studio_->GetJson("/api/scene");
+    for (const Json& object : scene["objects"])
+      if (object["kind"] == "mesh") return object;
+    return Json();
+  }
+
+  fs::path folder_;
+  std::unique_ptr<StudioProcess> studio_;
+};
+
+TEST_F(StudioSceneTest, ShowsTheChosenFrameAsTheCommandLineDrawsIt) {
+  const Json scene = studio_->GetJson("/api/scene");
+  const int first = scene["frames"]["first"].get<int>();
+  const int last = scene["frames"]["last"].get<int>();
+  ASSERT_LT(first, last) << "the turntable is animated";
+  const std::string atFirst = Drawing();
+  const int middle = (first + last) / 2;
+  const auto moved = studio_->Put("/api/frame", Json{{"frame", middle}});
+  ASSERT_TRUE(moved && moved->status == 200);
+  EXPECT_EQ(Json::parse(moved->body)["frame"], middle);
+  const std::string atMiddle = Drawing();
+  EXPECT_NE(atMiddle, atFirst);
+  const std::vector<std::string> args = SettingArgs(studio_->GetJson("/api/settings"));
+  EXPECT_EQ(atMiddle, CommandLineDrawing(folder_, "turntable.gltf", args, middle, "middle.svg"));
+}
+
+TEST_F(StudioSceneTest, EditsExportTagsAsTheTagOptionDoes) {
+  const Json mesh = FirstMesh();
+  ASSERT_TRUE(mesh.is_object());
+  const std::string tag = "/api/objects/" + mesh["id"].dump() + "/tag";
+  const std::string untagged = Drawing();
+  const auto set = studio_->Put(tag, Json{{"outline", "off"}, {"width", "3"}});
+  ASSERT_TRUE(set && set->status == 200) << (set ? set->body : "");
+  const Json values = Json::parse(set->body);
+  EXPECT_EQ(values["outline"], "off");
+  EXPECT_EQ(values["width"], "3");
+  const std::string tagged = Drawing();
+  EXPECT_NE(tagged, untagged);
+  std::vector<std::string> args = SettingArgs(studio_->GetJson("/api/settings"));
+  args.push_back("--tag");
+  args.push_back(mesh["name"].get<std::string>() + ":outline=off,width=3");
+  const int frame = studio_->GetJson("/api/scene")["frame"].get<int>();
+  EXPECT_EQ(tagged, CommandLineDrawing(folder_, "turntable.gltf", args, frame, "tagged.svg"));
+
+  // A bad value changes nothing, not even the values before it.
+  const auto refused = studio_->Put(tag, Json{{"crease", "off"}, {"width", "99"}});
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 400);
+  EXPECT_EQ(FirstMesh()["tag"], values);
+
+  const auto removed = studio_->Client().Delete(studio_->WithToken(tag));
+  ASSERT_TRUE(removed && removed->status == 200);
+  EXPECT_TRUE(FirstMesh()["tag"].is_null());
+  EXPECT_EQ(Drawing(), untagged);
+}
+
+}  // namespace
