@@ -3,15 +3,17 @@
 // `vexmark studio` serves for a copy of the still-life example, and checks
 // what a person would: the page loads with its controls, the 3D view draws,
 // a style change redraws the preview, "Use this view" after orbiting changes
-// the drawing, a refused value shows its error, and Export writes the file
-// (asking before it replaces one).
+// the drawing, Export writes the file (asking before it replaces one), the
+// drawing lies over the view in its own shape, and a refused value shows
+// its error.
 //
 // Usage: node page_test.mjs PROGRAM EXAMPLES_DIR NODE_MODULES_DIR
-// With VEXMARK_STUDIO_SCREENSHOT=FILE it also saves a picture of the page.
+// With VEXMARK_STUDIO_SCREENSHOT=FILE it also saves a picture of the page
+// with the drawing laid over the view (the README's picture).
 import { after, before, describe, it } from "node:test";
 import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
-import { copyFileSync, existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { copyFileSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { tmpdir } from "node:os";
 import { join, resolve } from "node:path";
@@ -114,6 +116,7 @@ describe("studio page", () => {
     assert.ok((await page.$$("#objects .object")).length > 0, "no objects listed");
     assert.match(await page.textContent("#drawing-facts"), /\d+ ms, \d+ paths, ink \d+ pt/);
     assert.equal(new URL(page.url()).search, "", "the token stays in the address bar");
+    assert.ok(await page.locator("#frame-tools").isHidden(), "a frame slider for a still scene");
     assert.deepEqual(pageErrors, []);
   });
 
@@ -132,17 +135,6 @@ describe("studio page", () => {
     assert.notEqual(after_, before_);
     const settings = await page.evaluate(() => fetch("/api/settings").then((r) => r.json()));
     assert.equal(settings.style, other);
-  });
-
-  it("shows a refused value's error next to its control and takes the value back", async () => {
-    const control = page.locator('#options [name="crease-angle"]');
-    const accepted = await control.inputValue();
-    await control.fill("100000");
-    await control.dispatchEvent("change");
-    const error = page.locator('#options [name="crease-angle"] + .error');
-    await error.waitFor({ state: "visible" });
-    assert.ok((await error.textContent()).length > 0);
-    assert.equal(await control.inputValue(), accepted);
   });
 
   it("makes the orbited view the export camera with Use this view", async () => {
@@ -180,10 +172,32 @@ describe("studio page", () => {
     assert.match(readFileSync(file, "utf8"), /<svg/);
   });
 
-  it("saves a picture of the page when asked", { skip: !process.env.VEXMARK_STUDIO_SCREENSHOT }, async () => {
-    const picture = resolve(process.env.VEXMARK_STUDIO_SCREENSHOT);
-    await page.screenshot({ path: picture });
-    assert.ok(existsSync(picture));
+  it("lays the drawing over the view in the drawing's shape", async () => {
+    await page.check("#overlay-switch");
+    await page.waitForSelector("#overlay svg", { state: "visible" });
+    const shapes = await page.evaluate(() => {
+      const canvas = document.querySelector("canvas#viewport").getBoundingClientRect();
+      const layer = document.querySelector("#overlay").getBoundingClientRect();
+      const box = document.querySelector("#preview svg").viewBox.baseVal;
+      return { canvas: canvas.width / canvas.height, layer: [layer.width, layer.height], same: [canvas.width, canvas.height], drawing: box.width / box.height };
+    });
+    assert.ok(Math.abs(shapes.canvas - shapes.drawing) < 0.01, JSON.stringify(shapes));
+    assert.deepEqual(shapes.layer, shapes.same);
+    // The picture for the README shows the drawing laid over the view.
+    if (process.env.VEXMARK_STUDIO_SCREENSHOT) await page.screenshot({ path: resolve(process.env.VEXMARK_STUDIO_SCREENSHOT) });
+    await page.uncheck("#overlay-switch");
+    assert.ok(await page.locator("#overlay").isHidden());
     assert.deepEqual(pageErrors, []);
+  });
+
+  it("shows a refused value's error next to its control and takes the value back", async () => {
+    const control = page.locator('#options [name="crease-angle"]');
+    const accepted = await control.inputValue();
+    await control.fill("100000");
+    await control.dispatchEvent("change");
+    const error = page.locator('#options [name="crease-angle"] + .error');
+    await error.waitFor({ state: "visible" });
+    assert.ok((await error.textContent()).length > 0);
+    assert.equal(await control.inputValue(), accepted);
   });
 });
