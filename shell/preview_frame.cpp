@@ -23,9 +23,7 @@ KeptPreview* gKept = nullptr;
 bool SameLineStyle(const LineStyle& a, const LineStyle& b) {
   return a.outlineLines == b.outlineLines && a.creaseLines == b.creaseLines &&
          a.creaseAngle == b.creaseAngle && a.lineWidth == b.lineWidth &&
-         a.skipCoplanarEdges == b.skipCoplanarEdges && a.lineRGBA[0] == b.lineRGBA[0] &&
-         a.lineRGBA[1] == b.lineRGBA[1] && a.lineRGBA[2] == b.lineRGBA[2] &&
-         a.lineRGBA[3] == b.lineRGBA[3];
+         a.skipCoplanarEdges == b.skipCoplanarEdges && a.linePageColour == b.linePageColour;
 }
 
 // Whether the kept capture and fragments are those `frame` asks for.

@@ -55,8 +55,8 @@ Json CameraJson(const HostObject& camera, double aspect) {
 std::string MaterialColour(const HostMaterial* material) {
   HostVector rgb{0.8f, 0.8f, 0.8f};
   if (material != nullptr) {
-    const host::MaterialChannel& colour = material->channels[kChannelColor];
-    if (const HostVector* stored = colour.data.Find<HostVector>(kChannelColorKey))
+    const host::MaterialChannel& colour = material->channels[kChannelColour];
+    if (const HostVector* stored = colour.data.Find<HostVector>(kChannelColourKey))
       if (colour.enabled) rgb = *stored;
   }
   const auto byte = [](float c) {

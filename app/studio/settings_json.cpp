@@ -30,7 +30,7 @@ std::string SizeText(const HostDialog* d, const HostDocument&) {
 }
 
 std::string LineColourText(const HostDialog* d, const HostDocument&) {
-  const HostVector colour = host::GadgetColor(d, kGadgetLineColor, nullptr).value_or(HostVector{});
+  const HostVector colour = host::GadgetColour(d, kGadgetLineColour, nullptr).value_or(HostVector{});
   char text[8];
   const auto byte = [](float c) {
     return static_cast<int>(std::lround(std::fmin(std::fmax(c, 0.0f), 1.0f) * 255.0));
@@ -41,7 +41,7 @@ std::string LineColourText(const HostDialog* d, const HostDocument&) {
 
 std::string BrightnessText(const HostDialog* d, const HostDocument&) {
   double brightness = 1.0;
-  host::GadgetColor(d, kGadgetLineColor, &brightness);
+  host::GadgetColour(d, kGadgetLineColour, &brightness);
   return RealText(brightness);
 }
 

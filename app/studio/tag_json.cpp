@@ -27,7 +27,7 @@ constexpr TagKeyEntry kTagKeys[] = {
     {"angle", kTagCreaseAngle, TagValue::kDegrees, 0, 90, "crease angle, degrees"},
     {"width", kTagLineWidth, TagValue::kWhole, 0, 20, "line width, points"},
     {"flat", kTagFlatEdges, TagValue::kSwitch, 0, 0, "draw edges between flat neighbours"},
-    {"color", kTagLineColor, TagValue::kColour, 0, 0, "line colour"},
+    {"color", kTagLineColour, TagValue::kColour, 0, 0, "line colour"},
     {"brightness", kTagLineBrightness, TagValue::kFraction, 0, 1, "line colour's brightness"},
 };
 
