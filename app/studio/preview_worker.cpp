@@ -134,9 +134,8 @@ void PreviewWorker::RunJob(Job& job) {
     answer = Refusal(500, "not enough memory for the drawing");
   else if (result != kPreviewDrawn || !receiver.written)
     answer = Refusal(500, "the module did not draw the frame");
-  answer.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - began)
-                            .count();
+  answer.milliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
   job.promise.set_value(std::move(answer));
 }
 

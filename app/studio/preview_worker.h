@@ -27,7 +27,7 @@ struct DrawingAnswer {
   std::string body;
   int64_t paths = 0;
   double inkLength = 0;  // points
-  int64_t milliseconds = 0;
+  double milliseconds = 0;  // wall time of the drawing, to a tenth
 };
 
 // What one drawing starts from, taken on the worker thread when the drawing

@@ -11,19 +11,6 @@ namespace {
 // The settings that are not one gadget of one kind, each with its reader.
 using ValueReader = std::string (*)(const HostDialog* dialog, const HostDocument& doc);
 
-// A real as the command line would take it back: the shortest text within
-// a single-precision step of it (the dialog keeps some values in single
-// precision: 60 degrees reads back as 60.0000017).
-std::string RealText(double value) {
-  constexpr double kSinglePrecision = 1.2e-7;
-  char text[40];
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    if (std::fabs(std::strtod(text, nullptr) - value) <= kSinglePrecision * std::fabs(value)) break;
-  }
-  return text;
-}
-
 std::string SizeText(const HostDialog* d, const HostDocument&) {
   return std::to_string(host::GadgetInt(d, kGadgetWidth).value_or(0)) + "x" +
          std::to_string(host::GadgetInt(d, kGadgetHeight).value_or(0));
@@ -42,14 +29,14 @@ std::string LineColourText(const HostDialog* d, const HostDocument&) {
 std::string BrightnessText(const HostDialog* d, const HostDocument&) {
   double brightness = 1.0;
   host::GadgetColour(d, kGadgetLineColour, &brightness);
-  return RealText(brightness);
+  return SettingNumberText(brightness);
 }
 
 std::string PaperText(const HostDialog* d, const HostDocument&) {
   const double width = host::GadgetReal(d, kGadgetPaperWidth).value_or(0);
   const double height = host::GadgetReal(d, kGadgetPaperHeight).value_or(0);
   if (width <= 0 || height <= 0) return "none";
-  return RealText(width) + "x" + RealText(height) + "mm";
+  return SettingNumberText(width) + "x" + SettingNumberText(height) + "mm";
 }
 
 std::string CameraText(const HostDialog*, const HostDocument& doc) {
@@ -84,7 +71,7 @@ std::string GadgetText(const OptionEntry& entry, const HostDialog* d) {
       return std::to_string(value);
     }
     case ValueKind::kNumber:
-      return RealText(host::GadgetReal(d, entry.gadget).value_or(0));
+      return SettingNumberText(host::GadgetReal(d, entry.gadget).value_or(0));
     default:
       return std::to_string(host::GadgetInt(d, entry.gadget).value_or(0));
   }
@@ -167,6 +154,18 @@ std::vector<std::string> SettingArguments(const Json& settings) {
     args.push_back(text);
   }
   return args;
+}
+
+std::string SettingNumberText(double value) {
+  constexpr double kSinglePrecision = 1.2e-7;
+  constexpr int kMostDecimals = 9;
+  char text[64];
+  for (int decimals = 0; decimals <= kMostDecimals; ++decimals) {
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (std::fabs(std::strtod(text, nullptr) - value) <= kSinglePrecision * std::fabs(value))
+      return text;
+  }
+  return text;
 }
 
 }  // namespace app::studio

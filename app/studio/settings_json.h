@@ -29,6 +29,12 @@ std::string SettingName(const OptionEntry& entry);
 // The setting named `name` (without dashes); null when there is none.
 const OptionEntry* FindSetting(const std::string& name);
 
+// A real as the command line takes it back: plain decimals, the fewest that
+// come within a single-precision step of it (the dialog keeps some values
+// in single precision, so 60 degrees reads back as 60.0000017 and is
+// spelled "60").
+std::string SettingNumberText(double value);
+
 // The settings described for GET /api/options, in the table's order.
 Json OptionsListing();
 

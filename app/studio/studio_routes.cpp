@@ -1,5 +1,6 @@
 #include "app/studio/studio_routes.h"
 
+#include <cstdio>
 #include <string>
 
 #include "app/studio/studio_assets.h"
@@ -62,7 +63,9 @@ void ServeDrawing(Response& res, StudioSession& session, PreviewWorker& worker) 
   if (answer.status != 200) return;
   res.set_header("X-Vexmark-Paths", std::to_string(answer.paths));
   res.set_header("X-Vexmark-Ink-Length", std::to_string(answer.inkLength));
-  res.set_header("X-Vexmark-Milliseconds", std::to_string(answer.milliseconds));
+  char milliseconds[32];
+  std::snprintf(milliseconds, sizeof milliseconds, "%.1f", answer.milliseconds);
+  res.set_header("X-Vexmark-Milliseconds", milliseconds);
 }
 
 // A route whose work runs under the session's lock with the parsed body.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/scene_setup.h"
+#include "app/studio/settings_json.h"
 #include "host/api/vexmark_ids.h"
 
 namespace app::studio {
@@ -31,12 +32,6 @@ constexpr TagKeyEntry kTagKeys[] = {
     {"brightness", kTagLineBrightness, TagValue::kFraction, 0, 1, "line colour's brightness"},
 };
 
-std::string Number(double value) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.10g", value);
-  return text;
-}
-
 std::string ValueText(const HostContainer& data, const TagKeyEntry& entry) {
   switch (entry.value) {
     case TagValue::kSwitch: {
@@ -45,7 +40,7 @@ std::string ValueText(const HostContainer& data, const TagKeyEntry& entry) {
     }
     case TagValue::kDegrees: {
       const double* radians = data.Find<double>(entry.key);
-      return Number(radians != nullptr ? *radians * 180.0 / kPi : 0.0);
+      return SettingNumberText(radians != nullptr ? *radians * 180.0 / kPi : 0.0);
     }
     case TagValue::kWhole: {
       const int64_t* whole = data.Find<int64_t>(entry.key);
@@ -63,7 +58,7 @@ std::string ValueText(const HostContainer& data, const TagKeyEntry& entry) {
     }
     default: {
       const double* fraction = data.Find<double>(entry.key);
-      return Number(fraction != nullptr ? *fraction : 1.0);
+      return SettingNumberText(fraction != nullptr ? *fraction : 1.0);
     }
   }
 }

@@ -46,12 +46,16 @@ class StudioDrawingTest : public ::testing::Test {
 
 TEST_F(StudioDrawingTest, ShowsTheDrawingTheCommandLineWrites) {
   const auto changed = studio_->Put(
-      "/api/settings", Json{{"style", "filled"}, {"crease-angle", "35"}, {"size", "800x600"}});
+      "/api/settings", Json{{"style", "filled"}, {"crease-angle", "35"}, {"size", "800x600"},
+                            {"margin", "10"}, {"brightness", "0.5"}});
   ASSERT_TRUE(changed && changed->status == 200) << (changed ? changed->body : "");
   const Json settings = Json::parse(changed->body);
   EXPECT_EQ(settings["style"], "filled");
   EXPECT_EQ(settings["crease-angle"], "35");
   EXPECT_EQ(settings["size"], "800x600");
+  // Numbers read back in plain decimals, as a person would type them.
+  EXPECT_EQ(settings["margin"], "10");
+  EXPECT_EQ(settings["brightness"], "0.5");
   const auto drawing = studio_->Get("/api/drawing.svg");
   ASSERT_TRUE(drawing && drawing->status == 200);
   EXPECT_EQ(drawing->get_header_value("Content-Type"), "image/svg+xml");

@@ -60,16 +60,17 @@ TEST_F(StudioSceneTest, EditsExportTagsAsTheTagOptionDoes) {
   ASSERT_TRUE(mesh.is_object());
   const std::string tag = "/api/objects/" + mesh["id"].dump() + "/tag";
   const std::string untagged = Drawing();
-  const auto set = studio_->Put(tag, Json{{"outline", "off"}, {"width", "3"}});
+  const auto set = studio_->Put(tag, Json{{"outline", "off"}, {"width", "3"}, {"angle", "60"}});
   ASSERT_TRUE(set && set->status == 200) << (set ? set->body : "");
   const Json values = Json::parse(set->body);
   EXPECT_EQ(values["outline"], "off");
   EXPECT_EQ(values["width"], "3");
+  EXPECT_EQ(values["angle"], "60");  // kept in single precision, read back as typed
   const std::string tagged = Drawing();
   EXPECT_NE(tagged, untagged);
   std::vector<std::string> args = SettingArgs(studio_->GetJson("/api/settings"));
   args.push_back("--tag");
-  args.push_back(mesh["name"].get<std::string>() + ":outline=off,width=3");
+  args.push_back(mesh["name"].get<std::string>() + ":outline=off,width=3,angle=60");
   const int frame = studio_->GetJson("/api/scene")["frame"].get<int>();
   EXPECT_EQ(tagged, CommandLineDrawing(folder_, "turntable.gltf", args, frame, "tagged.svg"));
 
