@@ -87,8 +87,14 @@ httplib::Server::Handler Locked(StudioSession& session, Work work) {
   };
 }
 
-void InstallGuard(httplib::Server& server, const AccessGuard& guard) {
-  server.set_pre_routing_handler([&guard](const Request& req, Response& res) {
+void InstallGuard(httplib::Server& server, const AccessGuard& guard, RequestRate& rate) {
+  server.set_pre_routing_handler([&guard, &rate](const Request& req, Response& res) {
+    if (!rate.Admit()) {
+      Answer(res, JsonError(429, "too many requests; the studio takes at most " +
+                                     std::to_string(static_cast<int>(kRequestsPerSecond)) +
+                                     " a second"));
+      return httplib::Server::HandlerResponse::Handled;
+    }
     std::string reason;
     const int status = guard.Refusal(FactsOf(req), reason);
     if (status == 0) return httplib::Server::HandlerResponse::Unhandled;
@@ -127,10 +133,10 @@ void InstallSceneRoutes(httplib::Server& server, StudioSession& session) {
 
 }  // namespace
 
-void InstallRoutes(httplib::Server& server, const AccessGuard& guard, StudioSession& session,
-                   PreviewWorker& worker) {
+void InstallRoutes(httplib::Server& server, const AccessGuard& guard, RequestRate& rate,
+                   StudioSession& session, PreviewWorker& worker) {
   server.set_payload_max_length(kMaxBodyBytes);
-  InstallGuard(server, guard);
+  InstallGuard(server, guard, rate);
   server.Get("/", [&guard](const Request& req, Response& res) { ServeAsset(req, res, guard); });
   server.Get("/assets/.*",
              [&guard](const Request& req, Response& res) { ServeAsset(req, res, guard); });

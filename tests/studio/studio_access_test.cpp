@@ -196,4 +196,25 @@ TEST_F(StudioAccessTest, TheFirstPageLoadSetsAStrictHttpOnlyCookie) {
   EXPECT_NE(cookie.find("SameSite=Strict"), std::string::npos);
 }
 
+TEST_F(StudioAccessTest, AFloodIsAnsweredTooManyRequestsAndTheStudioServesOnAfterIt) {
+  ASSERT_TRUE(studio_->Ready());
+  httplib::Client client = studio_->Client();
+  client.set_keep_alive(true);
+  const std::string path = studio_->WithToken("/api/progress");
+  int served = 0, refused = 0;
+  for (int k = 0; k < 600; ++k) {
+    const auto result = client.Get(path);
+    ASSERT_TRUE(result) << "request " << k << " was not answered";
+    if (result->status == 200) ++served;
+    if (result->status == 429) ++refused;
+  }
+  EXPECT_EQ(served + refused, 600);  // every request answered, served or refused
+  EXPECT_GT(refused, 0);
+  EXPECT_GE(served, 200);  // a burst the size of the bound goes through
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  const auto after = studio_->Get("/api/settings");
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->status, 200);
+}
+
 }  // namespace
