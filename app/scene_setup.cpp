@@ -1,5 +1,7 @@
 #include "app/scene_setup.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -56,8 +58,11 @@ bool EditTagLikeAUser(HostDialog* d, const TagRequest& request, std::string& err
           host::GadgetColour(d, kTagGadgetLineColour, &brightness).value_or(HostVector{});
       applied = host::UserSetColour(d, kTagGadgetLineColour, colour, number);
     } else if (key == "color" && value.size() == 7 && value[0] == '#') {
-      const long rgb = std::strtol(value.c_str() + 1, &end, 16);
-      if (*end == '\0') {
+      // Six hex digits and nothing else: strtol alone would take a sign.
+      const bool hex = std::all_of(value.begin() + 1, value.end(),
+                                   [](unsigned char c) { return std::isxdigit(c) != 0; });
+      const long rgb = hex ? std::strtol(value.c_str() + 1, &end, 16) : 0;
+      if (hex) {
         double brightness = 1.0;
         host::GadgetColour(d, kTagGadgetLineColour, &brightness);
         applied = host::UserSetColour(d, kTagGadgetLineColour,

@@ -205,6 +205,18 @@ TEST_F(ProgramExportTest, SavedSceneExportsTheSameDrawingAgain) {
   EXPECT_EQ(ReadDrawing(folder_ / "again.ai").Widths(), (std::set<std::string>{"2 w", "5 w"}));
 }
 
+// A tag value the tag dialog cannot take is refused in one line and nothing
+// is written; a colour is six hex digits, without a sign.
+TEST_F(ProgramExportTest, TagValuesOutsideTheirKindAreRefused) {
+  for (const char* tag : {"Box:color=#+0000f", "Box:color=#-00001", "Box:color=#00ff0g",
+                          "Box:width=21", "Box:angle=steep", "Box:wobble=1"}) {
+    const ProgramRun run = Run({kStillLife, "--tag", tag, "-o", "tagged.svg", "-q"});
+    EXPECT_EQ(run.status, 2) << tag;
+    EXPECT_TRUE(SaysInOneLine(run, "cannot set")) << tag << ": " << run.err;
+    EXPECT_FALSE(fs::exists(folder_ / "tagged.svg")) << tag;
+  }
+}
+
 // An existing drawing stays as it was unless --yes says otherwise: the
 // chosen file, the numbered files of a range, and the file named after the
 // scene when there is no -o.
