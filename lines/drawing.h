@@ -32,6 +32,7 @@ struct DrawingPart {
 struct Drawing {
   int32_t width = 0;  // page size in points; y grows downward from the top edge
   int32_t height = 0;
+  bool onPaper = false;      // laid out on a sheet of paper chosen in millimetres
   Stack<DrawingPart> parts;  // in drawing order
 };
 

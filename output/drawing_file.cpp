@@ -37,6 +37,7 @@ class HostDescription {
     description_.width = drawing.width;
     description_.height = drawing.height;
     description_.pixelsPerPoint = pixelsPerPoint;
+    description_.sizeUnit = drawing.onPaper ? kHostUnitMillimetres : kHostUnitPoints;
     description_.partCount = parts.Count();
     if (parts.Count() == 0) return true;
     parts_ = HostNewArray<HostDrawingPart>(parts.Count());

@@ -11,7 +11,8 @@ packages=(
   libassimp-dev assimp-testmodels
   nlohmann-json3-dev libtiff-dev libpng-dev libjpeg-dev
   ghostscript
-  libcairo2-dev librsvg2-bin poppler-utils
+  libcairo2-dev librsvg2-bin poppler-utils zlib1g-dev
+  qpdf pngcheck man-db
 )
 # `make fuzz` also needs clang and its libFuzzer runtime.
 if [ "${1:-}" = "fuzz" ]; then

@@ -78,12 +78,19 @@ struct HostDrawingPart {
   int32_t pathCount;
 };
 
+// The unit a format that states its page size in units states it in.
+enum HostDrawingUnit : int32_t {
+  kHostUnitPoints = 0,
+  kHostUnitMillimetres = 1,  // the page is a sheet of paper chosen in millimetres
+};
+
 struct HostDrawing {
   int32_t width;  // page size in points
   int32_t height;
   double pixelsPerPoint;  // raster formats: the picture's scale (1 = 72 dpi)
   const HostDrawingPart* parts;
   int32_t partCount;
+  int32_t sizeUnit;  // HostDrawingUnit
 };
 
 // Kinds of a document's data containers.
