@@ -22,7 +22,8 @@
 #include "app/dialog_options.h"
 #include "app/export_checks.h"
 #include "app/heap_settings.h"
-#include "app/option_table.h"
+#include "app/install_layout.h"
+#include "app/option_pages.h"
 #include "app/options.h"
 #include "app/output_clash.h"
 #include "app/printable.h"
@@ -276,10 +277,11 @@ bool PrepareExport(ExportRun& run) {
   return true;
 }
 
-// Loads the module beside the program, starts it and sets the export tags
-// that --tag asks for through its tag.
+// Loads the module (beside the program, or where it is installed), starts
+// it and sets the export tags that --tag asks for through its tag.
 bool StartModule(ExportRun& run) {
-  const std::string modulePath = (run.folder / "vexmark_module.so").string();
+  const std::string modulePath = app::FindModule(run.folder.string(), run.error);
+  if (modulePath.empty()) return run.Refuse(kExitNotWritten);
   run.module = host::LoadedModule::Load(modulePath, run.error);
   if (run.module == nullptr) return run.Refuse(kExitNotWritten);
   if (run.module->Init() != 1) {
@@ -502,8 +504,8 @@ int Run(int argc, char** argv) {
     std::cout << app::UsageText();
     return 0;
   }
-  if (options.markdownOptions) {
-    std::cout << app::MarkdownOptionTable();
+  if (const std::string page = app::RequestedOptionPage(options); !page.empty()) {
+    std::cout << page;
     return 0;
   }
   if (options.version) {

@@ -429,6 +429,15 @@ std::vector<OptionEntry> ProgramOptions() {
        .field = &Options::markdownOptions,
        .helpRow = Row::kHidden,
        .markdownRow = Row::kHidden},
+      // For the install: the manual page and the bash completion script.
+      {.name = "--man-page",
+       .field = &Options::manPage,
+       .helpRow = Row::kHidden,
+       .markdownRow = Row::kHidden},
+      {.name = "--bash-completion",
+       .field = &Options::bashCompletion,
+       .helpRow = Row::kHidden,
+       .markdownRow = Row::kHidden},
   };
 }
 

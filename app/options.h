@@ -46,6 +46,8 @@ struct Options {
   bool help = false;
   bool version = false;
   bool markdownOptions = false;  // print the README's option table (for the developers)
+  bool manPage = false;          // print the manual page (for the install)
+  bool bashCompletion = false;   // print the bash completion script (for the install)
 };
 
 // Parses argv; on a usage error returns false with one line in `error`.
