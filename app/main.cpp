@@ -28,6 +28,7 @@
 #include "app/output_clash.h"
 #include "app/printable.h"
 #include "app/progress_display.h"
+#include "app/standard_output.h"
 #include "app/scene_setup.h"
 #include "host/api/vexmark_ids.h"
 #include "host/memory_reserve.h"
@@ -372,6 +373,11 @@ bool SettingsReady(ExportRun& run) {
   if (!app::ApplyDialogOptions(run.options, run.dialog, run.error)) return run.Refuse(kExitUsage);
   if (run.error = app::SettingsTrouble(run.dialog); !run.error.empty())
     return run.Refuse(kExitUsage);
+  if (run.options.drawingToStdout && FramesToWrite(run.dialog, *run.doc) > 1) {
+    run.error = "-o - writes one frame's drawing to standard output; the frame range has " +
+                std::to_string(FramesToWrite(run.dialog, *run.doc)) + " frames";
+    return run.Refuse(kExitUsage);
+  }
   if (FramesToWrite(run.dialog, *run.doc) > kMaxExportFrames) {
     run.error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
                 " files; choose a shorter range or a lower --fps";
@@ -418,7 +424,7 @@ void WaitForExport(ExportRun& run, const InterruptWatcher& interrupts,
   }
   display.Finish();
   const std::vector<std::string> written = host::WrittenFiles();
-  if (!run.options.quiet)
+  if (!run.options.quiet && !run.options.drawingToStdout)
     for (const std::string& file : written) std::cout << app::Printable(file) << "\n";
   const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
   run.error = ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
@@ -513,7 +519,11 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (options.command == "info") return app::PrintSceneInfo(options, std::cout, std::cerr);
-  return RunExport(options);
+  app::StandardOutputDrawing toStdout;
+  if (!toStdout.Prepare(options, error)) return Fail(kExitUsage, error);
+  const int status = RunExport(options);
+  if (status == kExitWritten && !toStdout.Send(std::cout, error)) return Fail(kExitNotWritten, error);
+  return status;
 }
 
 // Whatever went to stdout must have arrived: a full disk or a closed

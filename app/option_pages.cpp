@@ -5,9 +5,13 @@
 namespace app {
 namespace {
 
-// Text for roff: backslashes and minus signs escaped, `code` in bold, and
-// no line that starts with a control character.
-std::string Roff(const std::string& text) {
+// Text for roff: Markdown's escaped bar unescaped, backslashes and minus
+// signs escaped, `code` in bold, and no line that starts with a control
+// character.
+std::string Roff(const std::string& markdown) {
+  std::string text = markdown;
+  for (size_t at = text.find("\\|"); at != std::string::npos; at = text.find("\\|", at))
+    text.erase(at, 1);
   std::string out;
   bool bold = false;
   for (const char c : text) {

@@ -46,6 +46,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool markdownOptions = false;  // print the README's option table (for the developers)
+  bool drawingToStdout = false;  // -o -: the drawing goes to standard output (app/standard_output.h)
   bool manPage = false;          // print the manual page (for the install)
   bool bashCompletion = false;   // print the bash completion script (for the install)
 };
