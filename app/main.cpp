@@ -193,6 +193,20 @@ int64_t FramesToWrite(const HostDialog* dialog, const HostDocument& doc) {
   return FramesInRange(from, to, rate, fps);
 }
 
+// For a frame range, the line that says how many drawings it gives: the
+// export rate is the dialog's (12 per second unless set), not the scene's.
+std::string FrameCountLine(const HostDialog* dialog, const HostDocument& doc) {
+  const int64_t from = host::GadgetInt(dialog, kGadgetFromFrame).value_or(0);
+  const int64_t to = host::GadgetInt(dialog, kGadgetToFrame).value_or(0);
+  if (to <= from) return "";
+  const int64_t* stored = doc.settings.Find<int64_t>(kDocFps);
+  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : kDefaultDocumentFps;
+  return "vexmark: frames " + std::to_string(from) + " to " + std::to_string(to) + " of a scene at " +
+         std::to_string(fps) + " frames per second, exported at " +
+         std::to_string(host::GadgetInt(dialog, kGadgetFrameRate).value_or(1)) +
+         " per second (--fps): " + std::to_string(FramesToWrite(dialog, doc)) + " drawing(s)\n";
+}
+
 // The one line that says why an export did not end well; empty when it did.
 std::string ExportTrouble(const std::vector<std::string>& written, bool outOfMemory, bool stopped,
                           size_t emptyFrames) {
@@ -378,6 +392,7 @@ bool SettingsReady(ExportRun& run) {
                 std::to_string(FramesToWrite(run.dialog, *run.doc)) + " frames";
     return run.Refuse(kExitUsage);
   }
+  if (!run.options.quiet) std::cerr << FrameCountLine(run.dialog, *run.doc);
   if (FramesToWrite(run.dialog, *run.doc) > kMaxExportFrames) {
     run.error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
                 " files; choose a shorter range or a lower --fps";
@@ -521,6 +536,9 @@ int Run(int argc, char** argv) {
   if (options.command == "info") return app::PrintSceneInfo(options, std::cout, std::cerr);
   app::StandardOutputDrawing toStdout;
   if (!toStdout.Prepare(options, error)) return Fail(kExitUsage, error);
+  if (!options.quiet)
+    for (const std::string& notice : app::SuffixNotices(options))
+      std::cerr << "vexmark: " << app::Printable(notice) << "\n";
   const int status = RunExport(options);
   if (status == kExitWritten && !toStdout.Send(std::cout, error)) return Fail(kExitNotWritten, error);
   return status;

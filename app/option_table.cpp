@@ -179,7 +179,10 @@ std::vector<OptionEntry> FrameOptions() {
        .field = &Options::fromFrame,
        .gadget = kGadgetFromFrame,
        .help = "the frame range in the scene's frames",
-       .markdown = "the frame range in the scene's frames, and the exported frames per second"},
+       .markdown = "the frame range in the scene's frames, and the exported frames per second: "
+                   "12 unless set (or stored in the scene), whatever the scene's own rate, so "
+                   "`--from 0 --to 3` on a 24 fps scene writes 2 files; the program says how "
+                   "many drawings a range gives"},
       {.name = "--to",
        .kind = ValueKind::kWholeNumber,
        .valueName = "N",
@@ -199,7 +202,8 @@ std::vector<OptionEntry> FrameOptions() {
        .outOfRange = "at least 1",
        .field = &Options::fps,
        .gadget = kGadgetFrameRate,
-       .help = "exported frames per second",
+       .help = "exported frames per second (12 unless set, whatever\n"
+               "the scene's own rate)",
        .markdownRow = Row::kJoinsPrevious},
       {.name = "--size",
        .kind = ValueKind::kText,

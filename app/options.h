@@ -65,6 +65,11 @@ std::string DrawingSuffix(const std::string& chosen);
 // the name with its drawing suffix.
 std::string DrawingPath(const std::string& chosen);
 
+// A line for each -o name whose suffix is not a drawing format, so that
+// it goes to an ".ai" file instead: "-o x.txt: .txt is not a drawing
+// format; the drawing goes to x.ai".
+std::vector<std::string> SuffixNotices(const Options& options);
+
 // The -o names with --format applied: with one name (or none) the format
 // replaces its suffix; with several it is the suffix of those without a
 // drawing suffix of their own.
