@@ -1,7 +1,8 @@
 // SVG 1.1 of a drawing, written as text. Parts go into layers, one per kind
 // of line and colour ("edges #000000", "fills #c08040"), as groups that
 // Inkscape and plotter tools take for layers; the layers come in the order
-// their first part is painted, and keep their parts in order. cairo's SVG
+// their first part is painted, and keep their parts in order; inside a layer
+// the parts of one object sit in a plain group labelled with its name. cairo's SVG
 // output has no named groups, and for straight-line paths the text is short.
 #include <cerrno>
 #include <cmath>
@@ -57,6 +58,42 @@ std::string PageLength(int32_t points, int32_t unit) {
   return DrawingNumber(std::floor(points / kPointsPerMm * 1000) / 1000) + "mm";
 }
 
+// Text for an attribute: markup characters as entities, control characters,
+// which XML does not allow, as spaces.
+std::string AttributeText(const char* text) {
+  std::string out;
+  for (const char* c = text; *c != '\0'; ++c) {
+    switch (*c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += static_cast<unsigned char>(*c) < 0x20 ? ' ' : *c;
+    }
+  }
+  return out;
+}
+
+const char* ObjectOf(const HostDrawingPart& part) {
+  return part.object != nullptr && part.object[0] != '\0' ? part.object : nullptr;
+}
+
+// A layer's parts, each run of parts of one object in a plain group named
+// after it (a person selects one object's lines by it).
+std::string LayerBody(const HostDrawing& drawing, const std::vector<int32_t>& members) {
+  std::string body;
+  const char* open = nullptr;  // the object whose group is open
+  for (const int32_t i : members) {
+    const char* object = ObjectOf(drawing.parts[i]);
+    if (open != nullptr && (object == nullptr || std::string(object) != open)) body += "</g>\n";
+    if (object != nullptr && (open == nullptr || std::string(object) != open))
+      body += "<g inkscape:label=\"" + AttributeText(object) + "\">\n";
+    open = object;
+    body += PathElement(drawing.parts[i]);
+  }
+  return open != nullptr ? body + "</g>\n" : body;
+}
+
 bool HasPoints(const HostDrawingPart& part) {
   for (int32_t p = 0; p < part.pathCount; ++p)
     if (part.paths[p].count > 0) return true;
@@ -97,8 +134,7 @@ int WriteSvgDrawing(const HostDrawing& drawing, const DrawingSink& sink) {
       if (c != '#') id += c == ' ' ? '-' : c;
     text =
         "<g id=\"" + id + "\" inkscape:groupmode=\"layer\" inkscape:label=\"" + names[k] + "\">\n";
-    for (const int32_t i : members[k]) text += PathElement(drawing.parts[i]);
-    text += "</g>\n";
+    text += LayerBody(drawing, members[k]) + "</g>\n";
     if (!sink(text.data(), text.size())) return EIO;
   }
   text = "</svg>\n";

@@ -53,6 +53,7 @@ class HostDescription {
       const DrawingPart& from = parts[i];
       HostDrawingPart& to = parts_[i];
       Describe(from.paint, to);
+      to.object = from.object.Empty() ? nullptr : from.object.Text();
       to.paths = path;
       to.pathCount = from.paths.Count();
       for (int32_t p = 0; p < from.paths.Count(); ++p, ++path) {

@@ -76,6 +76,7 @@ struct HostDrawingPart {
                       // one layer and stroke colour are grouped where the format can
   const HostDrawingPath* paths;
   int32_t pathCount;
+  const char* object;  // the name of the scene object all its paths are of; null: none
 };
 
 // The unit a format that states its page size in units states it in.

@@ -130,6 +130,39 @@ TEST_F(DrawingFileTest, SvgKeepsPaintPathsAndLayers) {
             std::string::npos);
 }
 
+// Inside a layer, each object's parts sit in a plain group labelled with
+// its name, escaped for XML (rsvg-convert still reads the file); parts of
+// no object stay outside any group.
+TEST_F(DrawingFileTest, SvgGroupsEachObjectsPathsByName) {
+  const struct {
+    const char* object;
+    double x;
+  } parts[] = {{"Box", 10}, {"Box", 20}, {"a<b & \"c\"\x01", 30}, {nullptr, 40}};
+  page_->drawing.parts.Clear();
+  for (const auto& p : parts) {
+    DrawingPart part;
+    part.paint.kind = kCreaseKind;
+    EpsPath path;
+    path.points.Push(Vector3d{p.x, 10, 0});
+    path.points.Push(Vector3d{p.x, 70, 0});
+    part.paths.Push(path);
+    if (p.object != nullptr) part.object = p.object;
+    page_->drawing.parts.Push(part);
+  }
+  page_->file.fileName = PathOf("named.svg").c_str();
+  ASSERT_TRUE(WriteDrawingFile(page_->file, page_->drawing, 0));
+  const std::string svg = ReadFile(PathOf("named.svg"));
+  const std::string path = "fill=\"none\" stroke=\"#000000\" stroke-miterlimit=\"10\" "
+                           "stroke-width=\"1\" vector-effect=\"non-scaling-stroke\"/>\n";
+  EXPECT_NE(svg.find("<g inkscape:label=\"Box\">\n<path d=\"M10 10 L10 70\" " + path +
+                     "<path d=\"M20 10 L20 70\" " + path +
+                     "</g>\n<g inkscape:label=\"a&lt;b &amp; &quot;c&quot; \">\n<path d=\"M30 10 "
+                     "L30 70\" " + path + "</g>\n<path d=\"M40 10 L40 70\" " + path + "</g>\n"),
+            std::string::npos)
+      << svg;
+  EXPECT_EQ(ToolOutput("rsvg-convert '" + PathOf("named.svg") + "' > /dev/null"), "exit 0");
+}
+
 // Widths 0 and 1 are the thinnest line in every format, as in EPS: PDF's
 // own "0 w", and in SVG one pixel at any zoom.
 TEST_F(DrawingFileTest, ThinnestLineStaysTheThinnestLine) {
