@@ -8,9 +8,10 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= 2
+PREFIX     ?= /usr/local
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test asan-test fuzz bench examples pictures studio-picture format clean
+.PHONY: all setup configure build install run test asan-test fuzz bench examples pictures studio-picture format clean
 
 all: build
 
@@ -24,6 +25,11 @@ configure: setup $(BUILD)/CMakeCache.txt
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
+
+# The program, its module, the example, the manual page and the bash
+# completion under PREFIX: make install PREFIX=$$HOME/.local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 run: build
 	bash tools/run_example.sh $(BUILD)

@@ -25,10 +25,13 @@
 #include "app/heap_settings.h"
 #include "app/module_start.h"
 #include "app/option_table.h"
+#include "app/install_layout.h"
+#include "app/option_pages.h"
 #include "app/options.h"
 #include "app/output_clash.h"
 #include "app/printable.h"
 #include "app/progress_display.h"
+#include "app/standard_output.h"
 #include "app/scene_setup.h"
 #include "app/studio/studio_server.h"
 #include "host/api/vexmark_ids.h"
@@ -149,6 +152,20 @@ bool SceneSaveAllowed(const std::string& scene, const std::string& target, bool 
   return true;
 }
 
+// For a frame range, the line that says how many drawings it gives: the
+// export rate is the dialog's (12 per second unless set), not the scene's.
+std::string FrameCountLine(const HostDialog* dialog, const HostDocument& doc) {
+  const int64_t from = host::GadgetInt(dialog, kGadgetFromFrame).value_or(0);
+  const int64_t to = host::GadgetInt(dialog, kGadgetToFrame).value_or(0);
+  if (to <= from) return "";
+  const int64_t* stored = doc.settings.Find<int64_t>(kDocFps);
+  const int64_t fps = stored != nullptr && *stored > 0 ? *stored : kDefaultDocumentFps;
+  return "vexmark: frames " + std::to_string(from) + " to " + std::to_string(to) + " of a scene at " +
+         std::to_string(fps) + " frames per second, exported at " +
+         std::to_string(host::GadgetInt(dialog, kGadgetFrameRate).value_or(1)) +
+         " per second (--fps): " + std::to_string(app::FramesToWrite(dialog, doc)) + " drawing(s)\n";
+}
+
 // What one export run holds from step to step.
 struct ExportRun {
   explicit ExportRun(const app::Options& o) : options(o) {}
@@ -206,8 +223,8 @@ bool PrepareExport(ExportRun& run) {
   return true;
 }
 
-// Loads the module beside the program, starts it and sets the export tags
-// that --tag asks for through its tag.
+// Loads the module (beside the program, or where it is installed), starts
+// it and sets the export tags that --tag asks for through its tag.
 bool StartModule(ExportRun& run) {
   run.module = app::StartModule(run.folder, run.error);
   if (run.module == nullptr) return run.Refuse(kExitNotWritten);
@@ -290,6 +307,12 @@ bool SettingsReady(ExportRun& run) {
   if (!app::ApplyDialogOptions(run.options, run.dialog, run.error)) return run.Refuse(kExitUsage);
   if (run.error = app::SettingsTrouble(run.dialog); !run.error.empty())
     return run.Refuse(kExitUsage);
+  if (run.options.drawingToStdout && app::FramesToWrite(run.dialog, *run.doc) > 1) {
+    run.error = "-o - writes one frame's drawing to standard output; the frame range has " +
+                std::to_string(app::FramesToWrite(run.dialog, *run.doc)) + " frames";
+    return run.Refuse(kExitUsage);
+  }
+  if (!run.options.quiet) std::cerr << FrameCountLine(run.dialog, *run.doc);
   if (app::FramesToWrite(run.dialog, *run.doc) > kMaxExportFrames) {
     run.error = "the frame range would write more than " + std::to_string(kMaxExportFrames) +
                 " files; choose a shorter range or a lower --fps";
@@ -336,7 +359,7 @@ void WaitForExport(ExportRun& run, const InterruptWatcher& interrupts,
   }
   display.Finish();
   const std::vector<std::string> written = host::WrittenFiles();
-  if (!run.options.quiet)
+  if (!run.options.quiet && !run.options.drawingToStdout)
     for (const std::string& file : written) std::cout << app::Printable(file) << "\n";
   const bool outOfMemory = host::GetMemoryStats().failedAllocations > failedAllocations;
   run.error = app::ExportTrouble(written, outOfMemory, stopAsked, diagnostics.EmptyFrameCount());
@@ -422,8 +445,8 @@ int Run(int argc, char** argv) {
     std::cout << app::UsageText();
     return 0;
   }
-  if (options.markdownOptions) {
-    std::cout << app::MarkdownOptionTable();
+  if (const std::string page = app::RequestedOptionPage(options); !page.empty()) {
+    std::cout << page;
     return 0;
   }
   if (options.version) {
@@ -432,7 +455,14 @@ int Run(int argc, char** argv) {
   }
   if (options.command == "info") return app::PrintSceneInfo(options, std::cout, std::cerr);
   if (options.command == "studio") return app::studio::RunStudio(options, ProgramFolder());
-  return RunExport(options);
+  app::StandardOutputDrawing toStdout;
+  if (!toStdout.Prepare(options, error)) return Fail(kExitUsage, error);
+  if (!options.quiet)
+    for (const std::string& notice : app::SuffixNotices(options))
+      std::cerr << "vexmark: " << app::Printable(notice) << "\n";
+  const int status = RunExport(options);
+  if (status == kExitWritten && !toStdout.Send(std::cout, error)) return Fail(kExitNotWritten, error);
+  return status;
 }
 
 // Whatever went to stdout must have arrived: a full disk or a closed

@@ -1,10 +1,13 @@
 #include "app/module_start.h"
 
+#include "app/install_layout.h"
+
 namespace app {
 
 std::unique_ptr<host::LoadedModule> StartModule(const std::filesystem::path& programFolder,
                                                 std::string& error) {
-  const std::string modulePath = (programFolder / "vexmark_module.so").string();
+  const std::string modulePath = FindModule(programFolder.string(), error);
+  if (modulePath.empty()) return nullptr;
   std::unique_ptr<host::LoadedModule> module = host::LoadedModule::Load(modulePath, error);
   if (module == nullptr) return nullptr;
   if (module->Init() != 1) {

@@ -113,17 +113,22 @@ std::vector<OptionEntry> FileOptions() {
        .parse = ReadOutput,
        .help = "the drawing's file; its suffix chooses the format: .ai,\n"
                ".eps (standalone EPS), .svg, .pdf or .png (frames get\n"
-               "-0, -1, ...); several -o write the drawing in each",
+               "-0, -1, ...); several -o write the drawing in each;\n"
+               "-o - writes one frame to stdout as --format says",
        .markdown =
            "the drawing; its suffix chooses the format: `.eps` is a standalone EPS file that any "
            "PostScript reader draws (Ghostscript, `ps2pdf -dEPSCrop`, page-layout programs); "
-           "`.svg` is SVG 1.1 with the picture size as its view box and one layer per kind of "
-           "line and colour (Inkscape and plotter tools show them as layers); `.pdf` is a vector "
-           "PDF of one page; `.png` is an antialiased picture on white; any other name gets the "
+           "`.svg` is SVG 1.1 with the picture size as its view box, its width and height in "
+           "points (millimetres on a `--paper` sheet), and one layer per kind of line and colour "
+           "(Inkscape and plotter tools show them as layers); `.pdf` is a compressed vector PDF "
+           "of one page with the same layers as optional content; `.png` is an antialiased "
+           "picture on white that records its `--dpi`; any other name gets the "
            "suffix `.ai`. A frame range writes `FILE-0.ai`, `FILE-1.ai`, ... (or `.eps`, `.svg`, "
            "`.pdf`, `.png`). Several `-o` write the same drawing to each file (the drawing is "
            "made once per frame). Without `-o` the drawing goes beside the scene, named after it "
-           "(`scene.gltf` gives `scene.ai`), unless the scene stored output files of its own"},
+           "(`scene.gltf` gives `scene.ai`), unless the scene stored output files of its own. "
+           "`-o -` writes one frame's drawing to standard output in the format `--format` names "
+           "(`.ai` without it): `vexmark scene.gltf --format svg -o - \\| rsvg-convert ...`"},
       {.name = "--format",
        .kind = ValueKind::kChoice,
        .valueName = "FORMAT",
@@ -175,7 +180,10 @@ std::vector<OptionEntry> FrameOptions() {
        .field = &Options::fromFrame,
        .gadget = kGadgetFromFrame,
        .help = "the frame range in the scene's frames",
-       .markdown = "the frame range in the scene's frames, and the exported frames per second"},
+       .markdown = "the frame range in the scene's frames, and the exported frames per second: "
+                   "12 unless set (or stored in the scene), whatever the scene's own rate, so "
+                   "`--from 0 --to 3` on a 24 fps scene writes 2 files; the program says how "
+                   "many drawings a range gives"},
       {.name = "--to",
        .kind = ValueKind::kWholeNumber,
        .valueName = "N",
@@ -195,7 +203,8 @@ std::vector<OptionEntry> FrameOptions() {
        .outOfRange = "at least 1",
        .field = &Options::fps,
        .gadget = kGadgetFrameRate,
-       .help = "exported frames per second",
+       .help = "exported frames per second (12 unless set, whatever\n"
+               "the scene's own rate)",
        .markdownRow = Row::kJoinsPrevious},
       {.name = "--size",
        .kind = ValueKind::kText,
@@ -449,6 +458,15 @@ std::vector<OptionEntry> ProgramOptions() {
       // compares with the README.
       {.name = "--markdown-options",
        .field = &Options::markdownOptions,
+       .helpRow = Row::kHidden,
+       .markdownRow = Row::kHidden},
+      // For the install: the manual page and the bash completion script.
+      {.name = "--man-page",
+       .field = &Options::manPage,
+       .helpRow = Row::kHidden,
+       .markdownRow = Row::kHidden},
+      {.name = "--bash-completion",
+       .field = &Options::bashCompletion,
        .helpRow = Row::kHidden,
        .markdownRow = Row::kHidden},
   };

@@ -5,9 +5,9 @@
 // README's option table (printed by the hidden --markdown-options) all read
 // it, so that none of them can miss an option or disagree on one.
 //
-// The table is also meant to feed a man page and shell completion: each
-// option's names, `valueName`, `kind` and `choices` say what to complete
-// after it, and `markdown` is the longer text a manual page would show.
+// The manual page and the bash completion (app/option_pages.h) read it
+// too: each option's names, `valueName`, `kind` and `choices` say what to
+// complete after it, and `markdown` is the longer text the manual shows.
 #pragma once
 
 #include <cstdint>

@@ -263,6 +263,17 @@ std::string DrawingPath(const std::string& chosen) {
   return std::filesystem::path(chosen).replace_extension(DrawingSuffix(chosen)).string();
 }
 
+std::vector<std::string> SuffixNotices(const Options& options) {
+  std::vector<std::string> notices;
+  for (const std::string& name : OutputNames(options)) {
+    const std::string suffix = std::filesystem::path(name).extension().string();
+    if (suffix.empty() || DrawingSuffix(name) != ".ai" || suffix == ".ai") continue;
+    notices.push_back("-o " + name + ": " + suffix + " is not a drawing format; the drawing goes to " +
+                      DrawingPath(name));
+  }
+  return notices;
+}
+
 std::vector<std::string> OutputNames(const Options& o) {
   std::vector<std::string> names;
   for (const std::string& name : o.outputs) {

@@ -48,6 +48,9 @@ struct Options {
   bool help = false;
   bool version = false;
   bool markdownOptions = false;  // print the README's option table (for the developers)
+  bool drawingToStdout = false;  // -o -: the drawing goes to standard output (app/standard_output.h)
+  bool manPage = false;          // print the manual page (for the install)
+  bool bashCompletion = false;   // print the bash completion script (for the install)
 };
 
 // Parses argv; on a usage error returns false with one line in `error`.
@@ -63,6 +66,11 @@ std::string DrawingSuffix(const std::string& chosen);
 // The file the module writes for a drawing chosen as `chosen` (one frame):
 // the name with its drawing suffix.
 std::string DrawingPath(const std::string& chosen);
+
+// A line for each -o name whose suffix is not a drawing format, so that
+// it goes to an ".ai" file instead: "-o x.txt: .txt is not a drawing
+// format; the drawing goes to x.ai".
+std::vector<std::string> SuffixNotices(const Options& options);
 
 // The -o names with --format applied: with one name (or none) the format
 // replaces its suffix; with several it is the suffix of those without a

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/diagnostic_lines.h"
+#include "app/install_layout.h"
 #include "app/option_values.h"
 #include "host/api/vexmark_ids.h"
 #include "host/import/load_scene.h"
@@ -114,8 +115,7 @@ void MapStoredOutputs(HostDocument& doc, const NameMap& map) {
 }  // namespace
 
 std::string BundledExample(const std::string& programFolder) {
-  for (const fs::path& folder :
-       {fs::path(programFolder) / "examples", fs::path(VEXMARK_SOURCE_DIR) / "examples"})
+  for (const fs::path folder : ExampleFolders(programFolder))
     for (const char* name : {"still-life.vxm", "still-life.gltf"})
       if (fs::exists(folder / name)) return (folder / name).string();
   return "";

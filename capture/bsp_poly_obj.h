@@ -74,6 +74,7 @@ struct BSPPolyObj {
   bool boundsValid = false;
   PolygonSelection selection;  // host polygons involved in any occlusion
   int32_t listIndex = 0;       // position in the renderer's object list
+  String name;                 // the scene object's name, which the drawing groups its lines by
 
   // `options` must outlive the object.
   BSPPolyObj(const ExportSettings& frameOptions, const LineStyle& style, const MeshInput& input);

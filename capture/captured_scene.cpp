@@ -278,7 +278,9 @@ class DocumentCapture {
     }
     LineStyle lineStyle = options_.lines;
     readExportTags(lineStyle, object);
-    return AddCapturedObject(scene_, options_, lineStyle, input) != nullptr;
+    BSPPolyObj* captured = AddCapturedObject(scene_, options_, lineStyle, input);
+    if (captured != nullptr) captured->name = ObjectName(object);
+    return captured != nullptr;
   }
 
   const ExportSettings& options_;

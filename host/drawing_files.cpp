@@ -2,6 +2,7 @@
 // and the bytes on to the open host file.
 #include "host/drawing_files.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -61,6 +62,14 @@ std::string DrawingColour(const uint8_t rgba[4]) {
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", rgba[0], rgba[1], rgba[2]);
   return text;
+}
+
+std::string DrawingLayerName(const HostDrawingPart& part) {
+  const std::string kind = part.layer != nullptr && part.layer[0] != '\0' ? part.layer : "lines";
+  std::string safe;
+  for (char c : kind) safe += std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '-';
+  const bool fills = (part.paint & kHostPaintFill) != 0;
+  return safe + " " + DrawingColour(fills ? part.fill : part.stroke);
 }
 
 void FillDrawingEntries(HostApi& table) {

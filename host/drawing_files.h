@@ -30,5 +30,9 @@ int WritePngDrawing(const HostDrawing& drawing, const DrawingSink& sink);
 std::string DrawingNumber(double value);
 // "#rrggbb" of the first three bytes.
 std::string DrawingColour(const uint8_t rgba[4]);
+// The layer a part belongs to, one per kind of line and colour: "edges
+// #000000", "fills #c08040" (the fill of filled parts, else the stroke);
+// letters, digits, '-', ' ' and '#' only.
+std::string DrawingLayerName(const HostDrawingPart& part);
 
 }  // namespace host

@@ -1,10 +1,14 @@
 // The PNG of a drawing: an antialiased picture on white, drawn with cairo at
-// `pixelsPerPoint` pixels per point of the page.
+// `pixelsPerPoint` pixels per point of the page. The file records that
+// resolution in a pHYs chunk, which cairo does not write, so that layout
+// programs place the picture at the size of the page.
 #include <cairo.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <string>
 
 #include "host/drawing_files.h"
 
@@ -39,9 +43,51 @@ void PaintPart(cairo_t* cr, const HostDrawingPart& part, double pixelsPerPoint) 
   cairo_new_path(cr);
 }
 
+// The PNG signature and the IHDR chunk, which comes first: the pHYs chunk
+// follows it.
+constexpr size_t kSignatureAndHeader = 8 + 4 + 4 + 13 + 4;
+
+void PutBigEndian(std::string& bytes, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xff);
+}
+
+// The pHYs chunk: pixels per metre on both axes.
+std::string ResolutionChunk(double pixelsPerPoint) {
+  const double perMetre = std::round(pixelsPerPoint * 72.0 / 0.0254);
+  std::string chunk = "pHYs";
+  PutBigEndian(chunk, static_cast<uint32_t>(perMetre));
+  PutBigEndian(chunk, static_cast<uint32_t>(perMetre));
+  chunk += '\1';  // the unit is the metre
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), chunk.size());
+  std::string bytes;
+  PutBigEndian(bytes, 9);
+  bytes += chunk;
+  PutBigEndian(bytes, static_cast<uint32_t>(crc));
+  return bytes;
+}
+
+// Passes cairo's bytes on to the sink, with the pHYs chunk put in after the
+// header.
+struct PngStream {
+  const DrawingSink& sink;
+  std::string resolution;
+  size_t passed = 0;
+
+  bool Write(const unsigned char* data, size_t bytes) {
+    if (passed < kSignatureAndHeader && passed + bytes >= kSignatureAndHeader) {
+      const size_t head = kSignatureAndHeader - passed;
+      passed += bytes;
+      return sink(data, head) && sink(resolution.data(), resolution.size()) &&
+             sink(data + head, bytes - head);
+    }
+    passed += bytes;
+    return sink(data, bytes);
+  }
+};
+
 cairo_status_t WriteTo(void* closure, const unsigned char* data, unsigned int bytes) {
-  const DrawingSink& sink = *static_cast<const DrawingSink*>(closure);
-  return sink(data, bytes) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  PngStream& stream = *static_cast<PngStream*>(closure);
+  return stream.Write(data, bytes) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 }  // namespace
@@ -67,7 +113,8 @@ int WritePngDrawing(const HostDrawing& drawing, const DrawingSink& sink) {
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS) {
     cairo_surface_flush(surface);
-    status = cairo_surface_write_to_png_stream(surface, &WriteTo, const_cast<DrawingSink*>(&sink));
+    PngStream stream{sink, ResolutionChunk(scale)};
+    status = cairo_surface_write_to_png_stream(surface, &WriteTo, &stream);
   }
   cairo_surface_destroy(surface);
   if (status == CAIRO_STATUS_SUCCESS) return 0;

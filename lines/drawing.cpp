@@ -110,26 +110,29 @@ class DrawingBuilder {
 
   // Chains a working copy of `segments` into one compound path in the
   // element's paint.
-  void AddLines(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance) {
+  // `object` names the object the lines are of; null: several, or none.
+  void AddLines(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance,
+                const char* object = nullptr) {
     Stack<EpsPath> paths;
     ChainSegments(segments, paths, tolerance, job_);
-    Add(PaintOf(element), paths);
+    Add(PaintOf(element), paths, object);
   }
 
   // The same for a filled region's directed outline. What the region
   // chainer leaves out bounds no area; a stroked region still draws it, as
   // lines of its own right after the region.
-  void AddRegion(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance) {
+  void AddRegion(const LineGroup& element, Stack<EdgeSegment> segments, double tolerance,
+                 const char* object) {
     Stack<EpsPath> paths;
     Stack<EdgeSegment> leftOut;
     ChainRegion(segments, paths, tolerance, job_, &leftOut);
-    Add(PaintOf(element), paths);
+    Add(PaintOf(element), paths, object);
     PathPaint lines = PaintOf(element);
     lines.kind &= ~kFillKind;
     if ((lines.kind & kLineKinds) == 0 || leftOut.Empty()) return;
     Stack<EpsPath> linePaths;
     ChainSegments(leftOut, linePaths, kLineTolerance, job_);
-    Add(lines, linePaths);
+    Add(lines, linePaths, object);
   }
 
   ExportJob* Job() const { return job_; }
@@ -140,12 +143,13 @@ class DrawingBuilder {
   }
 
  private:
-  void Add(const PathPaint& paint, Stack<EpsPath>& paths) {
+  void Add(const PathPaint& paint, Stack<EpsPath>& paths, const char* object) {
     drawing_.parts.Push(DrawingPart{});
     if (MemoryErrorFlag::Test() != 0) return;
     DrawingPart& part = drawing_.parts[drawing_.parts.Count() - 1];
     part.paint = paint;
     part.paths = std::move(paths);
+    if (object != nullptr) part.object = object;
   }
 
   Drawing& drawing_;
@@ -156,7 +160,7 @@ class DrawingBuilder {
 bool DrawOutlines(Stack<LineGroup>& elements, DrawingBuilder& out) {
   return RunPass(elements, StylePass(elements, IsDrawnEdge, out.Band(0, 100), out.Job()),
                  [&](const LineGroup& element, const EpsPolygon& polygon) {
-                   out.AddLines(element, polygon.segments, kOutlineTolerance);
+                   out.AddLines(element, polygon.segments, kOutlineTolerance, polygon.objectName);
                  });
 }
 
@@ -171,7 +175,8 @@ bool DrawEdgeLines(Stack<LineGroup>& elements, DrawingBuilder& out) {
                             [&](const LineGroup& element, EpsPolygon& polygon) {
                               ResolveInPlace(pool, polygon);
                               rememberSegments(written, polygon.object, polygon.segments);
-                              out.AddLines(element, polygon.segments, kLineTolerance);
+                              out.AddLines(element, polygon.segments, kLineTolerance,
+                                           polygon.objectName);
                             });
   if (!goOn) return false;
 
@@ -179,7 +184,7 @@ bool DrawEdgeLines(Stack<LineGroup>& elements, DrawingBuilder& out) {
                  [&](const LineGroup& element, const EpsPolygon& polygon) {
                    Stack<EdgeSegment> creases = Flattened(polygon.segments);
                    forgetRemembered(written, polygon.object, creases);
-                   out.AddLines(element, creases, kLineTolerance);
+                   out.AddLines(element, creases, kLineTolerance, polygon.objectName);
                  });
 }
 
@@ -200,7 +205,8 @@ bool DrawFilledRegions(Stack<LineGroup>& elements, DrawingBuilder& out) {
                       [&](const LineGroup& element, EpsPolygon& polygon) {
                         ResolveInPlace(regions, polygon);
                         rememberSegments(written, polygon.object, polygon.segments);
-                        out.AddRegion(element, polygon.segments, kRegionTolerance);
+                        out.AddRegion(element, polygon.segments, kRegionTolerance,
+                                      polygon.objectName);
                       });
   // Region edges and creases lose what a region outline already draws. The
   // region edges are merged, not cancelled, as in the lines style: where a

@@ -13,6 +13,7 @@
 #include "core/job.h"
 #include "core/stack.h"
 #include "lines/line_group.h"
+#include "sdk/strings.h"
 
 // How a compound path is painted: filled when `kind` has kFillKind, stroked
 // when it has any of the line kinds.
@@ -23,15 +24,18 @@ struct PathPaint {
   int32_t lineWidth = 0;                // twentieths of a point; 0 and 1: thinnest
 };
 
-// One compound path: paths painted alike.
+// One compound path: paths painted alike, all of one object when `object`
+// names it (empty: of several objects, or of none).
 struct DrawingPart {
   PathPaint paint;
   Stack<EpsPath> paths;
+  String object;
 };
 
 struct Drawing {
   int32_t width = 0;  // page size in points; y grows downward from the top edge
   int32_t height = 0;
+  bool onPaper = false;      // laid out on a sheet of paper chosen in millimetres
   Stack<DrawingPart> parts;  // in drawing order
 };
 

@@ -39,6 +39,7 @@ bool AddPolygon(Stack<LineGroup>& elements, const Stack<EdgeSegment>& segments,
 
   EpsPolygon polygon;
   polygon.object = style.object;
+  polygon.objectName = style.objectName;
   polygon.segments = segments;
   if (MemoryErrorFlag::Test() != 0) return false;
   elements[groupIndex].polygons.Push(polygon);

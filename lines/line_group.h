@@ -33,12 +33,14 @@ struct LineGroupStyle {
   PageColour lineColour = kOpaqueBlack;     // stroke colour
   int32_t lineWidth = 1;                    // twentieths of a point; 0 and 1: thinnest
   const void* object = nullptr;             // the scene object; compared only by identity
+  const char* objectName = nullptr;         // its name; null: none
 };
 
 // The segments of one polygon (or one emitted list) and the object they
 // belong to.
 struct EpsPolygon {
   const void* object = nullptr;
+  const char* objectName = nullptr;  // lives as long as the object
   Stack<EdgeSegment> segments;
 };
 

@@ -116,6 +116,7 @@ LineGroupStyle ObjectLineStyle(const BSPPolyObj& object, int32_t kind, PageColou
   const int32_t points = ClampLineWidth(object.lineStyle.lineWidth);
   style.lineWidth = points == 0 ? kThinnestLine : points * kTwentiethsPerPoint;
   style.object = &object;
+  style.objectName = object.name.Text();
   return style;
 }
 

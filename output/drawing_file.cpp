@@ -37,6 +37,7 @@ class HostDescription {
     description_.width = drawing.width;
     description_.height = drawing.height;
     description_.pixelsPerPoint = pixelsPerPoint;
+    description_.sizeUnit = drawing.onPaper ? kHostUnitMillimetres : kHostUnitPoints;
     description_.partCount = parts.Count();
     if (parts.Count() == 0) return true;
     parts_ = HostNewArray<HostDrawingPart>(parts.Count());
@@ -52,6 +53,7 @@ class HostDescription {
       const DrawingPart& from = parts[i];
       HostDrawingPart& to = parts_[i];
       Describe(from.paint, to);
+      to.object = from.object.Empty() ? nullptr : from.object.Text();
       to.paths = path;
       to.pathCount = from.paths.Count();
       for (int32_t p = 0; p < from.paths.Count(); ++p, ++path) {

@@ -32,4 +32,5 @@ void LayOutOnPaper(Drawing& drawing, const PaperOptions& paper) {
   }
   drawing.width = static_cast<int32_t>(sheetWidth);
   drawing.height = static_cast<int32_t>(sheetHeight);
+  drawing.onPaper = true;
 }

@@ -1,9 +1,10 @@
 // The pen graph's edges chained into as few paths as the graph allows, pen
 // by pen: in each connected piece of one pen's edges, the vertices where an
 // odd number of edges meet are paired by made-up links, the piece then has a
-// closed walk through every edge once (Hierholzer's method), and cutting the
-// walk at the made-up links leaves max(1, odd vertices / 2) paths, the least
-// any chaining can have.
+// closed walk through every edge once, and cutting the walk at the made-up
+// links leaves max(1, odd vertices / 2) paths, the least any chaining can
+// have. The walk is made angle-aware: at each vertex it goes on along the
+// straightest way out, so paths turn back as seldom as the lines allow.
 #pragma once
 
 #include <cstdint>

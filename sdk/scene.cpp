@@ -66,6 +66,9 @@ SceneTag* ObjectTag(const SceneObject* object, int32_t index) {
 int32_t TagType(const SceneTag* tag) {
   return SceneTable() && tag ? SceneTable()->tagType(tag) : 0;
 }
+String ObjectName(const SceneObject* object) {
+  return SceneTable() && object ? String::Adopt(SceneTable()->objName(object)) : String();
+}
 String TagName(const SceneTag* tag) {
   return SceneTable() && tag ? String::Adopt(SceneTable()->tagName(tag)) : String();
 }

@@ -48,6 +48,7 @@ int32_t ObjectTagCount(const SceneObject* object);
 SceneTag* ObjectTag(const SceneObject* object, int32_t index);  // null out of range
 int32_t TagType(const SceneTag* tag);
 String TagName(const SceneTag* tag);
+String ObjectName(const SceneObject* object);
 BaseContainer TagData(const SceneTag* tag);              // a copy of the settings
 SceneMaterial* TagMaterial(const SceneTag* tag);         // texture tags; null when none
 const HostSelection* TagSelection(const SceneTag* tag);  // selection tags; else null

@@ -24,12 +24,12 @@ done
   -o "$scratch/f.eps" -o "$scratch/f.svg" -o "$scratch/f.pdf" -o "$scratch/f.png"
 gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=png16m -r72 -dTextAlphaBits=4 \
   -dGraphicsAlphaBits=4 -sOutputFile=docs/images/format-eps.png "$scratch/f.eps"
-rsvg-convert -b white -o docs/images/format-svg.png "$scratch/f.svg"
+rsvg-convert --dpi-x 72 --dpi-y 72 -b white -o docs/images/format-svg.png "$scratch/f.svg"
 pdftoppm -png -r 72 -singlefile "$scratch/f.pdf" docs/images/format-pdf
 cp "$scratch/f.png" docs/images/format-png.png
 
 # For a plotter: one stroke per piece of line, on a sheet 148 x 105 mm.
 "$build/vexmark" "$scene" --quiet --yes --style lines --plotter --paper 148x105mm --margin 8 \
   -o "$scratch/plot.svg"
-rsvg-convert -b white -o docs/images/plotter-svg.png "$scratch/plot.svg"
+rsvg-convert --dpi-x 72 --dpi-y 72 -b white -o docs/images/plotter-svg.png "$scratch/plot.svg"
 ls -1 docs/images/*.png

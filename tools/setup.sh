@@ -13,7 +13,8 @@ packages=(
   nlohmann-json3-dev libtiff-dev libpng-dev libjpeg-dev
   libcpp-httplib-dev
   ghostscript
-  libcairo2-dev librsvg2-bin poppler-utils
+  libcairo2-dev librsvg2-bin poppler-utils zlib1g-dev
+  qpdf pngcheck man-db
   chromium
 )
 # The studio page is built with Node.js and npm; a machine that already has

@@ -76,6 +76,13 @@ struct HostDrawingPart {
                       // one layer and stroke colour are grouped where the format can
   const HostDrawingPath* paths;
   int32_t pathCount;
+  const char* object;  // the name of the scene object all its paths are of; null: none
+};
+
+// The unit a format that states its page size in units states it in.
+enum HostDrawingUnit : int32_t {
+  kHostUnitPoints = 0,
+  kHostUnitMillimetres = 1,  // the page is a sheet of paper chosen in millimetres
 };
 
 struct HostDrawing {
@@ -84,6 +91,7 @@ struct HostDrawing {
   double pixelsPerPoint;  // raster formats: the picture's scale (1 = 72 dpi)
   const HostDrawingPart* parts;
   int32_t partCount;
+  int32_t sizeUnit;  // HostDrawingUnit
 };
 
 // Kinds of a document's data containers.

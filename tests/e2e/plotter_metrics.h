@@ -25,6 +25,7 @@ struct PlotterMeasures {
   double travel = 0;        // pen-up travel in the written order, from the top left corner
   double greedyTravel = 0;  // the same for a nearest-end order
   double shortest = std::numeric_limits<double>::infinity();  // shortest path length
+  int sharpTurns = 0;  // turns inside paths sharper than a right angle: the pen turning back
 };
 
 namespace plotter_detail {
@@ -87,6 +88,23 @@ inline double OverlapOf(const std::vector<Piece>& pieces) {
           overlap += Overlap(pieces[in[i]], pieces[in[j]], kTolerance);
   }
   return overlap;
+}
+
+// Turns sharper than a right angle between consecutive pieces of a path,
+// and where a path that ends at its start closes.
+inline int SharpTurns(const PaintedPath& path) {
+  std::vector<Piece> pieces = PiecesOf(path);
+  const PagePoint first = path.points.front(), last = path.points.back();
+  if (!path.Closed() && pieces.size() > 2 && Length(first, last) < 1e-6)
+    pieces.push_back(pieces.front());
+  int turns = 0;
+  for (size_t i = 0; i + 1 < pieces.size(); ++i) {
+    const Piece& in = pieces[i];
+    const Piece& out = pieces[i + 1];
+    const double dot = (in.b.x - in.a.x) * (out.b.x - out.a.x) + (in.b.y - in.a.y) * (out.b.y - out.a.y);
+    turns += dot < 0 ? 1 : 0;
+  }
+  return turns;
 }
 
 // max(1, odd / 2) summed over the connected pieces of the paths' graph.
@@ -176,6 +194,7 @@ inline PlotterMeasures MeasureForPlotter(const WrittenDrawing& drawing, double h
     }
     m.ink += length;
     m.shortest = std::min(m.shortest, length);
+    m.sharpTurns += SharpTurns(path);
     ++m.paths;
   }
   m.overlap = OverlapOf(all);

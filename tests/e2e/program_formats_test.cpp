@@ -101,7 +101,7 @@ TEST_F(ProgramFormatsTest, EachFormatDrawsAsTheAiFileDoes) {
         RenderWithGhostscript(At(name + ".ai"), png.Width(), png.Height(), true, true);
     EXPECT_GT(Marked(ai), 5000) << "the drawing hardly shows";
 
-    Shell("rsvg-convert -b white -o " + Quote(At(name + "-svg.png")) + " " +
+    Shell("rsvg-convert --dpi-x 72 --dpi-y 72 -b white -o " + Quote(At(name + "-svg.png")) + " " +
           Quote(At(name + ".svg")));
     Shell("pdftoppm -r 72 -singlefile " + Quote(At(name + ".pdf")) + " " +
           Quote(At(name + "-pdf")));

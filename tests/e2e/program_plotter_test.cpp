@@ -78,6 +78,39 @@ TEST_F(ProgramPlotterTest, RealScenesAreDrawnOnceInFewPathsInAShortOrder) {
   }
 }
 
+// Plotter paths flow: at each junction they go on along the straightest
+// way, so a wireframe's paths turn back (sharper than a right angle) no
+// more often than the plain drawing's strokes, while the path count stays
+// near the Euler bound and the travel no longer than a nearest-end order.
+TEST_F(ProgramPlotterTest, WireframePathsTurnBackNoMoreThanThePlainDrawing) {
+  const std::string truck = kModels + "glTF/CesiumMilkTruck/CesiumMilkTruck.gltf";
+  const std::string engine = kModels + "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb";
+  const struct {
+    std::string scene;
+    std::string style;
+  } cases[] = {
+      {kSource + "/examples/still-life.vxm", "edges"},
+      {kSource + "/examples/still-life.vxm", "visible"},
+      {truck, "visible"},
+      {truck, "lines"},
+      {engine, "visible"},
+  };
+  for (const auto& c : cases) {
+    if (!fs::exists(c.scene))
+      GTEST_SKIP() << c.scene << " is missing: install assimp-testmodels (tools/setup.sh)";
+    SCOPED_TRACE(c.scene + " " + c.style);
+    const std::vector<std::string> base = {"--style", c.style, "--size", "800x600"};
+    std::vector<std::string> plotter = base;
+    plotter.push_back("--plotter");
+    const PlotterMeasures plain = MeasureForPlotter(Export(c.scene, base, "plain.ai"), 600);
+    const PlotterMeasures m = MeasureForPlotter(Export(c.scene, plotter, "plotter.ai"), 600);
+    ASSERT_GT(m.paths, 0);
+    EXPECT_LE(m.sharpTurns, plain.sharpTurns);
+    EXPECT_LE(m.paths, 1.25 * m.eulerBound);
+    EXPECT_LE(m.travel, m.greedyTravel * (1 + 1e-9) + 1e-6);
+  }
+}
+
 // A wide picture goes onto a landscape A4 sheet, a tall one onto a portrait
 // sheet; every line lies inside the margins, and the lines lie where the
 // plain drawing's lines go when the picture is scaled to touch the margins

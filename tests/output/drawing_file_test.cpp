@@ -5,7 +5,10 @@
 #include "output/drawing_file.h"
 
 #include <cerrno>
+#include <sys/wait.h>
+
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -47,6 +50,31 @@ class DrawingFileTest : public EpsTest {
     return names;
   }
 
+  // What a command prints, with its exit status appended ("exit N").
+  static std::string ToolOutput(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return "cannot run " + command;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    return output + "exit " + std::to_string(WEXITSTATUS(pclose(pipe)));
+  }
+
+  // The PDF with its streams uncompressed by qpdf, as text with each run of
+  // white space made one space (qpdf lays dictionaries out a key a line).
+  std::string UncompressedPdf(const std::string& name) {
+    const std::string plain = PathOf(name + ".qdf");
+    EXPECT_EQ(ToolOutput("qpdf --qdf --object-streams=disable '" + PathOf(name) + "' '" + plain +
+                         "'"),
+              "exit 0");
+    std::string text;
+    for (const char c : ReadFile(plain)) {
+      const bool space = c == ' ' || c == '\n' || c == '\r';
+      if (!space || text.empty() || text.back() != ' ') text += space ? ' ' : c;
+    }
+    return text;
+  }
+
   int a_ = 0, b_ = 0;
 };
 
@@ -56,7 +84,7 @@ TEST_F(DrawingFileTest, EachSuffixGetsItsFormat) {
     std::string start;
   } cases[] = {
       {"d.svg", "<?xml"},
-      {"d.pdf", "%PDF-1.4\n"},
+      {"d.pdf", "%PDF-1.5\n"},
       {"d.PNG", "\x89PNG\r\n"},
       {"d.eps", "%!PS-Adobe-3.0 EPSF-3.0\r\n"},
       {"d.ai", "%!PS-Adobe-3.0\r\n"},
@@ -102,6 +130,39 @@ TEST_F(DrawingFileTest, SvgKeepsPaintPathsAndLayers) {
             std::string::npos);
 }
 
+// Inside a layer, each object's parts sit in a plain group labelled with
+// its name, escaped for XML (rsvg-convert still reads the file); parts of
+// no object stay outside any group.
+TEST_F(DrawingFileTest, SvgGroupsEachObjectsPathsByName) {
+  const struct {
+    const char* object;
+    double x;
+  } parts[] = {{"Box", 10}, {"Box", 20}, {"a<b & \"c\"\x01", 30}, {nullptr, 40}};
+  page_->drawing.parts.Clear();
+  for (const auto& p : parts) {
+    DrawingPart part;
+    part.paint.kind = kCreaseKind;
+    EpsPath path;
+    path.points.Push(Vector3d{p.x, 10, 0});
+    path.points.Push(Vector3d{p.x, 70, 0});
+    part.paths.Push(path);
+    if (p.object != nullptr) part.object = p.object;
+    page_->drawing.parts.Push(part);
+  }
+  page_->file.fileName = PathOf("named.svg").c_str();
+  ASSERT_TRUE(WriteDrawingFile(page_->file, page_->drawing, 0));
+  const std::string svg = ReadFile(PathOf("named.svg"));
+  const std::string path = "fill=\"none\" stroke=\"#000000\" stroke-miterlimit=\"10\" "
+                           "stroke-width=\"1\" vector-effect=\"non-scaling-stroke\"/>\n";
+  EXPECT_NE(svg.find("<g inkscape:label=\"Box\">\n<path d=\"M10 10 L10 70\" " + path +
+                     "<path d=\"M20 10 L20 70\" " + path +
+                     "</g>\n<g inkscape:label=\"a&lt;b &amp; &quot;c&quot; \">\n<path d=\"M30 10 "
+                     "L30 70\" " + path + "</g>\n<path d=\"M40 10 L40 70\" " + path + "</g>\n"),
+            std::string::npos)
+      << svg;
+  EXPECT_EQ(ToolOutput("rsvg-convert '" + PathOf("named.svg") + "' > /dev/null"), "exit 0");
+}
+
 // Widths 0 and 1 are the thinnest line in every format, as in EPS: PDF's
 // own "0 w", and in SVG one pixel at any zoom.
 TEST_F(DrawingFileTest, ThinnestLineStaysTheThinnestLine) {
@@ -109,11 +170,59 @@ TEST_F(DrawingFileTest, ThinnestLineStaysTheThinnestLine) {
   AddSegments({PageSegment(10, 10, 90, 70)}, Style(kCreaseKind, {0, 0, 0}, {0, 0, 0}, 1, &b_));
   ASSERT_TRUE(Write("thin.pdf"));
   ASSERT_TRUE(Write("thin.svg"));
-  EXPECT_NE(ReadFile(PathOf("thin.pdf")).find("0 0 0 RG\n0 w\n10 10 m\n90 70 l\nS\n"),
+  EXPECT_NE(UncompressedPdf("thin.pdf").find("0 0 0 RG 0 w 10 10 m 90 70 l S "),
             std::string::npos);
   EXPECT_NE(
       ReadFile(PathOf("thin.svg")).find("stroke-width=\"1\" vector-effect=\"non-scaling-stroke\""),
       std::string::npos);
+}
+
+// The tools people open the files with read them as the drawing means
+// them: rsvg-convert at 72 dpi and pdfinfo see the page size in points
+// (on a sheet the SVG states millimetres), pngcheck finds the PNG whole
+// with the resolution it was drawn at, qpdf finds the PDF sound with its
+// content compressed and one optional content group per layer.
+TEST_F(DrawingFileTest, OutsideToolsReadSizeResolutionAndLayers) {
+  const struct {
+    const char* name;
+    bool onPaper;
+    double pixelsPerPoint;
+    std::string command;  // run on the file; %s stands for its path
+    std::string expected;
+  } cases[] = {
+      {"pt.svg", false, 1, "rsvg-convert --dpi-x 72 --dpi-y 72 %s | pngcheck -v -",
+       "100 x 80 image"},
+      {"mm.svg", true, 1, "rsvg-convert --dpi-x 72 --dpi-y 72 %s | pngcheck -v -",
+       "100 x 80 image"},
+      {"mm.svg", true, 1, "grep -o 'width=\"[^\"]*\" height=\"[^\"]*\"' %s",
+       "width=\"35.277mm\" height=\"28.222mm\""},
+      {"d.pdf", false, 1, "pdfinfo %s", "100 x 80 pts"},
+      {"d.pdf", false, 1, "qpdf --check %s", "No syntax or stream encoding errors"},
+      {"d.png", false, 4, "pngcheck -v %s", "11339x11339 pixels/meter (288 dpi)"},
+      {"d.png", false, 4, "pngcheck -v %s", "No errors detected"},
+      {"half.png", false, 0.5, "pngcheck -v %s", "1417x1417 pixels/meter (36 dpi)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command + " on " + c.name);
+    page_->drawing.onPaper = c.onPaper;
+    page_->file.pixelsPerPoint = c.pixelsPerPoint;
+    ASSERT_TRUE(Write(c.name));
+    std::string command = c.command;
+    command.replace(command.find("%s"), 2, "'" + PathOf(c.name) + "'");
+    const std::string output = ToolOutput(command);
+    EXPECT_NE(output.find(c.expected), std::string::npos) << output;
+    EXPECT_NE(output.find("exit 0"), std::string::npos) << output;
+  }
+
+  const std::string raw = ReadFile(PathOf("d.pdf"));
+  EXPECT_NE(raw.find("/Filter /FlateDecode"), std::string::npos);
+  EXPECT_EQ(raw.find(" RG\n"), std::string::npos) << "the content is not compressed";
+  const std::string pdf = UncompressedPdf("d.pdf");
+  for (const char* expected :
+       {"/Name (fills #c86432) /Type /OCG", "/Name (creases #1040c0) /Type /OCG",
+        "/OC /L0 BDC 0.78431 0.39216 0.19608 rg", "/OC /L1 BDC 0.06275 0.25098 0.75294 RG",
+        "/Properties << /L0 "})
+    EXPECT_NE(pdf.find(expected), std::string::npos) << expected;
 }
 
 // A host whose table ends before the drawing service gets no file of the

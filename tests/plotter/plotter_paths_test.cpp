@@ -156,6 +156,48 @@ TEST_F(PlotterPathsTest, ChainsMeetTheEulerBound) {
   EXPECT_NEAR(Ink(0), 40 + 2 + 2 * std::sqrt(5.0), 1e-9);
 }
 
+// Turns sharper than a right angle inside the paths of one pen.
+int SharpTurns(const std::vector<Polyline>& lines) {
+  int turns = 0;
+  for (const Polyline& line : lines) {
+    for (size_t i = 1; i + 1 < line.size(); ++i) {
+      const double dot = (line[i][0] - line[i - 1][0]) * (line[i + 1][0] - line[i][0]) +
+                         (line[i][1] - line[i - 1][1]) * (line[i + 1][1] - line[i][1]);
+      turns += dot < 0 ? 1 : 0;
+    }
+  }
+  return turns;
+}
+
+// A generated wireframe, a grid of squares each cut by a diagonal, handed
+// over as loose single segments in a scattered order: the paths go straight
+// on through every junction (a grid line, a diagonal) and turn back at most
+// once per vertex of the rim (4 n), where a line that meets the rim must
+// turn, in as few paths as the Euler bound allows (two odd corners: one
+// path). A walk blind to directions turns back up to three times as often.
+TEST_F(PlotterPathsTest, WireframePathsGoOnAlongTheStraightestWay) {
+  for (const int n : {3, 6, 10}) {
+    SCOPED_TRACE(n);
+    drawing_.parts.Clear();
+    std::vector<Polyline> pieces;
+    for (int i = 0; i <= n; ++i) {
+      for (int j = 0; j < n; ++j) {
+        pieces.push_back({{double(j), double(i)}, {double(j + 1), double(i)}});
+        pieces.push_back({{double(i), double(j + 1)}, {double(i), double(j)}});
+        if (i < n) pieces.push_back({{double(j), double(i)}, {double(j + 1), double(i + 1)}});
+      }
+    }
+    for (size_t k = 0; k < pieces.size(); k += 3)
+      std::swap(pieces[k], pieces[(k * 7) % pieces.size()]);
+    AddPart(kBlack, kInnerEdgeKind, pieces);
+    Run(0.0);
+    const std::vector<Polyline> paths = ByPen().at(0);
+    EXPECT_EQ(paths.size(), 1u);
+    EXPECT_LE(SharpTurns(paths), 4 * n) << "paths zig-zag";
+    EXPECT_NEAR(Ink(0), 2.0 * n * (n + 1) + n * n * std::sqrt(2.0), 1e-9);
+  }
+}
+
 // A piece that ends on the inside of another (a T) cuts it, so one path can
 // turn there; simplification then drops the points of the straight runs but
 // keeps the junction and the ends.
