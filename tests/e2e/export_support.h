@@ -119,6 +119,17 @@ inline HostPolygon Triangle(int32_t a, int32_t b, int32_t c) {
   return HostPolygon{a, b, c, c};
 }
 
+// A camera and two overlapping squares of different colours before it, the
+// back one tilted and partly hidden: a small scene with regions, outlines
+// and a hidden part.
+inline void AddOverlappingSquares(HostDocument& doc) {
+  AddCamera(doc);
+  AddMesh(doc, "Front", {{-2, -2, 10}, {2, -2, 10}, {2, 2, 10}, {-2, 2, 10}},
+          {Triangle(0, 1, 2), Triangle(0, 2, 3)}, {0.8f, 0.2f, 0.2f});
+  AddMesh(doc, "Back", {{0, 0, 12}, {4, 0, 12}, {4, 4, 14}, {0, 4, 14}}, {{0, 1, 2, 3}},
+          {0.2f, 0.2f, 0.8f});
+}
+
 // Settings for one frame of `width` x `height` into `file`. Back faces are
 // kept, so that the scenes of the tests need not care about winding.
 inline ExportSettings FrameSettings(int32_t style, const std::string& file, int32_t width = 200,

@@ -18,11 +18,7 @@ class PreviewFrameTest : public HostTest {
   void SetUp() override {
     HostTest::SetUp();
     doc_.reset(host::NewDocument());
-    AddCamera(*doc_);
-    AddMesh(*doc_, "Front", {{-2, -2, 10}, {2, -2, 10}, {2, 2, 10}, {-2, 2, 10}},
-            {Triangle(0, 1, 2), Triangle(0, 2, 3)}, {0.8f, 0.2f, 0.2f});
-    AddMesh(*doc_, "Back", {{0, 0, 12}, {4, 0, 12}, {4, 4, 14}, {0, 4, 14}}, {{0, 1, 2, 3}},
-            {0.2f, 0.2f, 0.8f});
+    AddOverlappingSquares(*doc_);
   }
   void TearDown() override {
     ReleaseKeptPreview();

@@ -12,23 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class StudioDrawingTest : public ::testing::Test {
+class StudioDrawingTest : public StudioOnExample {
  protected:
-  void SetUp() override {
-    folder_ = SceneFolderWith("drawing", "still-life.vxm");
-    studio_ = std::make_unique<StudioProcess>(folder_, "still-life.vxm");
-    ASSERT_TRUE(studio_->Ready()) << studio_->PrintedLine();
-  }
-  void TearDown() override {
-    studio_.reset();
-    fs::remove_all(folder_);
-  }
-
-  std::string Drawing() const {
-    const auto result = studio_->Get("/api/drawing.svg");
-    EXPECT_TRUE(result && result->status == 200) << (result ? result->body : "no answer");
-    return result ? result->body : "";
-  }
+  StudioDrawingTest() : StudioOnExample("drawing", "still-life.vxm") {}
 
   // The drawing the command line writes with the studio's current settings
   // (none given for a scene saved with them).
@@ -39,9 +25,6 @@ class StudioDrawingTest : public ::testing::Test {
     const int frame = studio_->GetJson("/api/scene")["frame"].get<int>();
     return ::CommandLineDrawing(folder_, scene, args, frame, name);
   }
-
-  fs::path folder_;
-  std::unique_ptr<StudioProcess> studio_;
 };
 
 TEST_F(StudioDrawingTest, ShowsTheDrawingTheCommandLineWrites) {

@@ -9,23 +9,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class StudioSceneTest : public ::testing::Test {
+class StudioSceneTest : public StudioOnExample {
  protected:
-  void SetUp() override {
-    folder_ = SceneFolderWith("scene", "turntable.gltf");
-    studio_ = std::make_unique<StudioProcess>(folder_, "turntable.gltf");
-    ASSERT_TRUE(studio_->Ready()) << studio_->PrintedLine();
-  }
-  void TearDown() override {
-    studio_.reset();
-    fs::remove_all(folder_);
-  }
-
-  std::string Drawing() const {
-    const auto result = studio_->Get("/api/drawing.svg");
-    EXPECT_TRUE(result && result->status == 200) << (result ? result->body : "no answer");
-    return result ? result->body : "";
-  }
+  StudioSceneTest() : StudioOnExample("scene", "turntable.gltf") {}
 
   // The first mesh of the scene listing.
   Json FirstMesh() const {
@@ -34,9 +20,6 @@ class StudioSceneTest : public ::testing::Test {
       if (object["kind"] == "mesh") return object;
     return Json();
   }
-
-  fs::path folder_;
-  std::unique_ptr<StudioProcess> studio_;
 };
 
 TEST_F(StudioSceneTest, ShowsTheChosenFrameAsTheCommandLineDrawsIt) {

@@ -3,10 +3,12 @@
 // carry its token.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <string>
@@ -119,6 +121,33 @@ inline std::string CommandLineDrawing(const std::filesystem::path& folder, const
   EXPECT_EQ(run.status, 0) << run.err;
   return run.status == 0 ? ReadWhole(folder / name) : "";
 }
+
+// One studio on a fresh copy of a bundled example, started for each test;
+// `Drawing` is its current drawing (a failed answer fails the test).
+class StudioOnExample : public ::testing::Test {
+ protected:
+  StudioOnExample(std::string kind, std::string example)
+      : kind_(std::move(kind)), example_(std::move(example)) {}
+  void SetUp() override {
+    folder_ = SceneFolderWith(kind_, example_);
+    studio_ = std::make_unique<StudioProcess>(folder_, example_);
+    ASSERT_TRUE(studio_->Ready()) << studio_->PrintedLine();
+  }
+  void TearDown() override {
+    studio_.reset();
+    std::filesystem::remove_all(folder_);
+  }
+
+  std::string Drawing() const {
+    const auto result = studio_->Get("/api/drawing.svg");
+    EXPECT_TRUE(result && result->status == 200) << (result ? result->body : "no answer");
+    return result ? result->body : "";
+  }
+
+  std::string kind_, example_;
+  std::filesystem::path folder_;
+  std::unique_ptr<StudioProcess> studio_;
+};
 
 // The files of a folder, by name.
 inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
